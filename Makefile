@@ -1,0 +1,50 @@
+# The project's commands. Each sets up what it needs first (packages, locale, Wine
+# prefix), then builds with CMake and Ninja; everything built lives under out/.
+#   make run     start Velkaro under Wine with an echo peer on COM1
+#   make test    every test: native (sanitizers), fuzzers, Win32 under Wine, end-to-end
+#   make bench   the benchmarks, one figure a line
+OUT := out
+NATIVE := $(OUT)/native
+MINGW := $(OUT)/mingw
+JOBS ?= $(shell nproc)
+
+.PHONY: all setup native mingw helpers test run bench fuzz clean
+
+all: native mingw
+
+setup:
+	@scripts/setup.sh
+
+$(NATIVE)/build.ninja:
+	cmake -G Ninja -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTAVEX_FUZZ=ON
+
+$(MINGW)/build.ninja:
+	cmake -G Ninja -S . -B $(MINGW) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+
+native: setup $(NATIVE)/build.ninja
+	ninja -C $(NATIVE) -j $(JOBS)
+
+mingw: setup $(MINGW)/build.ninja
+	ninja -C $(MINGW) -j $(JOBS)
+
+# The host programs the Wine runs need beside them (pty shim, echo peer).
+helpers: setup $(NATIVE)/build.ninja
+	ninja -C $(NATIVE) tavex_pty_shim tavex_peer
+
+test: native mingw
+	scripts/run-tests.sh
+
+run: mingw helpers
+	scripts/run.sh
+
+bench: mingw helpers
+	scripts/bench.sh
+
+# Runs every fuzzer for FUZZ_SECONDS (default 600) each.
+fuzz: native
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(OUT)

@@ -1,0 +1,124 @@
+// The frame window: class, creation, MDI client, window procedure, message loop and
+// the orderly end. UI thread only. app holds the handles; the frame owns the MDI
+// client (destroyed with it) and the accelerator table (freed after the loop).
+#include "app/frame_win.h"
+
+#include "resources/resource.h"
+
+App app;
+
+const char FRAME_CLASS_NAME[] = "TAVEX FRAME";
+const char FRAME_CAPTION[] = "Velkaro";
+
+bool frame_register_class(HINSTANCE instance)
+{
+    WNDCLASSA wc = {};
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = frame_window_proc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_FRAME));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    // No background brush: the MDI client and the bars cover the whole client area.
+    wc.hbrBackground = nullptr;
+    wc.lpszClassName = FRAME_CLASS_NAME;
+    return RegisterClassA(&wc) != 0;
+}
+
+void frame_unregister_class(HINSTANCE instance)
+{
+    UnregisterClassA(FRAME_CLASS_NAME, instance);
+}
+
+HWND frame_create(HINSTANCE instance)
+{
+    HWND frame = CreateWindowExA(WS_EX_ACCEPTFILES, FRAME_CLASS_NAME, FRAME_CAPTION,
+                                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                 instance, nullptr);
+    app.frame_window = frame;
+    return frame;
+}
+
+HWND frame_create_mdi_client(HWND frame)
+{
+    HMENU menu = GetMenu(frame);
+    CLIENTCREATESTRUCT ccs = {};
+    ccs.hWindowMenu = menu ? GetSubMenu(menu, 4) : nullptr;
+    ccs.idFirstChild = MDI_FIRST_CHILD_ID;
+    HWND client = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0,
+                                  frame, nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(frame, GWLP_HINSTANCE)),
+                                  &ccs);
+    app.mdi_client = client;
+    return client;
+}
+
+bool frame_raise_other_instance()
+{
+    HWND other = FindWindowA(FRAME_CLASS_NAME, nullptr);
+    if (!other) return false;
+    // SW_SHOW would leave a minimized frame minimized; the user started the program
+    // to see it, so a minimized one is restored.
+    if (IsIconic(other)) {
+        ShowWindow(other, SW_RESTORE);
+    } else {
+        BringWindowToTop(other);
+    }
+    return true;
+}
+
+// The MDI client fills the client area; the toolbar and status bar, once shown,
+// take their share first.
+static void frame_layout(int width, int height)
+{
+    if (app.mdi_client) MoveWindow(app.mdi_client, 0, 0, width, height, TRUE);
+}
+
+// The orderly end (WM_CLOSE): the frame's destruction ends the message loop through
+// WM_DESTROY. Open ports are closed here first once the program has ports.
+static void frame_close(HWND frame)
+{
+    DestroyWindow(frame);
+}
+
+LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept
+{
+    switch (message) {
+    case WM_SIZE:
+        frame_layout(LOWORD(lparam), HIWORD(lparam));
+        return 0;
+    case WM_CLOSE:
+        frame_close(window);
+        return 0;
+    case WM_DESTROY:
+        if (app.frame_window == window) {
+            app.frame_window = nullptr;
+            app.mdi_client = nullptr;
+        }
+        PostQuitMessage(0);
+        return 0;
+    }
+    HWND client = (app.frame_window == window) ? app.mdi_client : nullptr;
+    return DefFrameProcA(window, client, message, wparam, lparam);
+}
+
+int frame_message_loop()
+{
+    HACCEL accelerators = LoadAcceleratorsA(app.instance, MAKEINTRESOURCEA(IDA_MAIN));
+    MSG msg = {};
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+        // -1 means the call itself was invalid; there is no WM_QUIT code to return.
+        if (got == -1) {
+            msg.wParam = 0;
+            break;
+        }
+        if (app.mdi_client && TranslateMDISysAccel(app.mdi_client, &msg)) continue;
+        if (accelerators && app.frame_window &&
+            TranslateAcceleratorA(app.frame_window, accelerators, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    if (accelerators) DestroyAcceleratorTable(accelerators);
+    return static_cast<int>(msg.wParam);
+}

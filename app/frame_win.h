@@ -1,0 +1,40 @@
+// The MDI frame window "TAVEX FRAME", its MDI client and the message loop.
+// UI thread only. The program-wide values below are created at start-up and live
+// for the whole run; the frame owns the MDI client, which owns the terminal windows.
+#pragma once
+#include <windows.h>
+
+struct App {
+    HINSTANCE instance;
+    HWND frame_window;
+    HWND mdi_client;
+    int os_family;                // OsFamily
+    char start_directory[MAX_PATH];
+};
+
+extern App app;
+
+extern const char FRAME_CLASS_NAME[];
+extern const char FRAME_CAPTION[];
+
+// The first identifier the MDI client gives the terminal windows it lists in the
+// window menu.
+constexpr UINT MDI_FIRST_CHILD_ID = 505;
+
+bool frame_register_class(HINSTANCE instance);
+void frame_unregister_class(HINSTANCE instance);
+
+// Creates the frame (hidden); null on failure.
+HWND frame_create(HINSTANCE instance);
+
+// Creates the MDI client inside the frame; its window menu is the frame menu's fifth
+// pop-up when the frame has a menu. Null on failure.
+HWND frame_create_mdi_client(HWND frame);
+
+// If another instance's frame exists, shows or raises it and returns true.
+bool frame_raise_other_instance();
+
+// Runs the message loop until WM_QUIT; returns its wParam.
+int frame_message_loop();
+
+LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;

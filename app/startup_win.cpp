@@ -1,0 +1,54 @@
+// Start-up in its fixed order, the run and the end. UI thread only. Any start-up
+// step that fails ends the program at once with exit code 0 and shows nothing.
+#include "app/startup_win.h"
+
+#include <commctrl.h>
+
+#include "app/frame_win.h"
+#include "app/os_check.h"
+#include "app/settings.h"
+
+bool startup_check_os()
+{
+    // The plain structure: 148 bytes, as on every system the program may meet.
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
+    bool known = GetVersionExA(&version) != 0;
+    int family = os_family_decide(known, version.dwPlatformId, version.dwMajorVersion,
+                                  version.dwMinorVersion);
+    if (family == OS_FAMILY_REFUSED) return false;
+    app.os_family = family;
+    return true;
+}
+
+// Steps that create what the run needs. Returns false at the first failure.
+static bool startup(HINSTANCE instance, int show_command)
+{
+    app.instance = instance;
+    if (!startup_check_os()) return false;
+    if (frame_raise_other_instance()) return false;
+    // The settings path cannot fail the start-up: too long a directory means a run on
+    // defaults with nothing written.
+    settings_path_init();
+    InitCommonControls();
+    if (!frame_register_class(instance)) return false;
+    HWND frame = frame_create(instance);
+    if (!frame) return false;
+    DWORD length = GetCurrentDirectoryA(sizeof app.start_directory, app.start_directory);
+    if (length == 0 || length >= sizeof app.start_directory) app.start_directory[0] = '\0';
+    if (!frame_create_mdi_client(frame)) return false;
+    ShowWindow(frame, show_command);
+    ShowWindow(app.mdi_client, show_command);
+    UpdateWindow(frame);
+    return true;
+}
+
+int app_main(HINSTANCE instance, int show_command)
+{
+    int exit_code = 0;
+    if (startup(instance, show_command)) exit_code = frame_message_loop();
+    if (app.frame_window) DestroyWindow(app.frame_window);
+    frame_unregister_class(instance);
+    return exit_code;
+}

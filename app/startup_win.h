@@ -1,0 +1,11 @@
+// The program's start-up and run, in their fixed order. UI thread only.
+#pragma once
+#include <windows.h>
+
+// The operating-system check: sets app.os_family and returns true when the program
+// may run here.
+bool startup_check_os();
+
+// Runs the program: start-up, message loop, classes unregistered. Returns the exit
+// code: 0 when start-up fails or another instance exists, else WM_QUIT's wParam.
+int app_main(HINSTANCE instance, int show_command);

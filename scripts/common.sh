@@ -1,0 +1,40 @@
+# Shared by the project's scripts: where things live and how Wine is run.
+# Sourced, never run. Everything the scripts make lives under $TAVEX_OUT.
+
+TAVEX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+TAVEX_OUT=${TAVEX_OUT:-$TAVEX_ROOT/out}
+
+# The prefix is chosen by the caller (test bench and `make run` keep their own,
+# so that a running program is never killed by a test run).
+tavex_wine_env() {
+    export WINEPREFIX=$1
+    export WINEARCH=win64
+    # A harmless hint about the missing 32-bit Wine is printed otherwise.
+    export WINEDEBUG=${WINEDEBUG:--all}
+    # No Mono or Gecko: there is nothing to download them from, and the program needs neither.
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # Code page 932: with any other locale ANSI resource strings come back as '?'.
+    export LC_ALL=ja_JP.UTF-8
+}
+
+tavex_die() {
+    echo "$(basename "$0"): $*" >&2
+    exit 1
+}
+
+# Starts Xvfb on a free display; sets TAVEX_XVFB_PID and DISPLAY.
+tavex_start_xvfb() {
+    local fdfile
+    fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    TAVEX_XVFB_PID=$!
+    local i
+    for i in $(seq 100); do
+        [ -s "$fdfile" ] && break
+        kill -0 "$TAVEX_XVFB_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    [ -s "$fdfile" ] || { rm -f "$fdfile"; tavex_die "Xvfb did not start"; }
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    rm -f "$fdfile"
+}

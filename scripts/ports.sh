@@ -1,0 +1,61 @@
+# Port stand-ins for Wine, shared by the test bench and `make run`. Sourced.
+# Each helper records what it starts in TAVEX_PIDS so that the caller's clean-up can
+# stop exactly those processes.
+
+TAVEX_PIDS=()
+
+# tavex_pty_pair A B: a socat pty pair with links A and B (raw, no echo).
+tavex_pty_pair() {
+    socat "pty,raw,echo=0,link=$1" "pty,raw,echo=0,link=$2" >/dev/null 2>&1 &
+    TAVEX_PIDS+=($!)
+    local i
+    for i in $(seq 100); do
+        [ -e "$1" ] && [ -e "$2" ] && return 0
+        sleep 0.05
+    done
+    tavex_die "socat made no pty pair at $1"
+}
+
+# tavex_pty_minor LINK: the pty number behind a socat link (the shim's file names).
+tavex_pty_minor() {
+    readlink "$1" | sed 's#^/dev/pts/##'
+}
+
+# tavex_declare_ports NAME=PATH...: makes the given COM/LPT names the prefix's only
+# declared ports. Wine reads them when its server starts, so call this before the
+# server the run will use, and stop the server afterwards.
+tavex_declare_ports() {
+    # Links left by an earlier run (or by Wine's own detection of the machine's
+    # ttyS devices when the prefix was made) would shadow the new declarations.
+    rm -f "$WINEPREFIX"/dosdevices/com[0-9]* "$WINEPREFIX"/dosdevices/lpt[0-9]*
+    wine reg delete 'HKLM\Software\Wine\Ports' /f >/dev/null 2>&1 || true
+    local decl
+    for decl in "$@"; do
+        wine reg add 'HKLM\Software\Wine\Ports' /v "${decl%%=*}" /d "${decl#*=}" /f >/dev/null 2>&1 ||
+            tavex_die "cannot declare ${decl%%=*} to Wine"
+    done
+}
+
+# tavex_wait_file PATH: waits up to 5 s for a helper to write PATH.
+tavex_wait_file() {
+    local i
+    for i in $(seq 100); do
+        [ -s "$1" ] && return 0
+        sleep 0.05
+    done
+    tavex_die "no $1 appeared"
+}
+
+# tavex_stop_pids: stops what the helpers started (TERM, then KILL after 2 s).
+tavex_stop_pids() {
+    local pid i
+    for pid in "${TAVEX_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for i in $(seq 20); do
+        local alive=0
+        for pid in "${TAVEX_PIDS[@]}"; do kill -0 "$pid" 2>/dev/null && alive=1; done
+        [ $alive -eq 0 ] && break
+        sleep 0.1
+    done
+    for pid in "${TAVEX_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+    TAVEX_PIDS=()
+}

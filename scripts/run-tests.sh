@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs every test tier over the built trees and ends with one summary line:
+#   native  the portable core's unit tests (AddressSanitizer, UBSan)
+#   fuzz    each fuzzer for a short bounded time from its seed corpus
+#   wine    the Win32 tests and the end-to-end tests, inside the test bench
+# Exits non-zero when any test failed or a tier could not run.
+set -uo pipefail
+. "$(dirname "$0")/common.sh"
+
+native=$TAVEX_OUT/native
+mingw=$TAVEX_OUT/mingw
+passed=0
+failed=0
+status=0
+
+# Runs one ctest invocation, echoing its output, and adds its counts to the totals.
+tier() {
+    local name=$1 log
+    shift
+    log=$(mktemp)
+    echo "== $name"
+    "$@" 2>&1 | tee "$log"
+    local rc=${PIPESTATUS[0]}
+    local line total bad
+    line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n1)
+    if [ -n "$line" ]; then
+        bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+        total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+        passed=$((passed + total - bad))
+        failed=$((failed + bad))
+    elif [ "$rc" -eq 0 ]; then
+        echo "$name: ran no test" >&2
+        rc=1
+    fi
+    rm -f "$log"
+    [ "$rc" -eq 0 ] || status=1
+}
+
+tier native ctest --test-dir "$native" -L native --output-on-failure -j2
+tier fuzz ctest --test-dir "$native" -L fuzz --output-on-failure -j2
+tier wine "$(dirname "$0")/test-bench.sh" --bin "$native" \
+    ctest --test-dir "$mingw" -L 'wine|e2e' --output-on-failure -j2
+
+echo
+echo "total: $passed passed, $failed failed"
+exit $status

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Makes this machine ready to build and test: the Debian packages, the Japanese
+# locale, and (with an argument) a Wine prefix in the build tree.
+# Idempotent: a second run with everything present changes nothing.
+#   scripts/setup.sh            packages and locale only
+#   scripts/setup.sh PREFIX     also makes the Wine prefix PREFIX if it is missing
+set -euo pipefail
+. "$(dirname "$0")/common.sh"
+
+packages=(
+    g++-mingw-w64-x86-64-posix cmake ninja-build make googletest libgtest-dev libbenchmark-dev
+    clang libclang-rt-14-dev
+    wine wine64 fonts-wine xvfb xauth x11-utils xdotool imagemagick locales fonts-ipafont-gothic
+    socat icoutils fp-utils gcc
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "These Debian packages are needed and missing:" >&2
+        echo "  ${missing[*]}" >&2
+        echo "Install them as root (apt-get install ${missing[*]}) or run this command as root." >&2
+        exit 1
+    fi
+    echo "setup: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    if [ "$(id -u)" -ne 0 ]; then
+        tavex_die "the ja_JP.UTF-8 locale is missing; as root: enable it in /etc/locale.gen and run locale-gen"
+    fi
+    echo "setup: generating the ja_JP.UTF-8 locale"
+    sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+    locale-gen >/dev/null
+fi
+
+[ $# -ge 1 ] || exit 0
+
+prefix=$1
+# Bump when the prefix's configuration below changes: older prefixes are then remade.
+prefix_version=2
+[ "$(cat "$prefix/.tavex-ready" 2>/dev/null)" = "$prefix_version" ] && exit 0
+case "$prefix" in /*) ;; *) prefix=$(pwd)/$prefix ;; esac
+
+echo "setup: making the Wine prefix $prefix"
+rm -rf "$prefix"
+mkdir -p "$(dirname "$prefix")"
+tavex_wine_env "$prefix"
+# The prefix gets a wineserver of its own; make sure it is gone on every path out.
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+wine wineboot -i >/dev/null 2>&1
+wineserver -w
+# Caption buttons are drawn with Marlett; Wine's own fonts are not in a new prefix.
+cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/"
+# No window manager runs under Xvfb: let Wine draw captions in a virtual desktop.
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+# The Japanese UI fonts a program asks for, drawn with the IPA fonts: proportional
+# for the UI faces, fixed for the Gothic ones (otherwise captions come out spaced).
+for face in "MS UI Gothic" "MS PGothic" "ＭＳ Ｐゴシック" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2"; do
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f >/dev/null 2>&1
+done
+for face in "MS Gothic" "ＭＳ ゴシック"; do
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f >/dev/null 2>&1
+done
+wineserver -w
+echo "$prefix_version" > "$prefix/.tavex-ready"

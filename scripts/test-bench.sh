@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The Win32 test bench: runs a command (normally CTest over the MinGW build) inside a
+# world made for it and takes that world down again, on success, failure or Ctrl-C:
+#   Xvfb on a free display; the test prefix's own persistent wineserver, in the
+#   Japanese locale; Wine's helper services pre-started; and the fixtures:
+#     COM5  a socat pty pair; the far end and the modem-line files are exported
+#     LPT2  a socat pty pair; the far end is exported
+#     USB   a folder of FIFOs as \\.\tavexusb\PIPE00 (to the program) and PIPE01
+#           (from it) with an echo peer, and \\.\HCD0, present while its file exists
+#     TCP   an echo peer on 127.0.0.1 at a free port
+# Usage: scripts/test-bench.sh [--bin DIR] COMMAND...   (DIR: the host helpers)
+set -uo pipefail
+. "$(dirname "$0")/common.sh"
+. "$(dirname "$0")/ports.sh"
+
+helpers=$TAVEX_OUT/native
+if [ "${1:-}" = "--bin" ]; then helpers=$2; shift 2; fi
+[ $# -gt 0 ] || tavex_die "usage: $0 [--bin DIR] COMMAND..."
+
+shim=$helpers/libtavex_pty_shim.so
+peer=$helpers/tavex_peer
+[ -f "$shim" ] && [ -x "$peer" ] || tavex_die "build the host helpers first ($shim, $peer)"
+
+prefix=$TAVEX_OUT/wine/test
+"$(dirname "$0")/setup.sh" "$prefix" || exit 1
+tavex_wine_env "$prefix"
+
+bench=$TAVEX_OUT/bench
+TAVEX_XVFB_PID=
+cleanup() {
+    trap - EXIT INT TERM
+    wineserver -k >/dev/null 2>&1 || true
+    tavex_stop_pids
+    [ -n "$TAVEX_XVFB_PID" ] && kill "$TAVEX_XVFB_PID" 2>/dev/null && wait "$TAVEX_XVFB_PID" 2>/dev/null
+    rm -f "$prefix/dosdevices/tavexusb" "$prefix/dosdevices/hcd0"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# A server left over from an interrupted run would keep its old ports and display.
+wineserver -k >/dev/null 2>&1 || true
+rm -rf "$bench"
+mkdir -p "$bench/scratch" "$bench/modem" "$bench/usb"
+
+tavex_start_xvfb
+
+tavex_pty_pair "$bench/com5" "$bench/com5-peer"
+tavex_pty_pair "$bench/lpt2" "$bench/lpt2-peer"
+com_minor=$(tavex_pty_minor "$bench/com5")
+
+mkfifo "$bench/usb/PIPE00" "$bench/usb/PIPE01"
+"$peer" fifo-echo "$bench/usb/PIPE00" "$bench/usb/PIPE01" &
+TAVEX_PIDS+=($!)
+ln -sfn "$bench/usb" "$prefix/dosdevices/tavexusb"
+ln -sfn "$bench/usb/hcd0" "$prefix/dosdevices/hcd0"
+
+"$peer" tcp-echo "$bench/tcp-port" &
+TAVEX_PIDS+=($!)
+tavex_wait_file "$bench/tcp-port"
+
+# Every Wine process gets the shim: modem lines for the ptys, and the machine's own
+# serial devices hidden so that the declared ports are the only ones.
+export TAVEX_PTY_SHIM=$shim TAVEX_MODEM_DIR=$bench/modem TAVEX_HIDE_TTYS=1
+LD_PRELOAD=$shim tavex_declare_ports "COM5=$bench/com5" "LPT2=$bench/lpt2"
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
+# A persistent server makes each test process start in milliseconds. The helper
+# services are started here, not by CTest: started by a test they would inherit its
+# output pipe and CTest would wait for them for ever.
+wineserver -p
+LD_PRELOAD=$shim wine cmd /c exit 0 >/dev/null 2>&1
+
+export TAVEX_SCRATCH_ROOT=$bench/scratch
+export TAVEX_TEST_COM=5 TAVEX_TEST_COM_PEER=$bench/com5-peer
+export TAVEX_TEST_COM_MODEM_IN=$bench/modem/pts$com_minor.in
+export TAVEX_TEST_COM_MODEM_OUT=$bench/modem/pts$com_minor.out
+export TAVEX_TEST_LPT=2 TAVEX_TEST_LPT_PEER=$bench/lpt2-peer
+export TAVEX_TEST_USB_DEVICE=tavexusb TAVEX_TEST_USB_TO_HOST=PIPE00 TAVEX_TEST_USB_FROM_HOST=PIPE01
+export TAVEX_TEST_HCD0=$bench/usb/hcd0
+TAVEX_TEST_TCP_PORT=$(cat "$bench/tcp-port")
+export TAVEX_TEST_TCP_PORT
+
+"$@"

@@ -1,0 +1,56 @@
+// Test-side access to what the test bench sets up beside Wine: scratch folders and
+// the far ends of the test ports. Win32 tests only; every helper runs on the calling
+// test's thread and owns the handles it opens.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// A fixture value the bench exported, or "" when it was not set up.
+std::string fixture_env(const char* name);
+
+// The Windows path of a host path ("/tmp/x" -> "Z:\tmp\x"); Wine maps Z: to "/".
+std::string windows_path(const std::string& host_path);
+
+// A fresh, empty folder for one test, made the current directory while it lives;
+// the previous directory is restored and the folder deleted with everything in it.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const char* name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+    std::string previous_;
+};
+
+bool file_exists(const std::string& path);
+std::string read_file(const std::string& path);
+bool write_file(const std::string& path, const std::string& bytes);
+void delete_tree(const std::string& path);
+
+// One end of a byte stream opened as a file (a pty's far end, a FIFO), with reads
+// and writes that give up after a time-out instead of hanging the test.
+class StreamEnd {
+public:
+    explicit StreamEnd(const std::string& windows_name);
+    ~StreamEnd();
+    StreamEnd(const StreamEnd&) = delete;
+    StreamEnd& operator=(const StreamEnd&) = delete;
+
+    bool is_open() const { return handle_ != INVALID_HANDLE_VALUE; }
+    DWORD open_error() const { return open_error_; }
+    bool write(const std::string& bytes, DWORD timeout_ms = 5000);
+    // Reads exactly count bytes; returns what arrived before the time-out.
+    std::string read(size_t count, DWORD timeout_ms = 5000);
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    HANDLE event_ = nullptr;
+    DWORD open_error_ = 0;
+};
