@@ -14,7 +14,8 @@ set -uo pipefail
 . "$(dirname "$0")/ports.sh"
 
 helpers=$TAVEX_OUT/native
-if [ "${1:-}" = "--bin" ]; then helpers=$2; shift 2; fi
+# Absolute: the Wine processes run in scratch folders of their own.
+if [ "${1:-}" = "--bin" ]; then helpers=$(cd "$2" && pwd) || tavex_die "no folder $2"; shift 2; fi
 [ $# -gt 0 ] || tavex_die "usage: $0 [--bin DIR] COMMAND..."
 
 shim=$helpers/libtavex_pty_shim.so
