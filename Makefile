@@ -6,9 +6,10 @@
 OUT := out
 NATIVE := $(OUT)/native
 MINGW := $(OUT)/mingw
+BENCH := $(OUT)/native-bench
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup native mingw helpers test run bench fuzz clean
+.PHONY: all setup native mingw native-bench helpers test run bench fuzz clean
 
 all: native mingw
 
@@ -29,6 +30,14 @@ native: setup $(NATIVE)/build.ninja
 mingw: setup $(MINGW)/build.ninja
 	ninja -C $(MINGW) -j $(JOBS)
 
+# The native benchmarks: optimised, without sanitizers.
+$(BENCH)/build.ninja:
+	cmake -G Ninja -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release \
+	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTAVEX_SANITIZE=OFF -DTAVEX_BENCH=ON
+
+native-bench: setup $(BENCH)/build.ninja
+	ninja -C $(BENCH) -j $(JOBS) native_bench
+
 # The host programs the Wine runs need beside them (pty shim, echo peer).
 helpers: setup $(NATIVE)/build.ninja
 	ninja -C $(NATIVE) tavex_pty_shim tavex_peer
@@ -39,7 +48,7 @@ test: native mingw
 run: mingw helpers
 	scripts/run.sh
 
-bench: mingw helpers
+bench: mingw helpers native-bench
 	scripts/bench.sh
 
 # Runs every fuzzer for FUZZ_SECONDS (default 600) each.

@@ -4,6 +4,7 @@
 #include "app/frame_win.h"
 
 #include "resources/resource.h"
+#include "terminal/port_win.h"
 
 App app;
 
@@ -73,11 +74,17 @@ static void frame_layout(int width, int height)
     if (app.mdi_client) MoveWindow(app.mdi_client, 0, 0, width, height, TRUE);
 }
 
-// The orderly end (WM_CLOSE): the frame's destruction ends the message loop through
-// WM_DESTROY. Open ports are closed here first once the program has ports.
+// The orderly end (WM_CLOSE): every open port is closed, then the frame's
+// destruction ends the message loop through WM_DESTROY.
 static void frame_close(HWND frame)
 {
+    close_all_ports();
     DestroyWindow(frame);
+}
+
+static void apply_port_settings(Port* port)
+{
+    if (port->apply_settings) port->apply_settings(port);
 }
 
 LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept
@@ -88,6 +95,12 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         return 0;
     case WM_CLOSE:
         frame_close(window);
+        return 0;
+    case MSG_CLOSE_PORT:
+        close_port(reinterpret_cast<Port*>(wparam));
+        return 0;
+    case MSG_PORT_SETTINGS_CHANGED:
+        for_each_port(apply_port_settings);
         return 0;
     case WM_DESTROY:
         if (app.frame_window == window) {

@@ -8,6 +8,8 @@ struct App {
     HINSTANCE instance;
     HWND frame_window;
     HWND mdi_client;
+    HWND toolbar;      // null while hidden or not yet created
+    HWND status_bar;   // null while hidden or not yet created
     int os_family;                // OsFamily
     char start_directory[MAX_PATH];
 };

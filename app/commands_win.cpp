@@ -1,0 +1,35 @@
+// Menu and toolbar enabling; see commands_win.h. The menu belongs to the frame; the
+// calls here only change item states, which user32 allows from any thread.
+#include "app/commands_win.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/frame_win.h"
+#include "app/status_bar_win.h"
+
+constexpr int TOP_MENU_LAST_POSITION = 5;
+constexpr int COMMAND_KEY_DISABLE = 206;
+
+void enable_command(int id, bool enable)
+{
+    HWND frame = app.frame_window;
+    HMENU menu = frame ? GetMenu(frame) : nullptr;
+    if (!menu) return;
+    UINT state = enable ? MF_ENABLED : MF_GRAYED;
+    if (id >= 0 && id <= TOP_MENU_LAST_POSITION) {
+        EnableMenuItem(menu, static_cast<UINT>(id), MF_BYPOSITION | state);
+        return;
+    }
+    EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | state);
+    toolbar_enable_button(id, enable);
+}
+
+void sync_key_disable_button()
+{
+    HWND frame = app.frame_window;
+    if (!app.toolbar || !frame) return;
+    HMENU menu = GetMenu(frame);
+    bool checked = menu && (GetMenuState(menu, COMMAND_KEY_DISABLE, MF_BYCOMMAND) & MF_CHECKED);
+    SendMessageA(app.toolbar, TB_CHECKBUTTON, COMMAND_KEY_DISABLE, MAKELPARAM(checked ? TRUE : FALSE, 0));
+}

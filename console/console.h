@@ -1,0 +1,184 @@
+// The console of one port: the text buffer with its line table, the LINE input
+// line, and the view state that painting and selection use. Portable record and
+// operations; the Win32 side (console_win.cpp) adds the mutex, the window and the
+// locked entry points.
+//
+// Threads: append_bytes runs on whatever thread appends (an engine thread, the
+// file-send thread or the window's thread) with console_mutex held by the caller;
+// everything else runs on the window's thread, and anything that reads or replaces
+// the text while an append may run takes console_mutex too (console_win.cpp).
+// Ownership: the console owns text, line_starts and row_table (console_create /
+// console_destroy); window and console_mutex are Win32 handles kept as opaque
+// pointers so that this header needs no <windows.h>.
+#pragma once
+#include <cstdint>
+
+typedef std::uint32_t ColorRef;  // a Win32 COLORREF, 0x00BBGGRR
+
+constexpr std::uint32_t CONSOLE_LINE_TABLE_SIZE = 10000;
+constexpr int CONSOLE_INPUT_MAX = 256;     // bytes of the LINE input line
+constexpr int CONSOLE_ROW_CELLS = 1056;    // one display row as rendered
+constexpr int CONSOLE_ROW_TABLE_INITIAL = 100;
+
+// Colour slots of ConsoleSettings.colours and Console.colours.
+enum ConsoleColour {
+    COLOUR_TEXT = 0,
+    COLOUR_BACK = 1,
+    COLOUR_HEX_TEXT = 2,
+    COLOUR_HEX_BACK = 3,
+    COLOUR_SELECTED_TEXT = 4,
+    COLOUR_SELECTED_BACK = 5,
+};
+
+struct ConsoleSettings {
+    std::uint32_t buffer_bytes;
+    std::uint32_t line_table_size;
+    std::int32_t column;
+    std::int32_t show_vscroll;
+    std::int32_t show_hscroll;
+    std::int32_t keys_disabled;
+    std::int32_t line_mode;
+    std::int32_t hex_mode;
+    std::int32_t tab_width;
+    ColorRef colours[6];
+    ColorRef input_colours[2];  // LINE input text, background
+    std::int32_t font_height;
+    char font_face[32];
+};
+
+// A position of the selection: a byte of text, and the display row it was taken on.
+struct ConsolePosition {
+    std::int32_t offset;
+    std::int32_t row_start;
+    std::int32_t row_length;
+};
+
+struct ConsoleRect {
+    std::int32_t left, top, right, bottom;
+};
+
+// One entry of the visible-row table: the first byte a row shows (-1 for none) and
+// how many bytes it shows.
+struct ConsoleRow {
+    std::int32_t offset;
+    std::int32_t count;
+};
+
+struct Console;
+
+// What the buffer asks of its view. The view fills this in; a console without one
+// (tests, or before the window exists) simply has nothing redrawn. lines_changed and
+// scroll_to_end are called on the appending thread with console_mutex held, so they
+// must never wait for the window's thread (post to it, do not send).
+struct ConsoleView {
+    void (*invalidate)(Console* console);        // repaint the whole window, no erase
+    void (*lines_changed)(Console* console);     // set up the vertical scroll bar again
+    void (*scroll_to_end)(Console* console);     // auto scroll, without repainting
+    void (*scroll_bars_changed)(Console* console);  // set up both scroll bars again
+    // The LINE input cursor moved: the view places the caret, or repaints when the
+    // caret would leave the visible part of the line.
+    void (*input_caret_moved)(Console* console);
+    void (*font_changed)(Console* console);      // measure the font, renew the caret
+};
+
+struct Console {
+    void* window;          // HWND of the terminal window; null when not attached
+    void* console_mutex;   // HANDLE; serialises appends with readers of the text
+    std::int32_t has_focus;
+    std::int32_t char_width;
+    std::int32_t line_height;
+    std::int32_t tab_width;
+    std::int32_t show_vscroll;
+    std::int32_t show_hscroll;
+    std::int32_t keys_disabled;
+    std::int32_t line_mode;
+    std::int32_t hex_mode;
+    std::uint32_t line_table_size;
+    std::int32_t column;
+    std::uint32_t capacity;
+    std::uint32_t used;
+    unsigned char* text;
+    std::uint32_t last_line;
+    std::uint32_t* line_starts;
+    std::int32_t selection_state;
+    ConsolePosition sel_anchor;
+    ConsolePosition sel_end;
+    std::int32_t row_table_size;
+    ConsoleRow* row_table;
+    std::int32_t last_row;
+    unsigned char row_chars[CONSOLE_ROW_CELLS];
+    unsigned char row_classes[CONSOLE_ROW_CELLS];
+    ColorRef colours[6];
+    std::int32_t input_cursor;
+    std::int32_t input_first_column;
+    std::int32_t input_length;
+    char input_text[CONSOLE_INPUT_MAX + 1];
+    ConsoleRect input_area;
+    ColorRef input_colours[2];
+    char input_render[CONSOLE_ROW_CELLS];
+    std::int32_t hscroll_range;
+    std::int32_t vscroll_range;
+    std::int32_t page_columns;
+    std::int32_t page_rows;
+    std::int32_t hscroll_pos;
+    std::int32_t vscroll_pos;
+    std::int32_t caret_x;
+    std::int32_t caret_y;
+    std::int32_t font_height;
+    char font_face[32];
+    std::int32_t press_before_mark;
+    std::int32_t press_after_mark;
+    const ConsoleView* view;  // null: nothing to redraw
+};
+
+// Buffer operations. The caller holds console_mutex where an append may run.
+
+// Appends length bytes (BS, CR/LF pairing, wrap at column, discarding whole lines
+// from the front when full). Returns true when anything was discarded. Does nothing
+// for a console without buffers.
+bool append_bytes(Console* console, const unsigned char* bytes, std::uint32_t length);
+// Removes whole lines from the front so that at least need bytes (and at least a
+// sixteenth of the buffer) are freed; clears everything when only the last line
+// would stay.
+void discard_front(Console* console, std::uint32_t need);
+// Empties the text, the line table and the selection.
+void clear_buffer(Console* console);
+// Replaces the text buffer by one of new_capacity bytes, keeping the newest whole
+// lines that fit. Keeps the old buffer when allocation fails. A selection that
+// could refer to discarded text is emptied.
+void resize_buffer(Console* console, std::uint32_t new_capacity);
+// Sets the wrap width for bytes stored from now on (non-zero values only).
+void console_set_column(Console* console, std::int32_t column);
+
+// Allocates text (buffer_bytes) and the line table, zero-filled, and the visible-row
+// table; on any failure releases all and the console keeps no buffers. Returns true
+// when the buffers exist.
+bool console_allocate_buffers(Console* console, const ConsoleSettings* settings);
+void console_release_buffers(Console* console);
+bool console_has_buffers(const Console* console);
+
+// The value-taking part of applying settings: resets the LINE input when the input
+// mode changes, takes the display values, resizes the buffer and sets the column.
+void console_take_settings(Console* console, const ConsoleSettings* settings);
+
+// Queries (0 or null for a missing console or an index past the last line).
+std::uint32_t console_text_length(const Console* console);
+const unsigned char* console_text_at(const Console* console, std::uint32_t offset);
+std::uint32_t console_line_start(const Console* console, std::uint32_t line);
+std::uint32_t console_line_end(const Console* console, std::uint32_t line);
+std::uint32_t console_last_line_length(const Console* console);
+
+// Empties the selection (state 0, both positions zero).
+void console_clear_selection(Console* console);
+
+// The LINE input line; window's thread only. Each operation that changes the line
+// or moves its cursor asks the view to redraw.
+int console_input_insert(Console* console, const char* bytes, int length, int at_cursor);
+void console_input_delete(Console* console);
+void console_input_move_cursor(Console* console, int step);
+const char* console_input_text(const Console* console);
+int console_input_length(const Console* console);
+void console_input_reset(Console* console);
+// The trail-byte rule: whether position p of the input line is the trail byte of a
+// double-byte character, scanning from the start of the line.
+bool console_input_on_trail_byte(const Console* console, int position);

@@ -1,0 +1,291 @@
+// The console's text buffer: appending with backspace, CR/LF pairing and wrapping,
+// the line table, discarding whole lines from the front, clearing and resizing.
+// Portable. append_bytes and everything that moves the text run with console_mutex
+// held by the Win32 caller (console_win.cpp); the queries are for readers that hold
+// it too or that run on the window's thread where no append can interleave.
+#include <cstdlib>
+#include <cstring>
+
+#include "console/console.h"
+#include "console/double_byte.h"
+
+static const unsigned char BS = 0x08;
+static const unsigned char LF = 0x0A;
+static const unsigned char CR = 0x0D;
+
+static bool is_line_end(unsigned char b)
+{
+    return b == CR || b == LF;
+}
+
+bool console_has_buffers(const Console* console)
+{
+    return console && console->text && console->line_starts;
+}
+
+void console_clear_selection(Console* console)
+{
+    console->selection_state = 0;
+    std::memset(&console->sel_anchor, 0, sizeof console->sel_anchor);
+    std::memset(&console->sel_end, 0, sizeof console->sel_end);
+}
+
+void clear_buffer(Console* console)
+{
+    if (!console_has_buffers(console)) return;
+    console->used = 0;
+    console->last_line = 0;
+    std::memset(console->line_starts, 0, sizeof(std::uint32_t) * console->line_table_size);
+    console_clear_selection(console);
+    std::memset(console->text, 0, console->capacity);
+}
+
+void discard_front(Console* console, std::uint32_t need)
+{
+    if (!console_has_buffers(console)) return;
+    std::uint32_t threshold = console->capacity / 16;
+    if (need > threshold) threshold = need;
+    // The last line is never a candidate: at least one line must remain whole.
+    std::uint32_t first = 0;
+    bool found = false;
+    for (std::uint32_t i = 0; i < console->last_line; ++i) {
+        if (console->line_starts[i] > threshold) {
+            first = i;
+            found = true;
+            break;
+        }
+    }
+    if (!found || console->used <= console->line_starts[first]) {
+        clear_buffer(console);
+        return;
+    }
+    std::uint32_t cut = console->line_starts[first];
+    std::memmove(console->text, console->text + cut, console->used - cut);
+    std::uint32_t kept_lines = console->last_line - first + 1;
+    for (std::uint32_t j = 0; j < kept_lines; ++j)
+        console->line_starts[j] = console->line_starts[first + j] - cut;
+    // Keep the table clean past the last line, as clear_buffer leaves it.
+    std::memset(console->line_starts + kept_lines, 0,
+                sizeof(std::uint32_t) * (console->last_line + 1 - kept_lines));
+    console->last_line -= first;
+    console->used -= cut;
+    // The freed tail is zero, as a fresh buffer is; nothing reads past used, but a
+    // log of the whole buffer must never see stale bytes.
+    std::memset(console->text + console->used, 0, cut);
+}
+
+// Whether a CR or LF just stored at text[used] completes a CR LF or LF CR pair with
+// the previous line's end, so that it belongs to that line.
+static bool completes_pair(const Console* console, unsigned char b, std::uint32_t len)
+{
+    std::uint32_t used = console->used;
+    if (len != 0 || used == 0 || console->last_line < 1) return false;
+    unsigned char before = console->text[used - 1];
+    if (!is_line_end(before) || before == b) return false;
+    std::uint32_t previous_length =
+        console->line_starts[console->last_line] - console->line_starts[console->last_line - 1];
+    // CR LF CR LF is two line ends: the second CR must not pair with the first LF.
+    return previous_length <= 1 || !is_line_end(console->text[used - 2]);
+}
+
+// Stores one byte the careful way: backspace, line ends and their pairing, the wrap,
+// and room in a full line table. Returns true when something was discarded.
+static bool store_byte(Console* console, unsigned char b, std::int64_t column)
+{
+    unsigned char* text = console->text;
+    bool discarded = false;
+    for (;;) {
+        const std::uint32_t len = console->used - console->line_starts[console->last_line];
+        if (b == BS) {
+            if (len == 0) return discarded;
+            if (console->used >= 2 && len > 1 && is_double_byte(text[console->used - 2], text[console->used - 1]))
+                console->used -= 2;
+            else
+                console->used -= 1;
+            return discarded;
+        }
+        text[console->used] = b;
+        bool new_line;
+        if (is_line_end(b)) {
+            if (completes_pair(console, b, len)) {
+                console->line_starts[console->last_line] = console->used + 1;
+                new_line = false;
+            } else {
+                new_line = true;
+            }
+        } else {
+            new_line = static_cast<std::int64_t>(len) >= column - 1;
+        }
+        console->used += 1;
+        if (!new_line) return discarded;
+        if (console->last_line >= console->line_table_size - 1) {
+            discard_front(console, 1);
+            discarded = true;
+            // Nothing could stay, this byte included: take it again as the first byte
+            // of the empty buffer, so that the line starts keep increasing and the
+            // byte is not lost.
+            if (console->used == 0) continue;
+        }
+        console->last_line += 1;
+        console->line_starts[console->last_line] = console->used;
+        return discarded;
+    }
+}
+
+static bool is_special(unsigned char b)
+{
+    return b == BS || b == CR || b == LF;
+}
+
+bool append_bytes(Console* console, const unsigned char* bytes, std::uint32_t length)
+{
+    if (!console_has_buffers(console) || !bytes || length == 0 || console->capacity == 0) return false;
+    bool discarded = false;
+    if (length > console->capacity) {
+        clear_buffer(console);
+        length = console->capacity;
+        discarded = true;
+    } else if (console->used + length >= console->capacity) {
+        discard_front(console, length);
+        discarded = true;
+    }
+    const std::int64_t column = console->column < 1 ? 1 : console->column;
+    std::uint32_t k = 0;
+    while (k < length) {
+        if (is_special(bytes[k])) {
+            discarded |= store_byte(console, bytes[k], column);
+            ++k;
+            continue;
+        }
+        // A run of ordinary bytes up to the end of the line is copied in one go:
+        // only its last byte can end the line.
+        const std::uint32_t len = console->used - console->line_starts[console->last_line];
+        std::int64_t room = column - static_cast<std::int64_t>(len);
+        if (room < 1) room = 1;
+        std::uint32_t limit = length - k;
+        if (static_cast<std::int64_t>(limit) > room) limit = static_cast<std::uint32_t>(room);
+        std::uint32_t run = 1;
+        while (run < limit && !is_special(bytes[k + run])) ++run;
+        bool ends_line = static_cast<std::int64_t>(len) + run >= column;
+        if (ends_line && console->last_line >= console->line_table_size - 1) {
+            // The line table is full: the byte that ends the line takes the careful way.
+            if (run == 1) {
+                discarded |= store_byte(console, bytes[k], column);
+                ++k;
+                continue;
+            }
+            run -= 1;
+            ends_line = false;
+        }
+        std::memcpy(console->text + console->used, bytes + k, run);
+        console->used += run;
+        k += run;
+        if (ends_line) {
+            console->last_line += 1;
+            console->line_starts[console->last_line] = console->used;
+        }
+    }
+    return discarded;
+}
+
+void console_set_column(Console* console, std::int32_t column)
+{
+    if (console && column != 0 && column != console->column) console->column = column;
+}
+
+void resize_buffer(Console* console, std::uint32_t new_capacity)
+{
+    if (!console_has_buffers(console) || new_capacity == 0 || new_capacity == console->capacity) return;
+    unsigned char* fresh = static_cast<unsigned char*>(std::calloc(new_capacity, 1));
+    if (!fresh) return;
+    // A selection made before could point past what stays.
+    console_clear_selection(console);
+    if (console->used > new_capacity) discard_front(console, console->used - new_capacity);
+    std::memcpy(fresh, console->text, console->used);
+    std::free(console->text);
+    console->text = fresh;
+    console->capacity = new_capacity;
+}
+
+bool console_allocate_buffers(Console* console, const ConsoleSettings* settings)
+{
+    console_release_buffers(console);
+    console->line_table_size = CONSOLE_LINE_TABLE_SIZE;
+    console->text = static_cast<unsigned char*>(std::calloc(settings->buffer_bytes ? settings->buffer_bytes : 1, 1));
+    console->line_starts = static_cast<std::uint32_t*>(std::calloc(CONSOLE_LINE_TABLE_SIZE, sizeof(std::uint32_t)));
+    console->row_table = static_cast<ConsoleRow*>(std::calloc(CONSOLE_ROW_TABLE_INITIAL, sizeof(ConsoleRow)));
+    if (!console->text || !console->line_starts || !console->row_table || settings->buffer_bytes == 0) {
+        console_release_buffers(console);
+        return false;
+    }
+    console->row_table_size = CONSOLE_ROW_TABLE_INITIAL;
+    console->capacity = settings->buffer_bytes;
+    console->used = 0;
+    console->last_line = 0;
+    console_set_column(console, settings->column);
+    return true;
+}
+
+void console_release_buffers(Console* console)
+{
+    std::free(console->text);
+    std::free(console->line_starts);
+    std::free(console->row_table);
+    console->text = nullptr;
+    console->line_starts = nullptr;
+    console->row_table = nullptr;
+    console->row_table_size = 0;
+    console->capacity = 0;
+    console->used = 0;
+    console->last_line = 0;
+    console_clear_selection(console);
+}
+
+void console_take_settings(Console* console, const ConsoleSettings* settings)
+{
+    if (!console || !settings) return;
+    if (console->line_mode != settings->line_mode) console_input_reset(console);
+    console->tab_width = settings->tab_width;
+    console->line_mode = settings->line_mode;
+    console->hex_mode = settings->hex_mode;
+    console->keys_disabled = settings->keys_disabled;
+    console->show_vscroll = settings->show_vscroll;
+    console->show_hscroll = settings->show_hscroll;
+    console->font_height = settings->font_height;
+    std::memcpy(console->font_face, settings->font_face, sizeof console->font_face);
+    console->font_face[sizeof console->font_face - 1] = '\0';
+    std::memcpy(console->colours, settings->colours, sizeof console->colours);
+    std::memcpy(console->input_colours, settings->input_colours, sizeof console->input_colours);
+    resize_buffer(console, settings->buffer_bytes);
+    console_set_column(console, settings->column);
+    console->line_table_size = CONSOLE_LINE_TABLE_SIZE;
+}
+
+std::uint32_t console_text_length(const Console* console)
+{
+    return console_has_buffers(console) ? console->used : 0;
+}
+
+const unsigned char* console_text_at(const Console* console, std::uint32_t offset)
+{
+    if (!console_has_buffers(console) || offset >= console->used) return nullptr;
+    return console->text + offset;
+}
+
+std::uint32_t console_line_start(const Console* console, std::uint32_t line)
+{
+    if (!console_has_buffers(console) || line > console->last_line) return 0;
+    return console->line_starts[line];
+}
+
+std::uint32_t console_line_end(const Console* console, std::uint32_t line)
+{
+    if (!console_has_buffers(console) || line > console->last_line) return 0;
+    return line < console->last_line ? console->line_starts[line + 1] : console->used;
+}
+
+std::uint32_t console_last_line_length(const Console* console)
+{
+    if (!console_has_buffers(console)) return 0;
+    return console->used - console->line_starts[console->last_line];
+}

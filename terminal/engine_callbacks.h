@@ -1,0 +1,19 @@
+// The record through which every I/O engine reports to its port: the trailing fields
+// of each engine's open parameters. Engines call these on their own threads, never
+// while holding a lock of their own.
+#pragma once
+#include <cstdint>
+
+constexpr std::int32_t ENGINE_RECEIVE_BUFFER_SIZE = 4096;
+
+struct EngineCallbacks {
+    std::int32_t receive_buffer_size;
+    // Received bytes; valid only during the call.
+    void (*on_receive)(void* owner, const unsigned char* data, std::int32_t length);
+    // A write request ended: the bytes given to write, how many were asked for and
+    // how many were written (0 when it was cancelled or failed).
+    void (*on_sent)(void* owner, const unsigned char* data, std::int32_t requested, std::int32_t written);
+    // The line or connection state changed.
+    void (*on_status)(void* owner);
+    void* owner;
+};

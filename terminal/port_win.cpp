@@ -1,0 +1,246 @@
+// Creating and closing ports, the send queue around the engine's write slot, the
+// receive path into the console, abort, the connection text and the list of open
+// ports. Threads: creation, closing and typing on the UI thread; on_receive, on_sent
+// and show_connection_status on engine threads; port_send and abort_send also on the
+// file-send thread. Locks: the port mutex around the queue and the write slot, never
+// held while a hook runs; the receive path takes none.
+#include "terminal/port_win.h"
+
+#include <vector>
+
+#include "app/commands_win.h"
+#include "app/frame_win.h"
+#include "app/status_bar_win.h"
+#include "console/console_win.h"
+#include "terminal/display_settings.h"
+#include "terminal/receive_convert.h"
+#include "terminal/terminal_window_win.h"
+
+PortKindOps port_kinds[5];
+volatile LONG open_port_count = 0;
+
+// The commands and top-level menus that exist only while a port is open.
+static const int PORT_COMMANDS[] = {105, 206, 401, 405};
+static const int PORT_MENUS[] = {1, 4, 3};
+
+// Ports created and not yet closed. A close request posted by a window can reach the
+// frame after the port was closed another way; only a port listed here is closed.
+// UI thread only.
+static std::vector<Port*> live_ports;
+
+bool port_is_open(Port* port)
+{
+    for (Port* live : live_ports)
+        if (live == port) return true;
+    return false;
+}
+
+bool port_callback_enter(Port* port)
+{
+    if (!port) return false;
+    InterlockedIncrement(&port->callbacks_running);
+    if (port->delivery_stopped) {
+        InterlockedDecrement(&port->callbacks_running);
+        return false;
+    }
+    return true;
+}
+
+void port_callback_leave(Port* port)
+{
+    InterlockedDecrement(&port->callbacks_running);
+}
+
+// Stops engine calls from reaching the port and waits for those under way. They may
+// be waiting for this thread (the status bar and toolbar are set by sent messages),
+// so sent messages are handled meanwhile.
+static void stop_delivery(Port* port)
+{
+    InterlockedExchange(&port->delivery_stopped, 1);
+    while (port->callbacks_running != 0) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+static void enable_port_commands(bool enable)
+{
+    for (int menu : PORT_MENUS) enable_command(menu, enable);
+    for (int id : PORT_COMMANDS) enable_command(id, enable);
+}
+
+void port_engine_callbacks(Port* port, EngineCallbacks* callbacks)
+{
+    callbacks->receive_buffer_size = ENGINE_RECEIVE_BUFFER_SIZE;
+    callbacks->on_receive = on_receive;
+    callbacks->on_sent = on_sent;
+    callbacks->on_status = show_connection_status;
+    callbacks->owner = port;
+}
+
+Port* create_port(int kind, const void* argument)
+{
+    if (kind < PORT_SERIAL || kind > PORT_USB || !port_kinds[kind].create) return nullptr;
+    Port* port = port_kinds[kind].create(app.frame_window, argument);
+    if (!port) return nullptr;
+    port->mutex = CreateMutexA(nullptr, FALSE, nullptr);
+    if (open_port_count == 0) {
+        enable_port_commands(true);
+        sync_key_disable_button();
+    }
+    live_ports.push_back(port);
+    create_terminal_window(port, app.frame_window);
+    const char* name = port->short_name ? port->short_name(port) : "";
+    set_status_text(STATUS_PORT_NAME, name);
+    return port;
+}
+
+void close_port(Port* port)
+{
+    if (!port || !port_is_open(port)) return;
+    abort_send(port);
+    port->receive_hook = nullptr;
+    // From here on no engine call reaches the port: the mutex, the console and the
+    // record go before the engine itself is stopped.
+    stop_delivery(port);
+    for (auto it = live_ports.begin(); it != live_ports.end(); ++it) {
+        if (*it == port) {
+            live_ports.erase(it);
+            break;
+        }
+    }
+    if (port->mutex) CloseHandle(port->mutex);
+    port->mutex = nullptr;
+    destroy_terminal_window(port);
+    if (port->close) port->close(port);
+    if (open_port_count == 0) {
+        enable_port_commands(false);
+        if (app.frame_window) DrawMenuBar(app.frame_window);
+    }
+}
+
+void close_all_ports()
+{
+    while (!live_ports.empty()) close_port(live_ports.back());
+}
+
+// Issues a write the queue asked for; the port mutex is held.
+static void start_write(Port* port, const SendWrite& write)
+{
+    if (write.data && port->write) port->write(port, write.data, write.length);
+}
+
+std::int32_t port_send(Port* port, const unsigned char* data, std::int32_t length, PortCompletionHook hook)
+{
+    if (!port || !data || length <= 0 || !port->mutex) return 0;
+    WaitForSingleObject(port->mutex, INFINITE);
+    bool idle = port->send.in_flight_length == 0;
+    SendWrite write;
+    std::int32_t accepted = send_queue_offer(&port->send, data, length, hook != nullptr, &write);
+    if (idle) port->completion_hook = hook;
+    start_write(port, write);
+    ReleaseMutex(port->mutex);
+    return accepted;
+}
+
+void on_sent(void* owner, const unsigned char* /*data*/, std::int32_t /*requested*/, std::int32_t written)
+{
+    Port* port = static_cast<Port*>(owner);
+    if (!port_callback_enter(port)) return;
+    WaitForSingleObject(port->mutex, INFINITE);
+    SendWrite next;
+    bool direct_ended = send_queue_completed(&port->send, written, &next);
+    PortCompletionHook hook = direct_ended ? port->completion_hook : nullptr;
+    start_write(port, next);
+    ReleaseMutex(port->mutex);
+    // The hook may send again, so the mutex is free by now.
+    if (hook) hook(port, written < 0 ? 0 : written);
+    port_callback_leave(port);
+}
+
+void abort_send(Port* port)
+{
+    if (!port || !port->mutex) return;
+    WaitForSingleObject(port->mutex, INFINITE);
+    InterlockedExchange(&port->quiet, 1);
+    if (port->kind >= PORT_SERIAL && port->kind <= PORT_USB && port_kinds[port->kind].wake_engine)
+        port_kinds[port->kind].wake_engine(port);
+    // Gives the engine time to cancel or purge what it is writing; the mutex keeps
+    // every sender out meanwhile.
+    Sleep(500);
+    send_queue_reset(&port->send);
+    InterlockedExchange(&port->quiet, 0);
+    ReleaseMutex(port->mutex);
+}
+
+void on_receive(void* owner, const unsigned char* data, std::int32_t length)
+{
+    Port* port = static_cast<Port*>(owner);
+    if (!data || length <= 0 || !port_callback_enter(port)) return;
+    std::uint32_t at = 0, total = static_cast<std::uint32_t>(length);
+    while (at < total && !port->quiet) {
+        std::uint32_t consumed = 0;
+        // Read afresh for every chunk: the settings sheet may change it meanwhile.
+        int mode = display_settings.receive_crlf;
+        std::uint32_t chunk = receive_convert_chunk(mode, data + at, total - at, &consumed, port->rx_convert_buffer);
+        at += consumed;
+        PortReceiveHook hook = port->receive_hook;
+        if (hook && hook(port, port->rx_convert_buffer, static_cast<std::int32_t>(chunk)) == 0) continue;
+        console_show(port, port->rx_convert_buffer, static_cast<std::int32_t>(chunk), SHOW_RECEIVED);
+    }
+    port_callback_leave(port);
+}
+
+void show_connection_status(void* owner)
+{
+    Port* port = static_cast<Port*>(owner);
+    if (!port_callback_enter(port)) return;
+    if (port->console.has_focus)
+        set_status_text(STATUS_CONNECTION, port->connection_state == 1 ? "接続中" : "通信不可");
+    port_callback_leave(port);
+}
+
+void console_show(Port* port, const unsigned char* data, std::int32_t length, int origin)
+{
+    if (!port || !data || length <= 0) return;
+    if (!display_settings.echo_back && origin == SHOW_TYPED) return;
+    int scroll = display_settings.auto_scroll || origin == SHOW_TYPED;
+    if (console_has_selection(&port->console)) enable_command(201, false);
+    if (console_text_length(&port->console) == 0) {
+        enable_command(204, true);
+        enable_command(203, true);
+        enable_command(205, true);
+    }
+    console_append(&port->console, data, static_cast<std::uint32_t>(length), scroll);
+}
+
+static Port* port_of_window(HWND window)
+{
+    return window ? reinterpret_cast<Port*>(GetWindowLongPtrA(window, GWLP_USERDATA)) : nullptr;
+}
+
+Port* find_active_port()
+{
+    if (!app.mdi_client) return nullptr;
+    HWND active = reinterpret_cast<HWND>(SendMessageA(app.mdi_client, WM_MDIGETACTIVE, 0, 0));
+    return port_of_window(active);
+}
+
+static BOOL CALLBACK collect_port(HWND window, LPARAM list)
+{
+    // EnumChildWindows also visits the children's own children.
+    if (GetParent(window) != app.mdi_client) return TRUE;
+    Port* port = port_of_window(window);
+    if (port) reinterpret_cast<std::vector<Port*>*>(list)->push_back(port);
+    return TRUE;
+}
+
+void for_each_port(void (*routine)(Port* port))
+{
+    if (!app.mdi_client || !routine) return;
+    // Collected first: the routine may close ports, and with them their windows.
+    std::vector<Port*> ports;
+    EnumChildWindows(app.mdi_client, collect_port, reinterpret_cast<LPARAM>(&ports));
+    for (Port* port : ports) routine(port);
+}

@@ -1,0 +1,120 @@
+// A Port: one open connection of any kind, with its console, the five operation
+// slots its kind fills, the send queue, the receive path and the hooks of file send
+// and receive logging. Each kind's constructor allocates its own record, zero-filled,
+// with the Port first and its engine after it, and frees it in its close slot.
+//
+// Threads: the UI thread creates, closes and sends; engine threads call back through
+// EngineCallbacks (on_receive, on_sent, on_status); the file-send thread sends.
+// Locks: the port mutex guards quiet, the send queue and completion_hook and is held
+// while the write slot runs; an engine's own lock is only ever taken inside it; the
+// console mutex is never held with either. No lock is held while calling back.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "console/console.h"
+#include "terminal/engine_callbacks.h"
+#include "terminal/send_queue.h"
+
+enum PortKind {
+    PORT_SERIAL = 1,
+    PORT_PARALLEL = 2,
+    PORT_NETWORK = 3,
+    PORT_USB = 4,
+};
+
+// Frame window messages.
+constexpr UINT MSG_CLOSE_PORT = WM_USER + 101;             // wParam: the Port
+constexpr UINT MSG_PORT_SETTINGS_CHANGED = WM_USER + 102;  // wParam: the kind
+
+struct Port;
+typedef void (*PortCompletionHook)(Port* port, std::int32_t count);
+typedef std::int32_t (*PortReceiveHook)(Port* port, const unsigned char* data, std::int32_t length);
+
+struct Port {
+    Console console;
+    HWND frame_window;
+    std::int32_t paste_sent;
+    std::int32_t paste_length;
+    char* paste_text;  // owned; null while no paste runs
+
+    // Slots filled by the kind's constructor.
+    void (*close)(Port* port);  // stops the engine and frees the record
+    std::int32_t (*write)(Port* port, const unsigned char* data, std::int32_t length);
+    const char* (*long_name)(Port* port);
+    const char* (*short_name)(Port* port);
+    void (*apply_settings)(Port* port);
+
+    HANDLE mutex;
+    volatile LONG quiet;             // 1 only while abort_send runs
+    std::int32_t connection_state;   // 1 connected
+    std::int32_t kind;               // PortKind
+    volatile LONG send_state;        // non-zero while a file send runs
+    unsigned char rx_convert_buffer[8192];
+    SendQueue send;
+    char short_name_text[16];
+    char long_name_text[128];
+    PortCompletionHook completion_hook;
+    PortReceiveHook receive_hook;    // non-null while a receive log runs
+
+    // Callback delivery: close_port stops it and waits for calls under way before the
+    // console and the mutex go, so no engine call reaches released state.
+    volatile LONG delivery_stopped;
+    volatile LONG callbacks_running;
+};
+
+// What each kind provides to the kind-independent code: its constructor, and the
+// wake-up of its engine that abort_send uses (serial and parallel cancel or purge
+// their I/O on it; the others have none).
+typedef Port* (*PortConstructor)(HWND frame, const void* argument);
+struct PortKindOps {
+    PortConstructor create;
+    void (*wake_engine)(Port* port);
+};
+// The kinds' entries, indexed by PortKind; an entry with no constructor yields none.
+extern PortKindOps port_kinds[5];
+
+extern volatile LONG open_port_count;
+
+// Opens a port of the kind through its constructor; none when the kind is unknown or
+// its engine could not be opened (the constructor has shown why).
+Port* create_port(int kind, const void* argument);
+// Closes one port completely; does nothing for a port that is no longer open (a close
+// request posted to the frame can arrive after the port was closed another way).
+void close_port(Port* port);
+// Closes every open port, also one whose window could not be made (program end,
+// "close all").
+void close_all_ports();
+bool port_is_open(Port* port);
+
+// Hands bytes to the send queue. hook null: a buffered send (at most 4096 bytes in
+// flight and 4096 waiting); otherwise a direct send of the caller's whole buffer,
+// accepted only while the queue is idle, after which hook(port, written) runs.
+// Returns the bytes accepted; never blocks on a full queue.
+std::int32_t port_send(Port* port, const unsigned char* data, std::int32_t length, PortCompletionHook hook);
+void abort_send(Port* port);
+
+// The routines every constructor puts into its EngineCallbacks (owner: the Port).
+void on_receive(void* owner, const unsigned char* data, std::int32_t length);
+void on_sent(void* owner, const unsigned char* data, std::int32_t requested, std::int32_t written);
+void show_connection_status(void* owner);
+// Fills the trailing EngineCallbacks fields for a new port.
+void port_engine_callbacks(Port* port, EngineCallbacks* callbacks);
+
+// Callback delivery guard for the kinds' own status routines: enter returns false
+// when the port is closing (then do nothing and do not call leave).
+bool port_callback_enter(Port* port);
+void port_callback_leave(Port* port);
+
+// The terminal window's append (origin 0 typed, 1 received, 2 file-send text).
+enum ShowOrigin {
+    SHOW_TYPED = 0,
+    SHOW_RECEIVED = 1,
+    SHOW_FILE_SEND = 2,
+};
+void console_show(Port* port, const unsigned char* data, std::int32_t length, int origin);
+
+// The open ports are the MDI client's children that hold a Port.
+Port* find_active_port();
+void for_each_port(void (*routine)(Port* port));

@@ -1,0 +1,402 @@
+// The port's send queue as an engine drives it (in flight, pending, partial and zero
+// writes, direct writes and their hooks, abort), the receive path (chunking, line-end
+// conversion, the receive hook, quiet), the connection text, the port menus and the
+// close order against an engine call under way.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/status_bar_win.h"
+#include "tests/terminal/port_test_support.h"
+
+namespace {
+
+struct PortTest : ::testing::Test {
+    PortKindOps previous{};
+    Port* port = nullptr;
+    HWND window = nullptr;
+
+    void SetUp() override
+    {
+        app.instance = GetModuleHandleA(nullptr);
+        display_settings_defaults(&display_settings);
+        previous = test_engine_install(PORT_SERIAL);
+        port = create_port(PORT_SERIAL, nullptr);
+        ASSERT_NE(port, nullptr);
+        window = make_plain_window();
+        attach_test_window(port, window);
+    }
+    void TearDown() override
+    {
+        if (port) close_port(port);
+        if (window) DestroyWindow(window);
+        test_engine_restore(PORT_SERIAL, previous);
+        display_settings_defaults(&display_settings);
+        EXPECT_EQ(open_port_count, 0);
+    }
+    std::int32_t send(const std::string& bytes, PortCompletionHook hook = nullptr)
+    {
+        return port_send(port, reinterpret_cast<const unsigned char*>(bytes.data()),
+                         static_cast<std::int32_t>(bytes.size()), hook);
+    }
+};
+
+// What the completion hooks saw; each test resets it.
+struct HookLog {
+    volatile LONG calls;
+    volatile LONG last_count;
+};
+HookLog hook_log;
+
+void record_hook(Port*, std::int32_t count)
+{
+    InterlockedExchange(&hook_log.last_count, count);
+    InterlockedIncrement(&hook_log.calls);
+}
+
+bool wait_for_hook(LONG calls, DWORD timeout_ms = 5000)
+{
+    DWORD start = GetTickCount();
+    while (hook_log.calls < calls) {
+        if (GetTickCount() - start > timeout_ms) return false;
+        Sleep(2);
+    }
+    return true;
+}
+
+TEST_F(PortTest, BytesTypedDuringAWriteGoOutTogetherAfterIt)
+{
+    test_engine_hold(port, true);
+    EXPECT_EQ(send("a"), 1);
+    EXPECT_EQ(send("b"), 1);
+    EXPECT_EQ(send("cd"), 2);
+    EXPECT_EQ(port->send.pending_length, 3);
+    test_engine_hold(port, false);
+    ASSERT_TRUE(test_engine_settle(port));
+    EXPECT_EQ(test_engine_written(port), "abcd");
+    EXPECT_EQ(test_engine_requests(port), (std::vector<std::int32_t>{1, 3}));
+    EXPECT_EQ(test_engine_of(port)->refused, 0);
+}
+
+TEST_F(PortTest, BufferedSendsTakeAtMostTwoChunks)
+{
+    std::string big(10000, 'x');
+    test_engine_hold(port, true);
+    EXPECT_EQ(send(big), 4096);
+    EXPECT_EQ(send(big), 4096);  // pending
+    EXPECT_EQ(send("y"), 0);     // pending full
+    test_engine_hold(port, false);
+    ASSERT_TRUE(test_engine_settle(port));
+    EXPECT_EQ(test_engine_written(port), std::string(8192, 'x'));
+    EXPECT_EQ(test_engine_requests(port), (std::vector<std::int32_t>{4096, 4096}));
+}
+
+TEST_F(PortTest, PartialAndZeroWritesContinueFromWhereTheyStopped)
+{
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += static_cast<char>('0' + i % 10);
+    test_engine_script(port, {10, 0, 30});
+    EXPECT_EQ(send(text), 100);
+    ASSERT_TRUE(test_engine_settle(port));
+    EXPECT_EQ(test_engine_written(port), text);
+    EXPECT_EQ(test_engine_requests(port), (std::vector<std::int32_t>{100, 90, 90, 60}));
+}
+
+TEST_F(PortTest, DirectSendWritesTheWholeBufferOnceAndCallsItsHook)
+{
+    hook_log = HookLog{};
+    std::string big(100000, 'p');
+    EXPECT_EQ(send(big, record_hook), 100000);
+    ASSERT_TRUE(wait_for_hook(1));
+    ASSERT_TRUE(test_engine_settle(port));
+    EXPECT_EQ(hook_log.last_count, 100000);
+    EXPECT_EQ(test_engine_requests(port), (std::vector<std::int32_t>{100000}));
+    EXPECT_EQ(port->send.direct_buffer, nullptr);
+    // A direct write that wrote nothing leaves the decision to its hook.
+    test_engine_script(port, {0});
+    EXPECT_EQ(send(big, record_hook), 100000);
+    ASSERT_TRUE(wait_for_hook(2));
+    EXPECT_EQ(hook_log.last_count, 0);
+}
+
+TEST_F(PortTest, DirectSendDuringABufferedWriteIsRefusedWithoutItsHook)
+{
+    hook_log = HookLog{};
+    test_engine_hold(port, true);
+    EXPECT_EQ(send("typed"), 5);
+    EXPECT_EQ(send("pasted", record_hook), 0);
+    test_engine_hold(port, false);
+    ASSERT_TRUE(test_engine_settle(port));
+    Sleep(50);
+    EXPECT_EQ(hook_log.calls, 0);
+    EXPECT_EQ(test_engine_written(port), "typed");
+    // After a buffered write the queue is idle and a direct send goes straight out.
+    EXPECT_EQ(send("pasted", record_hook), 6);
+    ASSERT_TRUE(wait_for_hook(1));
+    EXPECT_EQ(test_engine_written(port), "typedpasted");
+}
+
+TEST_F(PortTest, BytesTypedDuringADirectWriteFollowIt)
+{
+    hook_log = HookLog{};
+    test_engine_hold(port, true);
+    std::string paste(5000, 'v');
+    EXPECT_EQ(send(paste, record_hook), 5000);
+    EXPECT_EQ(send("k"), 1);
+    test_engine_hold(port, false);
+    ASSERT_TRUE(wait_for_hook(1));
+    ASSERT_TRUE(test_engine_settle(port));
+    EXPECT_EQ(test_engine_written(port), paste + "k");
+    // A buffered write after it is not taken for a direct one.
+    EXPECT_EQ(send("m"), 1);
+    ASSERT_TRUE(test_engine_settle(port));
+    Sleep(20);
+    EXPECT_EQ(hook_log.calls, 1);
+}
+
+TEST_F(PortTest, AbortWakesTheEngineAndEmptiesTheQueue)
+{
+    test_engine_hold(port, true);
+    send("in flight");
+    send("pending");
+    DWORD start = GetTickCount();
+    abort_send(port);
+    EXPECT_GE(GetTickCount() - start, 450u);
+    EXPECT_EQ(test_engine_of(port)->wakes, 1);
+    EXPECT_EQ(port->send.in_flight_length, 0);
+    EXPECT_EQ(port->send.pending_length, 0);
+    EXPECT_EQ(port->quiet, 0);
+    // The engine's late report of the aborted write starts nothing.
+    test_engine_hold(port, false);
+    ASSERT_TRUE(test_engine_settle(port));
+    EXPECT_EQ(test_engine_written(port), "in flight");
+    EXPECT_EQ(send("next"), 4);
+    ASSERT_TRUE(test_engine_settle(port));
+    EXPECT_EQ(test_engine_written(port), "in flightnext");
+}
+
+// Chunk lengths seen by the receive hook, and whether it lets them be shown.
+std::vector<std::int32_t> chunks;
+std::string chunk_bytes;
+std::int32_t hook_result = 1;
+
+std::int32_t record_chunk(Port*, const unsigned char* data, std::int32_t length)
+{
+    chunks.push_back(length);
+    chunk_bytes.append(reinterpret_cast<const char*>(data), static_cast<size_t>(length));
+    return hook_result;
+}
+
+struct ReceiveTest : PortTest {
+    void SetUp() override
+    {
+        PortTest::SetUp();
+        chunks.clear();
+        chunk_bytes.clear();
+        hook_result = 1;
+        port->receive_hook = record_chunk;
+    }
+    void receive(const std::string& bytes)
+    {
+        test_engine_receive(port, bytes);
+        ASSERT_TRUE(test_engine_settle(port));
+    }
+};
+
+TEST_F(ReceiveTest, TenThousandBytesArriveAsTwoChunks)
+{
+    display_settings.receive_crlf = 2;
+    std::string bytes(10000, 'r');
+    receive(bytes);
+    EXPECT_EQ(chunks, (std::vector<std::int32_t>{8176, 1824}));
+    EXPECT_EQ(console_contents(port).size(), 10000u);
+}
+
+TEST_F(ReceiveTest, ACarriageReturnAtTheEndOfAChunkKeepsItsLineFeed)
+{
+    display_settings.receive_crlf = 0;
+    std::string bytes(8175, 'a');
+    bytes += "\rb";
+    receive(bytes);
+    ASSERT_EQ(chunks.size(), 2u);
+    EXPECT_EQ(chunks[0], 8177);
+    EXPECT_EQ(chunk_bytes.substr(8175, 3), "\r\nb");
+}
+
+TEST_F(ReceiveTest, LineFeedsBecomeCrLfInThatMode)
+{
+    display_settings.receive_crlf = 1;
+    receive("a\nb\r");
+    EXPECT_EQ(chunk_bytes, "a\r\nb\r");
+    EXPECT_EQ(console_contents(port), "a\r\nb\r");
+}
+
+TEST_F(ReceiveTest, AHookReturningZeroSuppressesTheChunk)
+{
+    hook_result = 0;
+    receive("hidden");
+    EXPECT_EQ(chunk_bytes, "hidden");
+    EXPECT_EQ(console_contents(port), "");
+    hook_result = 1;
+    receive("shown");
+    EXPECT_EQ(console_contents(port), "shown");
+}
+
+TEST_F(ReceiveTest, NothingIsReceivedWhileQuiet)
+{
+    port->quiet = 1;
+    receive("dropped");
+    port->quiet = 0;
+    EXPECT_TRUE(chunks.empty());
+    EXPECT_EQ(console_contents(port), "");
+}
+
+TEST_F(PortTest, TypedTextIsShownOnlyWithEcho)
+{
+    const unsigned char typed[] = {'t'};
+    display_settings.echo_back = 0;
+    console_show(port, typed, 1, SHOW_TYPED);
+    EXPECT_EQ(console_contents(port), "");
+    console_show(port, typed, 1, SHOW_RECEIVED);
+    console_show(port, typed, 1, SHOW_FILE_SEND);
+    EXPECT_EQ(console_contents(port), "tt");
+    display_settings.echo_back = 1;
+    console_show(port, typed, 1, SHOW_TYPED);
+    EXPECT_EQ(console_contents(port), "ttt");
+}
+
+TEST_F(PortTest, ConnectionTextFollowsTheStateOnlyWithTheFocus)
+{
+    InitCommonControls();
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 100, nullptr, nullptr, app.instance, nullptr);
+    app.status_bar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD, 0, 0, 0, 0, parent, nullptr, app.instance, nullptr);
+    int widths[] = {50, 100, 150, -1};
+    SendMessageA(app.status_bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(widths));
+    auto part1 = [] {
+        char text[64] = {};
+        SendMessageA(app.status_bar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+        return std::string(text);
+    };
+    port->console.has_focus = 0;
+    show_connection_status(port);
+    EXPECT_EQ(part1(), "");
+    port->console.has_focus = 1;
+    show_connection_status(port);
+    EXPECT_EQ(part1(), "\x90\xda\x91\xb1\x92\x86");  // 接続中
+    port->connection_state = 0;
+    show_connection_status(port);
+    EXPECT_EQ(part1(), "\x92\xca\x90\x4d\x95\x73\x89\xc2");  // 通信不可
+    DestroyWindow(parent);
+    app.status_bar = nullptr;
+}
+
+// A menu bar shaped like the frame's: six pop-ups, the port commands in them.
+HMENU make_menu_bar()
+{
+    HMENU bar = CreateMenu();
+    const int items[6][2] = {{105, 0}, {206, 0}, {0, 0}, {401, 405}, {0, 0}, {0, 0}};
+    for (const auto& pair : items) {
+        HMENU popup = CreatePopupMenu();
+        AppendMenuA(popup, MF_STRING, 9999, "x");
+        for (int id : pair)
+            if (id) AppendMenuA(popup, MF_STRING, static_cast<UINT_PTR>(id), "item");
+        AppendMenuA(bar, MF_POPUP | MF_GRAYED, reinterpret_cast<UINT_PTR>(popup), "menu");
+    }
+    return bar;
+}
+
+bool enabled(HMENU menu, UINT item, UINT by)
+{
+    return (GetMenuState(menu, item, by) & (MF_GRAYED | MF_DISABLED)) == 0;
+}
+
+TEST(PortMenus, TheFirstPortEnablesThemAndTheLastGraysThem)
+{
+    app.instance = GetModuleHandleA(nullptr);
+    PortKindOps previous = test_engine_install(PORT_NETWORK);
+    HMENU bar = make_menu_bar();
+    app.frame_window = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, bar,
+                                       app.instance, nullptr);
+    ASSERT_NE(app.frame_window, nullptr);
+    for (UINT id : {105u, 206u, 401u, 405u}) EnableMenuItem(bar, id, MF_BYCOMMAND | MF_GRAYED);
+    int kind = PORT_NETWORK;
+    Port* port = create_port(PORT_NETWORK, &kind);
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(port->frame_window, app.frame_window);
+    for (UINT position : {1u, 3u, 4u}) EXPECT_TRUE(enabled(bar, position, MF_BYPOSITION)) << position;
+    EXPECT_FALSE(enabled(bar, 2, MF_BYPOSITION));
+    for (UINT id : {105u, 206u, 401u, 405u}) EXPECT_TRUE(enabled(bar, id, MF_BYCOMMAND)) << id;
+    close_port(port);
+    for (UINT position : {1u, 3u, 4u}) EXPECT_FALSE(enabled(bar, position, MF_BYPOSITION)) << position;
+    for (UINT id : {105u, 206u, 401u, 405u}) EXPECT_FALSE(enabled(bar, id, MF_BYCOMMAND)) << id;
+    DestroyWindow(app.frame_window);
+    app.frame_window = nullptr;
+    test_engine_restore(PORT_NETWORK, previous);
+}
+
+TEST(PortCreate, AnUnknownKindOrAFailingConstructorYieldsNone)
+{
+    EXPECT_EQ(create_port(0, nullptr), nullptr);
+    EXPECT_EQ(create_port(5, nullptr), nullptr);
+    PortKindOps previous = port_kinds[PORT_USB];
+    port_kinds[PORT_USB] = PortKindOps{[](HWND, const void*) -> Port* { return nullptr; }, nullptr};
+    EXPECT_EQ(create_port(PORT_USB, nullptr), nullptr);
+    port_kinds[PORT_USB] = previous;
+}
+
+// A receive hook that holds the engine inside the port until it is let go, and then
+// looks at what close_port may already have released.
+HANDLE let_go;
+volatile LONG hook_entered;
+volatile LONG saw_released;
+
+std::int32_t blocking_hook(Port* port, const unsigned char*, std::int32_t)
+{
+    InterlockedExchange(&hook_entered, 1);
+    WaitForSingleObject(let_go, 5000);
+    if (!port->mutex || !console_has_buffers(&port->console)) InterlockedExchange(&saw_released, 1);
+    return 1;
+}
+
+DWORD WINAPI let_go_later(void*) noexcept
+{
+    Sleep(800);  // past abort_send's 500 ms
+    SetEvent(let_go);
+    return 0;
+}
+
+TEST_F(PortTest, CloseWaitsForAnEngineCallUnderWay)
+{
+    let_go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    hook_entered = 0;
+    saw_released = 0;
+    port->receive_hook = blocking_hook;
+    test_engine_receive(port, "late bytes");
+    while (!hook_entered) Sleep(1);
+    HANDLE helper = CreateThread(nullptr, 0, let_go_later, nullptr, 0, nullptr);
+    DWORD start = GetTickCount();
+    close_port(port);
+    port = nullptr;
+    EXPECT_GE(GetTickCount() - start, 750u);
+    EXPECT_EQ(saw_released, 0);
+    WaitForSingleObject(helper, INFINITE);
+    CloseHandle(helper);
+    CloseHandle(let_go);
+}
+
+TEST_F(PortTest, CallbacksAfterCloseBeganDoNothing)
+{
+    InterlockedExchange(&port->delivery_stopped, 1);
+    EXPECT_FALSE(port_callback_enter(port));
+    on_receive(port, reinterpret_cast<const unsigned char*>("x"), 1);
+    EXPECT_EQ(console_contents(port), "");
+    InterlockedExchange(&port->delivery_stopped, 0);
+    EXPECT_TRUE(port_callback_enter(port));
+    port_callback_leave(port);
+}
+
+}  // namespace
