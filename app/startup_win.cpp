@@ -6,7 +6,9 @@
 
 #include "app/frame_win.h"
 #include "app/os_check.h"
+#include "app/commands_win.h"
 #include "app/settings.h"
+#include "ports/serial/serial_port_win.h"
 
 bool startup_check_os()
 {
@@ -38,6 +40,9 @@ static bool startup(HINSTANCE instance, int show_command)
     DWORD length = GetCurrentDirectoryA(sizeof app.start_directory, app.start_directory);
     if (length == 0 || length >= sizeof app.start_directory) app.start_directory[0] = '\0';
     if (!frame_create_mdi_client(frame)) return false;
+    // Port discovery: a kind with nothing to offer keeps its connect command grayed.
+    serial_enumerate_ports(app.os_family);
+    if (!serial_find_any_port()) enable_command(101, false);
     ShowWindow(frame, show_command);
     ShowWindow(app.mdi_client, show_command);
     UpdateWindow(frame);

@@ -6,6 +6,8 @@
 #define IDI_FRAME 3      // icon of the frame and the About box
 #define IDI_TERMINAL 4   // icon of the terminal windows
 #define IDB_TOOLBAR 5    // the toolbar bitmap
-#define IDD_DISCONNECT 10  // the disconnect dialog
+#define IDD_SERIAL_CONNECT 6  // connect - serial port
+#define IDD_DISCONNECT 10      // the disconnect dialog
+#define IDD_SERIAL_PAGE 11     // the serial page of the communication settings
 
 #define IDC_PORT_LIST 1001  // the list of the disconnect and connect dialogs

@@ -16,7 +16,6 @@
 #include "terminal/receive_convert.h"
 #include "terminal/terminal_window_win.h"
 
-PortKindOps port_kinds[5];
 volatile LONG open_port_count = 0;
 
 // The commands and top-level menus that exist only while a port is open.

@@ -1,7 +1,9 @@
 // Win32 benchmarks under Wine, printed one figure a line as "name: value unit":
 //   start-up: launch to the frame being shown, tavex.exe against a minimal window
 //             program measured in the same run (median of several starts each);
-//   settings: the cost of one settings read and write, which always reach the file.
+//   settings: the cost of one settings read and write, which always reach the file;
+//   serial:   engine throughput through the bench's pty against a plain reader and
+//             writer (serial_bench_win.cpp).
 // Runs on its own thread in the test bench; the programs it starts are its own and are
 // closed (or ended) before it returns.
 #include <windows.h>
@@ -118,6 +120,8 @@ void bench_settings(const std::string& folder)
 
 }  // namespace
 
+void bench_serial();
+
 int main()
 {
     char temp[MAX_PATH];
@@ -126,6 +130,7 @@ int main()
     CreateDirectoryA(folder.c_str(), nullptr);
     bench_startup(folder);
     bench_settings(folder);
+    bench_serial();
     RemoveDirectoryA(folder.c_str());
     return 0;
 }

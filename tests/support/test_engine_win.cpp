@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "terminal/engine_thread_win.h"
+
 static TestEngine* engine_of(Port* port)
 {
     return &reinterpret_cast<TestPort*>(port)->engine;
@@ -71,6 +73,7 @@ static DWORD WINAPI engine_thread(void* parameter) noexcept
         while (!e->stop && engine_step(tp)) {
         }
     }
+    engine_thread_leave(&e->thread);
     return 0;
 }
 
@@ -109,22 +112,14 @@ static void test_apply_settings(Port* port)
     InterlockedIncrement(&engine_of(port)->applied);
 }
 
-// The common stop protocol: flag, wake, 100 ms, take the handle, poll its exit code
-// up to 20 times at 50 ms, then terminate.
+// The common stop protocol, as every engine stops.
 static void test_close(Port* port)
 {
     TestPort* tp = reinterpret_cast<TestPort*>(port);
     TestEngine* e = &tp->engine;
     InterlockedExchange(&e->stop, 1);
     SetEvent(e->wake_event);
-    Sleep(100);
-    HANDLE thread = reinterpret_cast<HANDLE>(InterlockedExchangePointer(&e->thread, nullptr));
-    if (thread) {
-        DWORD code = STILL_ACTIVE;
-        for (int i = 0; i < 20 && GetExitCodeThread(thread, &code) && code == STILL_ACTIVE; ++i) Sleep(50);
-        if (code == STILL_ACTIVE) TerminateThread(thread, 1);
-        CloseHandle(thread);
-    }
+    engine_stop_thread(&e->thread);
     CloseHandle(e->wake_event);
     CloseHandle(e->engine_mutex);
     delete tp;

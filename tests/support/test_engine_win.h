@@ -17,7 +17,7 @@
 #include "terminal/port_win.h"
 
 struct TestEngine {
-    HANDLE thread;
+    HANDLE volatile thread;
     HANDLE wake_event;
     HANDLE engine_mutex;  // guards everything below
     volatile LONG stop;

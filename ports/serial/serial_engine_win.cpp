@@ -1,0 +1,397 @@
+// The serial engine; see serial_engine_win.h.
+//
+// Receiving: a read is always outstanding, for what the driver holds or, with
+// nothing held, for the next byte, so bytes are handed on without waiting for a
+// comm event and none can sit unseen in the driver's queue. The comm event wait watches only the modem lines and line
+// errors: under Wine every wait that does not end at once costs a thread, and
+// waking for every received byte halved the throughput.
+// Driver quirks it copes with:
+//  - Some drivers cannot watch the modem lines: WaitCommEvent fails at once, or its
+//    wait ends at once with a failure or with no events. The engine then watches
+//    the line errors alone, and with those refused too, no events at all; receiving
+//    does not depend on them.
+//  - Some drivers do not end a write under way on a purge: the engine cancels its
+//    own I/O after purging.
+//  - A second WaitCommEvent while one is outstanding is refused by some drivers, so
+//    a new one is issued only when the last has ended.
+#include "ports/serial/serial_engine_win.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "ports/serial/serial_dcb.h"
+#include "terminal/engine_thread_win.h"
+
+static_assert(SERIAL_BAUD_300 == BAUD_300 && SERIAL_BAUD_115200 == BAUD_115200 && SERIAL_BAUD_57600 == BAUD_57600 &&
+                  SERIAL_BAUD_USER == BAUD_USER && SERIAL_BAUD_9600 == BAUD_9600,
+              "speed bits");
+static_assert(SERIAL_DATABITS_5 == DATABITS_5 && SERIAL_DATABITS_8 == DATABITS_8, "data bits");
+static_assert(SERIAL_STOPBITS_15 == STOPBITS_15 && SERIAL_PARITY_SPACE == PARITY_SPACE, "stop and parity bits");
+static_assert(SERIAL_PCF_DTRDSR == PCF_DTRDSR && SERIAL_PCF_RTSCTS == PCF_RTSCTS && SERIAL_PCF_XONXOFF == PCF_XONXOFF,
+              "provider capabilities");
+static_assert(SERIAL_CONTROL_ENABLE == DTR_CONTROL_ENABLE && SERIAL_CONTROL_HANDSHAKE == RTS_CONTROL_HANDSHAKE,
+              "line control");
+
+static void close_handle(HANDLE* handle)
+{
+    if (*handle && *handle != INVALID_HANDLE_VALUE) CloseHandle(*handle);
+    *handle = nullptr;
+}
+
+static void release_all(SerialEngine* e)
+{
+    close_handle(&e->read_done);
+    close_handle(&e->write_done);
+    close_handle(&e->comm_event);
+    close_handle(&e->write_request);
+    close_handle(&e->wake);
+    close_handle(&e->device);
+    close_handle(&e->mutex);
+    std::free(e->rx_buffer);
+    e->rx_buffer = nullptr;
+}
+
+static DWORD WINAPI serial_engine_thread(void* parameter) noexcept;
+static void purge_both(SerialEngine* e);
+
+int serial_engine_open(int port_number, SerialEngine* e, const SerialOpenParams* params)
+{
+    if (port_number < 1 || !e || !params || params->callbacks.receive_buffer_size <= 0) return -1;
+    std::memset(e, 0, sizeof *e);
+    char name[32];
+    std::snprintf(name, sizeof name, "\\\\.\\COM%d", port_number);
+    e->device = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
+    if (e->device == INVALID_HANDLE_VALUE) {
+        e->device = nullptr;
+        return -1;
+    }
+    e->on_receive = params->callbacks.on_receive;
+    e->on_sent = params->callbacks.on_sent;
+    e->on_status = params->callbacks.on_status;
+    e->owner = params->callbacks.owner;
+    e->rx_buffer_size = static_cast<std::uint32_t>(params->callbacks.receive_buffer_size);
+    e->rx_buffer = static_cast<unsigned char*>(std::malloc(e->rx_buffer_size));
+    e->mutex = CreateMutexA(nullptr, FALSE, nullptr);
+    e->read_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    e->write_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    e->comm_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    e->write_request = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    e->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!e->rx_buffer || !e->mutex || !e->read_done || !e->write_done || !e->comm_event || !e->write_request ||
+        !e->wake) {
+        release_all(e);
+        return -1;
+    }
+    e->read_overlapped.hEvent = e->read_done;
+    e->write_overlapped.hEvent = e->write_done;
+    e->comm_overlapped.hEvent = e->comm_event;
+    serial_engine_configure(e, &params->settings);
+    // What was queued before the port was ours is stale. It is discarded here, not
+    // by the thread once it runs: bytes that arrive after open has returned belong
+    // to the new connection and must not be lost to a late purge.
+    purge_both(e);
+    // No time-outs: a read ends when its count has arrived. The thread asks only for
+    // what is there, or for one byte when nothing is, so no read waits for more than
+    // will come; whatever time-outs the port was left with must not end reads early
+    // and empty.
+    COMMTIMEOUTS timeouts = {};
+    SetCommTimeouts(e->device, &timeouts);
+    HANDLE thread = CreateThread(nullptr, 0, serial_engine_thread, e, 0, nullptr);
+    if (!thread) {
+        release_all(e);
+        return -1;
+    }
+    e->thread = thread;
+    return 0;
+}
+
+int serial_engine_configure(SerialEngine* e, const SerialSettings* settings)
+{
+    if (!e || !settings || !e->device) return 0;
+    COMMPROP prop = {};
+    DCB dcb = {};
+    GetCommProperties(e->device, &prop);
+    GetCommState(e->device, &dcb);
+    dcb.DCBlength = sizeof dcb;
+    SerialCaps caps = {prop.dwSettableBaud, prop.wSettableData, prop.wSettableStopParity, prop.dwProvCapabilities};
+    SerialLine line = {};
+    line.baud_rate = dcb.BaudRate;
+    line.byte_size = dcb.ByteSize;
+    line.parity = dcb.Parity;
+    line.stop_bits = dcb.StopBits;
+    serial_map_settings(&caps, settings, &line);
+    dcb.BaudRate = line.baud_rate;
+    dcb.ByteSize = line.byte_size;
+    dcb.Parity = line.parity;
+    dcb.StopBits = line.stop_bits;
+    dcb.fBinary = line.binary;
+    dcb.fParity = line.parity_check;
+    dcb.fOutxCtsFlow = line.out_cts_flow;
+    dcb.fOutxDsrFlow = line.out_dsr_flow;
+    dcb.fDtrControl = line.dtr_control;
+    dcb.fDsrSensitivity = line.dsr_sensitivity;
+    dcb.fTXContinueOnXoff = line.tx_continue_on_xoff;
+    dcb.fOutX = line.out_x;
+    dcb.fInX = line.in_x;
+    dcb.fNull = line.null_discard;
+    dcb.fRtsControl = line.rts_control;
+    dcb.XonChar = line.xon_char;
+    dcb.XoffChar = line.xoff_char;
+    SetCommState(e->device, &dcb);
+    DWORD errors;
+    COMSTAT stat;
+    ClearCommError(e->device, &errors, &stat);
+    return 1;
+}
+
+int serial_engine_write(SerialEngine* e, const unsigned char* data, std::int32_t length)
+{
+    if (!e || !data || length <= 0 || e->stop_requested || !e->mutex) return 0;
+    int result = 0;
+    DWORD wait = WaitForSingleObject(e->mutex, INFINITE);
+    if ((wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) && e->write_state == 0) {
+        e->write_buffer = data;
+        e->write_length = length;
+        e->write_state = 1;
+        SetEvent(e->write_request);
+        result = 1;
+    }
+    ReleaseMutex(e->mutex);
+    return result;
+}
+
+int serial_engine_purge(SerialEngine* e)
+{
+    if (!e || !e->wake) return 0;
+    SetEvent(e->wake);
+    return 1;
+}
+
+void serial_engine_stop(SerialEngine* e)
+{
+    if (!e) return;
+    InterlockedExchange(&e->stop_requested, 1);
+    if (e->wake) SetEvent(e->wake);
+    engine_stop_thread(&e->thread);
+    release_all(e);
+}
+
+// Engine thread from here on.
+
+static void purge_both(SerialEngine* e)
+{
+    PurgeComm(e->device, PURGE_TXABORT | PURGE_TXCLEAR);
+    PurgeComm(e->device, PURGE_RXABORT | PURGE_RXCLEAR);
+}
+
+// Reads the line errors, reports a change of them, and returns how many bytes the
+// driver holds.
+static DWORD check_errors(SerialEngine* e)
+{
+    DWORD errors = 0;
+    COMSTAT stat = {};
+    if (!ClearCommError(e->device, &errors, &stat)) return 0;
+    if (errors != e->last_errors) {
+        e->last_errors = errors;
+        if (e->on_status) e->on_status(e->owner);
+    }
+    return stat.cbInQue;
+}
+
+// Starts the next read: for what the driver holds (at most the buffer), so that it
+// ends at once, or, with nothing held, for one byte, so that it ends when the next
+// byte arrives. Either way it never waits for more than will come.
+static void start_read(SerialEngine* e)
+{
+    if (e->read_pending || e->stop_requested) return;
+    DWORD queued = check_errors(e);
+    DWORD count = queued == 0 ? 1 : queued < e->rx_buffer_size ? queued : e->rx_buffer_size;
+    e->read_retry = 0;
+    e->read_pending = 1;
+    e->read_overlapped.Offset = 0;
+    e->read_overlapped.OffsetHigh = 0;
+    // ReadFile resets read_done itself as it starts (under Wine every reset is a
+    // trip to the server, so it is not done twice); a read that finishes at once
+    // is still reported through it.
+    if (!ReadFile(e->device, e->rx_buffer, count, nullptr, &e->read_overlapped) &&
+        GetLastError() != ERROR_IO_PENDING) {
+        e->read_pending = 0;
+        e->read_retry = 1;  // again after a pause, not in a tight loop
+    }
+}
+
+static void read_completed(SerialEngine* e)
+{
+    // Served first in the wait set: left signalled it would be served again.
+    ResetEvent(e->read_done);
+    e->read_pending = 0;
+    DWORD count = 0;
+    if (GetOverlappedResult(e->device, &e->read_overlapped, &count, FALSE) && count > 0) {
+        if (e->on_receive) e->on_receive(e->owner, e->rx_buffer, static_cast<std::int32_t>(count));
+        start_read(e);
+    } else {
+        // A purge cancelled the read, or the driver ended it empty. A driver that
+        // ends empty reads at once must not make this spin: pause first.
+        e->read_retry = 1;
+    }
+}
+
+// The driver cannot deliver the events asked for: watch the line errors alone, and
+// when it refuses those too, stop asking.
+static void driver_refused_events(SerialEngine* e)
+{
+    if (e->comm_mask == SERIAL_EVENT_MASK && SetCommMask(e->device, SERIAL_ERROR_EVENTS)) {
+        e->comm_mask = SERIAL_ERROR_EVENTS;
+        // A mask change ends an outstanding wait with no events; that is no refusal.
+        if (e->comm_pending) e->mask_changed = 1;
+    } else {
+        e->events_refused = 1;
+    }
+}
+
+static void comm_event_served(SerialEngine* e)
+{
+    ResetEvent(e->comm_event);
+    e->comm_pending = 0;
+    DWORD ignored;
+    if (!GetOverlappedResult(e->device, &e->comm_overlapped, &ignored, FALSE)) {
+        // Cancelled by a purge: nothing to serve. Any other failure is the driver
+        // refusing the wait after it began.
+        if (GetLastError() != ERROR_OPERATION_ABORTED) driver_refused_events(e);
+        return;
+    }
+    DWORD mask = e->event_mask;
+    if (mask == 0) {
+        // Ended with nothing to report: by our own mask change, or by a driver that
+        // cannot watch what was asked (Wine without modem lines ends every wait so);
+        // waiting the same way again would spin.
+        if (e->mask_changed)
+            e->mask_changed = 0;
+        else
+            driver_refused_events(e);
+        return;
+    }
+    if (mask & (EV_CTS | EV_DSR | EV_RLSD | EV_RING)) {
+        DWORD status = 0;
+        if (GetCommModemStatus(e->device, &status) && status != e->last_modem_status) {
+            e->last_modem_status = status;
+            if (e->on_status) e->on_status(e->owner);
+        }
+    }
+    if (mask & EV_ERR) check_errors(e);
+}
+
+static void write_ended(SerialEngine* e, const unsigned char* data, std::int32_t length, std::int32_t written)
+{
+    if (e->on_sent) e->on_sent(e->owner, data, length, written);
+}
+
+static void start_write(SerialEngine* e)
+{
+    if (e->write_state != 1) return;
+    const unsigned char* data = e->write_buffer;
+    std::int32_t length = e->write_length;
+    if (data || length) {
+        e->write_state = 2;
+        e->write_overlapped.Offset = 0;
+        e->write_overlapped.OffsetHigh = 0;
+        // WriteFile resets write_done as it starts.
+        if (WriteFile(e->device, data, static_cast<DWORD>(length), nullptr, &e->write_overlapped) ||
+            GetLastError() == ERROR_IO_PENDING)
+            return;
+    }
+    e->write_buffer = nullptr;
+    e->write_length = 0;
+    e->write_state = 0;
+    write_ended(e, data, length, 0);
+}
+
+static void write_completed(SerialEngine* e)
+{
+    ResetEvent(e->write_done);
+    const unsigned char* data = e->write_buffer;
+    std::int32_t length = e->write_length;
+    e->write_buffer = nullptr;
+    e->write_length = 0;
+    e->write_state = 0;
+    DWORD written = 0;
+    if (!GetOverlappedResult(e->device, &e->write_overlapped, &written, FALSE)) written = 0;
+    write_ended(e, data, length, static_cast<std::int32_t>(written));
+}
+
+// Issues the WaitCommEvent for this turn unless one is outstanding or the driver
+// takes none.
+static void wait_comm_event(SerialEngine* e)
+{
+    if (e->comm_pending || e->events_refused) return;
+    ResetEvent(e->comm_event);
+    e->event_mask = 0;
+    if (WaitCommEvent(e->device, &e->event_mask, &e->comm_overlapped) || GetLastError() == ERROR_IO_PENDING)
+        e->comm_pending = 1;
+    else
+        driver_refused_events(e);
+}
+
+// Ends the thread's outstanding I/O and waits for it, so that nothing writes into the
+// record once it is gone. A mask change is what ends a pending WaitCommEvent (Wine
+// does not cancel it); CancelIo ends the read and the write.
+static void finish_outstanding(SerialEngine* e)
+{
+    SetCommMask(e->device, 0);
+    CancelIo(e->device);
+    DWORD ignored;
+    if (e->read_pending) GetOverlappedResult(e->device, &e->read_overlapped, &ignored, TRUE);
+    if (e->comm_pending) GetOverlappedResult(e->device, &e->comm_overlapped, &ignored, TRUE);
+    if (e->write_state == 2) {
+        GetOverlappedResult(e->device, &e->write_overlapped, &ignored, TRUE);
+        e->write_buffer = nullptr;
+        e->write_length = 0;
+        e->write_state = 0;
+    }
+}
+
+static DWORD WINAPI serial_engine_thread(void* parameter) noexcept
+{
+    SerialEngine* e = static_cast<SerialEngine*>(parameter);
+    e->comm_mask = SERIAL_EVENT_MASK;
+    if (!SetCommMask(e->device, SERIAL_EVENT_MASK)) driver_refused_events(e);
+    DWORD status = 0;
+    if (GetCommModemStatus(e->device, &status)) e->last_modem_status = status;
+    start_read(e);
+    HANDLE set[5] = {e->read_done, e->write_done, e->comm_event, e->write_request, e->wake};
+    while (!e->stop_requested) {
+        wait_comm_event(e);
+        DWORD woke = WaitForMultipleObjects(5, set, FALSE, e->read_retry ? 10 : INFINITE);
+        switch (woke) {
+        case WAIT_OBJECT_0:
+            read_completed(e);
+            break;
+        case WAIT_OBJECT_0 + 1:
+            write_completed(e);
+            break;
+        case WAIT_OBJECT_0 + 2:
+            comm_event_served(e);
+            break;
+        case WAIT_OBJECT_0 + 3:
+            start_write(e);
+            break;
+        case WAIT_OBJECT_0 + 4:
+            purge_both(e);
+            // Some drivers (Wine's) leave a write under way running through the purge;
+            // cancelling the thread's own I/O ends it, reported with 0 written. The
+            // cancelled read and event wait end without a report and start again.
+            CancelIo(e->device);
+            break;
+        case WAIT_TIMEOUT:
+            start_read(e);
+            break;
+        default:
+            break;
+        }
+    }
+    finish_outstanding(e);
+    engine_thread_leave(&e->thread);
+    return 0;
+}

@@ -1,0 +1,138 @@
+// The serial settings page's model: the working copy of the sixteen rows, the lists
+// the page offers, and what its controls do to the shown row. Portable; the UI thread
+// runs it while the settings sheet is open. The dialog procedure owns the SerialPage
+// and only moves values between it and the controls; the live table stays the caller's.
+#include "ports/serial/serial_page.h"
+
+namespace {
+
+const char* const baud_texts[] = {"300",   "600",   "1200",  "2400",  "4800",  "9600",
+                                  "19200", "38400", "57600", "76800", "115200"};
+const std::int32_t baud_values[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 76800, 115200};
+const char* const data_texts[] = {"5", "6", "7", "8"};
+const std::int32_t data_values[] = {5, 6, 7, 8};
+// The Japanese texts are written as Shift-JIS bytes so that a build without
+// -fexec-charset=CP932 (the native tests) holds the same bytes as the program.
+const char* const parity_texts[] = {
+    "\x82\xc8\x82\xb5",     // なし
+    "\x8a\xef\x90\x94",     // 奇数
+    "\x8b\xf4\x90\x94",     // 偶数
+    "\xcf\xb0\xb8",         // ﾏｰｸ
+    "\xbd\xcd\xdf\xb0\xbd", // ｽﾍﾟｰｽ
+};
+const std::int32_t parity_values[] = {0, 1, 2, 3, 4};
+const char* const stop_texts[] = {"1", "1.5", "2"};
+const std::int32_t stop_values[] = {0, 1, 2};
+const char* const flow_texts[] = {"\x82\xc8\x82\xb5" /* なし */, "XON/XOFF", "DSR", "CTS"};
+const std::int32_t flow_values[] = {0, 1, 2, 3};
+
+// The field each list edits, in the order of serial_page_lists.
+std::int32_t SerialSettings::*const list_fields[5] = {
+    &SerialSettings::baudrate,  &SerialSettings::data_bits,    &SerialSettings::parity,
+    &SerialSettings::stop_bits, &SerialSettings::flow_control,
+};
+
+// Before initialisation the selection is -1, and then nothing is shown or edited.
+bool has_selection(const SerialPage* page)
+{
+    return page && page->selection >= 0 && page->selection < SERIAL_PORT_COUNT;
+}
+
+SerialSettings* shown(SerialPage* page)
+{
+    return has_selection(page) ? &page->rows[page->selection].settings : nullptr;
+}
+
+} // namespace
+
+const SerialPageList serial_page_lists[5] = {
+    {SERIAL_PAGE_BAUD, 11, baud_texts, baud_values},      {SERIAL_PAGE_DATA_BITS, 4, data_texts, data_values},
+    {SERIAL_PAGE_PARITY, 5, parity_texts, parity_values}, {SERIAL_PAGE_STOP_BITS, 3, stop_texts, stop_values},
+    {SERIAL_PAGE_FLOW, 4, flow_texts, flow_values},
+};
+
+void serial_page_open(SerialPage* page, const SerialPortEntry* live)
+{
+    if (!page || !live) return;
+    for (int i = 0; i < SERIAL_PORT_COUNT; ++i) {
+        page->rows[i] = live[i];
+        page->rows[i].changed = 0;
+    }
+    page->selection = -1;
+}
+
+void serial_page_init_selection(SerialPage* page)
+{
+    if (!page) return;
+    page->selection = 0;
+    for (int i = 0; i < SERIAL_PORT_COUNT; ++i) {
+        if (page->rows[i].available) {
+            page->selection = i;
+            return;
+        }
+    }
+}
+
+// A stored value no list line carries (110 from the settings file, say) shows the
+// first line but stays stored until the user picks another.
+void serial_page_view(const SerialPage* page, SerialPageView* view)
+{
+    if (!view) return;
+    *view = SerialPageView{};
+    if (!has_selection(page)) return;
+    const SerialSettings* s = &page->rows[page->selection].settings;
+    for (int l = 0; l < 5; ++l) {
+        const SerialPageList& list = serial_page_lists[l];
+        for (int i = 0; i < list.count; ++i) {
+            if (list.values[i] == s->*list_fields[l]) {
+                view->lines[l] = i;
+                break;
+            }
+        }
+    }
+    // The box shows what the line gets: the engine uses only the low bit.
+    view->parity_check = s->parity_check & 1;
+}
+
+void serial_page_toggle_parity_check(SerialPage* page)
+{
+    if (SerialSettings* s = shown(page)) s->parity_check = (s->parity_check & 1) ? 0 : 1;
+}
+
+void serial_page_restore_defaults(SerialPage* page)
+{
+    if (SerialSettings* s = shown(page)) *s = SERIAL_DEFAULT_SETTINGS;
+}
+
+void serial_page_set_field(SerialPage* page, int control, std::int32_t item_data)
+{
+    SerialSettings* s = shown(page);
+    if (!s) return;
+    for (int l = 0; l < 5; ++l) {
+        if (serial_page_lists[l].control == control) {
+            s->*list_fields[l] = item_data;
+            return;
+        }
+    }
+}
+
+void serial_page_select_row(SerialPage* page, int row)
+{
+    if (page && row >= 0 && row < SERIAL_PORT_COUNT) page->selection = row;
+}
+
+// Rows that match the live table keep their changed flag: an earlier change not yet
+// applied to an open port must still be applied.
+bool serial_page_apply(const SerialPage* page, SerialPortEntry* live)
+{
+    if (!page || !live) return false;
+    bool any = false;
+    for (int i = 0; i < SERIAL_PORT_COUNT; ++i) {
+        const SerialPortEntry& row = page->rows[i];
+        if (!row.available || serial_settings_equal(row.settings, live[i].settings)) continue;
+        live[i].settings = row.settings;
+        live[i].changed = 1;
+        any = true;
+    }
+    return any;
+}

@@ -1,0 +1,59 @@
+// The model behind the serial settings page: a working copy of the sixteen rows, the
+// row shown, what the page's lists show for it, and the edits the page's controls
+// make. Portable; the UI thread runs it while the settings sheet is open.
+#pragma once
+#include <cstdint>
+
+#include "ports/serial/serial_settings.h"
+
+// Control identifiers of the page.
+enum SerialPageControl {
+    SERIAL_PAGE_PORT = 1001,
+    SERIAL_PAGE_BAUD = 1002,
+    SERIAL_PAGE_DATA_BITS = 1003,
+    SERIAL_PAGE_PARITY = 1004,
+    SERIAL_PAGE_STOP_BITS = 1005,
+    SERIAL_PAGE_FLOW = 1006,
+    SERIAL_PAGE_PARITY_CHECK = 1007,
+    SERIAL_PAGE_DEFAULTS = 1008,
+};
+
+// One list of the page: its lines' texts (Shift-JIS) and item data, in order.
+struct SerialPageList {
+    int control;
+    int count;
+    const char* const* texts;
+    const std::int32_t* values;
+};
+// The lists 1002 to 1006, in that order.
+extern const SerialPageList serial_page_lists[5];
+
+struct SerialPage {
+    SerialPortEntry rows[SERIAL_PORT_COUNT];
+    std::int32_t selection;  // row shown, 0-based; -1 before the page is set up
+};
+
+// What the page shows for the selected row: the line to select in each of the lists
+// 1002 to 1006 (a value without a line shows line 0) and the check box.
+struct SerialPageView {
+    int lines[5];
+    int parity_check;
+};
+
+// Copies the live rows, clearing changed in the copy; selection -1.
+void serial_page_open(SerialPage* page, const SerialPortEntry* live);
+// Page initialisation: the first available row becomes the selection (0 when none).
+void serial_page_init_selection(SerialPage* page);
+void serial_page_view(const SerialPage* page, SerialPageView* view);
+// Check box 1007 clicked: toggles parity_check of the shown row.
+void serial_page_toggle_parity_check(SerialPage* page);
+// Button 1008: the shown row back to the defaults.
+void serial_page_restore_defaults(SerialPage* page);
+// A new selection in list 1002 to 1006 with the item data of its line (0 when the
+// list has no selection).
+void serial_page_set_field(SerialPage* page, int control, std::int32_t item_data);
+// A new selection in list 1001.
+void serial_page_select_row(SerialPage* page, int row);
+// OK: copies every available row whose settings differ into the live table and marks
+// it changed. Returns true when any row changed (the caller then saves).
+bool serial_page_apply(const SerialPage* page, SerialPortEntry* live);

@@ -1,0 +1,45 @@
+// The serial kind: which COM ports exist, their settings rows and the settings file,
+// the connect command and dialog, the serial Port and its slots, and the settings
+// page of the communication-settings sheet. UI thread only; the engine thread never
+// touches the tables.
+#pragma once
+#include <windows.h>
+#include <prsht.h>
+
+#include "ports/serial/serial_engine_win.h"
+#include "ports/serial/serial_page.h"
+#include "terminal/port_win.h"
+
+struct SerialPort {
+    Port port;
+    std::int32_t com_number;
+    SerialEngine engine;
+};
+
+extern SerialPortEntry serial_port_table[SERIAL_PORT_COUNT];
+extern SerialPage serial_page;  // the working copy while the settings sheet is open
+
+// Start-up: marks the present ports (QueryDosDeviceA on the NT family, COM1 to COM4
+// on the 98 family), then loads the settings. Returns 1.
+int serial_enumerate_ports(int os_family);
+void serial_load_settings();
+void serial_save_settings();
+SerialPortEntry* serial_find_port(int number);
+// Whether any COM port may be offered.
+bool serial_find_any_port();
+
+// Command 101: the dialog with two or more ports, the only one without it, nothing
+// with none. Returns the port opened, if any.
+Port* serial_connect(HWND frame);
+// The serial Port for COM number, or none after the warning box. The kind's
+// constructor: argument points at the number.
+Port* serial_port_create(HWND frame, const void* argument);
+const char* serial_long_name(Port* port);
+const char* serial_short_name(Port* port);
+void serial_apply_settings(Port* port);
+void serial_wake_engine(Port* port);
+
+// The page of the communication-settings sheet; none without an available port.
+HPROPSHEETPAGE serial_settings_page(HWND frame);
+// After the sheet has closed: asks the open ports to apply changed rows.
+void serial_settings_notify(HWND frame);

@@ -1,0 +1,132 @@
+// The settings page's model: the working copy, what the lists show for a row, the
+// edits of the controls, and OK copying only rows that differ into the live table.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ports/serial/serial_page.h"
+
+namespace {
+
+struct SerialPageModel : ::testing::Test {
+    SerialPortEntry live[SERIAL_PORT_COUNT] = {};
+    SerialPage page;
+    void SetUp() override
+    {
+        live[3] = {1, 1, {19200, 7, 2, 1, 3, 0}}; // changed earlier, not yet applied
+        live[5] = {1, 0, {110, 8, 4, 2, 0, 1}};   // a speed no line of the list carries
+        live[7] = {0, 0, SERIAL_DEFAULT_SETTINGS};
+        serial_page_open(&page, live);
+    }
+    std::vector<int> view()
+    {
+        SerialPageView v;
+        serial_page_view(&page, &v);
+        return {v.lines[0], v.lines[1], v.lines[2], v.lines[3], v.lines[4], v.parity_check};
+    }
+    bool same_as_live(int row) { return serial_settings_equal(page.rows[row].settings, live[row].settings); }
+};
+
+TEST_F(SerialPageModel, OpenCopiesWithoutChangedAndNothingIsEditedBeforeInit)
+{
+    EXPECT_EQ(page.selection, -1);
+    EXPECT_EQ(page.rows[3].changed, 0);
+    EXPECT_TRUE(same_as_live(3));
+    EXPECT_EQ(view(), std::vector<int>(6, 0));
+    serial_page_toggle_parity_check(&page);
+    serial_page_restore_defaults(&page);
+    serial_page_set_field(&page, SERIAL_PAGE_BAUD, 300);
+    for (int i = 0; i < SERIAL_PORT_COUNT; ++i)
+        EXPECT_TRUE(same_as_live(i)) << i;
+}
+
+TEST_F(SerialPageModel, InitSelectsFirstAvailableRowOrRowZero)
+{
+    serial_page_init_selection(&page);
+    EXPECT_EQ(page.selection, 3);
+    for (int bad : {-1, SERIAL_PORT_COUNT})
+        serial_page_select_row(&page, bad);
+    EXPECT_EQ(page.selection, 3);
+    SerialPortEntry none[SERIAL_PORT_COUNT] = {};
+    serial_page_open(&page, none);
+    serial_page_init_selection(&page);
+    EXPECT_EQ(page.selection, 0);
+}
+
+TEST_F(SerialPageModel, ViewShowsTheMatchingLinesAndLine0ForUnknownValues)
+{
+    serial_page_select_row(&page, 3);
+    EXPECT_EQ(view(), (std::vector<int>{6, 2, 2, 1, 3, 0}));
+    serial_page_select_row(&page, 5);
+    EXPECT_EQ(view(), (std::vector<int>{0, 3, 4, 2, 0, 1}));
+    EXPECT_EQ(page.rows[5].settings.baudrate, 110);
+    serial_page_set_field(&page, SERIAL_PAGE_BAUD, 76800);
+    EXPECT_EQ(view()[0], 9);
+    serial_page_set_field(&page, SERIAL_PAGE_BAUD, 115200);
+    EXPECT_EQ(view()[0], 10);
+}
+
+TEST(SerialPageLists, JapaneseTextsAreShiftJis)
+{
+    const SerialPageList& parity = serial_page_lists[2];
+    const SerialPageList& flow = serial_page_lists[4];
+    ASSERT_EQ(parity.count, 5);
+    const char* expected[] = {"\x82\xc8\x82\xb5", "\x8a\xef\x90\x94", "\x8b\xf4\x90\x94", "\xcf\xb0\xb8",
+                              "\xbd\xcd\xdf\xb0\xbd"}; // なし 奇数 偶数 ﾏｰｸ ｽﾍﾟｰｽ
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(std::string(parity.texts[i]), expected[i]) << i;
+    EXPECT_EQ(std::string(flow.texts[0]), expected[0]);
+}
+
+TEST_F(SerialPageModel, ControlsEditOnlyTheShownRow)
+{
+    serial_page_select_row(&page, 5);
+    serial_page_toggle_parity_check(&page);
+    EXPECT_EQ(page.rows[5].settings.parity_check, 0);
+    serial_page_toggle_parity_check(&page);
+    EXPECT_EQ(page.rows[5].settings.parity_check, 1);
+    const int controls[] = {SERIAL_PAGE_BAUD, SERIAL_PAGE_DATA_BITS, SERIAL_PAGE_PARITY,
+                            SERIAL_PAGE_STOP_BITS, SERIAL_PAGE_FLOW};
+    for (int c : controls)
+        serial_page_set_field(&page, c, c);
+    serial_page_set_field(&page, SERIAL_PAGE_PARITY_CHECK, 0); // not a list: ignored
+    const SerialSettings edited = {1002, 1003, 1004, 1005, 1006, 1};
+    EXPECT_TRUE(serial_settings_equal(page.rows[5].settings, edited));
+    serial_page_select_row(&page, 3);
+    serial_page_restore_defaults(&page);
+    EXPECT_TRUE(serial_settings_equal(page.rows[3].settings, SERIAL_DEFAULT_SETTINGS));
+    EXPECT_TRUE(serial_settings_equal(page.rows[5].settings, edited));
+}
+
+TEST(SerialSettingsEqual, EveryFieldCounts)
+{
+    std::int32_t SerialSettings::*const fields[] = {
+        &SerialSettings::baudrate,  &SerialSettings::data_bits,    &SerialSettings::parity,
+        &SerialSettings::stop_bits, &SerialSettings::flow_control, &SerialSettings::parity_check};
+    for (auto field : fields) {
+        SerialSettings s = SERIAL_DEFAULT_SETTINGS;
+        s.*field += 1;
+        EXPECT_FALSE(serial_settings_equal(s, SERIAL_DEFAULT_SETTINGS));
+    }
+    EXPECT_TRUE(serial_settings_equal(SERIAL_DEFAULT_SETTINGS, SerialSettings{9600, 8, 0, 0, 1, 1}));
+}
+
+TEST_F(SerialPageModel, ApplyCopiesAndMarksOnlyAvailableRowsThatDiffer)
+{
+    EXPECT_FALSE(serial_page_apply(&page, live));
+    EXPECT_EQ(live[3].changed, 1);    // an earlier change stays marked
+    serial_page_select_row(&page, 7); // not available: its edits never reach the live table
+    serial_page_restore_defaults(&page);
+    serial_page_set_field(&page, SERIAL_PAGE_BAUD, 300);
+    EXPECT_FALSE(serial_page_apply(&page, live));
+    EXPECT_EQ(live[7].settings.baudrate, 9600);
+    serial_page_select_row(&page, 5);
+    serial_page_set_field(&page, SERIAL_PAGE_FLOW, 3);
+    EXPECT_TRUE(serial_page_apply(&page, live));
+    EXPECT_EQ(live[5].changed, 1);
+    EXPECT_TRUE(same_as_live(5));
+    EXPECT_EQ(live[7].changed, 0);
+}
+
+} // namespace
