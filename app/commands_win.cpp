@@ -18,7 +18,13 @@ void enable_command(int id, bool enable)
     if (!menu) return;
     UINT state = enable ? MF_ENABLED : MF_GRAYED;
     if (id >= 0 && id <= TOP_MENU_LAST_POSITION) {
-        EnableMenuItem(menu, static_cast<UINT>(id), MF_BYPOSITION | state);
+        // A maximized terminal window puts its system menu first in the menu bar,
+        // and every pop-up moves one place right.
+        BOOL maximized = FALSE;
+        if (app.mdi_client) SendMessageA(app.mdi_client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized));
+        UINT position = static_cast<UINT>(id) + (maximized ? 1 : 0);
+        EnableMenuItem(menu, position, MF_BYPOSITION | state);
+        DrawMenuBar(frame);
         return;
     }
     EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | state);

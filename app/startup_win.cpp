@@ -9,6 +9,7 @@
 #include "app/commands_win.h"
 #include "app/settings.h"
 #include "ports/serial/serial_port_win.h"
+#include "terminal/terminal_window_win.h"
 
 bool startup_check_os()
 {
@@ -35,6 +36,7 @@ static bool startup(HINSTANCE instance, int show_command)
     settings_path_init();
     InitCommonControls();
     if (!frame_register_class(instance)) return false;
+    if (!terminal_window_register(instance)) return false;
     HWND frame = frame_create(instance);
     if (!frame) return false;
     DWORD length = GetCurrentDirectoryA(sizeof app.start_directory, app.start_directory);
@@ -54,6 +56,7 @@ int app_main(HINSTANCE instance, int show_command)
     int exit_code = 0;
     if (startup(instance, show_command)) exit_code = frame_message_loop();
     if (app.frame_window) DestroyWindow(app.frame_window);
+    terminal_window_unregister(instance);
     frame_unregister_class(instance);
     return exit_code;
 }

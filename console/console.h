@@ -129,6 +129,9 @@ struct Console {
     std::int32_t press_before_mark;
     std::int32_t press_after_mark;
     const ConsoleView* view;  // null: nothing to redraw
+    // Set by an append that changed what the scroll bars show; the window's thread
+    // clears it when it brings them up to date (see console_view_win.cpp).
+    volatile long view_update_pending;
 };
 
 // Buffer operations. The caller holds console_mutex where an append may run.

@@ -89,7 +89,12 @@ Port* create_port(int kind, const void* argument)
         sync_key_disable_button();
     }
     live_ports.push_back(port);
-    create_terminal_window(port, app.frame_window);
+    if (!create_terminal_window(port, app.frame_window)) {
+        // A port without its window could be neither seen nor closed by the user,
+        // and would hold its device until the program ends: it is closed at once.
+        close_port(port);
+        return nullptr;
+    }
     const char* name = port->short_name ? port->short_name(port) : "";
     set_status_text(STATUS_PORT_NAME, name);
     return port;

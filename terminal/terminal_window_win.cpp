@@ -1,15 +1,65 @@
-// The terminal window's creation and destruction as the port's lifecycle needs them.
-// The console is made here from the display settings; the MDI child itself, its
-// window procedure and the attachment of the console to it live with the console
-// view. UI thread only. The port owns its console and paste text; the MDI client
-// owns the window.
+// The terminal window; see terminal_window_win.h. The port owns its console and
+// paste text; the MDI client owns the window. The window's user data is its Port,
+// cleared before the window is destroyed.
+//
+// A paste is one direct send of the whole text, continued from its completion hook
+// until all is written. When it cannot start or go on because another write is in
+// flight, a 10 ms timer on the window tries again, for at most five seconds; then
+// the paste is given up and its text freed, so input is never blocked for good.
 #include "terminal/terminal_window_win.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 
-#include "terminal/display_settings.h"
-#include "terminal/port_win.h"
+#include "app/commands_win.h"
+#include "app/status_bar_win.h"
+#include "console/console_clipboard_win.h"
+#include "console/console_view_win.h"
 #include "console/console_win.h"
+#include "resources/resource.h"
+#include "terminal/display_settings.h"
+#include "terminal/escapes.h"
+#include "terminal/port_win.h"
+
+const char CHILD_CLASS_NAME[] = "TAVEX CHILD";
+
+constexpr UINT MSG_PASTE_RETRY = WM_APP + 2;  // posted by the paste hook
+constexpr UINT_PTR PASTE_TIMER = 1;
+constexpr DWORD PASTE_RETRY_MS = 10;
+constexpr DWORD PASTE_GIVE_UP_MS = 5000;
+static const char PASTE_SINCE[] = "paste since";  // window property: when the retries began
+
+static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
+
+bool terminal_window_register(HINSTANCE instance)
+{
+    WNDCLASSA wc = {};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = terminal_window_proc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TERMINAL));
+    wc.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
+    wc.hbrBackground = nullptr;
+    wc.lpszClassName = CHILD_CLASS_NAME;
+    return RegisterClassA(&wc) != 0;
+}
+
+void terminal_window_unregister(HINSTANCE instance)
+{
+    UnregisterClassA(CHILD_CLASS_NAME, instance);
+}
+
+static Port* port_of(HWND window)
+{
+    return reinterpret_cast<Port*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+static HWND mdi_client_of(HWND frame)
+{
+    // The frame's MDI client is its child of that class.
+    return FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+}
 
 bool create_terminal_window(Port* port, HWND frame)
 {
@@ -18,19 +68,35 @@ bool create_terminal_window(Port* port, HWND frame)
     ConsoleSettings settings;
     display_console_settings(&display_settings, &settings);
     console_create(&port->console, &settings);
-    return port->console.window != nullptr;
+    HWND client = frame ? mdi_client_of(frame) : nullptr;
+    if (!client) return false;
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(frame, GWLP_HINSTANCE));
+    const char* caption = port->long_name ? port->long_name(port) : "";
+    HWND window = CreateMDIWindowA(CHILD_CLASS_NAME, caption, WS_MAXIMIZE | WS_VSCROLL | WS_HSCROLL, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, client, instance,
+                                   reinterpret_cast<LPARAM>(port));
+    if (!window) return false;
+    InterlockedIncrement(&open_port_count);
+    ShowWindow(window, SW_SHOW);
+    return true;
+}
+
+static void end_paste(Port* port)
+{
+    std::free(port->paste_text);
+    port->paste_text = nullptr;
+    port->paste_sent = 0;
+    port->paste_length = 0;
 }
 
 void destroy_terminal_window(Port* port)
 {
     if (!port) return;
     HWND window = console_destroy(&port->console);
-    // A paste cannot outlive its port, window or not.
-    std::free(port->paste_text);
-    port->paste_text = nullptr;
-    port->paste_sent = 0;
-    port->paste_length = 0;
+    // A paste cannot outlive its port, window or not; no hook runs any more.
+    end_paste(port);
     if (!window) return;
+    KillTimer(window, PASTE_TIMER);
     DestroyCaret();
     // The user data goes first: the messages the window gets while it is destroyed
     // must not reach a port whose console is already released.
@@ -38,4 +104,266 @@ void destroy_terminal_window(Port* port)
     HWND client = GetParent(window);
     if (client) SendMessageA(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
     InterlockedDecrement(&open_port_count);
+}
+
+static bool input_refused(const Port* port)
+{
+    return display_settings.key_disable || port->connection_state != 1 || port->quiet || port->send_state ||
+           port->paste_text;
+}
+
+// Enter by "send crlf"; a value outside 0 to 2 (only by editing the settings file)
+// is taken as 0.
+static int enter_bytes(unsigned char* out)
+{
+    switch (display_settings.send_crlf) {
+    case 1:
+        out[0] = '\n';
+        return 1;
+    case 2:
+        out[0] = '\r';
+        out[1] = '\n';
+        return 2;
+    default:
+        out[0] = '\r';
+        return 1;
+    }
+}
+
+static void key_typed(Port* port, WPARAM code)
+{
+    if (code == 3 && (GetAsyncKeyState(VK_SHIFT) & 0x8000) == 0) {
+        PostMessageA(port->frame_window, WM_COMMAND, 201, 0);
+        return;
+    }
+    if (input_refused(port)) return;
+    unsigned char bytes[2];
+    bool enter = code == '\r';
+    int count = enter ? enter_bytes(bytes) : 1;
+    if (!enter) bytes[0] = static_cast<unsigned char>(code);
+    if (!display_settings.input_mode) {
+        console_show(port, bytes, count, SHOW_TYPED);
+        port_send(port, bytes, count, nullptr);
+        return;
+    }
+    Console* console = &port->console;
+    if (!enter) {
+        console_input_insert(console, reinterpret_cast<const char*>(bytes), 1, 1);
+        return;
+    }
+    if (display_settings.line_mode_cr) console_input_insert(console, reinterpret_cast<const char*>(bytes), count, 0);
+    if (console_input_length(console) == 0) return;
+    unsigned char line[CONSOLE_INPUT_MAX + 4];
+    int length = expand_escapes(line, console_input_text(console), CONSOLE_INPUT_MAX);
+    console_show(port, line, length, SHOW_TYPED);
+    port_send(port, line, length, nullptr);
+    console_input_reset(console);
+}
+
+void send_function_key(int index)
+{
+    if (index < 0 || index >= FUNCTION_KEY_COUNT || display_settings.key_disable) return;
+    Port* port = find_active_port();
+    if (!port || port->connection_state != 1 || port->quiet || port->send_state || port->paste_text) return;
+    unsigned char bytes[128 + 4];
+    int length = expand_escapes(bytes, display_settings.function_keys[index], 128);
+    if (length <= 0) return;
+    std::int32_t accepted = port_send(port, bytes, length, nullptr);
+    if (accepted > 0) console_show(port, bytes, accepted, SHOW_TYPED);
+}
+
+// The paste's completion hook, on the engine thread.
+static void paste_written(Port* port, std::int32_t count)
+{
+    port->paste_sent += count;
+    std::int32_t remaining = port->paste_length - port->paste_sent;
+    if (remaining <= 0 || port->connection_state != 1 || port->quiet) {
+        end_paste(port);
+        return;
+    }
+    if (count == 0) Sleep(10);
+    const unsigned char* rest = reinterpret_cast<const unsigned char*>(port->paste_text) + port->paste_sent;
+    if (port_send(port, rest, remaining, paste_written) == 0) {
+        // Something else holds the queue: the window's thread tries again.
+        HWND window = static_cast<HWND>(port->console.window);
+        if (window) PostMessageA(window, MSG_PASTE_RETRY, 0, 0);
+    }
+}
+
+// The paste cannot go on: another write is in flight. Tries again every 10 ms.
+static void retry_paste(Port* port, HWND window)
+{
+    if (!port->paste_text) {
+        KillTimer(window, PASTE_TIMER);
+        return;
+    }
+    std::int32_t remaining = port->paste_length - port->paste_sent;
+    const unsigned char* rest = reinterpret_cast<const unsigned char*>(port->paste_text) + port->paste_sent;
+    // Accepted: from now on the hook carries the paste on (and may end it at once).
+    if (port_send(port, rest, remaining, paste_written) > 0) {
+        KillTimer(window, PASTE_TIMER);
+        return;
+    }
+    DWORD since = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(GetPropA(window, PASTE_SINCE)));
+    if (GetTickCount() - since > PASTE_GIVE_UP_MS) {
+        KillTimer(window, PASTE_TIMER);
+        end_paste(port);
+    }
+}
+
+static void start_paste_retries(HWND window)
+{
+    SetPropA(window, PASTE_SINCE, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GetTickCount())));
+    SetTimer(window, PASTE_TIMER, PASTE_RETRY_MS, nullptr);
+}
+
+void paste_clipboard(Port* port)
+{
+    if (!port || port->connection_state != 1 || port->quiet || port->send_state || port->paste_text) return;
+    Console* console = &port->console;
+    bool had_text = console_text_length(console) != 0;
+    char* text = console_paste(console, display_settings.send_crlf, display_settings.echo_back);
+    if (text) {
+        if (!had_text && console_text_length(console) != 0) {
+            enable_command(204, true);
+            enable_command(203, true);
+            enable_command(205, true);
+        }
+        port->paste_sent = 0;
+        port->paste_length = static_cast<std::int32_t>(std::strlen(text));
+        port->paste_text = text;
+        if (port_send(port, reinterpret_cast<const unsigned char*>(text), port->paste_length, paste_written) == 0 &&
+            console->window)
+            start_paste_retries(static_cast<HWND>(console->window));
+    }
+    enable_command(201, false);
+}
+
+void refresh_display_settings(HWND window)
+{
+    Port* port = window ? port_of(window) : nullptr;
+    if (!port) return;
+    ConsoleSettings settings;
+    display_console_settings(&display_settings, &settings);
+    console_apply_settings(&port->console, &settings);
+}
+
+static void take_key_disable(Port* port)
+{
+    port->console.keys_disabled = display_settings.key_disable;
+}
+
+void refresh_key_disable()
+{
+    for_each_port(take_key_disable);
+}
+
+static void activation_update(Port* port)
+{
+    if (!port) {
+        for (int id : {202, 201, 203, 204, 205, 402, 403, 404, 406}) enable_command(id, false);
+        clear_status_texts();
+        return;
+    }
+    Console* console = &port->console;
+    enable_command(201, console_has_selection(console));
+    enable_command(202, true);
+    bool text = console_text_length(console) != 0;
+    for (int id : {203, 204, 205}) enable_command(id, text);
+    set_status_text(STATUS_PORT_NAME, port->short_name ? port->short_name(port) : "");
+    set_status_text(STATUS_CONNECTION, port->connection_state == 1 ? "接続中" : "通信不可");
+    if (console->window) SetFocus(static_cast<HWND>(console->window));
+}
+
+static void popup_menu(Port* port, HWND window, int x, int y)
+{
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    Console* console = &port->console;
+    if (console_has_selection(console)) AppendMenuA(menu, MF_STRING, 201, "ｺﾋﾟｰ(&C)");
+    AppendMenuA(menu, MF_STRING, 202, "貼り付け(&P)");
+    if (console_text_length(console) != 0) {
+        AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(menu, MF_STRING, 203, "すべての範囲を選択(&S)");
+        AppendMenuA(menu, MF_STRING, 204, "すべてを選択してｺﾋﾟｰ(&A)");
+        AppendMenuA(menu, MF_STRING, 205, "すべての表示を消去(&E)");
+    }
+    POINT point = {x, y};
+    ClientToScreen(window, &point);
+    TrackPopupMenu(menu, TPM_RIGHTBUTTON, point.x, point.y, 0, port->frame_window, nullptr);
+    DestroyMenu(menu);
+}
+
+static void paint(Port* port, HWND window)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    HideCaret(window);
+    RECT client;
+    GetClientRect(window, &client);
+    console_paint(&port->console, dc, &client);
+    ShowCaret(window);
+    GdiFlush();
+    EndPaint(window, &ps);
+}
+
+static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept
+{
+    Port* port = nullptr;
+    if (message == WM_CREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
+        auto* mdi = static_cast<MDICREATESTRUCTA*>(create->lpCreateParams);
+        port = mdi ? reinterpret_cast<Port*>(mdi->lParam) : nullptr;
+        if (port) {
+            console_attach_window(&port->console, window);
+            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(port));
+        }
+        return DefMDIChildProcA(window, message, wparam, lparam);
+    }
+    if (message == WM_MDIACTIVATE) {
+        HWND activated = reinterpret_cast<HWND>(lparam);
+        activation_update(activated ? port_of(activated) : nullptr);
+        return DefMDIChildProcA(window, message, wparam, lparam);
+    }
+    port = port_of(window);
+    if (!port) return DefMDIChildProcA(window, message, wparam, lparam);
+    switch (message) {
+    case WM_PAINT:
+        paint(port, window);
+        break;
+    case WM_CLOSE:
+        PostMessageA(port->frame_window, MSG_CLOSE_PORT, reinterpret_cast<WPARAM>(port), 0);
+        break;
+    case WM_CHAR:
+        key_typed(port, wparam);
+        break;
+    case WM_LBUTTONDOWN:
+        console_mouse_down(&port->console, window, static_cast<short>(LOWORD(lparam)),
+                           static_cast<short>(HIWORD(lparam)));
+        enable_command(201, false);
+        break;
+    case WM_LBUTTONUP:
+        console_mouse_up(&port->console, window);
+        if (console_has_selection(&port->console)) enable_command(201, true);
+        break;
+    case WM_RBUTTONDOWN:
+        popup_menu(port, window, static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
+        break;
+    case MSG_PASTE_RETRY:
+        start_paste_retries(window);
+        return 0;
+    case WM_TIMER:
+        if (wparam == PASTE_TIMER) {
+            retry_paste(port, window);
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        RemovePropA(window, PASTE_SINCE);
+        break;
+    default:
+        console_handle_message(&port->console, window, message, wparam, lparam);
+        break;
+    }
+    return DefMDIChildProcA(window, message, wparam, lparam);
 }

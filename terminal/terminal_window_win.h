@@ -1,13 +1,29 @@
-// The terminal window of a port: the MDI child that shows its console. Creating it
-// makes the console from the current display settings; destroying it releases the
-// console. UI thread only.
+// The terminal window of a port: the MDI child "TAVEX CHILD" that shows its console
+// and turns keys, function keys and pastes into bytes for the port. UI thread only,
+// except the paste's completion hook, which runs on the engine thread.
 #pragma once
 #include <windows.h>
 
 struct Port;
 
-// Stores the frame in the port, creates its console and, once the window class is
-// registered, the window itself. Returns true when the port has a window.
+extern const char CHILD_CLASS_NAME[];
+
+bool terminal_window_register(HINSTANCE instance);
+void terminal_window_unregister(HINSTANCE instance);
+
+// Stores the frame in the port, creates its console from the display settings and
+// the window, maximized, in the frame's MDI client. Returns true when the port has
+// a window.
 bool create_terminal_window(Port* port, HWND frame);
 // Releases the console, a paste under way and the window.
 void destroy_terminal_window(Port* port);
+
+// F1 to F12 (index 0 to 11) on the active port.
+void send_function_key(int index);
+// Command 202: the clipboard text to the port (LINE input mode: into the line).
+void paste_clipboard(Port* port);
+// Re-reads the display settings into the console of a terminal window.
+void refresh_display_settings(HWND window);
+// Command 206 changed "key disable": every open console takes the new value at once,
+// so that paste and the LINE input's Delete follow it as typing does.
+void refresh_key_disable();

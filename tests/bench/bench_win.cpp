@@ -3,7 +3,8 @@
 //             program measured in the same run (median of several starts each);
 //   settings: the cost of one settings read and write, which always reach the file;
 //   serial:   engine throughput through the bench's pty against a plain reader and
-//             writer (serial_bench_win.cpp).
+//             writer (serial_bench_win.cpp);
+//   terminal: painting and absorbing received data (terminal_bench_win.cpp).
 // Runs on its own thread in the test bench; the programs it starts are its own and are
 // closed (or ended) before it returns.
 #include <windows.h>
@@ -121,6 +122,7 @@ void bench_settings(const std::string& folder)
 }  // namespace
 
 void bench_serial();
+void bench_terminal();
 
 int main()
 {
@@ -131,6 +133,7 @@ int main()
     bench_startup(folder);
     bench_settings(folder);
     bench_serial();
+    bench_terminal();
     RemoveDirectoryA(folder.c_str());
     return 0;
 }

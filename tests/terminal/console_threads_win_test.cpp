@@ -35,14 +35,13 @@ long check_run(const std::string& text)
 
 TEST(ConsoleThreads, AppendsRaceWithClearResizeSelectionAndReads)
 {
-    app.instance = GetModuleHandleA(nullptr);
     display_settings_defaults(&display_settings);
     display_settings.receive_crlf = 2;
     PortKindOps previous = test_engine_install(PORT_PARALLEL);
+    TestFrame frame;
+    ASSERT_TRUE(frame.made);
     Port* port = create_port(PORT_PARALLEL, nullptr);
     ASSERT_NE(port, nullptr);
-    HWND window = make_plain_window();
-    attach_test_window(port, window);
 
     std::string all;
     all.reserve(static_cast<size_t>(LINES) * 10);
@@ -112,7 +111,6 @@ TEST(ConsoleThreads, AppendsRaceWithClearResizeSelectionAndReads)
     EXPECT_GT(resizes, 5);
 
     close_port(port);
-    DestroyWindow(window);
     test_engine_restore(PORT_PARALLEL, previous);
 }
 

@@ -10,50 +10,29 @@
 
 namespace {
 
-const char CHILD_CLASS[] = "TEST PORT CHILD";
 const char DISCONNECT_CAPTION[] = "\x90\xd8\x92\x66";  // 切断
-
-LRESULT CALLBACK child_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept
-{
-    return DefMDIChildProcA(window, message, wparam, lparam);
-}
 
 struct DisconnectTest : ::testing::Test {
     PortKindOps previous{};
-    std::vector<Port*> ports;
+    TestFrame* frame = nullptr;
 
     void SetUp() override
     {
-        app.instance = GetModuleHandleA(nullptr);
         display_settings_defaults(&display_settings);
-        ASSERT_TRUE(frame_register_class(app.instance));
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = child_proc;
-        wc.hInstance = app.instance;
-        wc.lpszClassName = CHILD_CLASS;
-        RegisterClassA(&wc);
-        ASSERT_NE(frame_create(app.instance), nullptr);
-        ASSERT_NE(frame_create_mdi_client(app.frame_window), nullptr);
         previous = test_engine_install(PORT_SERIAL);
+        frame = new TestFrame();
+        ASSERT_TRUE(frame->made);
     }
     void TearDown() override
     {
-        close_all_ports();
+        delete frame;
         EXPECT_EQ(open_port_count, 0);
-        if (app.frame_window) DestroyWindow(app.frame_window);
-        pump_messages();
-        UnregisterClassA(CHILD_CLASS, app.instance);
-        frame_unregister_class(app.instance);
         test_engine_restore(PORT_SERIAL, previous);
     }
     Port* open_with_window()
     {
         Port* port = create_port(PORT_SERIAL, nullptr);
-        HWND child = CreateMDIWindowA(CHILD_CLASS, port->long_name(port), 0, CW_USEDEFAULT, CW_USEDEFAULT,
-                                      CW_USEDEFAULT, CW_USEDEFAULT, app.mdi_client, app.instance, 0);
-        SetWindowLongPtrA(child, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(port));
-        attach_test_window(port, child);
-        ports.push_back(port);
+        EXPECT_NE(port, nullptr);
         return port;
     }
 };

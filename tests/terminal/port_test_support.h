@@ -1,6 +1,6 @@
-// Shared set-up of the port tests: a port of the test engine's kind with a real
-// window for its console to draw in, counted as the terminal window would count it.
-// Win32 tests only; UI thread.
+// Shared set-up of the port tests: a real frame with its MDI client and the terminal
+// window class, so that create_port makes real terminal windows; and readers of a
+// port's console. Win32 tests only; UI thread.
 #pragma once
 #include <windows.h>
 
@@ -9,19 +9,45 @@
 #include "app/frame_win.h"
 #include "console/console_win.h"
 #include "terminal/display_settings.h"
+#include "terminal/terminal_window_win.h"
 #include "tests/support/test_engine_win.h"
 
-inline void attach_test_window(Port* port, HWND window)
+inline void pump_messages()
 {
-    port->console.window = window;
-    InterlockedIncrement(&open_port_count);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
 }
 
-inline HWND make_plain_window()
-{
-    return CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-}
+// The frame the ports' windows live in, for the life of one test.
+struct TestFrame {
+    bool made = false;
+    explicit TestFrame(HMENU menu = nullptr)
+    {
+        app.instance = GetModuleHandleA(nullptr);
+        frame_register_class(app.instance);
+        terminal_window_register(app.instance);
+        HWND frame = frame_create(app.instance);
+        if (!frame) return;
+        if (menu) SetMenu(frame, menu);
+        frame_create_mdi_client(frame);
+        ShowWindow(frame, SW_SHOW);
+        ShowWindow(app.mdi_client, SW_SHOW);
+        made = app.mdi_client != nullptr;
+    }
+    ~TestFrame()
+    {
+        close_all_ports();
+        if (app.frame_window) DestroyWindow(app.frame_window);
+        pump_messages();
+        terminal_window_unregister(app.instance);
+        frame_unregister_class(app.instance);
+    }
+    TestFrame(const TestFrame&) = delete;
+    TestFrame& operator=(const TestFrame&) = delete;
+};
 
 inline std::string console_contents(Port* port)
 {
@@ -33,11 +59,7 @@ inline std::string console_contents(Port* port)
     return text;
 }
 
-inline void pump_messages()
+inline HWND window_of(Port* port)
 {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    return static_cast<HWND>(port->console.window);
 }

@@ -17,23 +17,23 @@ namespace {
 
 struct PortTest : ::testing::Test {
     PortKindOps previous{};
+    TestFrame* frame = nullptr;
     Port* port = nullptr;
-    HWND window = nullptr;
 
     void SetUp() override
     {
-        app.instance = GetModuleHandleA(nullptr);
         display_settings_defaults(&display_settings);
         previous = test_engine_install(PORT_SERIAL);
+        frame = new TestFrame();
+        ASSERT_TRUE(frame->made);
         port = create_port(PORT_SERIAL, nullptr);
         ASSERT_NE(port, nullptr);
-        window = make_plain_window();
-        attach_test_window(port, window);
+        ASSERT_NE(window_of(port), nullptr);
     }
     void TearDown() override
     {
         if (port) close_port(port);
-        if (window) DestroyWindow(window);
+        delete frame;
         test_engine_restore(PORT_SERIAL, previous);
         display_settings_defaults(&display_settings);
         EXPECT_EQ(open_port_count, 0);
@@ -311,17 +311,18 @@ HMENU make_menu_bar()
 
 bool enabled(HMENU menu, UINT item, UINT by)
 {
+    // Pop-ups by position are counted as the user sees them: a maximized terminal
+    // window's system menu stands first in the bar.
+    if (by == MF_BYPOSITION && GetMenuItemCount(menu) > 6) item += 1;
     return (GetMenuState(menu, item, by) & (MF_GRAYED | MF_DISABLED)) == 0;
 }
 
 TEST(PortMenus, TheFirstPortEnablesThemAndTheLastGraysThem)
 {
-    app.instance = GetModuleHandleA(nullptr);
     PortKindOps previous = test_engine_install(PORT_NETWORK);
     HMENU bar = make_menu_bar();
-    app.frame_window = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, bar,
-                                       app.instance, nullptr);
-    ASSERT_NE(app.frame_window, nullptr);
+    TestFrame frame(bar);
+    ASSERT_TRUE(frame.made);
     for (UINT id : {105u, 206u, 401u, 405u}) EnableMenuItem(bar, id, MF_BYCOMMAND | MF_GRAYED);
     int kind = PORT_NETWORK;
     Port* port = create_port(PORT_NETWORK, &kind);
@@ -330,22 +331,31 @@ TEST(PortMenus, TheFirstPortEnablesThemAndTheLastGraysThem)
     for (UINT position : {1u, 3u, 4u}) EXPECT_TRUE(enabled(bar, position, MF_BYPOSITION)) << position;
     EXPECT_FALSE(enabled(bar, 2, MF_BYPOSITION));
     for (UINT id : {105u, 206u, 401u, 405u}) EXPECT_TRUE(enabled(bar, id, MF_BYCOMMAND)) << id;
+    EXPECT_EQ(open_port_count, 1);
     close_port(port);
     for (UINT position : {1u, 3u, 4u}) EXPECT_FALSE(enabled(bar, position, MF_BYPOSITION)) << position;
     for (UINT id : {105u, 206u, 401u, 405u}) EXPECT_FALSE(enabled(bar, id, MF_BYCOMMAND)) << id;
-    DestroyWindow(app.frame_window);
-    app.frame_window = nullptr;
     test_engine_restore(PORT_NETWORK, previous);
 }
 
 TEST(PortCreate, AnUnknownKindOrAFailingConstructorYieldsNone)
 {
+    TestFrame frame;
     EXPECT_EQ(create_port(0, nullptr), nullptr);
     EXPECT_EQ(create_port(5, nullptr), nullptr);
     PortKindOps previous = port_kinds[PORT_USB];
     port_kinds[PORT_USB] = PortKindOps{[](HWND, const void*) -> Port* { return nullptr; }, nullptr};
     EXPECT_EQ(create_port(PORT_USB, nullptr), nullptr);
     port_kinds[PORT_USB] = previous;
+    // Without a frame to hold its window the port cannot be shown or closed by the
+    // user: it is closed at once.
+    PortKindOps before = test_engine_install(PORT_SERIAL);
+    HWND frame_window = app.frame_window;
+    app.frame_window = nullptr;
+    EXPECT_EQ(create_port(PORT_SERIAL, nullptr), nullptr);
+    app.frame_window = frame_window;
+    EXPECT_EQ(open_port_count, 0);
+    test_engine_restore(PORT_SERIAL, before);
 }
 
 // A receive hook that holds the engine inside the port until it is let go, and then

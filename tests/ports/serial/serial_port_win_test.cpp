@@ -17,6 +17,7 @@
 #include "ports/serial/serial_port_win.h"
 #include "tests/support/dialog_driver_win.h"
 #include "tests/support/fixture_win.h"
+#include "tests/terminal/port_test_support.h"
 
 namespace {
 
@@ -29,23 +30,22 @@ const char SHEET_CAPTION[] = "\x92\xca\x90\x4d\x8f\xf0\x8c\x8f\x82\xcc\x90\xdd\x
 struct SerialPortTest : ::testing::Test {
     ScratchDir scratch;
     int number = 0;
+    TestFrame* test_frame = nullptr;
     HWND frame = nullptr;
 
     void SetUp() override
     {
         number = std::atoi(fixture_env("TAVEX_TEST_COM").c_str());
         ASSERT_EQ(number, 5) << "run under the test bench";
-        app.instance = GetModuleHandleA(nullptr);
         InitCommonControls();
-        frame = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, app.instance, nullptr);
-        app.frame_window = frame;
+        test_frame = new TestFrame();
+        ASSERT_TRUE(test_frame->made);
+        frame = app.frame_window;
         ASSERT_TRUE(settings_path_init());
     }
     void TearDown() override
     {
-        close_all_ports();
-        app.frame_window = nullptr;
-        DestroyWindow(frame);
+        delete test_frame;
     }
     void enumerate(const std::string& ini = "")
     {

@@ -1,0 +1,289 @@
+// The console's view arithmetic: display rows laid out from the stored bytes, the
+// left edge and colour runs of a rendered row, scroll ranges and positions, the
+// automatic scroll to the end, the LINE input line and the mouse hit test.
+// Portable. The window's thread runs all of it; the Console owns the rendered-row
+// buffers filled here, and the caller holds console_mutex wherever an append could
+// move the text being read.
+#include <cstdint>
+
+#include "console/console_layout.h"
+#include "console/double_byte.h"
+
+static const unsigned char TAB = 0x09;
+static const unsigned char LF = 0x0A;
+static const unsigned char CR = 0x0D;
+static const char HEX_DIGITS[] = "0123456789ABCDEF";
+
+// A tab stop is at least one cell apart and never wider than a whole row, so that
+// the first byte of a row always fits.
+static std::int32_t row_tab_width(const Console* console)
+{
+    std::int32_t d = console->tab_width;
+    if (d < 1) return 1;
+    return d > CONSOLE_ROW_CELLS ? CONSOLE_ROW_CELLS : d;
+}
+
+static bool shown_as_hex(const Console* console, unsigned char b)
+{
+    return console->hex_mode && b <= 0x1F;
+}
+
+// Cells byte b takes when it starts at cell `at` of a display row.
+static std::int32_t cells_of(const Console* console, unsigned char b, std::int32_t at)
+{
+    if (shown_as_hex(console, b)) return 4;
+    if (b == TAB) {
+        std::int32_t d = row_tab_width(console);
+        return d - at % d;
+    }
+    return 1;
+}
+
+RowLayout layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::int32_t lo, std::int32_t hi)
+{
+    RowLayout row{0, 0};
+    if (!console || !console->text) return row;
+    const std::int64_t column = console->column;
+    std::uint32_t j = 0;
+    std::int32_t i = 0;
+    while (j < n) {
+        // Every row shows at least one byte, whatever the column, so that a paint
+        // always moves on through the line.
+        if (j > 0) {
+            if (static_cast<std::int64_t>(j) > column) break;
+            if (static_cast<std::int64_t>(j) == column &&
+                !is_double_byte(console->text[p - 1], console->text[p]))
+                break;
+        }
+        const unsigned char b = console->text[p];
+        const std::int32_t k = cells_of(console, b, i);
+        if (i + k > CONSOLE_ROW_CELLS) break;  // this byte starts the next row
+        const bool selected = static_cast<std::int64_t>(lo) <= p && p <= static_cast<std::int64_t>(hi);
+        unsigned char cls = selected ? CELL_SELECTED : CELL_NORMAL;
+        if (shown_as_hex(console, b)) {
+            if (!selected) cls = CELL_HEX;
+            const unsigned char group[4] = {'<', static_cast<unsigned char>(HEX_DIGITS[b >> 4]),
+                                            static_cast<unsigned char>(HEX_DIGITS[b & 0x0F]), '>'};
+            for (int g = 0; g < 4; ++g) console->row_chars[i + g] = group[g];
+        } else if (b == TAB || b == CR || b == LF) {
+            for (std::int32_t g = 0; g < k; ++g) console->row_chars[i + g] = ' ';
+        } else {
+            console->row_chars[i] = b;
+        }
+        for (std::int32_t g = 0; g < k; ++g) console->row_classes[i + g] = cls;
+        i += k;
+        ++j;
+        ++p;
+    }
+    row.consumed = j;
+    row.columns = i;
+    return row;
+}
+
+std::int32_t left_edge_column(const Console* console, std::int32_t columns, bool* shifted)
+{
+    if (shifted) *shifted = false;
+    if (!console) return -1;
+    if (columns > CONSOLE_ROW_CELLS) columns = CONSOLE_ROW_CELLS;
+    const std::int32_t first = console->hscroll_pos < 0 ? 0 : console->hscroll_pos;
+    if (first >= columns) return -1;
+    // Walk the cells as drawn: a lead byte takes its trail along, so the first
+    // column may be the right half of a character that then starts one cell early.
+    for (std::int32_t c = 0; c < first;) {
+        if (is_lead_byte(console->row_chars[c])) {
+            if (c + 1 == first) {
+                if (shifted) *shifted = true;
+                return c;
+            }
+            c += 2;
+        } else {
+            c += 1;
+        }
+    }
+    return first;
+}
+
+std::int32_t run_length(const Console* console, std::int32_t from, std::int32_t columns)
+{
+    if (!console || from < 0) return 0;
+    if (columns > CONSOLE_ROW_CELLS) columns = CONSOLE_ROW_CELLS;
+    if (from >= columns) return 0;
+    const unsigned char cls = console->row_classes[from];
+    std::int32_t end = from + 1;
+    while (end < columns && console->row_classes[end] == cls) ++end;
+    return end - from;
+}
+
+// An empty or negative extent holds no cells at all.
+std::int32_t page_count(std::int32_t extent, std::int32_t cell)
+{
+    if (cell <= 0 || extent <= 0) return 0;
+    return static_cast<std::int32_t>((static_cast<std::int64_t>(extent) + cell - 1) / cell);
+}
+
+std::int32_t console_vscroll_range(const Console* console)
+{
+    return static_cast<std::int32_t>(console->last_line) + 8;
+}
+
+std::int32_t console_hscroll_range(const Console* console)
+{
+    return console->hex_mode ? console->column * 4 + 8 : console->column + 8;
+}
+
+std::int32_t clamp_scroll_position(std::int32_t position, std::int32_t range, std::int32_t page)
+{
+    if (page >= range) return 0;
+    if (position < 0) return 0;
+    return position > range - page ? range - page : position;
+}
+
+std::int32_t scroll_request_position(int request, std::int32_t position, std::int32_t page,
+                                     std::int32_t minimum, std::int32_t maximum, std::int32_t track)
+{
+    switch (request) {
+    case 0: return position - 2;         // line up / left
+    case 1: return position + 2;         // line down / right
+    case 2: return position - page;      // page up / left
+    case 3: return position + page;      // page down / right
+    case 5: return track;                // thumb being dragged
+    case 6: return minimum;              // top / left end
+    case 7: return maximum;              // bottom / right end
+    default: return position;            // thumb released, end of scroll
+    }
+}
+
+std::int32_t wheel_scroll_position(std::int32_t position, int delta)
+{
+    return position - (delta / 120) * 2;
+}
+
+ScrollTargets scroll_to_end_targets(const Console* console)
+{
+    ScrollTargets t{false, 0, false, 0};
+    const std::int32_t n = static_cast<std::int32_t>(console_last_line_length(console));
+    if (n < console->hscroll_pos) {
+        t.set_h = true;
+        t.h = n - 1;
+    } else if (n > console->hscroll_pos + console->page_columns - 2) {
+        t.set_h = true;
+        t.h = n - console->page_columns + 4;
+    }
+    const std::int32_t last = static_cast<std::int32_t>(console->last_line);
+    if (last < console->vscroll_pos) {
+        t.set_v = true;
+        t.v = last - 1;
+    } else if (last > console->vscroll_pos + console->page_rows - 2) {
+        // Leaves three rows below the last line.
+        t.set_v = true;
+        t.v = last - console->page_rows + 4;
+    }
+    return t;
+}
+
+std::int32_t input_cursor_columns(const Console* console)
+{
+    const std::int64_t d = console->tab_width < 1 ? 1 : console->tab_width;
+    std::int32_t end = console->input_cursor;
+    if (end > CONSOLE_INPUT_MAX) end = CONSOLE_INPUT_MAX;
+    std::int64_t columns = 0;
+    for (std::int32_t k = 0; k < end; ++k)
+        columns = console->input_text[k] == '\t' ? (columns / d + 1) * d : columns + 1;
+    return columns > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(columns);
+}
+
+std::int32_t input_caret_x(const Console* console)
+{
+    return (input_cursor_columns(console) - console->input_first_column + 1) * console->char_width;
+}
+
+std::int32_t render_input_line(Console* console)
+{
+    const std::int32_t limit = CONSOLE_ROW_CELLS - 1;
+    const std::int32_t d = console->tab_width < 2 ? 1 : console->tab_width;
+    std::int32_t length = console->input_length;
+    if (length > CONSOLE_INPUT_MAX) length = CONSOLE_INPUT_MAX;
+    std::int32_t out = 0;
+    for (std::int32_t k = 0; k < length && out < limit; ++k) {
+        const char b = console->input_text[k];
+        if (b != '\t') {
+            console->input_render[out++] = b;
+            continue;
+        }
+        for (std::int32_t spaces = d - out % d; spaces > 0 && out < limit; --spaces)
+            console->input_render[out++] = ' ';
+    }
+    console->input_render[out] = '\0';
+    return out;
+}
+
+void scroll_input_line(Console* console, std::int32_t x1, std::int32_t area_right)
+{
+    if (console->char_width <= 0) return;  // nothing measured yet
+    const std::int32_t cx = input_caret_x(console);
+    const std::int32_t limit = area_right - 4 * console->char_width;
+    if (limit <= 0) return;
+    const std::int32_t first = console->input_first_column;
+    std::int32_t f;
+    bool left = false;
+    if (cx >= limit) {
+        f = first + (cx - limit) / console->char_width;
+    } else if (cx < x1 && first > 0) {
+        f = first - 1;
+        left = true;
+    } else {
+        return;
+    }
+    if (f < 0) return;
+    if (console_input_on_trail_byte(console, f)) f += left ? -1 : 1;
+    console->input_first_column = f;
+}
+
+ConsoleHit console_hit_test(const Console* console, std::int32_t x, std::int32_t y)
+{
+    ConsoleHit hit{-1, 0, 0, -1, -1};
+    if (!console || console->char_width <= 0 || console->line_height <= 0) return hit;
+    std::int32_t column = x >= CONSOLE_LEFT_MARGIN ? (x - CONSOLE_LEFT_MARGIN) / console->char_width : -1;
+    std::int32_t row = y >= CONSOLE_TOP_MARGIN ? (y - CONSOLE_TOP_MARGIN) / console->line_height : -1;
+    if (row < 0) {
+        row = 0;
+        hit.before_mark = 0;
+    }
+    if (column < 0) {
+        column = 0;
+        hit.before_mark = row;
+    }
+    hit.row = row;
+    hit.column = column;
+    if (!console->row_table) return hit;
+    if (row > console->last_row) {
+        row = console->last_row;
+        column = console->page_columns;
+        hit.row = row;
+        hit.column = column;
+        hit.after_mark = row;
+    }
+    if (row < 0 || row >= console->row_table_size) return hit;
+    const ConsoleRow entry = console->row_table[row];
+    std::int64_t count = entry.offset < 0 || !console->text || entry.count < 0 ? 0 : entry.count;
+    if (entry.offset >= 0 && entry.offset + count > console->capacity)
+        count = console->capacity - entry.offset;
+    if (count < 0) count = 0;
+    // Count cells as the row was laid out, up to the byte whose cells pass the
+    // point; the last byte also takes every point beyond the row's text.
+    const std::int64_t target = static_cast<std::int64_t>(console->hscroll_pos) + column;
+    std::int64_t cells = 0;
+    std::int64_t index = 0;
+    bool passed = false;
+    for (; index + 1 < count; ++index) {
+        const unsigned char b = console->text[entry.offset + index];
+        cells += cells_of(console, b, static_cast<std::int32_t>(cells));
+        if (cells > target) {
+            passed = true;
+            break;
+        }
+    }
+    if (!passed && cells < target) hit.after_mark = row;
+    if (entry.offset >= 0) hit.offset = static_cast<std::int32_t>(entry.offset + index);
+    return hit;
+}

@@ -1,0 +1,90 @@
+// The console's view arithmetic: laying stored bytes out into display rows, the left
+// edge, runs of one colour, scroll ranges and positions, the scroll to the end, the
+// LINE input line's rendering, scrolling and caret column, and the hit test of a
+// mouse point. Portable and pure apart from the rendered-row fields it fills in the
+// Console; the window's thread runs it (painting, mouse and keys), holding
+// console_mutex wherever an append could move the text.
+#pragma once
+#include <cstdint>
+
+#include "console/console.h"
+
+constexpr std::int32_t CONSOLE_LEFT_MARGIN = 4;  // pixels, normal background
+constexpr std::int32_t CONSOLE_TOP_MARGIN = 2;
+
+// Colour classes of rendered cells: class c draws with colours[2c] on colours[2c+1].
+enum ConsoleCellClass {
+    CELL_NORMAL = 0,
+    CELL_HEX = 1,
+    CELL_SELECTED = 2,
+};
+
+struct RowLayout {
+    std::uint32_t consumed;  // bytes the row shows
+    std::int32_t columns;    // cells filled in row_chars and row_classes
+};
+
+// Lays out one display row from text offset p with n bytes available (the rest of
+// its line) into row_chars and row_classes. lo..hi is the selection range (both -1
+// for none); bytes in it get CELL_SELECTED. A row shows at most column bytes, or
+// column + 1 when its last byte is the trail of a double-byte character. It also
+// ends before a byte whose cells would not all fit into CONSOLE_ROW_CELLS: that byte
+// starts the next row, so no byte is ever hidden.
+RowLayout layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::int32_t lo, std::int32_t hi);
+
+// The left-edge rule for a rendered row of `columns` cells shown from hscroll_pos:
+// the first column to draw, or -1 when the row lies wholly left of the view. When
+// hscroll_pos falls on the trail cell of a double-byte character the result is one
+// column earlier and *shifted is set (drawing starts one cell left of the text area).
+std::int32_t left_edge_column(const Console* console, std::int32_t columns, bool* shifted);
+
+// The number of consecutive cells of one class starting at column `from`.
+std::int32_t run_length(const Console* console, std::int32_t from, std::int32_t columns);
+
+// Ceiling of extent / cell; 0 when cell is not positive.
+std::int32_t page_count(std::int32_t extent, std::int32_t cell);
+
+// Scroll ranges: last_line + 8; column * 4 + 8 in hexadecimal mode, else column + 8.
+std::int32_t console_vscroll_range(const Console* console);
+std::int32_t console_hscroll_range(const Console* console);
+// A position clamped to 0 .. range - page when the page is smaller than the range,
+// otherwise 0.
+std::int32_t clamp_scroll_position(std::int32_t position, std::int32_t range, std::int32_t page);
+// The new position a scroll-bar request asks for (SB_ codes 0 to 7; others keep it).
+std::int32_t scroll_request_position(int request, std::int32_t position, std::int32_t page, std::int32_t minimum,
+                                     std::int32_t maximum, std::int32_t track);
+// The wheel: position - (delta / 120) * 2, the division truncating toward zero.
+std::int32_t wheel_scroll_position(std::int32_t position, int delta);
+
+// The automatic scroll after an append, from the page sizes of the last paint: which
+// positions to ask for (before clamping).
+struct ScrollTargets {
+    bool set_h;
+    std::int32_t h;
+    bool set_v;
+    std::int32_t v;
+};
+ScrollTargets scroll_to_end_targets(const Console* console);
+
+// The LINE input line. Columns of input_text[0 .. input_cursor - 1] (a TAB advances
+// to the next multiple of max(tab_width, 1)).
+std::int32_t input_cursor_columns(const Console* console);
+// (columns - input_first_column + 1) * char_width: the 1 is the prompt's cell.
+std::int32_t input_caret_x(const Console* console);
+// Expands input_text into input_render (TABs to the next multiple of tab_width, or of
+// 1 below 2; stops at 1055 bytes; NUL-terminated); returns its length.
+std::int32_t render_input_line(Console* console);
+// Scrolls the line so that the caret stays in view: x1 is the x just after the
+// prompt, area_right the right edge of the LINE input area. Updates
+// input_first_column, keeping it off trail bytes.
+void scroll_input_line(Console* console, std::int32_t x1, std::int32_t area_right);
+
+// The hit test of a client point through the visible-row table.
+struct ConsoleHit {
+    std::int32_t offset;       // byte under the point, or -1
+    std::int32_t row;          // display row used
+    std::int32_t column;
+    std::int32_t before_mark;  // the row when left of or above the text, else -1
+    std::int32_t after_mark;   // the row when beyond a row's text or below the last, else -1
+};
+ConsoleHit console_hit_test(const Console* console, std::int32_t x, std::int32_t y);

@@ -1,0 +1,481 @@
+// The console view; see console_view_win.h. Painting holds console_mutex for the
+// whole paint: it reads the text and the line table, which an append on an engine
+// thread may move. The hooks an append calls run on that thread with the mutex held,
+// so they must never wait for the window's thread: they set the new scroll positions
+// in the record and post one MSG_CONSOLE_VIEW_UPDATE (coalesced), and the window's
+// thread then sets the scroll bars. Scroll bar calls on another thread's window can
+// send it messages, and that thread may be waiting for the mutex to paint.
+#include "console/console_view_win.h"
+
+#include <imm.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "console/console_clipboard_win.h"
+#include "console/console_layout.h"
+#include "console/console_selection.h"
+#include "console/console_win.h"
+
+void console_logfont(const Console* console, LOGFONTA* font)
+{
+    std::memset(font, 0, sizeof *font);
+    font->lfHeight = console->font_height;
+    font->lfWeight = 0;
+    font->lfCharSet = SHIFTJIS_CHARSET;
+    font->lfPitchAndFamily = FIXED_PITCH;
+    std::memcpy(font->lfFaceName, console->font_face, sizeof font->lfFaceName < sizeof console->font_face
+                                                          ? sizeof font->lfFaceName
+                                                          : sizeof console->font_face);
+    font->lfFaceName[sizeof font->lfFaceName - 1] = '\0';
+}
+
+static HFONT create_font(const Console* console)
+{
+    LOGFONTA font;
+    console_logfont(console, &font);
+    return CreateFontIndirectA(&font);
+}
+
+static void take_metrics(Console* console, HDC dc)
+{
+    TEXTMETRICA metrics;
+    if (!GetTextMetricsA(dc, &metrics)) return;
+    console->char_width = metrics.tmAveCharWidth;
+    console->line_height = metrics.tmHeight + metrics.tmExternalLeading;
+}
+
+void console_measure_font(Console* console, HWND window)
+{
+    HDC dc = GetDC(window);
+    HFONT font = create_font(console);
+    HGDIOBJ old = SelectObject(dc, font);
+    take_metrics(console, dc);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(window, dc);
+}
+
+static HWND window_of(const Console* console)
+{
+    return static_cast<HWND>(console->window);
+}
+
+// Scroll bars.
+
+void setup_scroll_bar(Console* console, bool vertical)
+{
+    HWND window = window_of(console);
+    if (!window) return;
+    int range = vertical ? console_vscroll_range(console) : console_hscroll_range(console);
+    bool shown = vertical ? console->show_vscroll : console->show_hscroll;
+    if (vertical)
+        console->vscroll_range = range;
+    else
+        console->hscroll_range = range;
+    int bar = vertical ? SB_VERT : SB_HORZ;
+    if (shown) {
+        SCROLLINFO info = {};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+        info.nMin = 0;
+        info.nMax = range - 1;
+        info.nPage = static_cast<UINT>(vertical ? console->page_rows : console->page_columns);
+        info.nPos = vertical ? console->vscroll_pos : console->hscroll_pos;
+        SetScrollInfo(window, bar, &info, TRUE);
+    }
+    ShowScrollBar(window, bar, shown ? TRUE : FALSE);
+}
+
+static void show_position(Console* console, bool vertical)
+{
+    HWND window = window_of(console);
+    if (!window || !(vertical ? console->show_vscroll : console->show_hscroll)) return;
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_POS;
+    info.nPos = vertical ? console->vscroll_pos : console->hscroll_pos;
+    SetScrollInfo(window, vertical ? SB_VERT : SB_HORZ, &info, TRUE);
+}
+
+static bool store_position(Console* console, bool vertical, int position)
+{
+    int range = vertical ? console_vscroll_range(console) : console_hscroll_range(console);
+    int page = vertical ? console->page_rows : console->page_columns;
+    int clamped = clamp_scroll_position(position, range, page);
+    std::int32_t& field = vertical ? console->vscroll_pos : console->hscroll_pos;
+    bool changed = field != clamped;
+    field = clamped;
+    return changed;
+}
+
+static void set_scroll(Console* console, bool vertical, int position, bool repaint)
+{
+    bool changed = store_position(console, vertical, position);
+    show_position(console, vertical);
+    if (changed && repaint && console->window) InvalidateRect(window_of(console), nullptr, FALSE);
+}
+
+void set_hscroll(Console* console, int position, bool repaint)
+{
+    set_scroll(console, false, position, repaint);
+}
+
+void set_vscroll(Console* console, int position, bool repaint)
+{
+    set_scroll(console, true, position, repaint);
+}
+
+// The append hooks: console_mutex held, possibly on an engine thread.
+static void request_view_update(Console* console)
+{
+    HWND window = window_of(console);
+    if (window && InterlockedExchange(&console->view_update_pending, 1) == 0)
+        PostMessageA(window, MSG_CONSOLE_VIEW_UPDATE, 0, 0);
+}
+
+static void hook_lines_changed(Console* console)
+{
+    request_view_update(console);
+}
+
+static void hook_scroll_to_end(Console* console)
+{
+    ScrollTargets targets = scroll_to_end_targets(console);
+    if (targets.set_h) store_position(console, false, targets.h);
+    if (targets.set_v) store_position(console, true, targets.v);
+    request_view_update(console);
+}
+
+static void view_update(Console* console)
+{
+    InterlockedExchange(&console->view_update_pending, 0);
+    setup_scroll_bar(console, true);
+    setup_scroll_bar(console, false);
+}
+
+// Caret.
+
+static void place_caret(Console* console)
+{
+    if (!console->has_focus) return;
+    if (console->line_mode)
+        SetCaretPos(input_caret_x(console), console->input_area.top + 2);
+    else
+        SetCaretPos(console->caret_x, console->caret_y);
+}
+
+static void make_caret(Console* console, HWND window)
+{
+    CreateCaret(window, nullptr, console->line_mode ? 2 : console->char_width, console->line_height);
+    place_caret(console);
+    ShowCaret(window);
+}
+
+static void hook_invalidate(Console* console)
+{
+    if (console->window) InvalidateRect(window_of(console), nullptr, FALSE);
+}
+
+static void hook_scroll_bars_changed(Console* console)
+{
+    view_update(console);
+}
+
+static void hook_input_caret_moved(Console* console)
+{
+    int x = input_caret_x(console);
+    int right = console->input_area.right - 4 * console->char_width;
+    if (x < console->char_width || x > right)
+        hook_invalidate(console);  // the paint scrolls the line
+    else
+        place_caret(console);
+}
+
+static void hook_font_changed(Console* console)
+{
+    HWND window = window_of(console);
+    if (!window) return;
+    DestroyCaret();
+    console_measure_font(console, window);
+    make_caret(console, window);
+}
+
+static const ConsoleView window_view = {
+    hook_invalidate, hook_lines_changed, hook_scroll_to_end, hook_scroll_bars_changed, hook_input_caret_moved,
+    hook_font_changed,
+};
+
+void console_attach_window(Console* console, HWND window)
+{
+    if (!console) return;
+    console->window = window;
+    console->view = &window_view;
+    setup_scroll_bar(console, true);
+    setup_scroll_bar(console, false);
+}
+
+// Painting.
+
+struct PaintColours {
+    HDC dc;
+    COLORREF text, back;
+};
+
+static void use_colours(PaintColours* current, COLORREF text, COLORREF back)
+{
+    if (current->text != text) SetTextColor(current->dc, current->text = text);
+    if (current->back != back) SetBkColor(current->dc, current->back = back);
+}
+
+static void fill(HDC dc, int left, int top, int right, int bottom, COLORREF colour)
+{
+    if (right <= left || bottom <= top) return;
+    RECT r = {left, top, right, bottom};
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+}
+
+static int draw_text(HDC dc, int x, int y, const char* text, int count)
+{
+    if (count <= 0) return x;
+    TextOutA(dc, x, y, text, count);
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, text, count, &size);
+    return x + size.cx;
+}
+
+// The LINE input area at the bottom; returns the top of it.
+static int paint_input_area(Console* console, HDC dc, const RECT* client, PaintColours* colours)
+{
+    int height = console->line_height + 4;
+    console->input_area = ConsoleRect{client->left, client->bottom - height, client->right, client->bottom};
+    int y = client->bottom - console->line_height - 2;
+    use_colours(colours, console->input_colours[0], console->input_colours[1]);
+    int x1 = draw_text(dc, client->left, y, ">", 1);
+    int length = render_input_line(console);
+    scroll_input_line(console, x1, console->input_area.right);
+    int first = console->input_first_column;
+    int x2 = x1;
+    if (first >= 0 && first < length) x2 = draw_text(dc, x1, y, console->input_render + first, length - first);
+    COLORREF back = console->input_colours[1];
+    fill(dc, client->left, console->input_area.top, client->right, console->input_area.top + 2, back);
+    fill(dc, client->left, client->bottom - 2, client->right, client->bottom, back);
+    fill(dc, x2, console->input_area.top, client->right, client->bottom, back);
+    if (console->has_focus) SetCaretPos(input_caret_x(console), console->input_area.top + 2);
+    ExcludeClipRect(dc, console->input_area.left, console->input_area.top, console->input_area.right,
+                    console->input_area.bottom);
+    return console->input_area.top;
+}
+
+static bool grow_row_table(Console* console)
+{
+    if (console->page_rows <= console->row_table_size && console->row_table) return true;
+    int size = 2 * console->page_rows;
+    ConsoleRow* table = static_cast<ConsoleRow*>(std::calloc(static_cast<size_t>(size), sizeof(ConsoleRow)));
+    if (!table) return false;
+    std::free(console->row_table);
+    console->row_table = table;
+    console->row_table_size = size;
+    return true;
+}
+
+static void update_page(Console* console, bool vertical)
+{
+    HWND window = window_of(console);
+    if (!window || !(vertical ? console->show_vscroll : console->show_hscroll)) return;
+    int bar = vertical ? SB_VERT : SB_HORZ;
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    if (!GetScrollInfo(window, bar, &info)) return;
+    UINT page = static_cast<UINT>(vertical ? console->page_rows : console->page_columns);
+    if (info.nPage == page) return;
+    if (static_cast<int>(info.nPage) > info.nMax && static_cast<int>(page) > info.nMax) return;
+    info.fMask = SIF_PAGE | SIF_DISABLENOSCROLL;
+    info.nPage = page;
+    SetScrollInfo(window, bar, &info, TRUE);
+}
+
+static void paint_rows(Console* console, HDC dc, int right, int bottom, PaintColours* colours)
+{
+    int width = right - CONSOLE_LEFT_MARGIN, height = bottom - CONSOLE_TOP_MARGIN;
+    console->page_columns = page_count(width, console->char_width);
+    console->page_rows = page_count(height, console->line_height);
+    console->last_row = 0;
+    if (!grow_row_table(console) || !console_has_buffers(console)) return;
+    int cw = console->char_width, lh = console->line_height;
+    console->caret_x = -2 * cw;
+    console->caret_y = 0;
+    SelectionRange selection = selection_range(console);
+    std::uint32_t next_line = static_cast<std::uint32_t>(console->vscroll_pos > 0 ? console->vscroll_pos : 0);
+    std::uint32_t g = 0, e = 0, line = 0;
+    bool have_line = false;
+    std::uint32_t last_length = console_last_line_length(console);
+    for (int i = 0; i < console->page_rows; ++i) {
+        int y = CONSOLE_TOP_MARGIN + i * lh;
+        int x = CONSOLE_LEFT_MARGIN;
+        console->row_table[i] = ConsoleRow{-1, 0};
+        bool on_row = false;  // this row shows (part of) a line, possibly empty
+        if (g < e) {
+            on_row = true;
+        } else if (next_line <= console->last_line) {
+            line = next_line++;
+            g = console_line_start(console, line);
+            e = console_line_end(console, line);
+            have_line = on_row = true;
+        }
+        if (on_row && e > g) {
+            RowLayout row = layout_row(console, g, e - g, selection.lo, selection.hi);
+            console->row_table[i] = ConsoleRow{static_cast<std::int32_t>(g), static_cast<std::int32_t>(row.consumed)};
+            console->last_row = i;
+            bool shifted = false;
+            int column = left_edge_column(console, row.columns, &shifted);
+            if (shifted) x -= cw;
+            while (column >= 0 && column < row.columns) {
+                int run = run_length(console, column, row.columns);
+                int cls = console->row_classes[column];
+                use_colours(colours, console->colours[2 * cls], console->colours[2 * cls + 1]);
+                x = draw_text(dc, x, y, reinterpret_cast<const char*>(console->row_chars) + column, run);
+                column += run;
+            }
+            g += row.consumed;
+        }
+        if (on_row && have_line && line == console->last_line &&
+            console->hscroll_pos <= static_cast<std::int32_t>(last_length) && x < right - cw && y < bottom - cw) {
+            console->caret_x = x;
+            console->caret_y = y;
+        }
+        if (x < right) fill(dc, x, y, right, y + lh, console->colours[COLOUR_BACK]);
+    }
+    if (console->has_focus && !console->line_mode) SetCaretPos(console->caret_x, console->caret_y);
+    update_page(console, false);
+    update_page(console, true);
+}
+
+void console_paint(Console* console, HDC dc, const RECT* client)
+{
+    if (!console || !dc || !client) return;
+    console_lock(console);
+    HFONT font = create_font(console);
+    HGDIOBJ old_font = SelectObject(dc, font);
+    take_metrics(console, dc);
+    if (console->char_width <= 0 || console->line_height <= 0) {
+        SelectObject(dc, old_font);
+        DeleteObject(font);
+        console_unlock(console);
+        return;
+    }
+    SetBkMode(dc, OPAQUE);
+    PaintColours colours = {dc, GetTextColor(dc), GetBkColor(dc)};
+    int bottom = client->bottom;
+    if (console->line_mode) bottom = paint_input_area(console, dc, client, &colours);
+    COLORREF back = console->colours[COLOUR_BACK];
+    fill(dc, client->left, client->top, CONSOLE_LEFT_MARGIN, bottom, back);
+    ExcludeClipRect(dc, client->left, client->top, CONSOLE_LEFT_MARGIN, bottom);
+    fill(dc, client->left, client->top, client->right, CONSOLE_TOP_MARGIN, back);
+    ExcludeClipRect(dc, client->left, client->top, client->right, CONSOLE_TOP_MARGIN);
+    paint_rows(console, dc, client->right, bottom, &colours);
+    SelectObject(dc, old_font);
+    DeleteObject(font);
+    console_unlock(console);
+}
+
+// Messages.
+
+static void scroll_message(Console* console, HWND window, bool vertical, WPARAM wparam)
+{
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    if (!GetScrollInfo(window, vertical ? SB_VERT : SB_HORZ, &info)) return;
+    int position = scroll_request_position(LOWORD(wparam), info.nPos, static_cast<int>(info.nPage), info.nMin,
+                                           info.nMax, info.nTrackPos);
+    set_scroll(console, vertical, position, true);
+}
+
+static void key_down(Console* console, WPARAM key)
+{
+    switch (key) {
+    case VK_LEFT:
+        if (console->line_mode)
+            console_input_move_cursor(console, -1);
+        else
+            set_hscroll(console, console->hscroll_pos - 2, true);
+        break;
+    case VK_RIGHT:
+        if (console->line_mode)
+            console_input_move_cursor(console, 1);
+        else
+            set_hscroll(console, console->hscroll_pos + 2, true);
+        break;
+    case VK_UP:
+        set_vscroll(console, console->vscroll_pos - 2, true);
+        break;
+    case VK_DOWN:
+        set_vscroll(console, console->vscroll_pos + 2, true);
+        break;
+    case VK_DELETE:
+        if (console->line_mode && !console->keys_disabled) console_input_delete(console);
+        break;
+    }
+}
+
+static void place_composition(Console* console, HWND window)
+{
+    HIMC context = ImmGetContext(window);
+    if (!context) return;
+    COMPOSITIONFORM form = {};
+    form.dwStyle = CFS_POINT;
+    if (console->line_mode) {
+        form.ptCurrentPos.x = input_caret_x(console);
+        form.ptCurrentPos.y = console->input_area.top + 2;
+    } else {
+        form.ptCurrentPos.x = console->caret_x > 4 ? console->caret_x : 4;
+        form.ptCurrentPos.y = console->caret_y > 2 ? console->caret_y : 2;
+    }
+    ImmSetCompositionWindow(context, &form);
+    LOGFONTA font;
+    console_logfont(console, &font);
+    ImmSetCompositionFontA(context, &font);
+    ImmReleaseContext(window, context);
+}
+
+int console_handle_message(Console* console, HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (!console) return 0;
+    switch (message) {
+    case WM_SETFOCUS:
+        console->has_focus = 1;
+        if (console->char_width == 0 || console->line_height == 0) console_measure_font(console, window);
+        make_caret(console, window);
+        return 1;
+    case WM_KILLFOCUS:
+        console->has_focus = 0;
+        DestroyCaret();
+        return 1;
+    case WM_KEYDOWN:
+        key_down(console, wparam);
+        return 1;
+    case WM_IME_STARTCOMPOSITION:
+        place_composition(console, window);
+        return 1;
+    case WM_HSCROLL:
+        scroll_message(console, window, false, wparam);
+        return 1;
+    case WM_VSCROLL:
+        scroll_message(console, window, true, wparam);
+        return 1;
+    case WM_MOUSEWHEEL:
+        set_vscroll(console, wheel_scroll_position(console->vscroll_pos, static_cast<short>(HIWORD(wparam))), true);
+        return 1;
+    case WM_MOUSEMOVE:
+        console_mouse_move(console, static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
+        return 1;
+    case MSG_CONSOLE_VIEW_UPDATE:
+        view_update(console);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,26 @@
+// The console's view on its window: attaching, painting, the scroll bars and scroll
+// positions, the caret and focus, the IME composition window, and the messages the
+// terminal window passes on. Window's thread only, except the two hooks an append
+// calls (they only record and post, see console_view_win.cpp).
+#pragma once
+#include <windows.h>
+
+#include "console/console.h"
+
+// Posted to the terminal window by appends on other threads: bring the scroll bars
+// up to date.
+constexpr UINT MSG_CONSOLE_VIEW_UPDATE = WM_APP + 1;
+
+void console_attach_window(Console* console, HWND window);
+void console_paint(Console* console, HDC dc, const RECT* client);
+// 1 when the console handled the message.
+int console_handle_message(Console* console, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+void setup_scroll_bar(Console* console, bool vertical);
+void set_hscroll(Console* console, int position, bool repaint);
+void set_vscroll(Console* console, int position, bool repaint);
+
+// The view's font as a LOGFONT (also the IME composition font).
+void console_logfont(const Console* console, LOGFONTA* font);
+// Measures char_width and line_height from the font on a window DC.
+void console_measure_font(Console* console, HWND window);

@@ -1,0 +1,155 @@
+// The terminal window under Wine: the time to paint a full window over a full 1 MB
+// buffer against a nearly empty one (painting must depend only on the visible rows),
+// and how much received data a window absorbs while it repaints, with the UI
+// thread's response to posted messages meanwhile. A test engine delivers the data.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "console/console_view_win.h"
+#include "tests/terminal/port_test_support.h"
+
+namespace {
+
+double now_ms()
+{
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// Milliseconds per paint of a 800 x 600 client into a memory bitmap.
+double paint_ms(Port* port)
+{
+    RECT client = {0, 0, 800, 600};
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    console_paint(&port->console, dc, &client);  // warm up
+    const int paints = 40;
+    double start = now_ms();
+    for (int i = 0; i < paints; ++i) console_paint(&port->console, dc, &client);
+    double each = (now_ms() - start) / paints;
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return each;
+}
+
+void fill_console(Port* port, size_t bytes)
+{
+    std::string line;
+    for (int i = 0; i < 78; ++i) line += static_cast<char>('!' + i % 90);
+    line += "\r\n";
+    std::string block;
+    while (block.size() < 65536) block += line;
+    for (size_t done = 0; done < bytes; done += block.size())
+        console_append(&port->console, reinterpret_cast<const unsigned char*>(block.data()),
+                       static_cast<std::uint32_t>(block.size()), 1);
+}
+
+void bench_paint()
+{
+    display_settings_defaults(&display_settings);
+    display_settings.buffer_size = 1024;
+    Port* full = create_port(PORT_SERIAL, nullptr);
+    Port* empty = create_port(PORT_SERIAL, nullptr);
+    if (!full || !empty) return;
+    fill_console(full, 2u << 20);
+    const unsigned char one[] = {'x'};
+    console_append(&empty->console, one, 1, 1);
+    // The view at the end, as after receiving, for both.
+    double full_ms = 1e9, empty_ms = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        full_ms = std::min(full_ms, paint_ms(full));
+        empty_ms = std::min(empty_ms, paint_ms(empty));
+    }
+    std::printf("terminal_paint_full_1m: %.2f ms\n", full_ms);
+    std::printf("terminal_paint_nearly_empty: %.2f ms\n", empty_ms);
+    std::printf("terminal_paint_ratio_full_to_empty: %.2f x\n", full_ms / empty_ms);
+    close_port(full);
+    close_port(empty);
+}
+
+const UINT MARKER = WM_APP + 40;
+
+struct Marker {
+    DWORD thread;
+    volatile LONG stop;
+    double sent[64];
+};
+
+DWORD WINAPI post_markers(void* parameter) noexcept
+{
+    Marker* marker = static_cast<Marker*>(parameter);
+    for (WPARAM n = 0; !marker->stop; ++n) {
+        marker->sent[n % 64] = now_ms();
+        PostThreadMessageA(marker->thread, MARKER, n, 0);
+        Sleep(20);
+    }
+    return 0;
+}
+
+void bench_flood()
+{
+    display_settings_defaults(&display_settings);
+    Port* port = create_port(PORT_SERIAL, nullptr);
+    if (!port) return;
+    std::string piece;
+    while (piece.size() < 4000) piece += "0123456789 abcdefghijklmnopqrstuvwxyz ABCDEFGHIJKLMNOPQRSTUVWXYZ\r\n";
+    piece.resize(4000);
+    const int pieces = 8000;  // 32 MB
+    for (int i = 0; i < pieces; ++i) test_engine_receive(port, piece);
+    // Another thread posts a marker every 20 ms; its latency is the time from
+    // posting to this thread taking it, behind whatever the appends queued.
+    Marker marker{GetCurrentThreadId(), 0, {}};
+    HANDLE poster = CreateThread(nullptr, 0, post_markers, &marker, 0, nullptr);
+    std::vector<double> latencies;
+    double start = now_ms();
+    while (!test_engine_settle(port, 0)) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == MARKER && msg.hwnd == nullptr) {
+                latencies.push_back(now_ms() - marker.sent[msg.wParam % 64]);
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    InterlockedExchange(&marker.stop, 1);
+    WaitForSingleObject(poster, INFINITE);
+    CloseHandle(poster);
+    double seconds = (now_ms() - start) / 1000.0;
+    std::sort(latencies.begin(), latencies.end());
+    double worst = latencies.empty() ? 0 : latencies.back();
+    double median = latencies.empty() ? 0 : latencies[latencies.size() / 2];
+    std::printf("terminal_receive_while_painting: %.1f MB/s\n", pieces * 4000.0 / seconds / 1e6);
+    std::printf("terminal_ui_response_median: %.2f ms\n", median);
+    std::printf("terminal_ui_response_worst: %.2f ms\n", worst);
+    close_port(port);
+}
+
+}  // namespace
+
+void bench_terminal()
+{
+    PortKindOps previous = test_engine_install(PORT_SERIAL);
+    {
+        TestFrame frame;
+        if (frame.made) {
+            MoveWindow(app.frame_window, 0, 0, 820, 660, TRUE);
+            bench_paint();
+            std::fflush(stdout);
+            bench_flood();
+        }
+    }
+    test_engine_restore(PORT_SERIAL, previous);
+}

@@ -1,0 +1,202 @@
+// The console's view arithmetic: rows laid out in CHAR and hexadecimal display, the
+// wrap and cell-capacity limits, the left edge and runs, scroll positions, the
+// scroll to the end, the LINE input line and the mouse hit test.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "console/console_layout.h"
+#include "tests/console/console_invariants.h"
+
+namespace {
+
+struct Layout : ::testing::Test {
+    Console* c = make_test_console(65536, 80);
+    void TearDown() override { free_test_console(c); }
+    RowLayout last{0, 0};
+    // The cells of a row, and its classes as digits.
+    std::string row(std::uint32_t p, std::uint32_t n, std::int32_t lo = -1, std::int32_t hi = -1)
+    {
+        last = layout_row(c, p, n, lo, hi);
+        return std::string(reinterpret_cast<const char*>(c->row_chars), last.columns);
+    }
+    std::string classes() const
+    {
+        std::string s;
+        for (std::int32_t i = 0; i < last.columns; ++i) s += static_cast<char>('0' + c->row_classes[i]);
+        return s;
+    }
+    std::string line_row(std::uint32_t line)
+    {
+        return row(console_line_start(c, line), console_line_end(c, line) - console_line_start(c, line));
+    }
+    ConsoleHit hit(std::int32_t column, std::int32_t row_index)
+    {
+        return console_hit_test(c, 5 + column * 8, 3 + row_index * 16);
+    }
+};
+
+TEST_F(Layout, HexDisplayShowsEveryControlByteAsAGroup)
+{
+    c->hex_mode = 1;
+    append_text(c, "A\r\nB");
+    EXPECT_EQ(line_row(0), "A<0D><0A>");
+    EXPECT_EQ(classes(), "011111111");
+    EXPECT_EQ(line_row(1), "B");
+    EXPECT_EQ(row(0, 3, 1, 1), "A<0D><0A>");  // selected beats hexadecimal
+    EXPECT_EQ(classes(), "022221111");
+    clear_buffer(c);
+    append_text(c, std::string("\t\0\x80\xFF", 4));
+    EXPECT_EQ(line_row(0), "<09><00>\x80\xFF");
+}
+
+TEST_F(Layout, CharDisplayExpandsTabsFromTheRowStart)
+{
+    c->tab_width = 4;
+    append_text(c, "ab\tc\r\n");
+    EXPECT_EQ(line_row(0), "ab  c  ");  // CR and LF: one blank cell each
+    c->tab_width = 0;  // acts as 1
+    EXPECT_EQ(line_row(0), "ab c  ");
+}
+
+TEST_F(Layout, ReducedColumnWrapsKeepingDoubleByteCharactersWhole)
+{
+    append_text(c, "abc\x82\xA0" "defghi");
+    console_set_column(c, 4);
+    EXPECT_EQ(row(0, 11), "abc\x82\xA0");
+    EXPECT_EQ(row(5, 6), "defg");
+    console_set_column(c, 3);  // a lead byte past the column is not pulled in
+    EXPECT_EQ(row(0, 11), "abc");
+}
+
+TEST_F(Layout, RowEndsAtTheCellCapacityWithoutLosingBytes)
+{
+    console_set_column(c, 257);
+    append_text(c, std::string(257, '\t'));
+    row(0, 257);
+    EXPECT_EQ(last.consumed, 132u);
+    EXPECT_EQ(last.columns, CONSOLE_ROW_CELLS);
+    row(132, 125);
+    EXPECT_EQ(last.consumed, 125u);
+    EXPECT_EQ(last.columns, 1000);
+    c->tab_width = 5000;  // one TAB still makes a row
+    row(0, 257);
+    EXPECT_EQ(last.consumed, 1u);
+}
+
+TEST_F(Layout, LeftEdgeShiftsOffTrailCellsAndRunsFollowClasses)
+{
+    append_text(c, "a\x88\x9F" "bcd");  // the trail byte is in the lead range too
+    row(0, 6, 4, 5);
+    bool shifted = false;
+    const std::int32_t expected[][2] = {{0, 0}, {1, 0}, {1, 1}, {3, 0}, {4, 0}, {-1, 0}};
+    for (std::int32_t h = 0; h < 6; ++h) {
+        c->hscroll_pos = h == 5 ? 6 : h;
+        EXPECT_EQ(left_edge_column(c, last.columns, &shifted), expected[h][0]) << h;
+        EXPECT_EQ(shifted, expected[h][1] == 1) << h;
+    }
+    EXPECT_EQ(run_length(c, 0, 6), 4);
+    EXPECT_EQ(run_length(c, 2, 6), 2);
+    EXPECT_EQ(run_length(c, 4, 6), 2);
+    EXPECT_EQ(run_length(c, 6, 6), 0);
+}
+
+TEST_F(Layout, WheelClampAndScrollToEnd)
+{
+    EXPECT_EQ(wheel_scroll_position(10, 120), 8);
+    EXPECT_EQ(wheel_scroll_position(10, -240), 14);
+    EXPECT_EQ(wheel_scroll_position(10, 60), 10);
+    EXPECT_EQ(wheel_scroll_position(10, -60), 10);
+    EXPECT_EQ(clamp_scroll_position(5, console_vscroll_range(c), 8), 0);  // empty console
+    EXPECT_EQ(clamp_scroll_position(10, console_vscroll_range(c), 5), 3);
+    EXPECT_EQ(page_count(33, 16), 3);
+    EXPECT_EQ(page_count(32, 16), 2);
+    c->page_rows = 30;
+    c->page_columns = 80;
+    append_text(c, std::string(28, '\n'));
+    ScrollTargets t = scroll_to_end_targets(c);
+    EXPECT_FALSE(t.set_v || t.set_h);
+    append_text(c, "\n" + std::string(79, 'x'));
+    t = scroll_to_end_targets(c);
+    EXPECT_TRUE(t.set_v && t.set_h);
+    EXPECT_EQ(t.v, 3);
+    EXPECT_EQ(t.h, 3);
+    c->vscroll_pos = 40;
+    c->hscroll_pos = 90;
+    t = scroll_to_end_targets(c);
+    EXPECT_EQ(t.v, 28);
+    EXPECT_EQ(t.h, 78);
+}
+
+TEST_F(Layout, LineInputCaretRenderingAndScrolling)
+{
+    c->tab_width = 4;
+    c->char_width = 8;
+    console_input_insert(c, "ab\tc", 4, 1);
+    EXPECT_EQ(input_cursor_columns(c), 5);
+    EXPECT_EQ(input_caret_x(c), 48);
+    EXPECT_EQ(render_input_line(c), 5);
+    EXPECT_STREQ(c->input_render, "ab  c");
+    console_input_reset(c);
+    for (int typed = 0; typed < 80; ++typed) {
+        console_input_insert(c, "x", 1, 1);
+        scroll_input_line(c, 8, 404);
+        EXPECT_GT(404 - input_caret_x(c), 3 * 8) << typed;
+    }
+    EXPECT_LE(404 - input_caret_x(c), 4 * 8);
+    const std::int32_t first = c->input_first_column;
+    c->input_cursor = first - 1;
+    scroll_input_line(c, 8, 404);
+    EXPECT_EQ(c->input_first_column, first - 1);  // one column per call
+    console_input_reset(c);
+    console_input_insert(c, "a\x82\xA0" "bcd", 6, 1);
+    c->input_first_column = 3;
+    c->input_cursor = 0;
+    scroll_input_line(c, 8, 404);
+    EXPECT_EQ(c->input_first_column, 1);  // stepped off the trail byte, leftwards
+    c->tab_width = 8;
+    console_input_reset(c);
+    console_input_insert(c, std::string(256, '\t').data(), 256, 1);
+    EXPECT_EQ(render_input_line(c), CONSOLE_ROW_CELLS - 1);
+}
+
+TEST_F(Layout, HitTestCountsCellsAsTheRowsWereLaidOut)
+{
+    c->hex_mode = 1;
+    append_text(c, "A\r\n\x01\x82\xA0z");
+    c->row_table[0] = {0, 3};
+    c->row_table[1] = {3, 4};
+    c->last_row = 1;
+    c->page_columns = 80;
+    c->char_width = 8;
+    c->line_height = 16;
+    EXPECT_EQ(hit(3, 0).offset, 1);  // third cell of <0D>
+    EXPECT_EQ(hit(4, 1).offset, 4);  // each half of the double-byte character
+    EXPECT_EQ(hit(5, 1).offset, 5);
+    EXPECT_EQ(hit(6, 1).offset, 6);  // on the last byte: no after mark
+    EXPECT_EQ(hit(6, 1).after_mark, -1);
+    ConsoleHit h = hit(9, 1);  // beyond the text: the last byte
+    EXPECT_EQ(h.offset, 6);
+    EXPECT_EQ(h.after_mark, 1);
+    h = console_hit_test(c, 0, 20);  // left margin
+    EXPECT_EQ(h.offset, 3);
+    EXPECT_EQ(h.before_mark, 1);
+    EXPECT_EQ(console_hit_test(c, 5, 0).before_mark, 0);  // top margin
+    h = hit(2, 7);  // below the last row
+    EXPECT_EQ(h.column, 80);
+    EXPECT_EQ(h.after_mark, 1);
+    EXPECT_EQ(h.offset, 6);
+    c->hscroll_pos = 4;
+    EXPECT_EQ(hit(0, 1).offset, 4);
+    c->hex_mode = 0;
+    c->hscroll_pos = 0;
+    clear_buffer(c);
+    append_text(c, "a\tb");
+    EXPECT_EQ(hit(7, 0).offset, 1);  // the TAB's last cell
+    c->row_table[0] = {-1, 0};
+    EXPECT_EQ(hit(0, 0).offset, -1);
+    c->char_width = 0;
+    EXPECT_EQ(hit(0, 1).offset, -1);
+}
+
+}  // namespace

@@ -1,0 +1,60 @@
+// The escape expansion: every escape, escapes cut short by the text or the limit,
+// and the output never growing past what the caller provides.
+#include "terminal/escapes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Expands into a buffer of exactly limit + 4 bytes, so that the sanitizer sees any
+// overrun.
+std::string expand(const std::string& text, int limit = 128)
+{
+    std::vector<unsigned char> out(limit + 4);
+    int n = expand_escapes(out.data(), text.c_str(), limit);
+    return std::string(out.begin(), out.begin() + n);
+}
+
+TEST(Escapes, EachEscapeAndWhatStaysAsWritten)
+{
+    EXPECT_EQ(expand("\\0\\\\\\a\\b\\f\\n\\r\\t\\v"), std::string("\0\\\a\b\f\n\r\t\v", 9));
+    EXPECT_EQ(expand("\\r\\n"), "\r\n");
+    EXPECT_EQ(expand("\\q"), "\\q");
+    EXPECT_EQ(expand("abc\\"), "abc\\");
+    EXPECT_EQ(expand(""), "");
+}
+
+TEST(Escapes, HexadecimalBytes)
+{
+    EXPECT_EQ(expand("A\\x41\\x4"), "AA\x04");
+    EXPECT_EQ(expand("\\xfF\\x0a"), "\xff\n");
+    EXPECT_EQ(expand("\\x123"), "\x12" "3");  // two digits at most
+    EXPECT_EQ(expand("\\x"), "\\x");
+    EXPECT_EQ(expand("\\x4G"), "\x04G");
+    EXPECT_EQ(expand("\\x\\n"), "\\x\n");  // the non-digit is taken as usual
+}
+
+TEST(Escapes, LimitStopsBeforeTheNextCharacter)
+{
+    EXPECT_EQ(expand("abcdef", 3), "abc");
+    EXPECT_EQ(expand("ab\\n", 2), "ab");
+    EXPECT_EQ(expand("a\\q", 2), "a\\q");    // an escape begun below the limit is finished
+    EXPECT_EQ(expand("\\x\\n", 2), "\\x\\");  // and one cut short is written as it stands
+    EXPECT_EQ(expand("abc", 0), "");
+}
+
+TEST(Escapes, EveryShortTextFitsTheBuffer)
+{
+    const char letters[] = "\\x4Ga";
+    for (int limit = 0; limit <= 5; ++limit)
+        for (int code = 0; code < 5 * 5 * 5 * 5 * 5; ++code) {
+            std::string text;
+            for (int c = code, k = 0; k < 5; ++k, c /= 5) text += letters[c % 5];
+            expand(text, limit);
+        }
+}
+
+}  // namespace
