@@ -49,7 +49,9 @@ struct SerialPortTest : ::testing::Test {
     }
     void enumerate(const std::string& ini = "")
     {
-        if (!ini.empty()) ASSERT_TRUE(write_file(scratch.file("tavex.ini"), ini));
+        if (!ini.empty()) {
+            ASSERT_TRUE(write_file(scratch.file("tavex.ini"), ini));
+        }
         EXPECT_EQ(serial_enumerate_ports(OS_FAMILY_NT), 1);
     }
     bool posted_settings_changed()
