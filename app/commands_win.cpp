@@ -1,12 +1,26 @@
-// Menu and toolbar enabling; see commands_win.h. The menu belongs to the frame; the
+// Menu and toolbar enabling, the command dispatcher and the About box; see
+// commands_win.h. The menu belongs to the frame; the
 // calls here only change item states, which user32 allows from any thread.
 #include "app/commands_win.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <initializer_list>
+
+#include "app/bars_win.h"
+#include "app/comm_settings_win.h"
 #include "app/frame_win.h"
+#include "app/settings.h"
 #include "app/status_bar_win.h"
+#include "console/console_clipboard_win.h"
+#include "console/console_win.h"
+#include "ports/serial/serial_port_win.h"
+#include "resources/resource.h"
+#include "terminal/disconnect_dialog_win.h"
+#include "terminal/display_settings.h"
+#include "terminal/port_win.h"
+#include "terminal/terminal_window_win.h"
 
 constexpr int TOP_MENU_LAST_POSITION = 5;
 constexpr int COMMAND_KEY_DISABLE = 206;
@@ -38,4 +52,129 @@ void sync_key_disable_button()
     HMENU menu = GetMenu(frame);
     bool checked = menu && (GetMenuState(menu, COMMAND_KEY_DISABLE, MF_BYCOMMAND) & MF_CHECKED);
     SendMessageA(app.toolbar, TB_CHECKBUTTON, COMMAND_KEY_DISABLE, MAKELPARAM(checked ? TRUE : FALSE, 0));
+}
+
+// The About box (dialog 21).
+static INT_PTR CALLBACK about_proc(HWND dialog, UINT message, WPARAM, LPARAM) noexcept
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        char text[32];
+        wsprintfA(text, "Version %2X.%02X", 1, 0);
+        SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, text);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void show_about(HWND frame)
+{
+    DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_ABOUT), frame, about_proc, 0);
+}
+
+// Command 206: "key disable" flips for every port at once and is saved.
+static void toggle_key_disable(HWND frame)
+{
+    HMENU menu = GetMenu(frame);
+    bool now = menu && (GetMenuState(menu, COMMAND_KEY_DISABLE, MF_BYCOMMAND) & MF_CHECKED);
+    bool disabled = !now;
+    if (menu) CheckMenuItem(menu, COMMAND_KEY_DISABLE, MF_BYCOMMAND | (disabled ? MF_CHECKED : MF_UNCHECKED));
+    display_settings.key_disable = disabled ? 1 : 0;
+    sync_key_disable_button();
+    settings_write_int("console", "key disable", display_settings.key_disable);
+    refresh_key_disable();
+}
+
+static void close_one(Port* port)
+{
+    close_port(port);
+}
+
+// The commands that need an active terminal window; false when not one of them.
+static bool port_command(HWND frame, Port* port, int id)
+{
+    Console* console = &port->console;
+    switch (id) {
+    case 105:
+        disconnect_command(frame);
+        return true;
+    case 201:
+        console_copy(console);
+        enable_command(201, false);
+        return true;
+    case 202:
+        paste_clipboard(port);
+        return true;
+    case 203:
+        console_select_all(console);
+        if (console_has_selection(console)) enable_command(201, true);
+        return true;
+    case 204:
+        console_select_all_and_copy(console);
+        return true;
+    case 205:
+        if (console_clear_all(console))
+            for (int command : {201, 203, 204, 205}) enable_command(command, false);
+        return true;
+    case 206:
+        toggle_key_disable(frame);
+        return true;
+    case 501:
+        SendMessageA(app.mdi_client, WM_MDITILE, MDITILE_VERTICAL, 0);
+        return true;
+    case 502:
+        SendMessageA(app.mdi_client, WM_MDITILE, MDITILE_HORIZONTAL, 0);
+        return true;
+    case 503:
+        SendMessageA(app.mdi_client, WM_MDICASCADE, 0, 0);
+        return true;
+    case 504:
+        for_each_port(close_one);
+        return true;
+    }
+    if (id >= 700 && id <= 711) {
+        send_function_key(id - 700);
+        return true;
+    }
+    return false;
+}
+
+// The commands that work without a terminal window; false when not one of them.
+static bool frame_command(HWND frame, int id)
+{
+    switch (id) {
+    case 101:
+        serial_connect(frame);
+        return true;
+    case 106:
+        comm_settings_sheet(frame);
+        return true;
+    case 108:
+        SendMessageA(frame, WM_CLOSE, 0, 0);
+        return true;
+    case 301:
+        toggle_toolbar(frame);
+        return true;
+    case 302:
+        toggle_status_bar(frame);
+        return true;
+    case 602:
+        show_about(frame);
+        return true;
+    }
+    return false;
+}
+
+LRESULT dispatch_command(HWND frame, WPARAM wparam)
+{
+    int id = LOWORD(wparam);
+    Port* port = find_active_port();
+    if (port && port_command(frame, port, id)) return 0;
+    if (frame_command(frame, id)) return 0;
+    // The window list items from 505, and whatever has no work here.
+    return DefFrameProcA(frame, app.mdi_client, WM_COMMAND, static_cast<WPARAM>(id), 0);
 }

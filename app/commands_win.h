@@ -2,6 +2,7 @@
 // Called from the UI thread, and from engine and file-send threads (the toolbar part
 // is a sent message: the caller waits for the UI thread).
 #pragma once
+#include <windows.h>
 
 // Identifiers 0 to 5 address the top-level pop-up at that position; larger ones a
 // menu item and, for the commands that have one, its toolbar button. Does nothing
@@ -10,3 +11,9 @@ void enable_command(int id, bool enable);
 
 // Sets the pressed state of toolbar button 206 from menu item 206's check mark.
 void sync_key_disable_button();
+
+// WM_COMMAND of the frame: the commands of the active terminal window first, then
+// those that need none; anything else goes to the default frame processing.
+LRESULT dispatch_command(HWND frame, WPARAM wparam);
+// Command 602.
+void show_about(HWND frame);

@@ -3,6 +3,8 @@
 // client (destroyed with it) and the accelerator table (freed after the loop).
 #include "app/frame_win.h"
 
+#include "app/bars_win.h"
+#include "app/commands_win.h"
 #include "resources/resource.h"
 #include "terminal/port_win.h"
 
@@ -21,6 +23,7 @@ bool frame_register_class(HINSTANCE instance)
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     // No background brush: the MDI client and the bars cover the whole client area.
     wc.hbrBackground = nullptr;
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
     wc.lpszClassName = FRAME_CLASS_NAME;
     return RegisterClassA(&wc) != 0;
 }
@@ -67,11 +70,11 @@ bool frame_raise_other_instance()
     return true;
 }
 
-// The MDI client fills the client area; the toolbar and status bar, once shown,
-// take their share first.
-static void frame_layout(int width, int height)
+// The bars place themselves along their edges; the MDI client takes the rest.
+static void frame_layout(HWND frame, int width, int height)
 {
-    if (app.mdi_client) MoveWindow(app.mdi_client, 0, 0, width, height, TRUE);
+    resize_bars(width, height);
+    layout_mdi_client(frame, width, height);
 }
 
 // The orderly end (WM_CLOSE): every open port is closed, then the frame's
@@ -91,7 +94,12 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 {
     switch (message) {
     case WM_SIZE:
-        frame_layout(LOWORD(lparam), HIWORD(lparam));
+        frame_layout(window, LOWORD(lparam), HIWORD(lparam));
+        return 0;
+    case WM_COMMAND:
+        return dispatch_command(window, wparam);
+    case WM_NOTIFY:
+        toolbar_tooltip_text(reinterpret_cast<NMHDR*>(lparam));
         return 0;
     case WM_CLOSE:
         frame_close(window);
@@ -106,6 +114,8 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         if (app.frame_window == window) {
             app.frame_window = nullptr;
             app.mdi_client = nullptr;
+            app.toolbar = nullptr;
+            app.status_bar = nullptr;
         }
         PostQuitMessage(0);
         return 0;

@@ -6,7 +6,10 @@
 
 #include "app/frame_win.h"
 #include "app/os_check.h"
+#include "app/bars_win.h"
 #include "app/commands_win.h"
+#include "terminal/display_settings.h"
+#include "terminal/port_win.h"
 #include "app/settings.h"
 #include "ports/serial/serial_port_win.h"
 #include "terminal/terminal_window_win.h"
@@ -39,12 +42,20 @@ static bool startup(HINSTANCE instance, int show_command)
     if (!terminal_window_register(instance)) return false;
     HWND frame = frame_create(instance);
     if (!frame) return false;
+    create_toolbar(frame);
+    create_status_bar(frame);
     DWORD length = GetCurrentDirectoryA(sizeof app.start_directory, app.start_directory);
     if (length == 0 || length >= sizeof app.start_directory) app.start_directory[0] = '\0';
     if (!frame_create_mdi_client(frame)) return false;
+    display_settings.key_disable = settings_read_int("console", "key disable", display_settings.key_disable);
+    if (HMENU menu = GetMenu(frame))
+        CheckMenuItem(menu, 206, MF_BYCOMMAND | (display_settings.key_disable ? MF_CHECKED : MF_UNCHECKED));
     // Port discovery: a kind with nothing to offer keeps its connect command grayed.
     serial_enumerate_ports(app.os_family);
     if (!serial_find_any_port()) enable_command(101, false);
+    // A kind this program does not have yet cannot be offered either.
+    for (int kind = PORT_PARALLEL; kind <= PORT_USB; ++kind)
+        if (!port_kinds[kind].create) enable_command(100 + kind, false);
     ShowWindow(frame, show_command);
     ShowWindow(app.mdi_client, show_command);
     UpdateWindow(frame);

@@ -9,5 +9,8 @@
 #define IDD_SERIAL_CONNECT 6  // connect - serial port
 #define IDD_DISCONNECT 10      // the disconnect dialog
 #define IDD_SERIAL_PAGE 11     // the serial page of the communication settings
+#define IDD_ABOUT 21           // the About box
 
 #define IDC_PORT_LIST 1001  // the list of the disconnect and connect dialogs
+#define IDC_ABOUT_VERSION 1600  // the About box's version text
+#define IDC_TOOLBAR 1700        // the toolbar control

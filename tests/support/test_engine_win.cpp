@@ -204,7 +204,11 @@ bool test_engine_settle(Port* port, DWORD timeout_ms)
         unlock(e);
         if (quiet && queue_idle) return true;
         if (GetTickCount() - start > timeout_ms) return false;
-        Sleep(2);
+        // The engine may be waiting for this thread (the status bar and toolbar are
+        // set by sent messages): let those through while waiting.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
 

@@ -53,7 +53,8 @@ void test_engine_script(Port* port, const std::vector<std::int32_t>& results);
 // Delivers bytes as received, from the engine thread.
 void test_engine_receive(Port* port, const std::string& bytes);
 // Waits until the engine has nothing left to do and the port's queue is idle or
-// waiting only for a held write. False on time-out.
+// waiting only for a held write, handling sent messages meanwhile. False on
+// time-out.
 bool test_engine_settle(Port* port, DWORD timeout_ms = 5000);
 std::string test_engine_written(Port* port);
 std::vector<std::int32_t> test_engine_requests(Port* port);

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/bars_win.h"
 #include "app/frame_win.h"
 #include "console/console_win.h"
 #include "terminal/display_settings.h"
@@ -24,7 +25,8 @@ inline void pump_messages()
 // The frame the ports' windows live in, for the life of one test.
 struct TestFrame {
     bool made = false;
-    explicit TestFrame(HMENU menu = nullptr)
+    // with_bars: the toolbar and status bar as the program makes them.
+    explicit TestFrame(HMENU menu = nullptr, bool with_bars = false)
     {
         app.instance = GetModuleHandleA(nullptr);
         frame_register_class(app.instance);
@@ -32,6 +34,10 @@ struct TestFrame {
         HWND frame = frame_create(app.instance);
         if (!frame) return;
         if (menu) SetMenu(frame, menu);
+        if (with_bars) {
+            create_toolbar(frame);
+            create_status_bar(frame);
+        }
         frame_create_mdi_client(frame);
         ShowWindow(frame, SW_SHOW);
         ShowWindow(app.mdi_client, SW_SHOW);
