@@ -11,6 +11,7 @@
 #include "app/bars_win.h"
 #include "app/comm_settings_win.h"
 #include "app/frame_win.h"
+#include "app/help_win.h"
 #include "app/settings.h"
 #include "app/status_bar_win.h"
 #include "console/console_clipboard_win.h"
@@ -161,6 +162,9 @@ static bool frame_command(HWND frame, int id)
         return true;
     case 302:
         toggle_status_bar(frame);
+        return true;
+    case 601:
+        help_show_contents(frame);
         return true;
     case 602:
         show_about(frame);

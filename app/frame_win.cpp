@@ -5,6 +5,7 @@
 
 #include "app/bars_win.h"
 #include "app/commands_win.h"
+#include "app/help_win.h"
 #include "resources/resource.h"
 #include "terminal/port_win.h"
 
@@ -82,6 +83,7 @@ static void frame_layout(HWND frame, int width, int height)
 static void frame_close(HWND frame)
 {
     close_all_ports();
+    help_close_windows(frame);
     DestroyWindow(frame);
 }
 
@@ -117,6 +119,7 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
             app.toolbar = nullptr;
             app.status_bar = nullptr;
         }
+        help_uninitialize();
         PostQuitMessage(0);
         return 0;
     }
@@ -139,6 +142,7 @@ int frame_message_loop()
         if (accelerators && app.frame_window &&
             TranslateAcceleratorA(app.frame_window, accelerators, &msg))
             continue;
+        if (help_pretranslate(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -10,6 +10,7 @@
 
 #include "app/bars_win.h"
 #include "app/commands_win.h"
+#include "app/help_win.h"
 #include "app/settings.h"
 #include "app/status_bar_win.h"
 #include "tests/support/dialog_driver_win.h"
@@ -27,7 +28,9 @@ struct FrameCommands : ::testing::Test {
     void TearDown() override { stop(); }
     void start(const std::string& ini)
     {
-        if (!ini.empty()) ASSERT_TRUE(write_file(scratch.file("tavex.ini"), ini));
+        if (!ini.empty()) {
+            ASSERT_TRUE(write_file(scratch.file("tavex.ini"), ini));
+        }
         ASSERT_TRUE(settings_path_init());
         display_settings_defaults(&display_settings);
         InitCommonControls();
@@ -186,6 +189,33 @@ TEST_F(FrameCommands, TheAboutBoxShowsTheVersion)
     command(602);
     ASSERT_TRUE(dialog_was_driven());
     EXPECT_EQ(about_text, "Version  1.00");
+}
+
+}  // namespace
+
+namespace {
+
+HWND find_help_window()
+{
+    return FindWindowA("HH Parent", nullptr);
+}
+
+TEST_F(FrameCommands, HelpOpensTheContentsAndTheEndClosesIt)
+{
+    command(601);
+    DWORD start = GetTickCount();
+    while (!find_help_window() && GetTickCount() - start < 10000) {
+        pump_messages();
+        Sleep(20);
+    }
+    ASSERT_NE(find_help_window(), nullptr);
+    help_close_windows(app.frame_window);
+    start = GetTickCount();
+    while (find_help_window() && GetTickCount() - start < 5000) {
+        pump_messages();
+        Sleep(20);
+    }
+    EXPECT_EQ(find_help_window(), nullptr);
 }
 
 }  // namespace
