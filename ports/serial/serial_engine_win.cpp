@@ -155,7 +155,9 @@ int serial_engine_write(SerialEngine* e, const unsigned char* data, std::int32_t
         e->write_buffer = data;
         e->write_length = length;
         e->write_state = 1;
-        SetEvent(e->write_request);
+        // Asked from inside a write's completion on the engine thread: the thread
+        // starts it when on_sent returns. Anyone else wakes it.
+        if (e->completing_thread != GetCurrentThreadId()) SetEvent(e->write_request);
         result = 1;
     }
     ReleaseMutex(e->mutex);
@@ -318,7 +320,12 @@ static void write_completed(SerialEngine* e)
     e->write_state = 0;
     DWORD written = 0;
     if (!GetOverlappedResult(e->device, &e->write_overlapped, &written, FALSE)) written = 0;
+    // The next piece is usually asked for from inside on_sent, on this thread: it
+    // is started right after, without the round trip through write_request.
+    e->completing_thread = GetCurrentThreadId();
     write_ended(e, data, length, static_cast<std::int32_t>(written));
+    e->completing_thread = 0;
+    start_write(e);
 }
 
 // Issues the WaitCommEvent for this turn unless one is outstanding or the driver

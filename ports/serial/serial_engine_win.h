@@ -50,6 +50,7 @@ struct SerialEngine {
     std::int32_t read_retry;     // the last read ended empty or failed: read again after 10 ms
     std::int32_t events_refused; // the driver takes no WaitCommEvent at all
     std::int32_t mask_changed;   // the outstanding wait ends by our own mask change
+    volatile DWORD completing_thread;  // the engine thread while it reports a write's end
 };
 
 // What the comm event wait watches: the modem lines and line errors (receiving
