@@ -90,11 +90,6 @@ static void toggle_key_disable(HWND frame)
     refresh_key_disable();
 }
 
-static void close_one(Port* port)
-{
-    close_port(port);
-}
-
 // The commands that need an active terminal window; false when not one of them.
 static bool port_command(HWND frame, Port* port, int id)
 {
@@ -134,7 +129,7 @@ static bool port_command(HWND frame, Port* port, int id)
         SendMessageA(app.mdi_client, WM_MDICASCADE, 0, 0);
         return true;
     case 504:
-        for_each_port(close_one);
+        for_each_port(close_port);
         return true;
     }
     if (id >= 700 && id <= 711) {

@@ -25,15 +25,19 @@ BOOL list_dialog_command(HWND dialog, WPARAM wparam)
     return FALSE;
 }
 
+void list_dialog_add(HWND list, const char* text, LPARAM data)
+{
+    LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text ? text : ""));
+    if (index >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), data);
+}
+
 // The list being filled while for_each_port runs; UI thread, dialog initialisation
 // only.
 static HWND filling_list;
 
 static void add_port_entry(Port* port)
 {
-    const char* name = port->long_name ? port->long_name(port) : "";
-    LRESULT index = SendMessageA(filling_list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name ? name : ""));
-    if (index >= 0) SendMessageA(filling_list, LB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(port));
+    list_dialog_add(filling_list, port->long_name ? port->long_name(port) : "", reinterpret_cast<LPARAM>(port));
 }
 
 static INT_PTR CALLBACK disconnect_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) noexcept

@@ -9,6 +9,8 @@ struct Port;
 // data (0 when nothing is selected); Cancel ends it with 0. Returns TRUE when the
 // message was handled.
 BOOL list_dialog_command(HWND dialog, WPARAM wparam);
+// Adds a line with its item data to list 1001 of such a dialog.
+void list_dialog_add(HWND list, const char* text, LPARAM data);
 
 // Lists the open ports by long name and returns the chosen one, or none (also when
 // no port is open, without showing anything).

@@ -11,7 +11,6 @@
 #include "app/commands_win.h"
 #include "app/frame_win.h"
 #include "app/status_bar_win.h"
-#include "console/console_win.h"
 #include "terminal/display_settings.h"
 #include "terminal/receive_convert.h"
 #include "terminal/terminal_window_win.h"
@@ -203,20 +202,6 @@ void show_connection_status(void* owner)
     if (port->console.has_focus)
         set_status_text(STATUS_CONNECTION, port->connection_state == 1 ? "接続中" : "通信不可");
     port_callback_leave(port);
-}
-
-void console_show(Port* port, const unsigned char* data, std::int32_t length, int origin)
-{
-    if (!port || !data || length <= 0) return;
-    if (!display_settings.echo_back && origin == SHOW_TYPED) return;
-    int scroll = display_settings.auto_scroll || origin == SHOW_TYPED;
-    if (console_has_selection(&port->console)) enable_command(201, false);
-    if (console_text_length(&port->console) == 0) {
-        enable_command(204, true);
-        enable_command(203, true);
-        enable_command(205, true);
-    }
-    console_append(&port->console, data, static_cast<std::uint32_t>(length), scroll);
 }
 
 static Port* port_of_window(HWND window)

@@ -107,14 +107,6 @@ void port_engine_callbacks(Port* port, EngineCallbacks* callbacks);
 bool port_callback_enter(Port* port);
 void port_callback_leave(Port* port);
 
-// The terminal window's append (origin 0 typed, 1 received, 2 file-send text).
-enum ShowOrigin {
-    SHOW_TYPED = 0,
-    SHOW_RECEIVED = 1,
-    SHOW_FILE_SEND = 2,
-};
-void console_show(Port* port, const unsigned char* data, std::int32_t length, int origin);
-
 // The open ports are the MDI client's children that hold a Port.
 Port* find_active_port();
 void for_each_port(void (*routine)(Port* port));

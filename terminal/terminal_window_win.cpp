@@ -81,6 +81,20 @@ bool create_terminal_window(Port* port, HWND frame)
     return true;
 }
 
+void console_show(Port* port, const unsigned char* data, std::int32_t length, int origin)
+{
+    if (!port || !data || length <= 0) return;
+    if (!display_settings.echo_back && origin == SHOW_TYPED) return;
+    int scroll = display_settings.auto_scroll || origin == SHOW_TYPED;
+    if (console_has_selection(&port->console)) enable_command(201, false);
+    if (console_text_length(&port->console) == 0) {
+        enable_command(204, true);
+        enable_command(203, true);
+        enable_command(205, true);
+    }
+    console_append(&port->console, data, static_cast<std::uint32_t>(length), scroll);
+}
+
 static void end_paste(Port* port)
 {
     std::free(port->paste_text);

@@ -1,10 +1,21 @@
 // The terminal window of a port: the MDI child "TAVEX CHILD" that shows its console
 // and turns keys, function keys and pastes into bytes for the port. UI thread only,
-// except the paste's completion hook, which runs on the engine thread.
+// except the paste's completion hook and console_show, which also run on engine
+// threads (received data) and the file-send thread.
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 struct Port;
+
+// The terminal window's append (origin 0 typed, 1 received, 2 file-send text).
+enum ShowOrigin {
+    SHOW_TYPED = 0,
+    SHOW_RECEIVED = 1,
+    SHOW_FILE_SEND = 2,
+};
+void console_show(Port* port, const unsigned char* data, std::int32_t length, int origin);
 
 extern const char CHILD_CLASS_NAME[];
 

@@ -94,8 +94,7 @@ static INT_PTR CALLBACK connect_dialog_proc(HWND dialog, UINT message, WPARAM wp
             if (!serial_port_table[n - 1].available) continue;
             char text[64];
             std::snprintf(text, sizeof text, "ｼﾘｱﾙﾎﾟｰﾄ (COM%d)", n);
-            LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-            if (index >= 0) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(index), n);
+            list_dialog_add(list, text, n);
         }
         SendMessageA(list, LB_SETCURSEL, 0, 0);
         return TRUE;

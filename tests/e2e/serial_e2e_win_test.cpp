@@ -17,17 +17,6 @@
 
 namespace {
 
-template <typename Done>
-bool wait_until(Done done, DWORD timeout_ms)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeout_ms) return false;
-        Sleep(25);
-    }
-    return true;
-}
-
 HWND terminal_window(HWND frame)
 {
     HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);

@@ -29,6 +29,18 @@ private:
     std::string previous_;
 };
 
+// Polls done every 5 ms until it holds; false when timeout_ms passed first.
+template <typename Done>
+bool wait_until(Done done, DWORD timeout_ms)
+{
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeout_ms) return false;
+        Sleep(5);
+    }
+    return true;
+}
+
 bool file_exists(const std::string& path);
 std::string read_file(const std::string& path);
 bool write_file(const std::string& path, const std::string& bytes);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/status_bar_win.h"
+#include "tests/support/fixture_win.h"
 #include "tests/terminal/port_test_support.h"
 
 namespace {
@@ -58,14 +59,9 @@ void record_hook(Port*, std::int32_t count)
     InterlockedIncrement(&hook_log.calls);
 }
 
-bool wait_for_hook(LONG calls, DWORD timeout_ms = 5000)
+bool wait_for_hook(LONG calls)
 {
-    DWORD start = GetTickCount();
-    while (hook_log.calls < calls) {
-        if (GetTickCount() - start > timeout_ms) return false;
-        Sleep(2);
-    }
-    return true;
+    return wait_until([calls] { return hook_log.calls >= calls; }, 5000);
 }
 
 TEST_F(PortTest, BytesTypedDuringAWriteGoOutTogetherAfterIt)

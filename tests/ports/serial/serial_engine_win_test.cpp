@@ -100,17 +100,6 @@ std::string numbered(size_t bytes, std::uint32_t first)
     return out;
 }
 
-template <typename Done>
-bool wait_until(Done done, DWORD timeout_ms)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeout_ms) return false;
-        Sleep(5);
-    }
-    return true;
-}
-
 struct SerialEngineTest : ::testing::Test {
     int number = 0;
     std::string modem_in;
