@@ -132,6 +132,13 @@ struct Console {
     // Set by an append that changed what the scroll bars show; the window's thread
     // clears it when it brings them up to date (see console_view_win.cpp).
     volatile long view_update_pending;
+    // Rows and columns wholly inside the text area (page_rows and page_columns count
+    // a partly shown one too); the scroll to the end keeps the last line in them.
+    std::int32_t full_rows;
+    std::int32_t full_columns;
+    // 1 while the last line is full and ends in the lead byte of a character: the
+    // line waits for the trail byte, so that no character is split over two lines.
+    std::int32_t wrap_held;
 };
 
 // Buffer operations. The caller holds console_mutex where an append may run.

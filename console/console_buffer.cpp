@@ -35,6 +35,7 @@ void clear_buffer(Console* console)
     if (!console_has_buffers(console)) return;
     console->used = 0;
     console->last_line = 0;
+    console->wrap_held = 0;
     std::memset(console->line_starts, 0, sizeof(std::uint32_t) * console->line_table_size);
     console_clear_selection(console);
     std::memset(console->text, 0, console->capacity);
@@ -88,12 +89,55 @@ static bool completes_pair(const Console* console, unsigned char b, std::uint32_
     return previous_length <= 1 || !is_line_end(console->text[used - 2]);
 }
 
+// Whether the byte at text[at], in the last line, starts a double-byte character:
+// a lead byte preceded, within the line, by an even number of lead-range bytes.
+// Reading back from it is enough: the first byte before the run that cannot lead
+// ends a character, and every lead-range byte is trail-range too, so the run pairs
+// up from its start.
+static bool starts_character(const Console* console, std::uint32_t at)
+{
+    if (!is_lead_byte(console->text[at])) return false;
+    const std::uint32_t line_start = console->line_starts[console->last_line];
+    std::uint32_t before = 0;
+    while (at - before > line_start && is_lead_byte(console->text[at - before - 1])) ++before;
+    return before % 2 == 0;
+}
+
+// Starts a new line at used; when the line table is full, old lines go first.
+// Returns true when something was discarded.
+static bool start_line(Console* console)
+{
+    bool discarded = false;
+    if (console->last_line >= console->line_table_size - 1) {
+        discard_front(console, 1);
+        discarded = true;
+        // Nothing could stay: the empty buffer's one line is where the next byte goes.
+        if (console->used == 0) return true;
+    }
+    console->last_line += 1;
+    console->line_starts[console->last_line] = console->used;
+    return discarded;
+}
+
 // Stores one byte the careful way: backspace, line ends and their pairing, the wrap,
-// and room in a full line table. Returns true when something was discarded.
+// a wrap held for a trail byte, and room in a full line table. Returns true when
+// something was discarded.
 static bool store_byte(Console* console, unsigned char b, std::int64_t column)
 {
     unsigned char* text = console->text;
     bool discarded = false;
+    if (console->wrap_held) {
+        // The line is full and ends in the lead byte of a character: its trail byte
+        // joins it there, anything else starts the next line.
+        console->wrap_held = 0;
+        if (b != BS) {
+            if (is_trail_byte(b)) {
+                text[console->used++] = b;
+                return start_line(console);
+            }
+            discarded = start_line(console);
+        }
+    }
     for (;;) {
         const std::uint32_t len = console->used - console->line_starts[console->last_line];
         if (b == BS) {
@@ -115,6 +159,12 @@ static bool store_byte(Console* console, unsigned char b, std::int64_t column)
             }
         } else {
             new_line = static_cast<std::int64_t>(len) >= column - 1;
+            // A character is never split over two lines: its lead byte, the
+            // column-th, keeps the line open for the trail byte.
+            if (new_line && starts_character(console, console->used)) {
+                console->wrap_held = 1;
+                new_line = false;
+            }
         }
         console->used += 1;
         if (!new_line) return discarded;
@@ -152,7 +202,7 @@ bool append_bytes(Console* console, const unsigned char* bytes, std::uint32_t le
     const std::int64_t column = console->column < 1 ? 1 : console->column;
     std::uint32_t k = 0;
     while (k < length) {
-        if (is_special(bytes[k])) {
+        if (is_special(bytes[k]) || console->wrap_held) {
             discarded |= store_byte(console, bytes[k], column);
             ++k;
             continue;
@@ -180,6 +230,10 @@ bool append_bytes(Console* console, const unsigned char* bytes, std::uint32_t le
         std::memcpy(console->text + console->used, bytes + k, run);
         console->used += run;
         k += run;
+        if (ends_line && starts_character(console, console->used - 1)) {
+            console->wrap_held = 1;  // see store_byte
+            ends_line = false;
+        }
         if (ends_line) {
             console->last_line += 1;
             console->line_starts[console->last_line] = console->used;
@@ -222,6 +276,7 @@ bool console_allocate_buffers(Console* console, const ConsoleSettings* settings)
     console->capacity = settings->buffer_bytes;
     console->used = 0;
     console->last_line = 0;
+    console->wrap_held = 0;
     console_set_column(console, settings->column);
     return true;
 }
@@ -238,6 +293,7 @@ void console_release_buffers(Console* console)
     console->capacity = 0;
     console->used = 0;
     console->last_line = 0;
+    console->wrap_held = 0;
     console_clear_selection(console);
 }
 

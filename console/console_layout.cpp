@@ -13,6 +13,7 @@ static const unsigned char TAB = 0x09;
 static const unsigned char LF = 0x0A;
 static const unsigned char CR = 0x0D;
 static const char HEX_DIGITS[] = "0123456789ABCDEF";
+static const unsigned char LONE_LEAD_SHOWN = 0xA5;  // ･ (half-width middle dot)
 
 // A tab stop is at least one cell apart and never wider than a whole row, so that
 // the first byte of a row always fits.
@@ -39,6 +40,14 @@ static std::int32_t cells_of(const Console* console, unsigned char b, std::int32
     return 1;
 }
 
+// A lead byte whose next byte in the row is no trail byte is a byte of its own. Drawn
+// as it is, the font would take the next cell with it (a control byte, a TAB's first
+// space, the "<" of a hexadecimal group); it is shown as a half-width dot instead.
+static void mark_lone_lead(Console* console, std::int32_t cell)
+{
+    console->row_chars[cell] = LONE_LEAD_SHOWN;
+}
+
 RowLayout layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::int32_t lo, std::int32_t hi)
 {
     RowLayout row{0, 0};
@@ -46,6 +55,7 @@ RowLayout layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::in
     const std::int64_t column = console->column;
     std::uint32_t j = 0;
     std::int32_t i = 0;
+    std::int32_t lead_cell = -1;  // the cell of a lead byte whose trail is still to come
     while (j < n) {
         // Every row shows at least one byte, whatever the column, so that a paint
         // always moves on through the line.
@@ -71,10 +81,17 @@ RowLayout layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::in
             console->row_chars[i] = b;
         }
         for (std::int32_t g = 0; g < k; ++g) console->row_classes[i + g] = cls;
+        if (lead_cell >= 0) {
+            if (!is_trail_byte(b)) mark_lone_lead(console, lead_cell);
+            lead_cell = -1;
+        } else if (is_lead_byte(b)) {
+            lead_cell = i;
+        }
         i += k;
         ++j;
         ++p;
     }
+    if (lead_cell >= 0) mark_lone_lead(console, lead_cell);
     row.consumed = j;
     row.columns = i;
     return row;
@@ -121,6 +138,15 @@ std::int32_t page_count(std::int32_t extent, std::int32_t cell)
     return static_cast<std::int32_t>((static_cast<std::int64_t>(extent) + cell - 1) / cell);
 }
 
+void console_set_page(Console* console, std::int32_t width, std::int32_t height)
+{
+    const std::int32_t cw = console->char_width, lh = console->line_height;
+    console->page_columns = page_count(width, cw);
+    console->page_rows = page_count(height, lh);
+    console->full_columns = cw > 0 && width > 0 ? width / cw : 0;
+    console->full_rows = lh > 0 && height > 0 ? height / lh : 0;
+}
+
 std::int32_t console_vscroll_range(const Console* console)
 {
     return static_cast<std::int32_t>(console->last_line) + 8;
@@ -158,6 +184,22 @@ std::int32_t wheel_scroll_position(std::int32_t position, int delta)
     return position - (delta / 120) * 2;
 }
 
+// Keeps `end` (the last line, or the column just after its last byte) among the
+// `whole` positions shown from the target: a page too small for the usual margin
+// below the end (a window a few rows high) must still show the end itself.
+static void keep_in_view(bool* set, std::int32_t* target, std::int32_t position, std::int32_t end,
+                         std::int32_t whole)
+{
+    const std::int32_t shown = whole > 0 ? whole : 1;
+    std::int32_t t = *set ? *target : position;
+    if (t > end) t = end;
+    if (t < end - shown + 1) t = end - shown + 1;
+    if (*set || t != position) {
+        *set = true;
+        *target = t;
+    }
+}
+
 ScrollTargets scroll_to_end_targets(const Console* console)
 {
     ScrollTargets t{false, 0, false, 0};
@@ -169,6 +211,7 @@ ScrollTargets scroll_to_end_targets(const Console* console)
         t.set_h = true;
         t.h = n - console->page_columns + 4;
     }
+    keep_in_view(&t.set_h, &t.h, console->hscroll_pos, n, console->full_columns);
     const std::int32_t last = static_cast<std::int32_t>(console->last_line);
     if (last < console->vscroll_pos) {
         t.set_v = true;
@@ -178,6 +221,7 @@ ScrollTargets scroll_to_end_targets(const Console* console)
         t.set_v = true;
         t.v = last - console->page_rows + 4;
     }
+    keep_in_view(&t.set_v, &t.v, console->vscroll_pos, last, console->full_rows);
     return t;
 }
 

@@ -29,7 +29,9 @@ struct RowLayout {
 // for none); bytes in it get CELL_SELECTED. A row shows at most column bytes, or
 // column + 1 when its last byte is the trail of a double-byte character. It also
 // ends before a byte whose cells would not all fit into CONSOLE_ROW_CELLS: that byte
-// starts the next row, so no byte is ever hidden.
+// starts the next row, so no byte is ever hidden. A lead byte whose next byte in the
+// row is no trail byte gets the cell 0xA5 (a half-width dot), so that drawing it
+// never swallows the cell after it.
 RowLayout layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::int32_t lo, std::int32_t hi);
 
 // The left-edge rule for a rendered row of `columns` cells shown from hscroll_pos:
@@ -43,6 +45,9 @@ std::int32_t run_length(const Console* console, std::int32_t from, std::int32_t 
 
 // Ceiling of extent / cell; 0 when cell is not positive.
 std::int32_t page_count(std::int32_t extent, std::int32_t cell);
+// The page sizes of a text area of width x height pixels: page_rows and page_columns
+// (a partly shown row or column counts), full_rows and full_columns (it does not).
+void console_set_page(Console* console, std::int32_t width, std::int32_t height);
 
 // Scroll ranges: last_line + 8; column * 4 + 8 in hexadecimal mode, else column + 8.
 std::int32_t console_vscroll_range(const Console* console);

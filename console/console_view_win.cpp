@@ -154,6 +154,28 @@ static void view_update(Console* console)
     setup_scroll_bar(console, false);
 }
 
+void console_resized(Console* console, int width, int height, bool follow_end)
+{
+    HWND window = console ? window_of(console) : nullptr;
+    if (!window || width <= 0 || height <= 0) return;  // minimized: nothing to show
+    if (console->char_width <= 0 || console->line_height <= 0) console_measure_font(console, window);
+    if (console->char_width <= 0 || console->line_height <= 0) return;
+    int text_height = height - CONSOLE_TOP_MARGIN;
+    if (console->line_mode) text_height -= console->line_height + 4;
+    // The page sizes follow the new size now, not at the next paint: an append in
+    // between would otherwise scroll for the old size and leave the end out of view.
+    console_lock(console);
+    console_set_page(console, width - CONSOLE_LEFT_MARGIN, text_height);
+    if (follow_end) {
+        ScrollTargets targets = scroll_to_end_targets(console);
+        if (targets.set_h) store_position(console, false, targets.h);
+        if (targets.set_v) store_position(console, true, targets.v);
+    }
+    console_unlock(console);
+    view_update(console);
+    InvalidateRect(window, nullptr, FALSE);
+}
+
 // Caret.
 
 static void place_caret(Console* console)
@@ -300,9 +322,7 @@ static void update_page(Console* console, bool vertical)
 
 static void paint_rows(Console* console, HDC dc, int right, int bottom, PaintColours* colours)
 {
-    int width = right - CONSOLE_LEFT_MARGIN, height = bottom - CONSOLE_TOP_MARGIN;
-    console->page_columns = page_count(width, console->char_width);
-    console->page_rows = page_count(height, console->line_height);
+    console_set_page(console, right - CONSOLE_LEFT_MARGIN, bottom - CONSOLE_TOP_MARGIN);
     console->last_row = 0;
     if (!grow_row_table(console) || !console_has_buffers(console)) return;
     int cw = console->char_width, lh = console->line_height;
@@ -342,8 +362,10 @@ static void paint_rows(Console* console, HDC dc, int right, int bottom, PaintCol
             }
             g += row.consumed;
         }
+        // The caret's cell need only begin inside the text area: in a window
+        // narrower or lower than a cell or two it would otherwise never show.
         if (on_row && have_line && line == console->last_line &&
-            console->hscroll_pos <= static_cast<std::int32_t>(last_length) && x < right - cw && y < bottom - cw) {
+            console->hscroll_pos <= static_cast<std::int32_t>(last_length) && x < right && y < bottom) {
             console->caret_x = x;
             console->caret_y = y;
         }

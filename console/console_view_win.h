@@ -16,6 +16,10 @@ void console_paint(Console* console, HDC dc, const RECT* client);
 // 1 when the console handled the message.
 int console_handle_message(Console* console, HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
+// WM_SIZE: the page sizes follow the new client size at once; with follow_end ("auto
+// scroll") the end of the text and the caret are brought into view.
+void console_resized(Console* console, int width, int height, bool follow_end);
+
 void setup_scroll_bar(Console* console, bool vertical);
 void set_hscroll(Console* console, int position, bool repaint);
 void set_vscroll(Console* console, int position, bool repaint);

@@ -79,13 +79,31 @@ TEST_F(ConsoleBuffer, WrapsAtTheColumnAndLeavesALineEndOnItsOwnLine)
     EXPECT_EQ(console_line(c, 3), "y");
 }
 
-TEST_F(ConsoleBuffer, WrapSplitsADoubleByteCharacterAtTheColumn)
+// A character whose lead byte is the column-th byte keeps its trail byte on the same
+// line, whole or in two appends; a lone lead byte there still ends the line.
+TEST_F(ConsoleBuffer, WrapKeepsADoubleByteCharacterWhole)
 {
-    remake(65536, 40);
-    // 39 letters, then the two bytes of one character: the lead byte is the 40th.
-    append_text(c, std::string(39, 'a') + "\x82\xa0");
-    EXPECT_EQ(console_line(c, 0), std::string(39, 'a') + "\x82");
-    EXPECT_EQ(console_line(c, 1), "\xa0");
+    const std::string kanji = "\x8a\xbf\x8e\x9a";  // 漢字
+    struct Case {
+        std::vector<std::string> appends;
+        std::vector<std::string> lines;
+    };
+    const std::string a39(39, 'a');
+    const Case cases[] = {
+        {{a39 + kanji}, {a39 + "\x8a\xbf", "\x8e\x9a"}},
+        {{a39 + "\x8a", "\xbf\x8e\x9a"}, {a39 + "\x8a\xbf", "\x8e\x9a"}},
+        {{a39 + "\x8a", "\r\n"}, {a39 + "\x8a", "\r\n", ""}},          // no trail: the line end is alone
+        {{a39 + "\x8a" "A"}, {a39 + "\x8a" "A", ""}},                        // 'A' is a trail byte too
+        {{std::string(38, 'a') + "\x88\x8a" "X"}, {std::string(38, 'a') + "\x88\x8a", "X"}},  // 8A is a trail here
+        {{a39 + "\x8a\x08" "b"}, {a39 + "b", ""}},                          // BS takes the held lead back
+    };
+    for (const Case& k : cases) {
+        remake(65536, 40);
+        for (const std::string& bytes : k.appends) append_text(c, bytes);
+        ASSERT_EQ(c->last_line + 1, k.lines.size()) << k.appends[0].size();
+        for (std::uint32_t i = 0; i < k.lines.size(); ++i) EXPECT_EQ(console_line(c, i), k.lines[i]) << i;
+        EXPECT_EQ(console_invariant_fault(c), "");
+    }
 }
 
 TEST_F(ConsoleBuffer, ColumnChangeAffectsOnlyNewBytes)

@@ -43,6 +43,22 @@ TEST_F(LineInput, InsertStopsAtTheLimit)
     EXPECT_EQ(text(), std::string(256, 'a'));
 }
 
+// An insertion that does not fit whole stops before the character it would cut.
+TEST_F(LineInput, InsertNeverKeepsHalfACharacter)
+{
+    const std::string nihongo = "\x93\xfa\x96\x7b\x8c\xea";  // 日本語
+    insert(std::string(255, 'a'));
+    EXPECT_EQ(insert(nihongo.substr(0, 2)), 0);
+    EXPECT_EQ(text(), std::string(255, 'a'));
+    console_input_reset(c);
+    insert(std::string(251, 'a'));
+    EXPECT_EQ(insert(nihongo), 4);
+    EXPECT_EQ(text(), std::string(251, 'a') + nihongo.substr(0, 4));
+    // A single-byte character still fills the last byte.
+    EXPECT_EQ(insert("z"), 1);
+    EXPECT_EQ(console_input_length(c), 256);
+}
+
 TEST_F(LineInput, InsertAtTheCursorOrAtTheEnd)
 {
     insert("ace");

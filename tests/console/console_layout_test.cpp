@@ -59,6 +59,32 @@ TEST_F(Layout, CharDisplayExpandsTabsFromTheRowStart)
     EXPECT_EQ(line_row(0), "ab c  ");
 }
 
+// A lead byte without its trail is a byte of its own: shown as a half-width dot so
+// that the byte after it keeps its own cells.
+TEST_F(Layout, ALoneLeadByteLeavesTheNextByteItsCells)
+{
+    struct Case {
+        int hex;
+        std::string bytes, cells;
+    };
+    const Case cases[] = {
+        {0, "\x82\x1b" "z", "\xa5\x1b" "z"},
+        {1, "\x82\x1b" "z", "\xa5<1B>z"},
+        {0, "\x82\t" "z", "\xa5   z"},
+        {1, "\x82\x07", "\xa5<07>"},
+        {0, "a\x82", "a\xa5"},                  // the last byte of its row
+        {0, "\x82\xa0\x82", "\x82\xa0\xa5"},    // a whole character stays as it is
+        {0, "\x88\x8a\x8a", "\x88\x8a\xa5"},    // 8A after 88 is that one's trail
+    };
+    c->tab_width = 4;
+    for (const Case& k : cases) {
+        c->hex_mode = k.hex;
+        clear_buffer(c);
+        append_text(c, k.bytes);
+        EXPECT_EQ(line_row(0), k.cells) << k.bytes;
+    }
+}
+
 TEST_F(Layout, ReducedColumnWrapsKeepingDoubleByteCharactersWhole)
 {
     append_text(c, "abc\x82\xA0" "defghi");
@@ -111,8 +137,8 @@ TEST_F(Layout, WheelClampAndScrollToEnd)
     EXPECT_EQ(clamp_scroll_position(10, console_vscroll_range(c), 5), 3);
     EXPECT_EQ(page_count(33, 16), 3);
     EXPECT_EQ(page_count(32, 16), 2);
-    c->page_rows = 30;
-    c->page_columns = 80;
+    c->page_rows = c->full_rows = 30;
+    c->page_columns = c->full_columns = 80;
     append_text(c, std::string(28, '\n'));
     ScrollTargets t = scroll_to_end_targets(c);
     EXPECT_FALSE(t.set_v || t.set_h);
@@ -126,6 +152,29 @@ TEST_F(Layout, WheelClampAndScrollToEnd)
     t = scroll_to_end_targets(c);
     EXPECT_EQ(t.v, 28);
     EXPECT_EQ(t.h, 78);
+}
+
+// However few rows or columns a window shows, the end of the text stays among them.
+TEST_F(Layout, ScrollToEndKeepsTheEndInTinyViews)
+{
+    append_text(c, std::string(199, '\n') + "end");
+    struct Case {
+        std::int32_t page, full, expected_v;
+    };
+    const Case cases[] = {{30, 29, 173}, {3, 2, 199}, {2, 1, 199}, {1, 0, 199}, {0, 0, 199}};
+    for (const Case& k : cases) {
+        c->vscroll_pos = 0;
+        c->hscroll_pos = 0;
+        c->page_rows = k.page;
+        c->full_rows = k.full;
+        c->page_columns = 2;
+        c->full_columns = 1;
+        ScrollTargets t = scroll_to_end_targets(c);
+        EXPECT_TRUE(t.set_v) << k.page;
+        EXPECT_EQ(t.v, k.expected_v) << k.page;
+        EXPECT_TRUE(t.set_h);
+        EXPECT_EQ(t.h, 3);  // the caret after "end" is the one column shown
+    }
 }
 
 TEST_F(Layout, LineInputCaretRenderingAndScrolling)
