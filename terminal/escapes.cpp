@@ -1,7 +1,11 @@
 // The escape expansion of line input and function-key strings: \0 \\ \a \b \f \n \r
-// \t \v and \xHH, anything else kept as written. Portable and pure; whichever thread
-// sends the text calls it, and the caller owns both buffers.
+// \t \v and \xHH, anything else kept as written. A Shift-JIS double-byte character is
+// copied whole: its trail byte may be 0x5C (表, ソ, 能 ...), and that is no backslash.
+// Portable and pure; whichever thread sends the text calls it, and the caller owns
+// both buffers.
 #include "terminal/escapes.h"
+
+#include "console/double_byte.h"
 
 // The value of a hexadecimal digit, or -1.
 static int hex_digit(char c)
@@ -35,6 +39,7 @@ int expand_escapes(unsigned char* output, const char* text, int limit)
     int n = 0, value = 0;
     for (const char* p = text; p && *p && n < limit; ++p) {
         const char c = *p;
+        const bool whole = is_double_byte(static_cast<unsigned char>(c), static_cast<unsigned char>(p[1]));
         if (state == HEX_ONE || state == HEX_NONE) {
             const int digit = hex_digit(c);
             if (digit >= 0) {
@@ -59,18 +64,26 @@ int expand_escapes(unsigned char* output, const char* text, int limit)
             state = PLAIN;
             if (c == 'x') {
                 state = HEX_NONE;
-            } else if (simple_escape(c) >= 0) {
-                output[n++] = static_cast<unsigned char>(simple_escape(c));
-            } else {
-                output[n++] = '\\';
-                output[n++] = static_cast<unsigned char>(c);
+                continue;
             }
-            continue;
+            if (simple_escape(c) >= 0) {
+                output[n++] = static_cast<unsigned char>(simple_escape(c));
+                continue;
+            }
+            // No escape: the backslash stays, and the character after it is taken
+            // as usual (whole, when it is a double-byte one).
+            output[n++] = '\\';
         }
-        if (c == '\\')
-            state = BACKSLASH;
-        else
+        if (whole) {
+            // A character is written whole: with a cut-short escape before it, at
+            // most four bytes pass the limit, which the caller's buffer allows for.
             output[n++] = static_cast<unsigned char>(c);
+            output[n++] = static_cast<unsigned char>(*++p);
+        } else if (c == '\\') {
+            state = BACKSLASH;
+        } else {
+            output[n++] = static_cast<unsigned char>(c);
+        }
     }
     // Whatever escape the text or the limit cut short is written as far as it got.
     if (state == BACKSLASH) {

@@ -46,9 +46,29 @@ TEST(Escapes, LimitStopsBeforeTheNextCharacter)
     EXPECT_EQ(expand("abc", 0), "");
 }
 
+// Characters whose trail byte is 0x5C: the trail byte never starts an escape.
+TEST(Escapes, DoubleByteCharactersStayWholeBeforeEveryEscapeLetter)
+{
+    const char* characters[] = {"\x95\x5c", "\x83\x5c", "\x94\x5c", "\x97\x5c",
+                                "\x8f\x5c", "\x90\x5c", "\x8d\x5c"};  // 表 ソ 能 予 十 申 構
+    for (const char* ch : characters) {
+        const std::string c = ch;
+        for (char letter : std::string("0\\abfnrtvxq")) {
+            std::string text = c + letter;
+            EXPECT_EQ(expand(text), text) << text;
+        }
+        EXPECT_EQ(expand(c + "\\n"), c + "\n");            // an escape right after it
+        EXPECT_EQ(expand("\\" + c + "n"), "\\" + c + "n");    // no escape letter: kept as written
+        EXPECT_EQ(expand("\\x4" + c), "\x04" + c);         // ends a \x early
+        EXPECT_EQ(expand("a" + c, 2), "a" + c);             // never cut in half by the limit
+    }
+    // The function-key string of the fault report.
+    EXPECT_EQ(expand("\x95\x5cn \x83\x5c" "0 \x95\x5c\x8e\xa6"), "\x95\x5cn \x83\x5c" "0 \x95\x5c\x8e\xa6");
+}
+
 TEST(Escapes, EveryShortTextFitsTheBuffer)
 {
-    const char letters[] = "\\x4Ga";
+    const char letters[] = "\\x4G\x95";
     for (int limit = 0; limit <= 5; ++limit)
         for (int code = 0; code < 5 * 5 * 5 * 5 * 5; ++code) {
             std::string text;
