@@ -6,6 +6,7 @@
 // held while a hook runs; the receive path takes none.
 #include "terminal/port_win.h"
 
+#include <cstdlib>
 #include <vector>
 
 #include "app/commands_win.h"
@@ -16,6 +17,8 @@
 #include "terminal/terminal_window_win.h"
 
 volatile LONG open_port_count = 0;
+
+constexpr DWORD ZERO_WRITE_PAUSE_MS = 10;
 
 // The commands and top-level menus that exist only while a port is open.
 static const int PORT_COMMANDS[] = {105, 206, 401, 405};
@@ -102,6 +105,7 @@ Port* create_port(int kind, const void* argument)
 void close_port(Port* port)
 {
     if (!port || !port_is_open(port)) return;
+    // Ends a paste under way for good: its write reports into a hook that stops.
     abort_send(port);
     port->receive_hook = nullptr;
     // From here on no engine call reaches the port: the mutex, the console and the
@@ -115,8 +119,13 @@ void close_port(Port* port)
     }
     if (port->mutex) CloseHandle(port->mutex);
     port->mutex = nullptr;
+    // The engine may still be writing the paste's text: it is freed only once the
+    // engine has stopped. No hook can free it meanwhile (delivery has stopped).
+    char* paste = port->paste_text;
+    port->paste_text = nullptr;
     destroy_terminal_window(port);
     if (port->close) port->close(port);
+    std::free(paste);
     if (open_port_count == 0) {
         enable_port_commands(false);
         if (app.frame_window) DrawMenuBar(app.frame_window);
@@ -151,6 +160,11 @@ void on_sent(void* owner, const unsigned char* /*data*/, std::int32_t /*requeste
 {
     Port* port = static_cast<Port*>(owner);
     if (!port_callback_enter(port)) return;
+    // A buffered write that wrote nothing is offered again from the same place; a
+    // device that fails every write at once would make that a tight loop, so the
+    // retry waits a little first (a direct write's hook makes its own pause). Only
+    // this thread changes direct_buffer while a write is in flight.
+    if (written <= 0 && !port->send.direct_buffer) Sleep(ZERO_WRITE_PAUSE_MS);
     WaitForSingleObject(port->mutex, INFINITE);
     SendWrite next;
     bool direct_ended = send_queue_completed(&port->send, written, &next);
@@ -167,6 +181,9 @@ void abort_send(Port* port)
     if (!port || !port->mutex) return;
     WaitForSingleObject(port->mutex, INFINITE);
     InterlockedExchange(&port->quiet, 1);
+    // A paste must not send its rest when its aborted write reports after quiet is
+    // over (the report can wait for this mutex): it ends at that report.
+    InterlockedExchange(&port->paste_ending, 1);
     if (port->kind >= PORT_SERIAL && port->kind <= PORT_USB && port_kinds[port->kind].wake_engine)
         port_kinds[port->kind].wake_engine(port);
     // Gives the engine time to cancel or purge what it is writing; the mutex keeps

@@ -38,6 +38,10 @@ struct Port {
     std::int32_t paste_sent;
     std::int32_t paste_length;
     char* paste_text;  // owned; null while no paste runs
+    // Set by abort_send: the paste in flight ends when its write reports, whatever
+    // that report says, instead of sending its rest. Cleared when a paste starts.
+    volatile LONG paste_ending;
+    unsigned char typed_lead;  // a typed lead byte waiting for its trail (window's thread)
 
     // Slots filled by the kind's constructor.
     void (*close)(Port* port);  // stops the engine and frees the record

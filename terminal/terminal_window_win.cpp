@@ -17,6 +17,7 @@
 #include "console/console_clipboard_win.h"
 #include "console/console_view_win.h"
 #include "console/console_win.h"
+#include "console/double_byte.h"
 #include "resources/resource.h"
 #include "terminal/display_settings.h"
 #include "terminal/escapes.h"
@@ -107,11 +108,11 @@ void destroy_terminal_window(Port* port)
 {
     if (!port) return;
     HWND window = console_destroy(&port->console);
-    // A paste cannot outlive its port, window or not; no hook runs any more.
-    end_paste(port);
     if (!window) return;
     KillTimer(window, PASTE_TIMER);
-    DestroyCaret();
+    // The caret is the thread's, not the window's: another terminal window may own
+    // it by now (the one activated when this one was closed by its close box).
+    if (port->console.has_focus) DestroyCaret();
     // The user data goes first: the messages the window gets while it is destroyed
     // must not reach a port whose console is already released.
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
@@ -144,17 +145,10 @@ static int enter_bytes(unsigned char* out)
     }
 }
 
-static void key_typed(Port* port, WPARAM code)
+// The bytes of one key (one character: one byte, or the two of a double-byte one),
+// or Enter, in the current input mode.
+static void bytes_typed(Port* port, const unsigned char* bytes, int count, bool enter)
 {
-    if (code == 3 && (GetAsyncKeyState(VK_SHIFT) & 0x8000) == 0) {
-        PostMessageA(port->frame_window, WM_COMMAND, 201, 0);
-        return;
-    }
-    if (input_refused(port)) return;
-    unsigned char bytes[2];
-    bool enter = code == '\r';
-    int count = enter ? enter_bytes(bytes) : 1;
-    if (!enter) bytes[0] = static_cast<unsigned char>(code);
     if (!display_settings.input_mode) {
         console_show(port, bytes, count, SHOW_TYPED);
         port_send(port, bytes, count, nullptr);
@@ -162,16 +156,50 @@ static void key_typed(Port* port, WPARAM code)
     }
     Console* console = &port->console;
     if (!enter) {
-        console_input_insert(console, reinterpret_cast<const char*>(bytes), 1, 1);
+        console_input_insert(console, reinterpret_cast<const char*>(bytes), count, 1);
         return;
     }
-    if (display_settings.line_mode_cr) console_input_insert(console, reinterpret_cast<const char*>(bytes), count, 0);
-    if (console_input_length(console) == 0) return;
-    unsigned char line[CONSOLE_INPUT_MAX + 4];
-    int length = expand_escapes(line, console_input_text(console), CONSOLE_INPUT_MAX);
+    // The line end follows the expanded line instead of being inserted into it
+    // first: the same bytes (a line end holds no escape), but a full line keeps it.
+    unsigned char line[CONSOLE_INPUT_MAX + 4 + 2];
+    int length = 0;
+    if (console_input_length(console) != 0) length = expand_escapes(line, console_input_text(console), CONSOLE_INPUT_MAX);
+    if (display_settings.line_mode_cr) {
+        std::memcpy(line + length, bytes, static_cast<size_t>(count));
+        length += count;
+    }
+    if (length == 0) return;
     console_show(port, line, length, SHOW_TYPED);
     port_send(port, line, length, nullptr);
     console_input_reset(console);
+}
+
+static void key_typed(Port* port, WPARAM code)
+{
+    if (code == 3 && (GetAsyncKeyState(VK_SHIFT) & 0x8000) == 0) {
+        PostMessageA(port->frame_window, WM_COMMAND, 201, 0);
+        return;
+    }
+    const unsigned char c = static_cast<unsigned char>(code);
+    const unsigned char lead = port->typed_lead;
+    port->typed_lead = 0;
+    if (input_refused(port)) return;
+    // A double-byte character comes as two WM_CHARs; its lead byte waits for the
+    // trail so that the character is inserted, shown and sent whole (a full LINE
+    // input line must refuse it whole, not keep its first half).
+    if (lead && is_trail_byte(c)) {
+        const unsigned char pair[2] = {lead, c};
+        bytes_typed(port, pair, 2, false);
+        return;
+    }
+    if (lead) bytes_typed(port, &lead, 1, false);
+    if (is_lead_byte(c)) {
+        port->typed_lead = c;
+        return;
+    }
+    unsigned char bytes[2] = {c, 0};
+    bool enter = c == '\r';
+    bytes_typed(port, bytes, enter ? enter_bytes(bytes) : 1, enter);
 }
 
 void send_function_key(int index)
@@ -191,7 +219,7 @@ static void paste_written(Port* port, std::int32_t count)
 {
     port->paste_sent += count;
     std::int32_t remaining = port->paste_length - port->paste_sent;
-    if (remaining <= 0 || port->connection_state != 1 || port->quiet) {
+    if (remaining <= 0 || port->connection_state != 1 || port->quiet || port->paste_ending) {
         end_paste(port);
         return;
     }
@@ -207,8 +235,10 @@ static void paste_written(Port* port, std::int32_t count)
 // The paste cannot go on: another write is in flight. Tries again every 10 ms.
 static void retry_paste(Port* port, HWND window)
 {
-    if (!port->paste_text) {
+    if (!port->paste_text || port->paste_ending) {
+        // No write of the paste is in flight while it waits here: its text can go.
         KillTimer(window, PASTE_TIMER);
+        end_paste(port);
         return;
     }
     std::int32_t remaining = port->paste_length - port->paste_sent;
@@ -245,6 +275,7 @@ void paste_clipboard(Port* port)
         }
         port->paste_sent = 0;
         port->paste_length = static_cast<std::int32_t>(std::strlen(text));
+        InterlockedExchange(&port->paste_ending, 0);
         port->paste_text = text;
         if (port_send(port, reinterpret_cast<const unsigned char*>(text), port->paste_length, paste_written) == 0 &&
             console->window)
@@ -359,6 +390,9 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
     case WM_LBUTTONUP:
         console_mouse_up(&port->console, window);
         if (console_has_selection(&port->console)) enable_command(201, true);
+        break;
+    case WM_SIZE:
+        console_resized(&port->console, LOWORD(lparam), HIWORD(lparam), display_settings.auto_scroll != 0);
         break;
     case WM_RBUTTONDOWN:
         popup_menu(port, window, static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));

@@ -26,7 +26,8 @@ void terminal_window_unregister(HINSTANCE instance);
 // the window, maximized, in the frame's MDI client. Returns true when the port has
 // a window.
 bool create_terminal_window(Port* port, HWND frame);
-// Releases the console, a paste under way and the window.
+// Releases the console and the window. A paste's text is close_port's to free, once
+// the engine that may still write it has stopped.
 void destroy_terminal_window(Port* port);
 
 // F1 to F12 (index 0 to 11) on the active port.

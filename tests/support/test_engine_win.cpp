@@ -112,6 +112,13 @@ static void test_apply_settings(Port* port)
     InterlockedIncrement(&engine_of(port)->applied);
 }
 
+static std::string taken_at_stop;
+
+std::string test_engine_taken_at_stop()
+{
+    return taken_at_stop;
+}
+
 // The common stop protocol, as every engine stops.
 static void test_close(Port* port)
 {
@@ -120,6 +127,11 @@ static void test_close(Port* port)
     InterlockedExchange(&e->stop, 1);
     SetEvent(e->wake_event);
     engine_stop_thread(&e->thread);
+    // Like a device that still sends its last write while it is being closed: the
+    // bytes must still be the caller's.
+    taken_at_stop.clear();
+    if (e->write_state == 1 && e->write_data)
+        taken_at_stop.assign(reinterpret_cast<const char*>(e->write_data), static_cast<size_t>(e->write_length));
     CloseHandle(e->wake_event);
     CloseHandle(e->engine_mutex);
     delete tp;

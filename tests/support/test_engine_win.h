@@ -57,4 +57,7 @@ void test_engine_receive(Port* port, const std::string& bytes);
 // time-out.
 bool test_engine_settle(Port* port, DWORD timeout_ms = 5000);
 std::string test_engine_written(Port* port);
+// What the last stopped engine's device took from a write still held when it was
+// stopped (a device finishing its last write as it is closed); "" when none was.
+std::string test_engine_taken_at_stop();
 std::vector<std::int32_t> test_engine_requests(Port* port);

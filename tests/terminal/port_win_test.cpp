@@ -154,6 +154,19 @@ TEST_F(PortTest, BytesTypedDuringADirectWriteFollowIt)
     EXPECT_EQ(hook_log.calls, 1);
 }
 
+// A device that fails every write at once (an unplugged adapter): the write is
+// offered again, but at a pace that leaves the processor idle.
+TEST_F(PortTest, AWriteThatAlwaysFailsIsRetriedAtAPace)
+{
+    test_engine_script(port, std::vector<std::int32_t>(1000, 0));
+    EXPECT_EQ(send("x"), 1);
+    Sleep(500);
+    size_t attempts = test_engine_requests(port).size();
+    EXPECT_GT(attempts, 5u);
+    EXPECT_LT(attempts, 100u);
+    EXPECT_EQ(test_engine_written(port), "");
+}
+
 TEST_F(PortTest, AbortWakesTheEngineAndEmptiesTheQueue)
 {
     test_engine_hold(port, true);

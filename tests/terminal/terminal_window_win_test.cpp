@@ -1,13 +1,16 @@
 // The terminal window with a test engine behind it: keys in both input modes, echo,
-// Ctrl+C, function keys, the mouse selection and the clipboard both ways, the wheel,
-// a paste that must wait for a write in flight, painting checked pixel by pixel in a
-// memory bitmap, and closing while the engine still delivers.
+// Ctrl+C and Ctrl+V, function keys, the mouse selection and the clipboard both ways,
+// the wheel, a paste that must wait for a write in flight and one cut short by a
+// close, painting checked pixel by pixel in a memory bitmap, Japanese text at the
+// wrap column, the end of the text kept in view at any window size, the caret of the
+// windows that stay, and closing while the engine still delivers.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "console/console_clipboard_win.h"
 #include "console/console_layout.h"
@@ -321,65 +324,178 @@ TEST_F(TerminalTest, TheCloseBoxClosesThePortThroughTheFrame)
 
 namespace {
 
-// Saves a 24-bit BMP of a window's current image.
-bool save_window_bitmap(HWND window, const std::string& path)
+// Escapes never split a character whose trail byte is 0x5C, typed in LINE mode or
+// set on a function key; a full line drops no half character and keeps its line end.
+TEST_F(TerminalTest, LineModeAndFunctionKeysKeepJapaneseTextWhole)
 {
-    RECT r;
-    GetWindowRect(window, &r);
-    int width = r.right - r.left, height = r.bottom - r.top;
-    HDC source = GetWindowDC(window);
-    HDC dc = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateCompatibleBitmap(source, width, height);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, width, height, source, 0, 0, SRCCOPY);
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    int stride = (width * 3 + 3) & ~3;
-    std::string pixels(static_cast<size_t>(stride) * height, '\0');
-    GetDIBits(dc, bitmap, 0, height, &pixels[0], reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(window, source);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
-    bytes += pixels;
-    return write_file(path, bytes);
+    display_settings.input_mode = 1;
+    display_settings.line_mode_cr = 1;
+    display_settings.send_crlf = 0;
+    open();
+    type("\x95\x5cn\r");  // 表n
+    EXPECT_EQ(test_engine_written(port), "\x95\x5cn\r");
+    std::strcpy(display_settings.function_keys[4], "\x95\x5cn \x83\x5c" "0 \x95\x5c\x8e\xa6");  // 表n ソ0 表示
+    SendMessageA(app.mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window_of(port)), 0);
+    send_function_key(4);
+    ASSERT_TRUE(test_engine_settle(port));
+    EXPECT_EQ(test_engine_written(port), "\x95\x5cn\r\x95\x5cn \x83\x5c" "0 \x95\x5c\x8e\xa6");
+
+    // 255 letters and 日: the character does not fit whole, the CR still goes out.
+    std::string before = test_engine_written(port);
+    type(std::string(255, 'a') + "\x93\xfa\r");
+    EXPECT_EQ(test_engine_written(port), before + std::string(255, 'a') + "\r");
+    // 251 letters and a pasted 日本語: 日本 fits, 語 does not.
+    before = test_engine_written(port);
+    type(std::string(251, 'a'));
+    put_clipboard(window_of(port), "\x93\xfa\x96\x7b\x8c\xea");
+    paste_clipboard(port);
+    type("\r");
+    EXPECT_EQ(test_engine_written(port), before + std::string(251, 'a') + "\x93\xfa\x96\x7b\r");
 }
 
-// Not a check: with TAVEX_SCREENSHOT set to a host path, draws a terminal window
-// with mixed text, Shift-JIS, control bytes in hexadecimal and a selection, and
-// saves its picture there (see the README).
-TEST_F(TerminalTest, Screenshot)
+// The character Ctrl+V pastes, with or without Shift: it never goes out as a byte.
+TEST_F(TerminalTest, CtrlVIsThePasteCommandEvenWithShift)
 {
-    std::string path = fixture_env("TAVEX_SCREENSHOT");
-    if (path.empty()) GTEST_SKIP() << "TAVEX_SCREENSHOT not set";
-    display_settings.hex_mode = 1;
-    display_settings.receive_crlf = 2;
-    open();
-    MoveWindow(app.frame_window, 0, 0, 720, 420, TRUE);
-    receive("Velkaro 1.0 - COM5 9600 8N1\r\n");
-    receive("\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x83\x65\x83\x4c\x83\x58\x83\x67 (Shift-JIS)\r\n");
-    receive("STX\x02 ESC\x1b[0m ETX\x03 TAB\there\r\n");
-    receive("OK\r\n> ");
-    Console* console = &port->console;
-    console->sel_anchor.offset = 31;
-    console->sel_end.offset = 46;
-    console->selection_state = 3;
-    InvalidateRect(window_of(port), nullptr, FALSE);
-    for (int i = 0; i < 20; ++i) {
+    HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(2));
+    ASSERT_NE(table, nullptr);
+    put_clipboard(window_of(port), "clip");
+    MSG msg = {window_of(port), WM_CHAR, 0x16, 1, 0, {0, 0}};
+    EXPECT_NE(TranslateAcceleratorA(app.frame_window, table, &msg), 0);
+    ASSERT_TRUE(test_engine_settle(port));
+    Sleep(50);
+    EXPECT_EQ(test_engine_written(port), "clip");
+    DestroyAcceleratorTable(table);
+}
+
+// A paste whose write the device holds when the port is aborted or closed: it ends
+// for good (nothing of it is sent again), and its text lives until the engine that
+// may still be writing it has stopped.
+TEST_F(TerminalTest, AbortOrCloseEndsAPasteAndItsTextOutlivesTheEngine)
+{
+    std::string text;
+    for (int i = 0; i < 10000; ++i) text += static_cast<char>('A' + i % 26);
+    test_engine_hold(port, true);
+    test_engine_script(port, {0});  // the aborted write reports nothing written
+    put_clipboard(window_of(port), text);
+    paste_clipboard(port);
+    abort_send(port);
+    test_engine_hold(port, false);
+    ASSERT_TRUE(wait_until([&] { return port->paste_text == nullptr; }, 5000));
+    ASSERT_TRUE(test_engine_settle(port));
+    Sleep(50);
+    EXPECT_EQ(test_engine_requests(port), (std::vector<std::int32_t>{10000}));
+    type("k");  // input is free again
+    EXPECT_EQ(test_engine_written(port), "k");
+
+    test_engine_hold(port, true);
+    paste_clipboard(port);
+    ASSERT_NE(port->paste_text, nullptr);
+    close_port(port);
+    port = nullptr;
+    EXPECT_EQ(test_engine_taken_at_stop(), text);
+}
+
+bool has_caret(HWND window)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetCurrentThreadId(), &info) && info.hwndCaret == window;
+}
+
+// The caret belongs to the thread: closing one window, through the disconnect
+// route or its close box, leaves the caret of the window that has the focus.
+TEST_F(TerminalTest, ClosingAnotherWindowLeavesTheCaret)
+{
+    for (int line_mode = 0; line_mode < 2; ++line_mode) {
+        display_settings.input_mode = line_mode;
+        open();
+        Port* first = port;
+        port = create_port(PORT_SERIAL, nullptr);
+        ASSERT_NE(port, nullptr);
         pump_messages();
-        Sleep(20);
+        ASSERT_TRUE(has_caret(window_of(port))) << line_mode;
+        close_port(first);  // not the active one
+        pump_messages();
+        EXPECT_TRUE(has_caret(window_of(port))) << line_mode;
+        Port* second = create_port(PORT_SERIAL, nullptr);
+        ASSERT_NE(second, nullptr);
+        pump_messages();
+        SendMessageA(window_of(second), WM_CLOSE, 0, 0);  // the active one, by its close box
+        pump_messages();
+        EXPECT_FALSE(port_is_open(second));
+        EXPECT_TRUE(has_caret(window_of(port))) << line_mode;
     }
-    EXPECT_TRUE(save_window_bitmap(app.frame_window, windows_path(path)));
+}
+
+// 79 letters and 漢字 with the default column of 80: 漢 ends the first line whole,
+// on screen and in what is selected and copied.
+TEST_F(TerminalTest, JapaneseTextAtTheWrapColumnStaysWhole)
+{
+    const std::string a79(79, 'A');
+    receive(a79 + "\x8a\xbf\x8e\x9a\r\n");  // 漢字
+    HWND window = window_of(port);
+    UpdateWindow(window);
+    Console* console = &port->console;
+    ASSERT_EQ(console->row_table[0].count, 81);
+    int cw = console->char_width, lh = console->line_height;
+    int y = 2 + lh / 2;
+    // From the last letter to the right half of 漢: the character comes whole.
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, point(4 + 78 * cw + cw / 2, y));
+    SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, point(4 + 80 * cw + cw / 2, y));
+    SendMessageA(window, WM_LBUTTONUP, 0, point(4 + 80 * cw + cw / 2, y));
+    ASSERT_EQ(console_copy(console), 1);
+    EXPECT_EQ(get_clipboard(window), "A\x8a\xbf");
+    console_select_all_and_copy(console);
+    EXPECT_EQ(get_clipboard(window), a79 + "\x8a\xbf\x8e\x9a\r\n");
+}
+
+// With auto scroll, the last line and the caret are in view after data arrives and
+// after every change of size, down to a window lower than one row.
+TEST_F(TerminalTest, TheEndOfTheTextStaysInViewAtAnySize)
+{
+    HWND window = window_of(port);
+    ShowWindow(window, SW_RESTORE);
+    Console* console = &port->console;
+    std::string lines;
+    int count = 0;
+    auto end_in_view = [&](int height) {
+        pump_messages();
+        UpdateWindow(window);
+        RECT client;
+        GetClientRect(window, &client);
+        std::int32_t last_start = static_cast<std::int32_t>(console_line_start(console, console->last_line));
+        for (int row = 0; row <= console->last_row; ++row) {
+            if (console->row_table[row].offset != last_start) continue;
+            int top = 2 + row * console->line_height;
+            bool whole = top + console->line_height <= client.bottom;
+            return (whole || row == 0) && console->caret_x >= 0 && console->caret_y == top;
+        }
+        ADD_FAILURE() << "last line not shown, client height " << height;
+        return false;
+    };
+    // Sizes the window so that its client area is `height` pixels high.
+    auto size_client = [&](int height) {
+        RECT outer, inner;
+        GetWindowRect(window, &outer);
+        GetClientRect(window, &inner);
+        int frame = (outer.bottom - outer.top) - inner.bottom;
+        MoveWindow(window, 0, 0, 500, height + frame, TRUE);
+    };
+    for (int height : {400, 150, 60, 30, 10}) {  // the last one is lower than a row
+        size_client(height);
+        for (int i = 0; i < 200; ++i) lines += "line " + std::to_string(count++) + "\r\n";
+        receive(lines + "end");
+        lines.clear();
+        EXPECT_TRUE(end_in_view(height)) << "after data";
+        size_client(height + 120);
+        EXPECT_TRUE(end_in_view(height + 120)) << "after growing";
+        size_client(height);
+        EXPECT_TRUE(end_in_view(height)) << "after shrinking";
+    }
+    ShowWindow(window, SW_MINIMIZE);
+    receive("more\r\nend");
+    ShowWindow(window, SW_MAXIMIZE);
+    EXPECT_TRUE(end_in_view(0)) << "after minimising and maximising";
 }
 
 }  // namespace
