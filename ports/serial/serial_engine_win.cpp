@@ -14,6 +14,13 @@
 //    own I/O after purging.
 //  - A second WaitCommEvent while one is outstanding is refused by some drivers, so
 //    a new one is issued only when the last has ended.
+//  - A device that goes away fails its reads and writes (under Wine: error 109 for
+//    reads, 21 for writes; a pulled USB adapter gives others) and then answers no
+//    line errors either. The engine reports it once as lost and starts no more I/O,
+//    so nothing retries in a loop and the owner can show the port as gone.
+// Each pass serves every event that is signalled, in the order of the wait set: the
+// order gives priority, not exclusion, so a flood of received bytes (a read that
+// completes at once every time) never keeps a write from starting.
 #include "ports/serial/serial_engine_win.h"
 
 #include <cstdio>
@@ -87,17 +94,16 @@ int serial_engine_open(int port_number, SerialEngine* e, const SerialOpenParams*
     e->read_overlapped.hEvent = e->read_done;
     e->write_overlapped.hEvent = e->write_done;
     e->comm_overlapped.hEvent = e->comm_event;
-    serial_engine_configure(e, &params->settings);
+    // A device that answers no line state, or refuses the one asked for, is no
+    // working serial port: the open fails and the user is told.
+    if (!serial_engine_configure(e, &params->settings)) {
+        release_all(e);
+        return -1;
+    }
     // What was queued before the port was ours is stale. It is discarded here, not
     // by the thread once it runs: bytes that arrive after open has returned belong
     // to the new connection and must not be lost to a late purge.
     purge_both(e);
-    // No time-outs: a read ends when its count has arrived. The thread asks only for
-    // what is there, or for one byte when nothing is, so no read waits for more than
-    // will come; whatever time-outs the port was left with must not end reads early
-    // and empty.
-    COMMTIMEOUTS timeouts = {};
-    SetCommTimeouts(e->device, &timeouts);
     HANDLE thread = CreateThread(nullptr, 0, serial_engine_thread, e, 0, nullptr);
     if (!thread) {
         release_all(e);
@@ -112,8 +118,11 @@ int serial_engine_configure(SerialEngine* e, const SerialSettings* settings)
     if (!e || !settings || !e->device) return 0;
     COMMPROP prop = {};
     DCB dcb = {};
-    GetCommProperties(e->device, &prop);
-    GetCommState(e->device, &dcb);
+    dcb.DCBlength = sizeof dcb;
+    // Without properties the driver offers nothing to set: every setting keeps the
+    // device's value (all the capability masks stay zero).
+    if (!GetCommProperties(e->device, &prop)) prop = COMMPROP{};
+    if (!GetCommState(e->device, &dcb)) return 0;
     dcb.DCBlength = sizeof dcb;
     SerialCaps caps = {prop.dwSettableBaud, prop.wSettableData, prop.wSettableStopParity, prop.dwProvCapabilities};
     SerialLine line = {};
@@ -139,16 +148,22 @@ int serial_engine_configure(SerialEngine* e, const SerialSettings* settings)
     dcb.fRtsControl = line.rts_control;
     dcb.XonChar = line.xon_char;
     dcb.XoffChar = line.xoff_char;
-    SetCommState(e->device, &dcb);
+    if (!SetCommState(e->device, &dcb)) return 0;
+    // No time-outs: a read ends when its count has arrived. The thread asks only for
+    // what is there, or for one byte when nothing is, so no read waits for more than
+    // will come; whatever time-outs the port was left with must not end reads early
+    // and empty.
+    COMMTIMEOUTS timeouts = {};
+    if (!SetCommTimeouts(e->device, &timeouts)) return 0;
     DWORD errors;
     COMSTAT stat;
-    ClearCommError(e->device, &errors, &stat);
+    ClearCommError(e->device, &errors, &stat);  // only clears; what it says is stale
     return 1;
 }
 
 int serial_engine_write(SerialEngine* e, const unsigned char* data, std::int32_t length)
 {
-    if (!e || !data || length <= 0 || e->stop_requested || !e->mutex) return 0;
+    if (!e || !data || length <= 0 || e->stop_requested || e->device_lost || !e->mutex) return 0;
     int result = 0;
     DWORD wait = WaitForSingleObject(e->mutex, INFINITE);
     if ((wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) && e->write_state == 0) {
@@ -202,12 +217,29 @@ static DWORD check_errors(SerialEngine* e)
     return stat.cbInQue;
 }
 
+// A read or write failed with `error`. Our own purge or cancel ends I/O with
+// ERROR_OPERATION_ABORTED; any other failure after which the device answers no line
+// errors either means the device is gone: reported once, and no more I/O starts.
+// Returns true when the device is gone.
+static bool device_gone(SerialEngine* e, DWORD error)
+{
+    if (e->device_lost) return true;
+    if (error == ERROR_OPERATION_ABORTED || error == ERROR_IO_PENDING) return false;
+    DWORD errors = 0;
+    COMSTAT stat = {};
+    if (ClearCommError(e->device, &errors, &stat)) return false;
+    InterlockedExchange(&e->device_lost, 1);
+    e->read_retry = 0;
+    if (e->on_status) e->on_status(e->owner);
+    return true;
+}
+
 // Starts the next read: for what the driver holds (at most the buffer), so that it
 // ends at once, or, with nothing held, for one byte, so that it ends when the next
 // byte arrives. Either way it never waits for more than will come.
 static void start_read(SerialEngine* e)
 {
-    if (e->read_pending || e->stop_requested) return;
+    if (e->read_pending || e->stop_requested || e->device_lost) return;
     DWORD queued = check_errors(e);
     DWORD count = queued == 0 ? 1 : queued < e->rx_buffer_size ? queued : e->rx_buffer_size;
     e->read_retry = 0;
@@ -220,7 +252,7 @@ static void start_read(SerialEngine* e)
     if (!ReadFile(e->device, e->rx_buffer, count, nullptr, &e->read_overlapped) &&
         GetLastError() != ERROR_IO_PENDING) {
         e->read_pending = 0;
-        e->read_retry = 1;  // again after a pause, not in a tight loop
+        if (!device_gone(e, GetLastError())) e->read_retry = 1;  // again after a pause, not in a tight loop
     }
 }
 
@@ -230,14 +262,18 @@ static void read_completed(SerialEngine* e)
     ResetEvent(e->read_done);
     e->read_pending = 0;
     DWORD count = 0;
-    if (GetOverlappedResult(e->device, &e->read_overlapped, &count, FALSE) && count > 0) {
-        if (e->on_receive) e->on_receive(e->owner, e->rx_buffer, static_cast<std::int32_t>(count));
-        start_read(e);
-    } else {
-        // A purge cancelled the read, or the driver ended it empty. A driver that
-        // ends empty reads at once must not make this spin: pause first.
-        e->read_retry = 1;
+    if (GetOverlappedResult(e->device, &e->read_overlapped, &count, FALSE)) {
+        if (count > 0) {
+            if (e->on_receive) e->on_receive(e->owner, e->rx_buffer, static_cast<std::int32_t>(count));
+            start_read(e);
+            return;
+        }
+    } else if (device_gone(e, GetLastError())) {
+        return;
     }
+    // A purge cancelled the read, or the driver ended it empty. A driver that ends
+    // empty reads at once must not make this spin: pause first.
+    e->read_retry = 1;
 }
 
 // The driver cannot deliver the events asked for: watch the line errors alone, and
@@ -303,6 +339,7 @@ static void start_write(SerialEngine* e)
         if (WriteFile(e->device, data, static_cast<DWORD>(length), nullptr, &e->write_overlapped) ||
             GetLastError() == ERROR_IO_PENDING)
             return;
+        device_gone(e, GetLastError());
     }
     e->write_buffer = nullptr;
     e->write_length = 0;
@@ -319,7 +356,10 @@ static void write_completed(SerialEngine* e)
     e->write_length = 0;
     e->write_state = 0;
     DWORD written = 0;
-    if (!GetOverlappedResult(e->device, &e->write_overlapped, &written, FALSE)) written = 0;
+    if (!GetOverlappedResult(e->device, &e->write_overlapped, &written, FALSE)) {
+        written = 0;
+        device_gone(e, GetLastError());
+    }
     // The next piece is usually asked for from inside on_sent, on this thread: it
     // is started right after, without the round trip through write_request.
     e->completing_thread = GetCurrentThreadId();
@@ -332,13 +372,39 @@ static void write_completed(SerialEngine* e)
 // takes none.
 static void wait_comm_event(SerialEngine* e)
 {
-    if (e->comm_pending || e->events_refused) return;
+    if (e->comm_pending || e->events_refused || e->device_lost) return;
     ResetEvent(e->comm_event);
     e->event_mask = 0;
     if (WaitCommEvent(e->device, &e->event_mask, &e->comm_overlapped) || GetLastError() == ERROR_IO_PENDING)
         e->comm_pending = 1;
     else
         driver_refused_events(e);
+}
+
+// Serves one event of the wait set (its index there).
+static void serve_event(SerialEngine* e, DWORD index)
+{
+    switch (index) {
+    case 0:
+        read_completed(e);
+        break;
+    case 1:
+        write_completed(e);
+        break;
+    case 2:
+        comm_event_served(e);
+        break;
+    case 3:
+        start_write(e);
+        break;
+    case 4:
+        purge_both(e);
+        // Some drivers (Wine's) leave a write under way running through the purge;
+        // cancelling the thread's own I/O ends it, reported with 0 written. The
+        // cancelled read and event wait end without a report and start again.
+        CancelIo(e->device);
+        break;
+    }
 }
 
 // Ends the thread's outstanding I/O and waits for it, so that nothing writes into the
@@ -371,31 +437,20 @@ static DWORD WINAPI serial_engine_thread(void* parameter) noexcept
     while (!e->stop_requested) {
         wait_comm_event(e);
         DWORD woke = WaitForMultipleObjects(5, set, FALSE, e->read_retry ? 10 : INFINITE);
-        switch (woke) {
-        case WAIT_OBJECT_0:
-            read_completed(e);
-            break;
-        case WAIT_OBJECT_0 + 1:
-            write_completed(e);
-            break;
-        case WAIT_OBJECT_0 + 2:
-            comm_event_served(e);
-            break;
-        case WAIT_OBJECT_0 + 3:
-            start_write(e);
-            break;
-        case WAIT_OBJECT_0 + 4:
-            purge_both(e);
-            // Some drivers (Wine's) leave a write under way running through the purge;
-            // cancelling the thread's own I/O ends it, reported with 0 written. The
-            // cancelled read and event wait end without a report and start again.
-            CancelIo(e->device);
-            break;
-        case WAIT_TIMEOUT:
+        if (woke == WAIT_TIMEOUT) {
             start_read(e);
-            break;
-        default:
-            break;
+            continue;
+        }
+        // The event that woke the thread, then every later one that is signalled
+        // too, looked for without waiting. A failed wait serves nothing.
+        for (DWORD next = 0;;) {
+            DWORD offset = woke - WAIT_OBJECT_0;
+            if (offset >= 5 - next) break;
+            DWORD index = next + offset;
+            serve_event(e, index);
+            next = index + 1;
+            if (next >= 5 || e->stop_requested) break;
+            woke = WaitForMultipleObjects(5 - next, set + next, FALSE, 0);
         }
     }
     finish_outstanding(e);

@@ -51,6 +51,9 @@ struct SerialEngine {
     std::int32_t events_refused; // the driver takes no WaitCommEvent at all
     std::int32_t mask_changed;   // the outstanding wait ends by our own mask change
     volatile DWORD completing_thread;  // the engine thread while it reports a write's end
+    // The device went away (an adapter pulled, the far end of a pty closed): set once
+    // by the engine thread, which then starts no more I/O and refuses every write.
+    volatile LONG device_lost;
 };
 
 // What the comm event wait watches: the modem lines and line errors (receiving
@@ -61,9 +64,11 @@ constexpr DWORD SERIAL_ERROR_EVENTS = EV_ERR;                                   
 
 // 0 when the device is open and the thread runs; -1 with nothing left open.
 int serial_engine_open(int port_number, SerialEngine* engine, const SerialOpenParams* params);
-// 1 when the request was stored; 0 when busy, stopping or given nothing.
+// 1 when the request was stored; 0 when busy, stopping, the device is gone or given
+// nothing.
 int serial_engine_write(SerialEngine* engine, const unsigned char* data, std::int32_t length);
-// 1 after the settings went to the device; 0 without engine, settings or device.
+// 1 after the settings went to the device; 0 without engine, settings or device, or
+// when the device answers no line state or refuses the new one.
 int serial_engine_configure(SerialEngine* engine, const SerialSettings* settings);
 // Asks the thread to discard everything queued both ways. 1, or 0 without an engine.
 int serial_engine_purge(SerialEngine* engine);

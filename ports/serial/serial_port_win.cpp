@@ -19,14 +19,21 @@ static void section_name(int number, char* out, size_t size)
     std::snprintf(out, size, "com%d", number);
 }
 
+static bool query_dos_device(int number)
+{
+    char name[16], target[256];
+    std::snprintf(name, sizeof name, "COM%d", number);
+    return QueryDosDeviceA(name, target, sizeof target) != 0;
+}
+
+bool (*serial_device_present)(int number) = query_dos_device;
+
 int serial_enumerate_ports(int os_family)
 {
     for (SerialPortEntry& row : serial_port_table) row = SerialPortEntry{};
     for (int n = 1; n <= SERIAL_PORT_COUNT; ++n) {
         if (os_family == OS_FAMILY_NT) {
-            char name[16], target[256];
-            std::snprintf(name, sizeof name, "COM%d", n);
-            if (QueryDosDeviceA(name, target, sizeof target) != 0) serial_port_table[n - 1].available = 1;
+            if (serial_device_present(n)) serial_port_table[n - 1].available = 1;
         } else if (n <= 4) {
             serial_port_table[n - 1].available = 1;
         }
@@ -167,6 +174,17 @@ void serial_apply_settings(Port* port)
     serial_engine_configure(&serial->engine, &row->settings);
 }
 
+// The serial kind's status routine: a device that went away leaves the port not
+// connected ("通信不可"); the window stays until the user closes it.
+static void serial_port_status(void* owner)
+{
+    Port* port = static_cast<Port*>(owner);
+    if (!port_callback_enter(port)) return;
+    port->connection_state = reinterpret_cast<SerialPort*>(port)->engine.device_lost ? 0 : 1;
+    port_callback_leave(port);
+    show_connection_status(port);
+}
+
 static Port* open_serial_port(int number)
 {
     SerialPortEntry* row = serial_find_port(number);
@@ -185,6 +203,7 @@ static Port* open_serial_port(int number)
     SerialOpenParams params;
     params.settings = row->settings;
     port_engine_callbacks(port, &params.callbacks);
+    params.callbacks.on_status = serial_port_status;
     if (serial_engine_open(number, &serial->engine, &params) != 0) {
         std::free(serial);
         return nullptr;

@@ -19,6 +19,10 @@ struct SerialPort {
 extern SerialPortEntry serial_port_table[SERIAL_PORT_COUNT];
 extern SerialPage serial_page;  // the working copy while the settings sheet is open
 
+// Whether COM number is present on an NT-family system (QueryDosDeviceA); tests
+// replace it to stand for a machine with other ports.
+extern bool (*serial_device_present)(int number);
+
 // Start-up: marks the present ports (QueryDosDeviceA on the NT family, COM1 to COM4
 // on the 98 family), then loads the settings. Returns 1.
 int serial_enumerate_ports(int os_family);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ struct Owner {
     std::string to_send;
     size_t send_at = 0;
     volatile LONG refused_in_on_sent = 0;
+    DWORD receive_pause_ms = 0;  // an owner slower than the device: the queue stays full
 
     Owner() { InitializeCriticalSection(&lock); }
     ~Owner() { DeleteCriticalSection(&lock); }
@@ -53,6 +55,7 @@ void owner_receive(void* owner, const unsigned char* data, std::int32_t length)
     EnterCriticalSection(&o->lock);
     o->received.append(reinterpret_cast<const char*>(data), static_cast<size_t>(length));
     LeaveCriticalSection(&o->lock);
+    if (o->receive_pause_ms) Sleep(o->receive_pause_ms);
 }
 
 const size_t PIECE = 4096;
@@ -267,6 +270,12 @@ TEST_F(SerialEngineTest, APortThatCannotBeOpenedLeavesNothingOpen)
     EXPECT_EQ(engine.device, nullptr);
     EXPECT_EQ(engine.mutex, nullptr);
     EXPECT_EQ(engine.rx_buffer, nullptr);
+    // A device that answers no line state is no serial port.
+    number = std::atoi(fixture_env("TAVEX_TEST_NOT_SERIAL_COM").c_str());
+    ASSERT_GT(number, 0);
+    EXPECT_EQ(open(), -1);
+    number = present;
+    EXPECT_EQ(engine.device, nullptr);
     SerialOpenParams params{};
     EXPECT_EQ(serial_engine_open(0, &engine, &params), -1);
     EXPECT_EQ(serial_engine_open(number, &engine, &params), -1);  // receive buffer size 0
@@ -292,6 +301,91 @@ TEST_F(SerialEngineTest, ADriverWithoutModemEventsStillReceives)
     serial_engine_stop(&engine);
     opened = false;
     DeleteFileA(windows_path(bare).c_str());
+}
+
+// Bytes written while a flood comes in go out while it goes on, and their write is
+// reported ended: every signalled event is served in each pass, not only the read
+// that completes every time. The owner takes its time with each delivery, as with a
+// device that delivers faster than the thread drains: every read then completes at
+// once.
+TEST_F(SerialEngineTest, TypedBytesGoOutWhileAFloodComesIn)
+{
+    owner.receive_pause_ms = 2;
+    ASSERT_EQ(open(), 0);
+    StreamEnd peer(windows_path(fixture_env("TAVEX_TEST_COM_PEER")));
+    ASSERT_TRUE(peer.is_open());
+    struct Flood {
+        StreamEnd* peer;
+        volatile LONG on;
+        HANDLE thread;
+        ~Flood()
+        {
+            InterlockedExchange(&on, 0);
+            WaitForSingleObject(thread, INFINITE);
+            CloseHandle(thread);
+        }
+    } flood{&peer, 1, nullptr};
+    flood.thread = CreateThread(
+        nullptr, 0,
+        [](void* p) noexcept -> DWORD {
+            Flood* f = static_cast<Flood*>(p);
+            std::string block(65536, 'f');
+            while (f->on) f->peer->write(block, 2000);
+            return 0;
+        },
+        &flood, 0, nullptr);
+    ASSERT_TRUE(wait_until([&] { return owner.received_copy().size() > (256u << 10); }, 10000));
+    std::vector<DWORD> delays;
+    const unsigned char typed[] = {'T'};
+    for (int key = 0; key < 9; ++key) {
+        Sleep(30);
+        size_t reports = owner.reports().size();
+        DWORD start = GetTickCount();
+        ASSERT_EQ(serial_engine_write(&engine, typed, 1), 1) << "key " << key;
+        EXPECT_EQ(peer.read(1, 5000), "T");
+        EXPECT_TRUE(wait_until([&] { return owner.reports().size() > reports; }, 5000));
+        delays.push_back(GetTickCount() - start);
+    }
+    size_t flooded = owner.received_copy().size();
+    std::sort(delays.begin(), delays.end());
+    EXPECT_LT(delays[delays.size() / 2], 100u) << "slowest " << delays.back() << " ms";
+    Sleep(50);
+    EXPECT_GT(owner.received_copy().size(), flooded);  // the flood went on meanwhile
+    // What the pty still holds must not reach the next test.
+    InterlockedExchange(&flood.on, 0);
+    owner.receive_pause_ms = 0;
+    size_t seen = 0;
+    wait_until(
+        [&] {
+            size_t now = owner.received_copy().size();
+            bool still = now == seen;
+            seen = now;
+            Sleep(100);
+            return still;
+        },
+        10000);
+}
+
+// A device that goes away (the far end of the pty closes, as an adapter is pulled):
+// reported once, every later write refused, no I/O retried; a new open works once
+// it is back.
+TEST_F(SerialEngineTest, ADeviceThatGoesAwayIsReportedAndLeftAlone)
+{
+    ASSERT_EQ(open(), 0);
+    Sleep(100);
+    LONG before = owner.status_calls;
+    ASSERT_TRUE(cut_com_port());
+    EXPECT_TRUE(wait_until([&] { return owner.status_calls > before; }, 1000));
+    const unsigned char typed[] = {'x'};
+    EXPECT_EQ(serial_engine_write(&engine, typed, 1), 0);
+    LONG calls = owner.calls;
+    Sleep(300);
+    EXPECT_EQ(owner.calls, calls);  // nothing goes on in a loop
+    serial_engine_stop(&engine);
+    opened = false;
+    ASSERT_TRUE(restore_com_port());
+    ASSERT_EQ(open(), 0);
+    EXPECT_EQ(serial_engine_write(&engine, typed, 1), 1);
 }
 
 }  // namespace

@@ -111,6 +111,42 @@ TEST_F(SerialPortTest, ConnectWithOnePortOpensItAtOnce)
     close_port(port);
 }
 
+// The device behind an open port goes away: within a second the port is shown not
+// connected and takes no input; the window stays until the user closes it.
+TEST_F(SerialPortTest, APortWhoseDeviceGoesAwayShowsNotConnected)
+{
+    delete test_frame;
+    test_frame = new TestFrame(nullptr, true);
+    ASSERT_TRUE(test_frame->made);
+    enumerate();
+    Port* port = serial_connect(app.frame_window);
+    ASSERT_NE(port, nullptr);
+    pump_messages();
+    ASSERT_EQ(port->console.has_focus, 1);
+    auto connection_text = [] {
+        char text[32] = {};
+        SendMessageA(app.status_bar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+        return std::string(text);
+    };
+    ASSERT_TRUE(cut_com_port());
+    DWORD cut = GetTickCount();
+    EXPECT_TRUE(wait_until(
+        [&] {
+            pump_messages();
+            return port->connection_state != 1;
+        },
+        1000));
+    EXPECT_LT(GetTickCount() - cut, 1000u);
+    EXPECT_EQ(connection_text(), "\x92\xca\x90\x4d\x95\x73\x89\xc2");  // 通信不可
+    SendMessageA(static_cast<HWND>(port->console.window), WM_CHAR, 'x', 1);
+    EXPECT_TRUE(port_is_open(port));
+    EXPECT_TRUE(IsWindow(static_cast<HWND>(port->console.window)));
+    DWORD start = GetTickCount();
+    close_port(port);
+    EXPECT_LT(GetTickCount() - start, 1200u);
+    EXPECT_TRUE(restore_com_port());
+}
+
 std::string first_entry, second_entry;
 int selected_line = -2;
 
