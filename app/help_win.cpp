@@ -51,11 +51,15 @@ std::string help_file()
 
 }  // namespace
 
+std::string help_topic()
+{
+    return help_file() + "::/main_index.htm > Tavex01";
+}
+
 void help_show_contents(HWND frame)
 {
     if (!load_help()) return;
-    std::string topic = help_file() + "::/main_index.htm>Tavex01";
-    html_help(frame, topic.c_str(), HELP_DISPLAY_TOC, 0);
+    html_help(frame, help_topic().c_str(), HELP_DISPLAY_TOC, 0);
 }
 
 bool help_pretranslate(MSG* msg)

@@ -4,6 +4,11 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
+// What command 601 opens: the contents of tavex.chm next to the program, in the
+// window type "Tavex01".
+std::string help_topic();
 void help_show_contents(HWND frame);
 // True when the help library took the message (only once it is loaded).
 bool help_pretranslate(MSG* msg);

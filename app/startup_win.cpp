@@ -28,6 +28,16 @@ bool startup_check_os()
     return true;
 }
 
+void startup_discover_ports()
+{
+    // A kind is grayed only when it cannot be offered at all. The serial discovery
+    // always succeeds: with no COM port its command is offered and does nothing.
+    serial_enumerate_ports(app.os_family);
+    // A kind this program does not have yet cannot be offered.
+    for (int kind = PORT_PARALLEL; kind <= PORT_USB; ++kind)
+        if (!port_kinds[kind].create) enable_command(100 + kind, false);
+}
+
 // Steps that create what the run needs. Returns false at the first failure.
 static bool startup(HINSTANCE instance, int show_command)
 {
@@ -50,12 +60,7 @@ static bool startup(HINSTANCE instance, int show_command)
     display_settings.key_disable = settings_read_int("console", "key disable", display_settings.key_disable);
     if (HMENU menu = GetMenu(frame))
         CheckMenuItem(menu, 206, MF_BYCOMMAND | (display_settings.key_disable ? MF_CHECKED : MF_UNCHECKED));
-    // Port discovery: a kind with nothing to offer keeps its connect command grayed.
-    serial_enumerate_ports(app.os_family);
-    if (!serial_find_any_port()) enable_command(101, false);
-    // A kind this program does not have yet cannot be offered either.
-    for (int kind = PORT_PARALLEL; kind <= PORT_USB; ++kind)
-        if (!port_kinds[kind].create) enable_command(100 + kind, false);
+    startup_discover_ports();
     ShowWindow(frame, show_command);
     ShowWindow(app.mdi_client, show_command);
     UpdateWindow(frame);

@@ -11,8 +11,11 @@
 #include "app/bars_win.h"
 #include "app/commands_win.h"
 #include "app/help_win.h"
+#include "app/os_check.h"
 #include "app/settings.h"
+#include "app/startup_win.h"
 #include "app/status_bar_win.h"
+#include "ports/serial/serial_port_win.h"
 #include "tests/support/dialog_driver_win.h"
 #include "tests/support/fixture_win.h"
 #include "tests/terminal/port_test_support.h"
@@ -67,10 +70,35 @@ TEST_F(FrameCommands, AtStartOnlyTheConnectButtonsAndTheAboutBoxAreEnabled)
     for (int id : {105, 201, 202, 203, 204, 205, 206, 401, 402, 403, 404, 405, 406})
         EXPECT_FALSE(button_enabled(id)) << id;
     EXPECT_FALSE(menu_enabled(105));
-    // F5 with no terminal window does nothing.
-    command(704);
-    command(201);
-    command(504);
+    // With no terminal window the port commands do nothing: no key disable toggled or
+    // saved, the clipboard untouched, no port opened, nothing enabled.
+    ASSERT_TRUE(OpenClipboard(app.frame_window));
+    EmptyClipboard();
+    CloseClipboard();
+    for (int id : {704, 201, 204, 205, 206, 401, 405, 501, 504}) command(id);
+    pump_messages();
+    EXPECT_FALSE(checked(206));
+    EXPECT_EQ(settings_read_int("console", "key disable", -1), -1);
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+    EXPECT_EQ(open_port_count, 0);
+    for (int id : {105, 201, 202, 203, 204, 205, 206, 401, 405}) EXPECT_FALSE(button_enabled(id)) << id;
+}
+
+// A machine without COM ports: the serial kind can still be offered, so 101 stays
+// enabled, and choosing it does nothing.
+TEST_F(FrameCommands, WithNoComPortConnectSerialIsEnabledAndDoesNothing)
+{
+    app.os_family = OS_FAMILY_NT;
+    bool (*present)(int) = serial_device_present;
+    serial_device_present = [](int) { return false; };
+    startup_discover_ports();
+    serial_device_present = present;
+    EXPECT_TRUE(menu_enabled(101));
+    EXPECT_TRUE(button_enabled(101));
+    command(101);
+    pump_messages();
+    EXPECT_EQ(open_port_count, 0);
+    startup_discover_ports();  // the bench's ports again, for the tests after this one
 }
 
 TEST_F(FrameCommands, PortsOpeningActivatingAndClosingDriveTheStates)
@@ -202,6 +230,8 @@ HWND find_help_window()
 
 TEST_F(FrameCommands, HelpOpensTheContentsAndTheEndClosesIt)
 {
+    std::string topic = help_topic();
+    EXPECT_EQ(topic.substr(topic.size() - 36), "tavex.chm::/main_index.htm > Tavex01") << topic;
     command(601);
     DWORD start = GetTickCount();
     while (!find_help_window() && GetTickCount() - start < 10000) {
