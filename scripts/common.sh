@@ -15,7 +15,17 @@ tavex_wine_env() {
     export WINEDLLOVERRIDES="mscoree,mshtml="
     # Code page 932: with any other locale ANSI resource strings come back as '?'.
     export LC_ALL=ja_JP.UTF-8
+    # Processes the programs start run with the same loader.
+    [ "$TAVEX_WINE" != wine ] && export WINELOADER=$TAVEX_WINE
+    return 0
 }
+
+# The 64-bit loader, named directly: with Wine's 32-bit half installed, `wine` starts
+# the 32-bit loader first, which cannot take the 64-bit pty shim and then hands over
+# to the 64-bit one. Scripts that source this file get `wine` as this loader.
+TAVEX_WINE=wine
+[ -x /usr/lib/wine/wine64 ] && TAVEX_WINE=/usr/lib/wine/wine64
+wine() { "$TAVEX_WINE" "$@"; }
 
 tavex_die() {
     echo "$(basename "$0"): $*" >&2

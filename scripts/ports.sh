@@ -16,6 +16,45 @@ tavex_pty_pair() {
     tavex_die "socat made no pty pair at $1"
 }
 
+# tavex_pty_pair_cuttable A B DIR NAME: a pty pair like tavex_pty_pair that a test can
+# take away and give back, as a device is unplugged and plugged in again. While
+# DIR/NAME.cut exists the pair is gone (socat ended: the program's side fails its I/O);
+# DIR/NAME.down says it is gone, DIR/NAME.up that it is there. The modem-line files of
+# the shim are kept under stable names, DIR/NAME.in, .out and .bare, through links
+# from the current pty's names. (NAME must not be a device name such as COM5: Windows
+# takes COM5.in for the device.)
+tavex_pty_pair_cuttable() {
+    local a=$1 b=$2 dir=$3 name=$4
+    (
+        pid=
+        trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 0' TERM INT
+        while :; do
+            socat "pty,raw,echo=0,link=$a" "pty,raw,echo=0,link=$b" >/dev/null 2>&1 &
+            pid=$!
+            for i in $(seq 100); do [ -e "$a" ] && [ -e "$b" ] && break; sleep 0.05; done
+            minor=$(tavex_pty_minor "$a")
+            for suffix in in out bare; do ln -sfn "$name.$suffix" "$dir/pts$minor.$suffix"; done
+            touch "$dir/$name.in"
+            rm -f "$dir/$name.down"
+            touch "$dir/$name.up"
+            while [ ! -e "$dir/$name.cut" ] && kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+            kill "$pid" 2>/dev/null
+            wait "$pid" 2>/dev/null
+            pid=
+            rm -f "$dir/$name.up"
+            touch "$dir/$name.down"
+            while [ -e "$dir/$name.cut" ]; do sleep 0.05; done
+        done
+    ) &
+    TAVEX_PIDS+=($!)
+    local i
+    for i in $(seq 100); do
+        [ -e "$dir/$name.up" ] && return 0
+        sleep 0.05
+    done
+    tavex_die "no cuttable pty pair at $1"
+}
+
 # tavex_pty_minor LINK: the pty number behind a socat link (the shim's file names).
 tavex_pty_minor() {
     readlink "$1" | sed 's#^/dev/pts/##'

@@ -4,9 +4,20 @@
 # sent through COM1 comes straight back. Uses the desktop's display when there is
 # one; without one it starts Xvfb, says so, and saves a screenshot of the frame.
 # Ends when the program ends (or on Ctrl-C) and stops everything it started.
+#
+# scripts/run.sh --screenshot FILE.png: on a display of its own, in out/screenshot
+# with hexadecimal display on, connects COM1, has the peer send mixed text (ASCII,
+# Shift-JIS, control bytes), selects part of it with the mouse, saves a picture of
+# the screen to FILE.png and ends.
 set -uo pipefail
 . "$(dirname "$0")/common.sh"
 . "$(dirname "$0")/ports.sh"
+
+shot=
+if [ "${1:-}" = "--screenshot" ]; then
+    [ $# -eq 2 ] || tavex_die "usage: $0 [--screenshot FILE.png]"
+    shot=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+fi
 
 helpers=$TAVEX_OUT/native
 exe=$TAVEX_OUT/mingw/bin/tavex.exe
@@ -16,6 +27,12 @@ prefix=$TAVEX_OUT/wine/run
 tavex_wine_env "$prefix"
 
 run=$TAVEX_OUT/run
+if [ -n "$shot" ]; then
+    run=$TAVEX_OUT/screenshot
+    rm -rf "$run"
+    mkdir -p "$run"
+    printf '[console]\r\nhex mode=1\r\n' > "$run/tavex.ini"
+fi
 mkdir -p "$run/ports"
 TAVEX_XVFB_PID=
 cleanup() {
@@ -29,7 +46,7 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 headless=0
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+if [ -n "$shot" ] || [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     headless=1
     tavex_start_xvfb
     echo "run: no display here; Velkaro runs on a virtual display (Xvfb $DISPLAY)."
@@ -51,6 +68,35 @@ echo "run: COM1 is a pty with an echo peer (what reaches it is logged in $run/pe
 echo "run: starting Velkaro in $run"
 (cd "$run" && wine "$exe") &
 program=$!
+
+# Drives the program as a user would for the screenshot: connect, receive, select.
+take_screenshot() {
+    local w
+    w=$(xdotool search --onlyvisible --name '^Velkaro$' | head -1)
+    xdotool windowfocus --sync "$w"
+    xdotool key alt+f
+    sleep 0.3
+    xdotool key s
+    sleep 1
+    # Velkaro - COM1, then 日本語のテキスト in Shift-JIS, control bytes, a prompt.
+    printf 'Velkaro - COM1 9600 8N1\r\n\223\372\226\173\214\352\202\314\203\145\203\114\203\130\203\147 (Shift-JIS)\r\nSTX\002 ESC\033[0m TAB\there\r\nOK\r\n> ' \
+        > "$run/ports/com1-peer"
+    sleep 1
+    xdotool mousemove --window "$w" 60 98 mousedown 1 mousemove --window "$w" 190 98 mouseup 1
+    sleep 0.5
+    import -display "$DISPLAY" -window root "$shot" && echo "run: screenshot saved: $shot"
+    kill $program 2>/dev/null
+}
+
+if [ -n "$shot" ]; then
+    for i in $(seq 200); do
+        xdotool search --onlyvisible --name '^Velkaro$' >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    sleep 1
+    take_screenshot
+    exit 0
+fi
 
 if [ $headless -eq 1 ]; then
     for i in $(seq 200); do

@@ -3,7 +3,9 @@
 # world made for it and takes that world down again, on success, failure or Ctrl-C:
 #   Xvfb on a free display; the test prefix's own persistent wineserver, in the
 #   Japanese locale; Wine's helper services pre-started; and the fixtures:
-#     COM5  a socat pty pair; the far end and the modem-line files are exported
+#     COM5  a socat pty pair; the far end and the modem-line files are exported, and
+#           a test can take the pair away and give it back (an unplugged device)
+#     COM20 /dev/null, which answers no line state
 #     LPT2  a socat pty pair; the far end is exported
 #     USB   a folder of FIFOs as \\.\tavexusb\PIPE00 (to the program) and PIPE01
 #           (from it) with an echo peer, and \\.\HCD0, present while its file exists
@@ -46,9 +48,10 @@ mkdir -p "$bench/scratch" "$bench/modem" "$bench/usb"
 
 tavex_start_xvfb
 
-tavex_pty_pair "$bench/com5" "$bench/com5-peer"
+# Its files are named port5.*, not com5.*: Windows takes "COM5.anything" for the
+# device itself.
+tavex_pty_pair_cuttable "$bench/com5" "$bench/com5-peer" "$bench/modem" port5
 tavex_pty_pair "$bench/lpt2" "$bench/lpt2-peer"
-com_minor=$(tavex_pty_minor "$bench/com5")
 
 mkfifo "$bench/usb/PIPE00" "$bench/usb/PIPE01"
 "$peer" fifo-echo "$bench/usb/PIPE00" "$bench/usb/PIPE01" &
@@ -63,7 +66,9 @@ tavex_wait_file "$bench/tcp-port"
 # Every Wine process gets the shim: modem lines for the ptys, and the machine's own
 # serial devices hidden so that the declared ports are the only ones.
 export TAVEX_PTY_SHIM=$shim TAVEX_MODEM_DIR=$bench/modem TAVEX_HIDE_TTYS=1
-LD_PRELOAD=$shim tavex_declare_ports "COM5=$bench/com5" "LPT2=$bench/lpt2"
+# COM20 is no serial device at all (it answers no line state); being above COM16 it
+# is never offered to the user.
+LD_PRELOAD=$shim tavex_declare_ports "COM5=$bench/com5" "LPT2=$bench/lpt2" "COM20=/dev/null"
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w
 # A persistent server makes each test process start in milliseconds. The helper
@@ -74,8 +79,10 @@ LD_PRELOAD=$shim wine cmd /c exit 0 >/dev/null 2>&1
 
 export TAVEX_SCRATCH_ROOT=$bench/scratch
 export TAVEX_TEST_COM=5 TAVEX_TEST_COM_PEER=$bench/com5-peer
-export TAVEX_TEST_COM_MODEM_IN=$bench/modem/pts$com_minor.in
-export TAVEX_TEST_COM_MODEM_OUT=$bench/modem/pts$com_minor.out
+export TAVEX_TEST_COM_MODEM_IN=$bench/modem/port5.in
+export TAVEX_TEST_COM_MODEM_OUT=$bench/modem/port5.out
+export TAVEX_TEST_COM_CUT=$bench/modem/port5.cut TAVEX_TEST_COM_UP=$bench/modem/port5.up
+export TAVEX_TEST_NOT_SERIAL_COM=20
 export TAVEX_TEST_LPT=2 TAVEX_TEST_LPT_PEER=$bench/lpt2-peer
 export TAVEX_TEST_USB_DEVICE=tavexusb TAVEX_TEST_USB_TO_HOST=PIPE00 TAVEX_TEST_USB_FROM_HOST=PIPE01
 export TAVEX_TEST_HCD0=$bench/usb/hcd0

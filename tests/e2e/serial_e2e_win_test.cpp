@@ -1,10 +1,10 @@
 // Velkaro as a person uses it on a serial port: start it in a scratch folder with the
 // bench's pty as its only COM port and a peer on the far end; connect (one port: no
 // dialog); type and see exactly those bytes at the peer; the peer answers in
-// Shift-JIS; the status bar names the port and the connection; disconnect through
-// the dialog; hide both bars; close, and find the choices in tavex.ini. Keys are
-// posted to the terminal window (Wine gives one process no way into another's
-// keyboard focus here); `make run` is driven with xdotool instead.
+// Shift-JIS and the console shows it; the status bar names the port and the
+// connection; disconnect through the dialog; hide both bars; close, and find the
+// choices in tavex.ini. Keys are posted to the terminal window (Wine gives one process
+// no way into another's keyboard focus here); `make run` is driven with xdotool.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -21,6 +21,19 @@ HWND terminal_window(HWND frame)
 {
     HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
     return client ? FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr) : nullptr;
+}
+
+std::string clipboard_text()
+{
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : nullptr) {
+        text = bytes;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
 }
 
 int status_length(HWND frame, int part)
@@ -58,9 +71,17 @@ TEST(SerialEndToEnd, ConnectTypeReceiveDisconnectAndClose)
     // Typing reaches the peer as typed, Enter as CR.
     for (char c : std::string("AT\r")) PostMessageA(terminal, WM_CHAR, static_cast<unsigned char>(c), 1);
     EXPECT_EQ(peer.read(3, 5000), "AT\r");
-    ASSERT_TRUE(peer.write("\x82\xa8\x82\xcd\x82\xe6\x82\xa4OK\r\n"));  // おはよう
-    Sleep(300);
-    EXPECT_TRUE(IsWindow(terminal));
+    const std::string answer = "\x82\xa8\x82\xcd\x82\xe6\x82\xa4OK\r\n";  // おはよう
+    ASSERT_TRUE(peer.write(answer));
+    // The console shows it: "すべてを選択してｺﾋﾟｰ" puts the whole console on the clipboard.
+    EXPECT_TRUE(wait_until(
+        [&] {
+            PostMessageA(frame, WM_COMMAND, 204, 0);
+            Sleep(50);
+            return clipboard_text() == answer;
+        },
+        5000))
+        << clipboard_text();
 
     // Disconnect: the dialog lists the port; OK closes it.
     PostMessageA(frame, WM_COMMAND, 105, 0);

@@ -123,13 +123,15 @@ StreamEnd::StreamEnd(const std::string& windows_name)
     handle_ = CreateFileA(windows_name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) open_error_ = GetLastError();
-    event_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    read_event_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    write_event_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 }
 
 StreamEnd::~StreamEnd()
 {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    if (event_) CloseHandle(event_);
+    if (read_event_) CloseHandle(read_event_);
+    if (write_event_) CloseHandle(write_event_);
 }
 
 // Waits for one overlapped transfer; cancels it on time-out so that the OVERLAPPED
@@ -148,8 +150,8 @@ bool StreamEnd::write(const std::string& bytes, DWORD timeout_ms)
     size_t sent = 0;
     while (is_open() && sent < bytes.size()) {
         OVERLAPPED ov = {};
-        ov.hEvent = event_;
-        ResetEvent(event_);
+        ov.hEvent = write_event_;
+        ResetEvent(write_event_);
         DWORD n = 0;
         BOOL started = WriteFile(handle_, bytes.data() + sent, static_cast<DWORD>(bytes.size() - sent), &n, &ov);
         n = finish(handle_, &ov, started, timeout_ms);
@@ -169,12 +171,35 @@ std::string StreamEnd::read(size_t count, DWORD timeout_ms)
         char buffer[65536];
         DWORD want = static_cast<DWORD>(std::min(count - bytes.size(), sizeof buffer));
         OVERLAPPED ov = {};
-        ov.hEvent = event_;
-        ResetEvent(event_);
+        ov.hEvent = read_event_;
+        ResetEvent(read_event_);
         DWORD n = 0;
         BOOL started = ReadFile(handle_, buffer, want, &n, &ov);
         n = finish(handle_, &ov, started, timeout_ms - elapsed);
         bytes.append(buffer, n);
     }
     return bytes;
+}
+
+// The bench watches the cut file and says what it has done in the up/down files.
+static bool bench_com_state(bool cut)
+{
+    std::string cut_file = fixture_env("TAVEX_TEST_COM_CUT"), up_file = fixture_env("TAVEX_TEST_COM_UP");
+    if (cut_file.empty() || up_file.empty()) return false;
+    std::string cut_path = windows_path(cut_file), up_path = windows_path(up_file);
+    if (cut)
+        write_file(cut_path, "");
+    else
+        DeleteFileA(cut_path.c_str());
+    return wait_until([&] { return file_exists(up_path) != cut; }, 5000);
+}
+
+bool cut_com_port()
+{
+    return bench_com_state(true);
+}
+
+bool restore_com_port()
+{
+    return bench_com_state(false);
 }

@@ -46,6 +46,11 @@ std::string read_file(const std::string& path);
 bool write_file(const std::string& path, const std::string& bytes);
 void delete_tree(const std::string& path);
 
+// The bench's COM port taken away, as a device is unplugged (the far end of its pty
+// closes), and given back. Each waits until the bench has done it; false on time-out.
+bool cut_com_port();
+bool restore_com_port();
+
 // One end of a byte stream opened as a file (a pty's far end, a FIFO), with reads
 // and writes that give up after a time-out instead of hanging the test.
 class StreamEnd {
@@ -63,6 +68,8 @@ public:
 
 private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
-    HANDLE event_ = nullptr;
+    // One for each direction, so that one thread may read while another writes.
+    HANDLE read_event_ = nullptr;
+    HANDLE write_event_ = nullptr;
     DWORD open_error_ = 0;
 };
