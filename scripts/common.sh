@@ -38,3 +38,13 @@ tavex_start_xvfb() {
     export DISPLAY=":$(head -n1 "$fdfile")"
     rm -f "$fdfile"
 }
+
+# The version as people read it ("1.00"): the two groups of digits in
+# resources/version.h, which the version block and the About box also use.
+tavex_version() {
+    local header=$TAVEX_ROOT/resources/version.h major minor
+    major=$(sed -n 's/^#define TAVEX_VERSION_MAJOR_DIGITS \([0-9A-Fa-f]\{1,2\}\)$/\1/p' "$header")
+    minor=$(sed -n 's/^#define TAVEX_VERSION_MINOR_DIGITS \([0-9A-Fa-f]\{2\}\)$/\1/p' "$header")
+    [ -n "$major" ] && [ -n "$minor" ] || return 1
+    echo "$major.$minor"
+}

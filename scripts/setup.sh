@@ -12,6 +12,8 @@ packages=(
     clang libclang-rt-14-dev
     wine wine64 fonts-wine xvfb xauth x11-utils xdotool imagemagick locales fonts-ipafont-gothic
     socat icoutils fp-utils gcc
+    # The release packages: the 32-bit build, the installers, the archives.
+    g++-mingw-w64-i686-posix nsis zip
 )
 
 missing=()
