@@ -57,7 +57,7 @@ native-bench: setup $(BENCH)/build.ninja
 helpers: setup $(NATIVE)/build.ninja
 	ninja -C $(NATIVE) tavex_pty_shim tavex_peer
 
-test: native mingw
+test: native mingw dist
 	scripts/run-tests.sh
 
 run: mingw helpers

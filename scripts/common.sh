@@ -9,13 +9,19 @@ TAVEX_OUT=${TAVEX_OUT:-$TAVEX_ROOT/out}
 tavex_wine_env() {
     export WINEPREFIX=$1
     export WINEARCH=win64
-    # A harmless hint about the missing 32-bit Wine is printed otherwise.
+    # Wine's own fixme and warning lines would fill the programs' output otherwise.
     export WINEDEBUG=${WINEDEBUG:--all}
     # No Mono or Gecko: there is nothing to download them from, and the program needs neither.
     export WINEDLLOVERRIDES="mscoree,mshtml="
     # Code page 932: with any other locale ANSI resource strings come back as '?'.
     export LC_ALL=ja_JP.UTF-8
 }
+
+# The 64-bit loader, by name, for the programs started with the pty shim preloaded.
+# With Wine's 32-bit half installed, `wine` is the 32-bit loader: it hands a 64-bit
+# program on to this one, but first prints an ld.so error for the 64-bit shim on
+# stderr. Started here, a program and the processes it starts skip the 32-bit loader.
+TAVEX_WINE64=/usr/lib/wine/wine64
 
 tavex_die() {
     echo "$(basename "$0"): $*" >&2
