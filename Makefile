@@ -3,13 +3,15 @@
 #   make run     start Velkaro under Wine with an echo peer on COM1
 #   make test    every test: native (sanitizers), fuzzers, Win32 under Wine, end-to-end
 #   make bench   the benchmarks, one figure a line
+#   make dist    the Windows packages (archives and installers, 64- and 32-bit)
 OUT := out
 NATIVE := $(OUT)/native
 MINGW := $(OUT)/mingw
+MINGW32 := $(OUT)/mingw32
 BENCH := $(OUT)/native-bench
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup native mingw native-bench helpers test run bench fuzz clean
+.PHONY: all setup native mingw mingw32 dist native-bench helpers test run bench fuzz clean
 
 all: native mingw
 
@@ -30,6 +32,19 @@ native: setup $(NATIVE)/build.ninja
 mingw: setup $(MINGW)/build.ninja
 	ninja -C $(MINGW) -j $(JOBS)
 
+# The 32-bit build: only the program and its help; the tests run on the 64-bit one.
+$(MINGW32)/build.ninja:
+	cmake -G Ninja -S . -B $(MINGW32) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+
+mingw32: setup $(MINGW32)/build.ninja
+	ninja -C $(MINGW32) -j $(JOBS) tavex tavex_help
+
+# The release packages in out/dist, from the program and help of both builds.
+dist: mingw32 $(MINGW)/build.ninja
+	ninja -C $(MINGW) -j $(JOBS) tavex tavex_help
+	scripts/dist.sh
+
 # The native benchmarks: optimised, without sanitizers.
 $(BENCH)/build.ninja:
 	cmake -G Ninja -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release \
@@ -42,7 +57,7 @@ native-bench: setup $(BENCH)/build.ninja
 helpers: setup $(NATIVE)/build.ninja
 	ninja -C $(NATIVE) tavex_pty_shim tavex_peer
 
-test: native mingw
+test: native mingw dist
 	scripts/run-tests.sh
 
 run: mingw helpers

@@ -18,6 +18,7 @@
 #include "console/console_win.h"
 #include "ports/serial/serial_port_win.h"
 #include "resources/resource.h"
+#include "resources/version.h"
 #include "terminal/disconnect_dialog_win.h"
 #include "terminal/display_settings.h"
 #include "terminal/port_win.h"
@@ -61,7 +62,7 @@ static INT_PTR CALLBACK about_proc(HWND dialog, UINT message, WPARAM, LPARAM) no
     switch (message) {
     case WM_INITDIALOG: {
         char text[32];
-        wsprintfA(text, "Version %2X.%02X", 1, 0);
+        wsprintfA(text, "Version %2X.%02X", TAVEX_VERSION_MAJOR, TAVEX_VERSION_MINOR);
         SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, text);
         return TRUE;
     }

@@ -1,20 +1,5 @@
 # Cross-compiles for 64-bit Windows with MinGW-w64 and runs the results under Wine.
-# The -posix compilers are named on purpose: the default -win32 thread model cannot
-# compile std::thread, which GoogleTest needs.
-set(CMAKE_SYSTEM_NAME Windows)
+# The settings both Windows builds share are in mingw-w64-common.cmake.
+set(TAVEX_MINGW_TRIPLET x86_64-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Static runtime: the programs import only system DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-# CTest (and gtest discovery) run every program through this wrapper.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

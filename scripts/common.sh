@@ -9,23 +9,19 @@ TAVEX_OUT=${TAVEX_OUT:-$TAVEX_ROOT/out}
 tavex_wine_env() {
     export WINEPREFIX=$1
     export WINEARCH=win64
-    # A harmless hint about the missing 32-bit Wine is printed otherwise.
+    # Wine's own fixme and warning lines would fill the programs' output otherwise.
     export WINEDEBUG=${WINEDEBUG:--all}
     # No Mono or Gecko: there is nothing to download them from, and the program needs neither.
     export WINEDLLOVERRIDES="mscoree,mshtml="
     # Code page 932: with any other locale ANSI resource strings come back as '?'.
     export LC_ALL=ja_JP.UTF-8
-    # Processes the programs start run with the same loader.
-    [ "$TAVEX_WINE" != wine ] && export WINELOADER=$TAVEX_WINE
-    return 0
 }
 
-# The 64-bit loader, named directly: with Wine's 32-bit half installed, `wine` starts
-# the 32-bit loader first, which cannot take the 64-bit pty shim and then hands over
-# to the 64-bit one. Scripts that source this file get `wine` as this loader.
-TAVEX_WINE=wine
-[ -x /usr/lib/wine/wine64 ] && TAVEX_WINE=/usr/lib/wine/wine64
-wine() { "$TAVEX_WINE" "$@"; }
+# The 64-bit loader, by name, for the programs started with the pty shim preloaded.
+# With Wine's 32-bit half installed, `wine` is the 32-bit loader: it hands a 64-bit
+# program on to this one, but first prints an ld.so error for the 64-bit shim on
+# stderr. Started here, a program and the processes it starts skip the 32-bit loader.
+TAVEX_WINE64=/usr/lib/wine/wine64
 
 tavex_die() {
     echo "$(basename "$0"): $*" >&2
@@ -47,4 +43,14 @@ tavex_start_xvfb() {
     [ -s "$fdfile" ] || { rm -f "$fdfile"; tavex_die "Xvfb did not start"; }
     export DISPLAY=":$(head -n1 "$fdfile")"
     rm -f "$fdfile"
+}
+
+# The version as people read it ("1.00"): the two groups of digits in
+# resources/version.h, which the version block and the About box also use.
+tavex_version() {
+    local header=$TAVEX_ROOT/resources/version.h major minor
+    major=$(sed -n 's/^#define TAVEX_VERSION_MAJOR_DIGITS \([0-9A-Fa-f]\{1,2\}\)$/\1/p' "$header")
+    minor=$(sed -n 's/^#define TAVEX_VERSION_MINOR_DIGITS \([0-9A-Fa-f]\{2\}\)$/\1/p' "$header")
+    [ -n "$major" ] && [ -n "$minor" ] || return 1
+    echo "$major.$minor"
 }

@@ -3,6 +3,7 @@
 #   native  the portable core's unit tests (AddressSanitizer, UBSan)
 #   fuzz    each fuzzer for a short bounded time from its seed corpus
 #   wine    the Win32 tests and the end-to-end tests, inside the test bench
+#   install the release packages of `make dist`, installed and uninstalled under Wine
 # Exits non-zero when any test failed or a tier could not run.
 set -uo pipefail
 . "$(dirname "$0")/common.sh"
@@ -13,7 +14,8 @@ passed=0
 failed=0
 status=0
 
-# Runs one ctest invocation, echoing its output, and adds its counts to the totals.
+# Runs one tier, echoing its output, and adds its counts to the totals: CTest's
+# summary, or a last line "NAME: N passed, N failed" from a tier that is a script.
 tier() {
     local name=$1 log
     shift
@@ -28,6 +30,9 @@ tier() {
         total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
         passed=$((passed + total - bad))
         failed=$((failed + bad))
+    elif line=$(grep -E '^[a-z]+: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n1) && [ -n "$line" ]; then
+        passed=$((passed + $(sed -E 's/.*: ([0-9]+) passed.*/\1/' <<<"$line")))
+        failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")))
     elif [ "$rc" -eq 0 ]; then
         echo "$name: ran no test" >&2
         rc=1
@@ -40,6 +45,7 @@ tier native ctest --test-dir "$native" -L native --output-on-failure -j2
 tier fuzz ctest --test-dir "$native" -L fuzz --output-on-failure -j2
 tier wine "$(dirname "$0")/test-bench.sh" --bin "$native" \
     ctest --test-dir "$mingw" -L 'wine|e2e' --output-on-failure -j2
+tier install "$(dirname "$0")/install-test.sh"
 
 echo
 echo "total: $passed passed, $failed failed"

@@ -66,7 +66,7 @@ wineserver -w
 
 echo "run: COM1 is a pty with an echo peer (what reaches it is logged in $run/peer.log)."
 echo "run: starting Velkaro in $run"
-(cd "$run" && wine "$exe") &
+(cd "$run" && "$TAVEX_WINE64" "$exe") &
 program=$!
 
 # Drives the program as a user would for the screenshot: connect, receive, select.

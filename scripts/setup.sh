@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Makes this machine ready to build and test: the Debian packages, the Japanese
-# locale, and (with an argument) a Wine prefix in the build tree.
+# Makes this machine ready to build and test: the Debian packages (with Debian's
+# i386 architecture, for Wine's 32-bit half), the Japanese locale, and (with an
+# argument) a Wine prefix in the build tree.
 # Idempotent: a second run with everything present changes nothing.
 #   scripts/setup.sh            packages and locale only
 #   scripts/setup.sh PREFIX     also makes the Wine prefix PREFIX if it is missing
@@ -12,6 +13,10 @@ packages=(
     clang libclang-rt-14-dev
     wine wine64 fonts-wine xvfb xauth x11-utils xdotool imagemagick locales fonts-ipafont-gothic
     socat icoutils fp-utils gcc
+    # The release packages: the 32-bit build, the installers, the archives.
+    g++-mingw-w64-i686-posix nsis zip
+    # Wine's 32-bit half, to run the 32-bit program and its installer in `make test`.
+    wine32:i386
 )
 
 missing=()
@@ -24,11 +29,14 @@ if [ ${#missing[@]} -gt 0 ]; then
     if [ "$(id -u)" -ne 0 ]; then
         echo "These Debian packages are needed and missing:" >&2
         echo "  ${missing[*]}" >&2
-        echo "Install them as root (apt-get install ${missing[*]}) or run this command as root." >&2
+        echo "Install them as root (dpkg --add-architecture i386; apt-get update;" >&2
+        echo "apt-get install ${missing[*]}) or run this command as root." >&2
         exit 1
     fi
     echo "setup: installing ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
+    # wine32:i386 comes from Debian's i386 architecture, which apt must be told of.
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
@@ -47,7 +55,8 @@ fi
 
 prefix=$1
 # Bump when the prefix's configuration below changes: older prefixes are then remade.
-prefix_version=2
+# 3: made with Wine's 32-bit half present, so that 32-bit programs run in it.
+prefix_version=3
 [ "$(cat "$prefix/.tavex-ready" 2>/dev/null)" = "$prefix_version" ] && exit 0
 case "$prefix" in /*) ;; *) prefix=$(pwd)/$prefix ;; esac
 

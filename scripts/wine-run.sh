@@ -7,4 +7,4 @@ tavex_wine_env "${WINEPREFIX:-$TAVEX_OUT/wine/test}"
 if [ -n "${TAVEX_PTY_SHIM:-}" ]; then
     export LD_PRELOAD="$TAVEX_PTY_SHIM${LD_PRELOAD:+:$LD_PRELOAD}"
 fi
-exec "$TAVEX_WINE" "$@"
+exec "$TAVEX_WINE64" "$@"

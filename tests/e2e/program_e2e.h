@@ -34,16 +34,18 @@ struct Started {
     }
 };
 
-inline void start(Started& process, const std::string& folder, WORD show = SW_SHOWNORMAL)
+// Starts program (by default the tavex.exe built beside the test) in folder.
+inline void start(Started& process, const std::string& folder, WORD show = SW_SHOWNORMAL,
+                  const std::string& program = program_path())
 {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = show;
-    std::string command = "\"" + program_path() + "\"";
+    std::string command = "\"" + program + "\"";
     process.ok = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                                 folder.c_str(), &si, &process.info) != 0;
-    ASSERT_TRUE(process.ok) << program_path() << " error " << GetLastError();
+    ASSERT_TRUE(process.ok) << program << " error " << GetLastError();
 }
 
 inline HWND wait_for_frame(DWORD timeout_ms)
