@@ -10,6 +10,7 @@
 #include "app/commands_win.h"
 #include "app/frame_win.h"
 #include "app/settings.h"
+#include "resources/commands.h"
 #include "resources/resource.h"
 
 namespace {
@@ -22,35 +23,35 @@ struct ToolbarEntry {
 
 const ToolbarEntry toolbar_entries[25] = {
     {-1, 0, nullptr},
-    {0, 101, "接続(ｼﾘｱﾙ･ﾎﾟｰﾄ)"},
-    {1, 102, "接続(ﾊﾟﾗﾚﾙ･ﾎﾟｰﾄ)"},
-    {2, 103, "接続(ﾈｯﾄﾜｰｸ)"},
-    {3, 104, "接続(USBﾎﾟｰﾄ)"},
-    {4, 105, "切断"},
+    {0, CMD_CONNECT_SERIAL, "接続(ｼﾘｱﾙ･ﾎﾟｰﾄ)"},
+    {1, CMD_CONNECT_PARALLEL, "接続(ﾊﾟﾗﾚﾙ･ﾎﾟｰﾄ)"},
+    {2, CMD_CONNECT_NETWORK, "接続(ﾈｯﾄﾜｰｸ)"},
+    {3, CMD_CONNECT_USB, "接続(USBﾎﾟｰﾄ)"},
+    {4, CMD_DISCONNECT, "切断"},
     {-1, 0, nullptr},
-    {5, 201, "ｺﾋﾟｰ"},
-    {6, 202, "貼り付け"},
+    {5, CMD_COPY, "ｺﾋﾟｰ"},
+    {6, CMD_PASTE, "貼り付け"},
     {-1, 0, nullptr},
-    {7, 204, "すべてをｺﾋﾟｰ"},
-    {8, 203, "すべてを選択"},
-    {9, 205, "すべてを消去"},
+    {7, CMD_SELECT_ALL_COPY, "すべてをｺﾋﾟｰ"},
+    {8, CMD_SELECT_ALL, "すべてを選択"},
+    {9, CMD_CLEAR_ALL, "すべてを消去"},
     {-1, 0, nullptr},
-    {10, 206, "ｷｰ入力禁止"},
+    {10, CMD_KEY_DISABLE, "ｷｰ入力禁止"},
     {-1, 0, nullptr},
-    {11, 401, "ﾌｧｲﾙ送信"},
-    {12, 403, "ﾌｧｲﾙ送信の再開"},
-    {13, 404, "ﾌｧｲﾙ送信の中止"},
-    {14, 402, "ﾌｧｲﾙ送信の一時停止"},
+    {11, CMD_FILE_SEND, "ﾌｧｲﾙ送信"},
+    {12, CMD_FILE_SEND_RESUME, "ﾌｧｲﾙ送信の再開"},
+    {13, CMD_FILE_SEND_ABORT, "ﾌｧｲﾙ送信の中止"},
+    {14, CMD_FILE_SEND_PAUSE, "ﾌｧｲﾙ送信の一時停止"},
     {-1, 0, nullptr},
-    {15, 405, "受信ﾃﾞｰﾀの保存"},
-    {16, 406, "受信ﾃﾞｰﾀ保存の中止"},
+    {15, CMD_LOG_START, "受信ﾃﾞｰﾀの保存"},
+    {16, CMD_LOG_STOP, "受信ﾃﾞｰﾀ保存の中止"},
     {-1, 0, nullptr},
-    {17, 602, "ﾊﾞｰｼﾞｮﾝ表示"},
+    {17, CMD_ABOUT, "ﾊﾞｰｼﾞｮﾝ表示"},
 };
 
 const int STATUS_EDGES[4] = {50, 120, 400, 680};
-const UINT COMMAND_TOOLBAR = 301;
-const UINT COMMAND_STATUS_BAR = 302;
+const UINT COMMAND_TOOLBAR = CMD_TOOLBAR;
+const UINT COMMAND_STATUS_BAR = CMD_STATUS_BAR;
 
 bool checked(HWND frame, UINT item)
 {
@@ -108,7 +109,10 @@ int create_toolbar(HWND frame)
                                    app.instance, IDB_TOOLBAR, buttons, 25, 0, 0, 16, 16, sizeof(TBBUTTON));
     if (!toolbar) return 0;
     app.toolbar = toolbar;
-    for (int id : {105, 201, 202, 203, 204, 205, 206, 401, 402, 403, 404, 405, 406}) enable_command(id, false);
+    for (int id : {CMD_DISCONNECT, CMD_COPY, CMD_PASTE, CMD_SELECT_ALL, CMD_SELECT_ALL_COPY, CMD_CLEAR_ALL,
+                   CMD_KEY_DISABLE, CMD_FILE_SEND, CMD_FILE_SEND_PAUSE, CMD_FILE_SEND_RESUME, CMD_FILE_SEND_ABORT,
+                   CMD_LOG_START, CMD_LOG_STOP})
+        enable_command(id, false);
     show_bar(frame, toolbar, COMMAND_TOOLBAR, shown);
     return 1;
 }

@@ -1,18 +1,19 @@
-// The communication-settings sheet. Each kind makes its page from its own tables and
-// commits them on the page's apply; the sheet only collects the pages and, once
-// closed, lets the kinds tell their open ports. UI thread only.
+// The communication-settings sheet "通信条件の設定" (command 106). Each kind makes its
+// page from its own tables and commits them on the page's apply; the sheet only
+// collects the pages through the door to the kinds and, once closed, lets the kinds
+// tell their open ports. With no page to show, no sheet is shown (the notice still
+// goes out: an earlier change may be waiting). UI thread only.
 #include "app/comm_settings_win.h"
 
 #include <commctrl.h>
 #include <prsht.h>
 
-#include "ports/serial/serial_port_win.h"
+#include "ports/port_kinds_win.h"
 
 void comm_settings_sheet(HWND frame)
 {
     HPROPSHEETPAGE pages[4];
-    UINT count = 0;
-    if (HPROPSHEETPAGE page = serial_settings_page(frame)) pages[count++] = page;
+    UINT count = port_kinds_settings_pages(frame, pages, 4);
     if (count > 0) {
         PROPSHEETHEADERA header = {};
         header.dwSize = sizeof header;
@@ -24,5 +25,5 @@ void comm_settings_sheet(HWND frame)
         header.phpage = pages;
         PropertySheetA(&header);  // the result is not used
     }
-    serial_settings_notify(frame);
+    port_kinds_settings_notify(frame);
 }

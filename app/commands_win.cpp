@@ -16,7 +16,8 @@
 #include "app/status_bar_win.h"
 #include "console/console_clipboard_win.h"
 #include "console/console_win.h"
-#include "ports/serial/serial_port_win.h"
+#include "ports/port_kinds_win.h"
+#include "resources/commands.h"
 #include "resources/resource.h"
 #include "resources/version.h"
 #include "terminal/disconnect_dialog_win.h"
@@ -24,8 +25,6 @@
 #include "terminal/port_win.h"
 #include "terminal/terminal_window_win.h"
 
-constexpr int TOP_MENU_LAST_POSITION = 5;
-constexpr int COMMAND_KEY_DISABLE = 206;
 
 void enable_command(int id, bool enable)
 {
@@ -33,7 +32,7 @@ void enable_command(int id, bool enable)
     HMENU menu = frame ? GetMenu(frame) : nullptr;
     if (!menu) return;
     UINT state = enable ? MF_ENABLED : MF_GRAYED;
-    if (id >= 0 && id <= TOP_MENU_LAST_POSITION) {
+    if (id >= MENU_FILE && id <= MENU_HELP) {
         // A maximized terminal window puts its system menu first in the menu bar,
         // and every pop-up moves one place right.
         BOOL maximized = FALSE;
@@ -52,8 +51,8 @@ void sync_key_disable_button()
     HWND frame = app.frame_window;
     if (!app.toolbar || !frame) return;
     HMENU menu = GetMenu(frame);
-    bool checked = menu && (GetMenuState(menu, COMMAND_KEY_DISABLE, MF_BYCOMMAND) & MF_CHECKED);
-    SendMessageA(app.toolbar, TB_CHECKBUTTON, COMMAND_KEY_DISABLE, MAKELPARAM(checked ? TRUE : FALSE, 0));
+    bool checked = menu && (GetMenuState(menu, CMD_KEY_DISABLE, MF_BYCOMMAND) & MF_CHECKED);
+    SendMessageA(app.toolbar, TB_CHECKBUTTON, CMD_KEY_DISABLE, MAKELPARAM(checked ? TRUE : FALSE, 0));
 }
 
 // The About box (dialog 21).
@@ -82,9 +81,9 @@ void show_about(HWND frame)
 static void toggle_key_disable(HWND frame)
 {
     HMENU menu = GetMenu(frame);
-    bool now = menu && (GetMenuState(menu, COMMAND_KEY_DISABLE, MF_BYCOMMAND) & MF_CHECKED);
+    bool now = menu && (GetMenuState(menu, CMD_KEY_DISABLE, MF_BYCOMMAND) & MF_CHECKED);
     bool disabled = !now;
-    if (menu) CheckMenuItem(menu, COMMAND_KEY_DISABLE, MF_BYCOMMAND | (disabled ? MF_CHECKED : MF_UNCHECKED));
+    if (menu) CheckMenuItem(menu, CMD_KEY_DISABLE, MF_BYCOMMAND | (disabled ? MF_CHECKED : MF_UNCHECKED));
     display_settings.key_disable = disabled ? 1 : 0;
     sync_key_disable_button();
     settings_write_int("console", "key disable", display_settings.key_disable);
@@ -96,45 +95,46 @@ static bool port_command(HWND frame, Port* port, int id)
 {
     Console* console = &port->console;
     switch (id) {
-    case 105:
+    case CMD_DISCONNECT:
         disconnect_command(frame);
         return true;
-    case 201:
+    case CMD_COPY:
         console_copy(console);
-        enable_command(201, false);
+        enable_command(CMD_COPY, false);
         return true;
-    case 202:
+    case CMD_PASTE:
         paste_clipboard(port);
         return true;
-    case 203:
+    case CMD_SELECT_ALL:
         console_select_all(console);
-        if (console_has_selection(console)) enable_command(201, true);
+        if (console_has_selection(console)) enable_command(CMD_COPY, true);
         return true;
-    case 204:
+    case CMD_SELECT_ALL_COPY:
         console_select_all_and_copy(console);
         return true;
-    case 205:
+    case CMD_CLEAR_ALL:
         if (console_clear_all(console))
-            for (int command : {201, 203, 204, 205}) enable_command(command, false);
+            for (int command : {CMD_COPY, CMD_SELECT_ALL, CMD_SELECT_ALL_COPY, CMD_CLEAR_ALL})
+                enable_command(command, false);
         return true;
-    case 206:
+    case CMD_KEY_DISABLE:
         toggle_key_disable(frame);
         return true;
-    case 501:
+    case CMD_TILE_VERTICAL:
         SendMessageA(app.mdi_client, WM_MDITILE, MDITILE_VERTICAL, 0);
         return true;
-    case 502:
+    case CMD_TILE_HORIZONTAL:
         SendMessageA(app.mdi_client, WM_MDITILE, MDITILE_HORIZONTAL, 0);
         return true;
-    case 503:
+    case CMD_CASCADE:
         SendMessageA(app.mdi_client, WM_MDICASCADE, 0, 0);
         return true;
-    case 504:
-        for_each_port(close_port);
+    case CMD_CLOSE_ALL:
+        close_all_ports();
         return true;
     }
-    if (id >= 700 && id <= 711) {
-        send_function_key(id - 700);
+    if (id >= CMD_FUNCTION_KEY_1 && id <= CMD_FUNCTION_KEY_12) {
+        send_function_key(id - CMD_FUNCTION_KEY_1);
         return true;
     }
     return false;
@@ -143,26 +143,27 @@ static bool port_command(HWND frame, Port* port, int id)
 // The commands that work without a terminal window; false when not one of them.
 static bool frame_command(HWND frame, int id)
 {
-    switch (id) {
-    case 101:
-        serial_connect(frame);
+    if (id >= CMD_CONNECT_SERIAL && id <= CMD_CONNECT_USB) {
+        port_kinds_connect(PORT_SERIAL + (id - CMD_CONNECT_SERIAL), frame);
         return true;
-    case 106:
+    }
+    switch (id) {
+    case CMD_COMM_SETTINGS:
         comm_settings_sheet(frame);
         return true;
-    case 108:
+    case CMD_EXIT:
         SendMessageA(frame, WM_CLOSE, 0, 0);
         return true;
-    case 301:
+    case CMD_TOOLBAR:
         toggle_toolbar(frame);
         return true;
-    case 302:
+    case CMD_STATUS_BAR:
         toggle_status_bar(frame);
         return true;
-    case 601:
+    case CMD_HELP_CONTENTS:
         help_show_contents(frame);
         return true;
-    case 602:
+    case CMD_ABOUT:
         show_about(frame);
         return true;
     }
@@ -175,6 +176,6 @@ LRESULT dispatch_command(HWND frame, WPARAM wparam)
     Port* port = find_active_port();
     if (port && port_command(frame, port, id)) return 0;
     if (frame_command(frame, id)) return 0;
-    // The window list items from 505, and whatever has no work here.
+    // The window list items from CMD_FIRST_WINDOW, and whatever has no work here.
     return DefFrameProcA(frame, app.mdi_client, WM_COMMAND, static_cast<WPARAM>(id), 0);
 }

@@ -6,6 +6,7 @@
 #include "app/bars_win.h"
 #include "app/commands_win.h"
 #include "app/help_win.h"
+#include "resources/commands.h"
 #include "resources/resource.h"
 #include "terminal/port_win.h"
 
@@ -48,8 +49,8 @@ HWND frame_create_mdi_client(HWND frame)
 {
     HMENU menu = GetMenu(frame);
     CLIENTCREATESTRUCT ccs = {};
-    ccs.hWindowMenu = menu ? GetSubMenu(menu, 4) : nullptr;
-    ccs.idFirstChild = MDI_FIRST_CHILD_ID;
+    ccs.hWindowMenu = menu ? GetSubMenu(menu, MENU_WINDOW) : nullptr;
+    ccs.idFirstChild = CMD_FIRST_WINDOW;
     HWND client = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0,
                                   frame, nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(frame, GWLP_HINSTANCE)),
                                   &ccs);

@@ -19,9 +19,6 @@ extern App app;
 extern const char FRAME_CLASS_NAME[];
 extern const char FRAME_CAPTION[];
 
-// The first identifier the MDI client gives the terminal windows it lists in the
-// window menu.
-constexpr UINT MDI_FIRST_CHILD_ID = 505;
 
 bool frame_register_class(HINSTANCE instance);
 void frame_unregister_class(HINSTANCE instance);

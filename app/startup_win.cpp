@@ -11,7 +11,8 @@
 #include "terminal/display_settings.h"
 #include "terminal/port_win.h"
 #include "app/settings.h"
-#include "ports/serial/serial_port_win.h"
+#include "ports/port_kinds_win.h"
+#include "resources/commands.h"
 #include "terminal/terminal_window_win.h"
 
 bool startup_check_os()
@@ -30,12 +31,9 @@ bool startup_check_os()
 
 void startup_discover_ports()
 {
-    // A kind is grayed only when it cannot be offered at all. The serial discovery
-    // always succeeds: with no COM port its command is offered and does nothing.
-    serial_enumerate_ports(app.os_family);
-    // A kind this program does not have yet cannot be offered.
-    for (int kind = PORT_PARALLEL; kind <= PORT_USB; ++kind)
-        if (!port_kinds[kind].create) enable_command(100 + kind, false);
+    // A kind is grayed only when it cannot be offered at all: the serial kind always
+    // can (with no COM port its command is offered and does nothing).
+    port_kinds_discover(app.os_family);
 }
 
 // Steps that create what the run needs. Returns false at the first failure.
@@ -59,7 +57,7 @@ static bool startup(HINSTANCE instance, int show_command)
     if (!frame_create_mdi_client(frame)) return false;
     display_settings.key_disable = settings_read_int("console", "key disable", display_settings.key_disable);
     if (HMENU menu = GetMenu(frame))
-        CheckMenuItem(menu, 206, MF_BYCOMMAND | (display_settings.key_disable ? MF_CHECKED : MF_UNCHECKED));
+        CheckMenuItem(menu, CMD_KEY_DISABLE, MF_BYCOMMAND | (display_settings.key_disable ? MF_CHECKED : MF_UNCHECKED));
     startup_discover_ports();
     ShowWindow(frame, show_command);
     ShowWindow(app.mdi_client, show_command);

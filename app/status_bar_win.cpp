@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "app/frame_win.h"
+#include "resources/commands.h"
 
 void set_status_text(int part, const char* text)
 {
@@ -21,8 +22,9 @@ void clear_status_texts()
 
 static bool has_toolbar_button(int command)
 {
-    return (command >= 101 && command <= 105) || (command >= 201 && command <= 206) ||
-           (command >= 401 && command <= 406) || command == 602;
+    return (command >= CMD_CONNECT_SERIAL && command <= CMD_DISCONNECT) ||
+           (command >= CMD_COPY && command <= CMD_KEY_DISABLE) || (command >= CMD_FILE_SEND && command <= CMD_LOG_STOP) ||
+           command == CMD_ABOUT;
 }
 
 void toolbar_enable_button(int command, bool enable)

@@ -3,7 +3,7 @@
 // operations; the Win32 side (console_win.cpp) adds the mutex, the window and the
 // locked entry points.
 //
-// Threads: append_bytes runs on whatever thread appends (an engine thread, the
+// Threads: console_append_bytes runs on whatever thread appends (an engine thread, the
 // file-send thread or the window's thread) with console_mutex held by the caller;
 // everything else runs on the window's thread, and anything that reads or replaces
 // the text while an append may run takes console_mutex too (console_win.cpp).
@@ -146,17 +146,17 @@ struct Console {
 // Appends length bytes (BS, CR/LF pairing, wrap at column, discarding whole lines
 // from the front when full). Returns true when anything was discarded. Does nothing
 // for a console without buffers.
-bool append_bytes(Console* console, const unsigned char* bytes, std::uint32_t length);
+bool console_append_bytes(Console* console, const unsigned char* bytes, std::uint32_t length);
 // Removes whole lines from the front so that at least need bytes (and at least a
 // sixteenth of the buffer) are freed; clears everything when only the last line
 // would stay.
-void discard_front(Console* console, std::uint32_t need);
+void console_discard_front(Console* console, std::uint32_t need);
 // Empties the text, the line table and the selection.
-void clear_buffer(Console* console);
+void console_clear_buffer(Console* console);
 // Replaces the text buffer by one of new_capacity bytes, keeping the newest whole
 // lines that fit. Keeps the old buffer when allocation fails. A selection that
 // could refer to discarded text is emptied.
-void resize_buffer(Console* console, std::uint32_t new_capacity);
+void console_resize_buffer(Console* console, std::uint32_t new_capacity);
 // Sets the wrap width for bytes stored from now on (non-zero values only).
 void console_set_column(Console* console, std::int32_t column);
 

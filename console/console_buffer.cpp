@@ -1,6 +1,6 @@
 // The console's text buffer: appending with backspace, CR/LF pairing and wrapping,
 // the line table, discarding whole lines from the front, clearing and resizing.
-// Portable. append_bytes and everything that moves the text run with console_mutex
+// Portable. console_append_bytes and everything that moves the text run with console_mutex
 // held by the Win32 caller (console_win.cpp); the queries are for readers that hold
 // it too or that run on the window's thread where no append can interleave.
 #include <cstdlib>
@@ -30,7 +30,7 @@ void console_clear_selection(Console* console)
     std::memset(&console->sel_end, 0, sizeof console->sel_end);
 }
 
-void clear_buffer(Console* console)
+void console_clear_buffer(Console* console)
 {
     if (!console_has_buffers(console)) return;
     console->used = 0;
@@ -41,7 +41,7 @@ void clear_buffer(Console* console)
     std::memset(console->text, 0, console->capacity);
 }
 
-void discard_front(Console* console, std::uint32_t need)
+void console_discard_front(Console* console, std::uint32_t need)
 {
     if (!console_has_buffers(console)) return;
     std::uint32_t threshold = console->capacity / 16;
@@ -57,7 +57,7 @@ void discard_front(Console* console, std::uint32_t need)
         }
     }
     if (!found || console->used <= console->line_starts[first]) {
-        clear_buffer(console);
+        console_clear_buffer(console);
         return;
     }
     std::uint32_t cut = console->line_starts[first];
@@ -65,7 +65,7 @@ void discard_front(Console* console, std::uint32_t need)
     std::uint32_t kept_lines = console->last_line - first + 1;
     for (std::uint32_t j = 0; j < kept_lines; ++j)
         console->line_starts[j] = console->line_starts[first + j] - cut;
-    // Keep the table clean past the last line, as clear_buffer leaves it.
+    // Keep the table clean past the last line, as console_clear_buffer leaves it.
     std::memset(console->line_starts + kept_lines, 0,
                 sizeof(std::uint32_t) * (console->last_line + 1 - kept_lines));
     console->last_line -= first;
@@ -109,7 +109,7 @@ static bool start_line(Console* console)
 {
     bool discarded = false;
     if (console->last_line >= console->line_table_size - 1) {
-        discard_front(console, 1);
+        console_discard_front(console, 1);
         discarded = true;
         // Nothing could stay: the empty buffer's one line is where the next byte goes.
         if (console->used == 0) return true;
@@ -169,7 +169,7 @@ static bool store_byte(Console* console, unsigned char b, std::int64_t column)
         console->used += 1;
         if (!new_line) return discarded;
         if (console->last_line >= console->line_table_size - 1) {
-            discard_front(console, 1);
+            console_discard_front(console, 1);
             discarded = true;
             // Nothing could stay, this byte included: take it again as the first byte
             // of the empty buffer, so that the line starts keep increasing and the
@@ -187,16 +187,16 @@ static bool is_special(unsigned char b)
     return b == BS || b == CR || b == LF;
 }
 
-bool append_bytes(Console* console, const unsigned char* bytes, std::uint32_t length)
+bool console_append_bytes(Console* console, const unsigned char* bytes, std::uint32_t length)
 {
     if (!console_has_buffers(console) || !bytes || length == 0 || console->capacity == 0) return false;
     bool discarded = false;
     if (length > console->capacity) {
-        clear_buffer(console);
+        console_clear_buffer(console);
         length = console->capacity;
         discarded = true;
     } else if (console->used + length >= console->capacity) {
-        discard_front(console, length);
+        console_discard_front(console, length);
         discarded = true;
     }
     const std::int64_t column = console->column < 1 ? 1 : console->column;
@@ -247,14 +247,14 @@ void console_set_column(Console* console, std::int32_t column)
     if (console && column != 0 && column != console->column) console->column = column;
 }
 
-void resize_buffer(Console* console, std::uint32_t new_capacity)
+void console_resize_buffer(Console* console, std::uint32_t new_capacity)
 {
     if (!console_has_buffers(console) || new_capacity == 0 || new_capacity == console->capacity) return;
     unsigned char* fresh = static_cast<unsigned char*>(std::calloc(new_capacity, 1));
     if (!fresh) return;
     // A selection made before could point past what stays.
     console_clear_selection(console);
-    if (console->used > new_capacity) discard_front(console, console->used - new_capacity);
+    if (console->used > new_capacity) console_discard_front(console, console->used - new_capacity);
     std::memcpy(fresh, console->text, console->used);
     std::free(console->text);
     console->text = fresh;
@@ -312,7 +312,7 @@ void console_take_settings(Console* console, const ConsoleSettings* settings)
     console->font_face[sizeof console->font_face - 1] = '\0';
     std::memcpy(console->colours, settings->colours, sizeof console->colours);
     std::memcpy(console->input_colours, settings->input_colours, sizeof console->input_colours);
-    resize_buffer(console, settings->buffer_bytes);
+    console_resize_buffer(console, settings->buffer_bytes);
     console_set_column(console, settings->column);
     console->line_table_size = CONSOLE_LINE_TABLE_SIZE;
 }

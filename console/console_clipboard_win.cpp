@@ -20,7 +20,7 @@ void console_mouse_down(Console* console, HWND window, int x, int y)
     if (!console) return;
     SetCapture(window);
     console_lock(console);
-    bool changed = selection_press(console, x, y);
+    bool changed = console_selection_press(console, x, y);
     console_unlock(console);
     if (changed) repaint(console);
 }
@@ -29,16 +29,16 @@ void console_mouse_move(Console* console, int x, int y)
 {
     if (!console || (console->selection_state != 1 && console->selection_state != 2)) return;
     console_lock(console);
-    bool changed = selection_move(console, x, y);
+    bool changed = console_selection_move(console, x, y);
     console_unlock(console);
     HWND window = static_cast<HWND>(console->window);
     RECT client;
     if (window && GetClientRect(window, &client)) {
         // Once per move message: holding the pointer still outside does not scroll on.
-        if (x < client.left) set_hscroll(console, console->hscroll_pos - 1, true);
-        if (x > client.right) set_hscroll(console, console->hscroll_pos + 1, true);
-        if (y < client.top) set_vscroll(console, console->vscroll_pos - 1, true);
-        if (y > client.bottom) set_vscroll(console, console->vscroll_pos + 1, true);
+        if (x < client.left) console_set_hscroll(console, console->hscroll_pos - 1, true);
+        if (x > client.right) console_set_hscroll(console, console->hscroll_pos + 1, true);
+        if (y < client.top) console_set_vscroll(console, console->vscroll_pos - 1, true);
+        if (y > client.bottom) console_set_vscroll(console, console->vscroll_pos + 1, true);
     }
     if (changed) repaint(console);
 }
@@ -48,7 +48,7 @@ void console_mouse_up(Console* console, HWND)
     ReleaseCapture();
     if (!console) return;
     console_lock(console);
-    selection_release(console);
+    console_selection_release(console);
     console_unlock(console);
     repaint(console);
 }
@@ -57,7 +57,7 @@ int console_select_all(Console* console)
 {
     if (!console) return 0;
     console_lock(console);
-    selection_select_all(console);
+    console_selection_select_all(console);
     console_unlock(console);
     repaint(console);
     return 1;
@@ -67,7 +67,7 @@ int console_copy(Console* console)
 {
     if (!console) return 0;
     console_lock(console);
-    std::uint32_t n = selection_copy_length(console);
+    std::uint32_t n = console_selection_copy_length(console);
     if (n == 0) {
         console_unlock(console);
         return 0;
@@ -75,7 +75,7 @@ int console_copy(Console* console)
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, n + 1);
     char* bytes = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
     if (bytes) {
-        selection_copy_text(console, bytes);
+        console_selection_copy_text(console, bytes);
         GlobalUnlock(block);
     }
     console_clear_selection(console);
@@ -119,7 +119,7 @@ char* console_paste(Console* console, int line_end_mode, int echo)
             if (copy && converted) {
                 std::memcpy(copy, text, n);
                 copy[n] = '\0';
-                length = paste_convert(copy, line_end_mode, converted);
+                length = console_paste_convert(copy, line_end_mode, converted);
             } else {
                 std::free(converted);
                 converted = nullptr;

@@ -5,8 +5,10 @@
 // buffers filled here, and the caller holds console_mutex wherever an append could
 // move the text being read.
 #include <cstdint>
+#include <cstdlib>
 
 #include "console/console_layout.h"
+#include "console/console_selection.h"
 #include "console/double_byte.h"
 
 static const unsigned char TAB = 0x09;
@@ -48,7 +50,7 @@ static void mark_lone_lead(Console* console, std::int32_t cell)
     console->row_chars[cell] = LONE_LEAD_SHOWN;
 }
 
-RowLayout layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::int32_t lo, std::int32_t hi)
+RowLayout console_layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::int32_t lo, std::int32_t hi)
 {
     RowLayout row{0, 0};
     if (!console || !console->text) return row;
@@ -97,7 +99,74 @@ RowLayout layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::in
     return row;
 }
 
-std::int32_t left_edge_column(const Console* console, std::int32_t columns, bool* shifted)
+// The visible-row table holds at least a page of rows.
+static bool grow_row_table(Console* console)
+{
+    if (console->page_rows <= console->row_table_size && console->row_table) return true;
+    std::int32_t size = 2 * console->page_rows;
+    ConsoleRow* table = static_cast<ConsoleRow*>(std::calloc(static_cast<size_t>(size > 0 ? size : 1), sizeof(ConsoleRow)));
+    if (!table) return false;
+    std::free(console->row_table);
+    console->row_table = table;
+    console->row_table_size = size;
+    return true;
+}
+
+bool console_paint_rows(Console* console, std::int32_t right, std::int32_t bottom, const ConsolePaintSink* sink)
+{
+    console_set_page(console, right - CONSOLE_LEFT_MARGIN, bottom - CONSOLE_TOP_MARGIN);
+    console->last_row = 0;
+    if (!grow_row_table(console) || !console_has_buffers(console)) return false;
+    const std::int32_t cw = console->char_width, lh = console->line_height;
+    console->caret_x = -2 * cw;  // out of sight until a row places it
+    console->caret_y = 0;
+    const SelectionRange selection = console_selection_range(console);
+    const std::int32_t last_length = static_cast<std::int32_t>(console_last_line_length(console));
+    std::uint32_t next_line = static_cast<std::uint32_t>(console->vscroll_pos > 0 ? console->vscroll_pos : 0);
+    std::uint32_t g = 0, e = 0, line = 0;  // the line being shown: from g, ending at e
+    bool have_line = false;
+    for (std::int32_t i = 0; i < console->page_rows; ++i) {
+        const std::int32_t y = CONSOLE_TOP_MARGIN + i * lh;
+        std::int32_t x = CONSOLE_LEFT_MARGIN;
+        console->row_table[i] = ConsoleRow{-1, 0};
+        bool on_row = false;  // this row shows (part of) a line, possibly empty
+        if (g < e) {
+            on_row = true;
+        } else if (next_line <= console->last_line) {
+            line = next_line++;
+            g = console_line_start(console, line);
+            e = console_line_end(console, line);
+            have_line = on_row = true;
+        }
+        if (on_row && e > g) {
+            RowLayout row = console_layout_row(console, g, e - g, selection.lo, selection.hi);
+            console->row_table[i] = ConsoleRow{static_cast<std::int32_t>(g), static_cast<std::int32_t>(row.consumed)};
+            console->last_row = i;
+            bool shifted = false;
+            std::int32_t column = console_left_edge_column(console, row.columns, &shifted);
+            if (shifted) x -= cw;
+            while (column >= 0 && column < row.columns) {
+                std::int32_t run = console_run_length(console, column, row.columns);
+                sink->run(sink->context, x, y, reinterpret_cast<const char*>(console->row_chars) + column, run,
+                          console->row_classes[column]);
+                x += run * cw;
+                column += run;
+            }
+            g += row.consumed;
+        }
+        // The caret's cell need only begin inside the text area: in a window
+        // narrower or lower than a cell or two it would otherwise never show.
+        if (on_row && have_line && line == console->last_line && console->hscroll_pos <= last_length && x < right &&
+            y < bottom) {
+            console->caret_x = x;
+            console->caret_y = y;
+        }
+        if (x < right) sink->fill(sink->context, x, y, right, y + lh);
+    }
+    return true;
+}
+
+std::int32_t console_left_edge_column(const Console* console, std::int32_t columns, bool* shifted)
 {
     if (shifted) *shifted = false;
     if (!console) return -1;
@@ -120,7 +189,7 @@ std::int32_t left_edge_column(const Console* console, std::int32_t columns, bool
     return first;
 }
 
-std::int32_t run_length(const Console* console, std::int32_t from, std::int32_t columns)
+std::int32_t console_run_length(const Console* console, std::int32_t from, std::int32_t columns)
 {
     if (!console || from < 0) return 0;
     if (columns > CONSOLE_ROW_CELLS) columns = CONSOLE_ROW_CELLS;
@@ -132,7 +201,7 @@ std::int32_t run_length(const Console* console, std::int32_t from, std::int32_t 
 }
 
 // An empty or negative extent holds no cells at all.
-std::int32_t page_count(std::int32_t extent, std::int32_t cell)
+std::int32_t console_page_count(std::int32_t extent, std::int32_t cell)
 {
     if (cell <= 0 || extent <= 0) return 0;
     return static_cast<std::int32_t>((static_cast<std::int64_t>(extent) + cell - 1) / cell);
@@ -141,8 +210,8 @@ std::int32_t page_count(std::int32_t extent, std::int32_t cell)
 void console_set_page(Console* console, std::int32_t width, std::int32_t height)
 {
     const std::int32_t cw = console->char_width, lh = console->line_height;
-    console->page_columns = page_count(width, cw);
-    console->page_rows = page_count(height, lh);
+    console->page_columns = console_page_count(width, cw);
+    console->page_rows = console_page_count(height, lh);
     console->full_columns = cw > 0 && width > 0 ? width / cw : 0;
     console->full_rows = lh > 0 && height > 0 ? height / lh : 0;
 }
@@ -157,14 +226,14 @@ std::int32_t console_hscroll_range(const Console* console)
     return console->hex_mode ? console->column * 4 + 8 : console->column + 8;
 }
 
-std::int32_t clamp_scroll_position(std::int32_t position, std::int32_t range, std::int32_t page)
+std::int32_t console_clamp_scroll(std::int32_t position, std::int32_t range, std::int32_t page)
 {
     if (page >= range) return 0;
     if (position < 0) return 0;
     return position > range - page ? range - page : position;
 }
 
-std::int32_t scroll_request_position(int request, std::int32_t position, std::int32_t page,
+std::int32_t console_scroll_request(int request, std::int32_t position, std::int32_t page,
                                      std::int32_t minimum, std::int32_t maximum, std::int32_t track)
 {
     switch (request) {
@@ -179,7 +248,7 @@ std::int32_t scroll_request_position(int request, std::int32_t position, std::in
     }
 }
 
-std::int32_t wheel_scroll_position(std::int32_t position, int delta)
+std::int32_t console_wheel_scroll(std::int32_t position, int delta)
 {
     return position - (delta / 120) * 2;
 }
@@ -200,7 +269,7 @@ static void keep_in_view(bool* set, std::int32_t* target, std::int32_t position,
     }
 }
 
-ScrollTargets scroll_to_end_targets(const Console* console)
+ScrollTargets console_scroll_to_end_targets(const Console* console)
 {
     ScrollTargets t{false, 0, false, 0};
     const std::int32_t n = static_cast<std::int32_t>(console_last_line_length(console));
@@ -225,7 +294,7 @@ ScrollTargets scroll_to_end_targets(const Console* console)
     return t;
 }
 
-std::int32_t input_cursor_columns(const Console* console)
+std::int32_t console_input_columns(const Console* console)
 {
     const std::int64_t d = console->tab_width < 1 ? 1 : console->tab_width;
     std::int32_t end = console->input_cursor;
@@ -236,12 +305,12 @@ std::int32_t input_cursor_columns(const Console* console)
     return columns > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(columns);
 }
 
-std::int32_t input_caret_x(const Console* console)
+std::int32_t console_input_caret_x(const Console* console)
 {
-    return (input_cursor_columns(console) - console->input_first_column + 1) * console->char_width;
+    return (console_input_columns(console) - console->input_first_column + 1) * console->char_width;
 }
 
-std::int32_t render_input_line(Console* console)
+std::int32_t console_render_input(Console* console)
 {
     const std::int32_t limit = CONSOLE_ROW_CELLS - 1;
     const std::int32_t d = console->tab_width < 2 ? 1 : console->tab_width;
@@ -261,10 +330,10 @@ std::int32_t render_input_line(Console* console)
     return out;
 }
 
-void scroll_input_line(Console* console, std::int32_t x1, std::int32_t area_right)
+void console_scroll_input(Console* console, std::int32_t x1, std::int32_t area_right)
 {
     if (console->char_width <= 0) return;  // nothing measured yet
-    const std::int32_t cx = input_caret_x(console);
+    const std::int32_t cx = console_input_caret_x(console);
     const std::int32_t limit = area_right - 4 * console->char_width;
     if (limit <= 0) return;
     const std::int32_t first = console->input_first_column;

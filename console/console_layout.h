@@ -32,19 +32,37 @@ struct RowLayout {
 // starts the next row, so no byte is ever hidden. A lead byte whose next byte in the
 // row is no trail byte gets the cell 0xA5 (a half-width dot), so that drawing it
 // never swallows the cell after it.
-RowLayout layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::int32_t lo, std::int32_t hi);
+RowLayout console_layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::int32_t lo, std::int32_t hi);
+
+// What one paint draws in the text area, decided here and drawn by the caller: each
+// visible row's runs of one colour class with the point where each starts, and the
+// normal background after them.
+struct ConsolePaintSink {
+    void* context;
+    void (*run)(void* context, std::int32_t x, std::int32_t y, const char* cells, std::int32_t count, int cls);
+    void (*fill)(void* context, std::int32_t x, std::int32_t y, std::int32_t right, std::int32_t bottom);
+};
+
+// Lays out the visible rows of the text area, which starts at the margins and ends at
+// right and bottom (client pixels; the font is measured): sets the page sizes, the
+// visible-row table (grown when more rows show than it holds), last_row and the caret
+// position (just after the last byte, or out of sight), and hands each row over to
+// the sink. A cell is char_width wide: column c starts at 4 + (c - hscroll_pos) cells.
+// False when the row table cannot be grown or the console has no buffers; nothing is
+// handed over then.
+bool console_paint_rows(Console* console, std::int32_t right, std::int32_t bottom, const ConsolePaintSink* sink);
 
 // The left-edge rule for a rendered row of `columns` cells shown from hscroll_pos:
 // the first column to draw, or -1 when the row lies wholly left of the view. When
 // hscroll_pos falls on the trail cell of a double-byte character the result is one
 // column earlier and *shifted is set (drawing starts one cell left of the text area).
-std::int32_t left_edge_column(const Console* console, std::int32_t columns, bool* shifted);
+std::int32_t console_left_edge_column(const Console* console, std::int32_t columns, bool* shifted);
 
 // The number of consecutive cells of one class starting at column `from`.
-std::int32_t run_length(const Console* console, std::int32_t from, std::int32_t columns);
+std::int32_t console_run_length(const Console* console, std::int32_t from, std::int32_t columns);
 
 // Ceiling of extent / cell; 0 when cell is not positive.
-std::int32_t page_count(std::int32_t extent, std::int32_t cell);
+std::int32_t console_page_count(std::int32_t extent, std::int32_t cell);
 // The page sizes of a text area of width x height pixels: page_rows and page_columns
 // (a partly shown row or column counts), full_rows and full_columns (it does not).
 void console_set_page(Console* console, std::int32_t width, std::int32_t height);
@@ -54,12 +72,12 @@ std::int32_t console_vscroll_range(const Console* console);
 std::int32_t console_hscroll_range(const Console* console);
 // A position clamped to 0 .. range - page when the page is smaller than the range,
 // otherwise 0.
-std::int32_t clamp_scroll_position(std::int32_t position, std::int32_t range, std::int32_t page);
+std::int32_t console_clamp_scroll(std::int32_t position, std::int32_t range, std::int32_t page);
 // The new position a scroll-bar request asks for (SB_ codes 0 to 7; others keep it).
-std::int32_t scroll_request_position(int request, std::int32_t position, std::int32_t page, std::int32_t minimum,
+std::int32_t console_scroll_request(int request, std::int32_t position, std::int32_t page, std::int32_t minimum,
                                      std::int32_t maximum, std::int32_t track);
 // The wheel: position - (delta / 120) * 2, the division truncating toward zero.
-std::int32_t wheel_scroll_position(std::int32_t position, int delta);
+std::int32_t console_wheel_scroll(std::int32_t position, int delta);
 
 // The automatic scroll after an append, from the page sizes of the last paint: which
 // positions to ask for (before clamping).
@@ -69,20 +87,20 @@ struct ScrollTargets {
     bool set_v;
     std::int32_t v;
 };
-ScrollTargets scroll_to_end_targets(const Console* console);
+ScrollTargets console_scroll_to_end_targets(const Console* console);
 
 // The LINE input line. Columns of input_text[0 .. input_cursor - 1] (a TAB advances
 // to the next multiple of max(tab_width, 1)).
-std::int32_t input_cursor_columns(const Console* console);
+std::int32_t console_input_columns(const Console* console);
 // (columns - input_first_column + 1) * char_width: the 1 is the prompt's cell.
-std::int32_t input_caret_x(const Console* console);
+std::int32_t console_input_caret_x(const Console* console);
 // Expands input_text into input_render (TABs to the next multiple of tab_width, or of
 // 1 below 2; stops at 1055 bytes; NUL-terminated); returns its length.
-std::int32_t render_input_line(Console* console);
+std::int32_t console_render_input(Console* console);
 // Scrolls the line so that the caret stays in view: x1 is the x just after the
 // prompt, area_right the right edge of the LINE input area. Updates
 // input_first_column, keeping it off trail bytes.
-void scroll_input_line(Console* console, std::int32_t x1, std::int32_t area_right);
+void console_scroll_input(Console* console, std::int32_t x1, std::int32_t area_right);
 
 // The hit test of a client point through the visible-row table.
 struct ConsoleHit {

@@ -12,7 +12,7 @@
 static const char CR = 0x0D;
 static const char LF = 0x0A;
 
-SelectionRange selection_range(const Console* console)
+SelectionRange console_selection_range(const Console* console)
 {
     if (console->selection_state != 2 && console->selection_state != 3) return {-1, -1};
     std::int32_t a = console->sel_anchor.offset, e = console->sel_end.offset;
@@ -42,7 +42,7 @@ static void anchor_at(Console* console, const ConsoleHit& hit)
     console->selection_state = 1;
 }
 
-bool selection_press(Console* console, std::int32_t x, std::int32_t y)
+bool console_selection_press(Console* console, std::int32_t x, std::int32_t y)
 {
     bool repaint = console->selection_state != 0;
     console_clear_selection(console);
@@ -53,7 +53,7 @@ bool selection_press(Console* console, std::int32_t x, std::int32_t y)
     return repaint || console->selection_state == 1;
 }
 
-bool selection_move(Console* console, std::int32_t x, std::int32_t y)
+bool console_selection_move(Console* console, std::int32_t x, std::int32_t y)
 {
     if (console->selection_state != 1 && console->selection_state != 2) return false;
     ConsoleHit hit = console_hit_test(console, x, y);
@@ -68,11 +68,11 @@ bool selection_move(Console* console, std::int32_t x, std::int32_t y)
     if (!position_of(console, hit, &p)) return false;
     console->sel_end = p;
     console->selection_state = 2;
-    selection_adjust_ends(console);
+    console_selection_adjust_ends(console);
     return true;
 }
 
-void selection_release(Console* console)
+void console_selection_release(Console* console)
 {
     if (console->selection_state != 2 || console->used == 0) {
         console_clear_selection(console);
@@ -101,14 +101,14 @@ static void adjust_end(const Console* console, ConsolePosition* p, bool higher)
     }
 }
 
-void selection_adjust_ends(Console* console)
+void console_selection_adjust_ends(Console* console)
 {
     bool anchor_lower = console->sel_anchor.offset <= console->sel_end.offset;
     adjust_end(console, &console->sel_anchor, !anchor_lower);
     adjust_end(console, &console->sel_end, anchor_lower);
 }
 
-bool selection_select_all(Console* console)
+bool console_selection_select_all(Console* console)
 {
     if (console->used == 0) {
         console_clear_selection(console);
@@ -120,23 +120,23 @@ bool selection_select_all(Console* console)
     return true;
 }
 
-std::uint32_t selection_copy_length(const Console* console)
+std::uint32_t console_selection_copy_length(const Console* console)
 {
     if (console->selection_state != 3) return 0;
-    SelectionRange r = selection_range(console);
+    SelectionRange r = console_selection_range(console);
     if (r.lo < 0 || static_cast<std::uint32_t>(r.hi) >= console->used) return 0;
     return static_cast<std::uint32_t>(r.hi - r.lo) + 1;
 }
 
-void selection_copy_text(const Console* console, char* out)
+void console_selection_copy_text(const Console* console, char* out)
 {
-    std::uint32_t n = selection_copy_length(console);
-    const unsigned char* from = n ? console->text + selection_range(console).lo : nullptr;
+    std::uint32_t n = console_selection_copy_length(console);
+    const unsigned char* from = n ? console->text + console_selection_range(console).lo : nullptr;
     for (std::uint32_t i = 0; i < n; ++i) out[i] = from[i] ? static_cast<char>(from[i]) : ' ';
     out[n] = '\0';
 }
 
-std::uint32_t paste_convert(const char* text, int line_end_mode, char* out)
+std::uint32_t console_paste_convert(const char* text, int line_end_mode, char* out)
 {
     const char* line_end = line_end_mode == 0 ? "\r" : line_end_mode == 1 ? "\n" : "\r\n";
     const std::size_t line_end_length = std::strlen(line_end);

@@ -9,7 +9,6 @@
 
 #include <imm.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "console/console_clipboard_win.h"
@@ -63,7 +62,7 @@ static HWND window_of(const Console* console)
 
 // Scroll bars.
 
-void setup_scroll_bar(Console* console, bool vertical)
+void console_setup_scroll_bar(Console* console, bool vertical)
 {
     HWND window = window_of(console);
     if (!window) return;
@@ -102,7 +101,7 @@ static bool store_position(Console* console, bool vertical, int position)
 {
     int range = vertical ? console_vscroll_range(console) : console_hscroll_range(console);
     int page = vertical ? console->page_rows : console->page_columns;
-    int clamped = clamp_scroll_position(position, range, page);
+    int clamped = console_clamp_scroll(position, range, page);
     std::int32_t& field = vertical ? console->vscroll_pos : console->hscroll_pos;
     bool changed = field != clamped;
     field = clamped;
@@ -116,12 +115,12 @@ static void set_scroll(Console* console, bool vertical, int position, bool repai
     if (changed && repaint && console->window) InvalidateRect(window_of(console), nullptr, FALSE);
 }
 
-void set_hscroll(Console* console, int position, bool repaint)
+void console_set_hscroll(Console* console, int position, bool repaint)
 {
     set_scroll(console, false, position, repaint);
 }
 
-void set_vscroll(Console* console, int position, bool repaint)
+void console_set_vscroll(Console* console, int position, bool repaint)
 {
     set_scroll(console, true, position, repaint);
 }
@@ -141,7 +140,7 @@ static void hook_lines_changed(Console* console)
 
 static void hook_scroll_to_end(Console* console)
 {
-    ScrollTargets targets = scroll_to_end_targets(console);
+    ScrollTargets targets = console_scroll_to_end_targets(console);
     if (targets.set_h) store_position(console, false, targets.h);
     if (targets.set_v) store_position(console, true, targets.v);
     request_view_update(console);
@@ -150,8 +149,8 @@ static void hook_scroll_to_end(Console* console)
 static void view_update(Console* console)
 {
     InterlockedExchange(&console->view_update_pending, 0);
-    setup_scroll_bar(console, true);
-    setup_scroll_bar(console, false);
+    console_setup_scroll_bar(console, true);
+    console_setup_scroll_bar(console, false);
 }
 
 void console_resized(Console* console, int width, int height, bool follow_end)
@@ -167,7 +166,7 @@ void console_resized(Console* console, int width, int height, bool follow_end)
     console_lock(console);
     console_set_page(console, width - CONSOLE_LEFT_MARGIN, text_height);
     if (follow_end) {
-        ScrollTargets targets = scroll_to_end_targets(console);
+        ScrollTargets targets = console_scroll_to_end_targets(console);
         if (targets.set_h) store_position(console, false, targets.h);
         if (targets.set_v) store_position(console, true, targets.v);
     }
@@ -182,7 +181,7 @@ static void place_caret(Console* console)
 {
     if (!console->has_focus) return;
     if (console->line_mode)
-        SetCaretPos(input_caret_x(console), console->input_area.top + 2);
+        SetCaretPos(console_input_caret_x(console), console->input_area.top + 2);
     else
         SetCaretPos(console->caret_x, console->caret_y);
 }
@@ -206,7 +205,7 @@ static void hook_scroll_bars_changed(Console* console)
 
 static void hook_input_caret_moved(Console* console)
 {
-    int x = input_caret_x(console);
+    int x = console_input_caret_x(console);
     int right = console->input_area.right - 4 * console->char_width;
     if (x < console->char_width || x > right)
         hook_invalidate(console);  // the paint scrolls the line
@@ -233,8 +232,8 @@ void console_attach_window(Console* console, HWND window)
     if (!console) return;
     console->window = window;
     console->view = &window_view;
-    setup_scroll_bar(console, true);
-    setup_scroll_bar(console, false);
+    console_setup_scroll_bar(console, true);
+    console_setup_scroll_bar(console, false);
 }
 
 // Painting.
@@ -276,8 +275,8 @@ static int paint_input_area(Console* console, HDC dc, const RECT* client, PaintC
     int y = client->bottom - console->line_height - 2;
     use_colours(colours, console->input_colours[0], console->input_colours[1]);
     int x1 = draw_text(dc, client->left, y, ">", 1);
-    int length = render_input_line(console);
-    scroll_input_line(console, x1, console->input_area.right);
+    int length = console_render_input(console);
+    console_scroll_input(console, x1, console->input_area.right);
     int first = console->input_first_column;
     int x2 = x1;
     if (first >= 0 && first < length) x2 = draw_text(dc, x1, y, console->input_render + first, length - first);
@@ -285,22 +284,10 @@ static int paint_input_area(Console* console, HDC dc, const RECT* client, PaintC
     fill(dc, client->left, console->input_area.top, client->right, console->input_area.top + 2, back);
     fill(dc, client->left, client->bottom - 2, client->right, client->bottom, back);
     fill(dc, x2, console->input_area.top, client->right, client->bottom, back);
-    if (console->has_focus) SetCaretPos(input_caret_x(console), console->input_area.top + 2);
+    if (console->has_focus) SetCaretPos(console_input_caret_x(console), console->input_area.top + 2);
     ExcludeClipRect(dc, console->input_area.left, console->input_area.top, console->input_area.right,
                     console->input_area.bottom);
     return console->input_area.top;
-}
-
-static bool grow_row_table(Console* console)
-{
-    if (console->page_rows <= console->row_table_size && console->row_table) return true;
-    int size = 2 * console->page_rows;
-    ConsoleRow* table = static_cast<ConsoleRow*>(std::calloc(static_cast<size_t>(size), sizeof(ConsoleRow)));
-    if (!table) return false;
-    std::free(console->row_table);
-    console->row_table = table;
-    console->row_table_size = size;
-    return true;
 }
 
 static void update_page(Console* console, bool vertical)
@@ -320,57 +307,30 @@ static void update_page(Console* console, bool vertical)
     SetScrollInfo(window, bar, &info, TRUE);
 }
 
-static void paint_rows(Console* console, HDC dc, int right, int bottom, PaintColours* colours)
+// The portable layout decides what each row shows; these only draw it.
+struct RowPainter {
+    Console* console;
+    PaintColours* colours;
+};
+
+static void paint_run(void* context, std::int32_t x, std::int32_t y, const char* cells, std::int32_t count, int cls)
 {
-    console_set_page(console, right - CONSOLE_LEFT_MARGIN, bottom - CONSOLE_TOP_MARGIN);
-    console->last_row = 0;
-    if (!grow_row_table(console) || !console_has_buffers(console)) return;
-    int cw = console->char_width, lh = console->line_height;
-    console->caret_x = -2 * cw;
-    console->caret_y = 0;
-    SelectionRange selection = selection_range(console);
-    std::uint32_t next_line = static_cast<std::uint32_t>(console->vscroll_pos > 0 ? console->vscroll_pos : 0);
-    std::uint32_t g = 0, e = 0, line = 0;
-    bool have_line = false;
-    std::uint32_t last_length = console_last_line_length(console);
-    for (int i = 0; i < console->page_rows; ++i) {
-        int y = CONSOLE_TOP_MARGIN + i * lh;
-        int x = CONSOLE_LEFT_MARGIN;
-        console->row_table[i] = ConsoleRow{-1, 0};
-        bool on_row = false;  // this row shows (part of) a line, possibly empty
-        if (g < e) {
-            on_row = true;
-        } else if (next_line <= console->last_line) {
-            line = next_line++;
-            g = console_line_start(console, line);
-            e = console_line_end(console, line);
-            have_line = on_row = true;
-        }
-        if (on_row && e > g) {
-            RowLayout row = layout_row(console, g, e - g, selection.lo, selection.hi);
-            console->row_table[i] = ConsoleRow{static_cast<std::int32_t>(g), static_cast<std::int32_t>(row.consumed)};
-            console->last_row = i;
-            bool shifted = false;
-            int column = left_edge_column(console, row.columns, &shifted);
-            if (shifted) x -= cw;
-            while (column >= 0 && column < row.columns) {
-                int run = run_length(console, column, row.columns);
-                int cls = console->row_classes[column];
-                use_colours(colours, console->colours[2 * cls], console->colours[2 * cls + 1]);
-                x = draw_text(dc, x, y, reinterpret_cast<const char*>(console->row_chars) + column, run);
-                column += run;
-            }
-            g += row.consumed;
-        }
-        // The caret's cell need only begin inside the text area: in a window
-        // narrower or lower than a cell or two it would otherwise never show.
-        if (on_row && have_line && line == console->last_line &&
-            console->hscroll_pos <= static_cast<std::int32_t>(last_length) && x < right && y < bottom) {
-            console->caret_x = x;
-            console->caret_y = y;
-        }
-        if (x < right) fill(dc, x, y, right, y + lh, console->colours[COLOUR_BACK]);
-    }
+    RowPainter* p = static_cast<RowPainter*>(context);
+    use_colours(p->colours, p->console->colours[2 * cls], p->console->colours[2 * cls + 1]);
+    TextOutA(p->colours->dc, x, y, cells, count);
+}
+
+static void paint_fill(void* context, std::int32_t x, std::int32_t y, std::int32_t right, std::int32_t bottom)
+{
+    RowPainter* p = static_cast<RowPainter*>(context);
+    fill(p->colours->dc, x, y, right, bottom, p->console->colours[COLOUR_BACK]);
+}
+
+static void paint_rows(Console* console, int right, int bottom, PaintColours* colours)
+{
+    RowPainter painter = {console, colours};
+    const ConsolePaintSink sink = {&painter, paint_run, paint_fill};
+    if (!console_paint_rows(console, right, bottom, &sink)) return;
     if (console->has_focus && !console->line_mode) SetCaretPos(console->caret_x, console->caret_y);
     update_page(console, false);
     update_page(console, true);
@@ -398,7 +358,7 @@ void console_paint(Console* console, HDC dc, const RECT* client)
     ExcludeClipRect(dc, client->left, client->top, CONSOLE_LEFT_MARGIN, bottom);
     fill(dc, client->left, client->top, client->right, CONSOLE_TOP_MARGIN, back);
     ExcludeClipRect(dc, client->left, client->top, client->right, CONSOLE_TOP_MARGIN);
-    paint_rows(console, dc, client->right, bottom, &colours);
+    paint_rows(console, client->right, bottom, &colours);
     SelectObject(dc, old_font);
     DeleteObject(font);
     console_unlock(console);
@@ -412,7 +372,7 @@ static void scroll_message(Console* console, HWND window, bool vertical, WPARAM 
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
     if (!GetScrollInfo(window, vertical ? SB_VERT : SB_HORZ, &info)) return;
-    int position = scroll_request_position(LOWORD(wparam), info.nPos, static_cast<int>(info.nPage), info.nMin,
+    int position = console_scroll_request(LOWORD(wparam), info.nPos, static_cast<int>(info.nPage), info.nMin,
                                            info.nMax, info.nTrackPos);
     set_scroll(console, vertical, position, true);
 }
@@ -424,19 +384,19 @@ static void key_down(Console* console, WPARAM key)
         if (console->line_mode)
             console_input_move_cursor(console, -1);
         else
-            set_hscroll(console, console->hscroll_pos - 2, true);
+            console_set_hscroll(console, console->hscroll_pos - 2, true);
         break;
     case VK_RIGHT:
         if (console->line_mode)
             console_input_move_cursor(console, 1);
         else
-            set_hscroll(console, console->hscroll_pos + 2, true);
+            console_set_hscroll(console, console->hscroll_pos + 2, true);
         break;
     case VK_UP:
-        set_vscroll(console, console->vscroll_pos - 2, true);
+        console_set_vscroll(console, console->vscroll_pos - 2, true);
         break;
     case VK_DOWN:
-        set_vscroll(console, console->vscroll_pos + 2, true);
+        console_set_vscroll(console, console->vscroll_pos + 2, true);
         break;
     case VK_DELETE:
         if (console->line_mode && !console->keys_disabled) console_input_delete(console);
@@ -451,7 +411,7 @@ static void place_composition(Console* console, HWND window)
     COMPOSITIONFORM form = {};
     form.dwStyle = CFS_POINT;
     if (console->line_mode) {
-        form.ptCurrentPos.x = input_caret_x(console);
+        form.ptCurrentPos.x = console_input_caret_x(console);
         form.ptCurrentPos.y = console->input_area.top + 2;
     } else {
         form.ptCurrentPos.x = console->caret_x > 4 ? console->caret_x : 4;
@@ -490,7 +450,7 @@ int console_handle_message(Console* console, HWND window, UINT message, WPARAM w
         scroll_message(console, window, true, wparam);
         return 1;
     case WM_MOUSEWHEEL:
-        set_vscroll(console, wheel_scroll_position(console->vscroll_pos, static_cast<short>(HIWORD(wparam))), true);
+        console_set_vscroll(console, console_wheel_scroll(console->vscroll_pos, static_cast<short>(HIWORD(wparam))), true);
         return 1;
     case WM_MOUSEMOVE:
         console_mouse_move(console, static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));

@@ -20,9 +20,9 @@ int console_handle_message(Console* console, HWND window, UINT message, WPARAM w
 // scroll") the end of the text and the caret are brought into view.
 void console_resized(Console* console, int width, int height, bool follow_end);
 
-void setup_scroll_bar(Console* console, bool vertical);
-void set_hscroll(Console* console, int position, bool repaint);
-void set_vscroll(Console* console, int position, bool repaint);
+void console_setup_scroll_bar(Console* console, bool vertical);
+void console_set_hscroll(Console* console, int position, bool repaint);
+void console_set_vscroll(Console* console, int position, bool repaint);
 
 // The view's font as a LOGFONT (also the IME composition font).
 void console_logfont(const Console* console, LOGFONTA* font);

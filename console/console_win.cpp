@@ -36,6 +36,7 @@ int console_create(Console* console, const ConsoleSettings* settings)
 {
     if (!console || !settings) return 0;
     console->console_mutex = CreateMutexA(nullptr, FALSE, nullptr);
+    if (!console->console_mutex) return 0;  // out of handles: no console, no window
     if (!console->view) console->view = &window_only_view;
     console_take_settings(console, settings);
     console_allocate_buffers(console, settings);
@@ -79,7 +80,7 @@ void console_append(Console* console, const unsigned char* bytes, std::uint32_t 
     HWND window = static_cast<HWND>(console->window);
     if (console->selection_state != 0) console_clear_selection(console);
     std::uint32_t last_line = console->last_line;
-    append_bytes(console, bytes, length);
+    console_append_bytes(console, bytes, length);
     const ConsoleView* view = console->view;
     if (console->last_line != last_line && view && view->lines_changed) view->lines_changed(console);
     if (scroll_to_end && view && view->scroll_to_end) view->scroll_to_end(console);
@@ -91,7 +92,7 @@ int console_clear_all(Console* console)
 {
     if (!console) return 0;
     console_lock(console);
-    clear_buffer(console);
+    console_clear_buffer(console);
     console->hscroll_pos = 0;
     console->vscroll_pos = 0;
     console_unlock(console);

@@ -8,7 +8,8 @@
 #include "console/console.h"
 
 // Prepares a console before its window exists: mutex, values, buffers, an empty LINE
-// input line. Returns 1 (a console whose buffers could not be allocated stays empty).
+// input line. Returns 1, or 0 when its mutex cannot be made (a console whose buffers
+// could not be allocated is made and stays empty).
 int console_create(Console* console, const ConsoleSettings* settings);
 
 // Applies changed display settings to a live console.

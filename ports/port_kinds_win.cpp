@@ -1,12 +1,50 @@
-// The port kinds' entries: each kind's constructor and the engine wake-up abort_send
-// uses. A kind not built into the program has no entry and create_port yields none.
-#include "ports/serial/serial_port_win.h"
-#include "terminal/port_win.h"
+// The kinds' table and the door through it; see port_kinds_win.h. This is the only
+// file that lists every kind. A kind the program does not have yet has an empty
+// entry: it yields no port and its connect command is grayed at start-up.
+#include "ports/port_kinds_win.h"
 
-PortKindOps port_kinds[5] = {
-    {nullptr, nullptr},
-    {serial_port_create, serial_wake_engine},
-    {nullptr, nullptr},
-    {nullptr, nullptr},
-    {nullptr, nullptr},
+#include "app/commands_win.h"
+#include "ports/serial/serial_port_win.h"
+#include "resources/commands.h"
+
+PortKindEntry port_kinds[5] = {
+    {},
+    {serial_port_create, serial_wake_engine, serial_enumerate_ports, serial_connect, serial_settings_page,
+     serial_settings_notify},
+    {},
+    {},
+    {},
 };
+
+static const int CONNECT_COMMANDS[5] = {0, CMD_CONNECT_SERIAL, CMD_CONNECT_PARALLEL, CMD_CONNECT_NETWORK,
+                                        CMD_CONNECT_USB};
+
+void port_kinds_discover(int os_family)
+{
+    for (int kind = PORT_SERIAL; kind <= PORT_USB; ++kind) {
+        const PortKindEntry& entry = port_kinds[kind];
+        bool offered = entry.create && entry.discover && entry.discover(os_family);
+        if (!offered) enable_command(CONNECT_COMMANDS[kind], false);
+    }
+}
+
+void port_kinds_connect(int kind, HWND frame)
+{
+    if (kind >= PORT_SERIAL && kind <= PORT_USB && port_kinds[kind].connect) port_kinds[kind].connect(frame);
+}
+
+UINT port_kinds_settings_pages(HWND frame, HPROPSHEETPAGE* pages, UINT capacity)
+{
+    UINT count = 0;
+    for (int kind = PORT_SERIAL; kind <= PORT_USB && count < capacity; ++kind) {
+        if (!port_kinds[kind].settings_page) continue;
+        if (HPROPSHEETPAGE page = port_kinds[kind].settings_page(frame)) pages[count++] = page;
+    }
+    return count;
+}
+
+void port_kinds_settings_notify(HWND frame)
+{
+    for (int kind = PORT_SERIAL; kind <= PORT_USB; ++kind)
+        if (port_kinds[kind].settings_notify) port_kinds[kind].settings_notify(frame);
+}

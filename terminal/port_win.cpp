@@ -12,6 +12,7 @@
 #include "app/commands_win.h"
 #include "app/frame_win.h"
 #include "app/status_bar_win.h"
+#include "resources/commands.h"
 #include "terminal/display_settings.h"
 #include "terminal/receive_convert.h"
 #include "terminal/terminal_window_win.h"
@@ -21,19 +22,64 @@ volatile LONG open_port_count = 0;
 constexpr DWORD ZERO_WRITE_PAUSE_MS = 10;
 
 // The commands and top-level menus that exist only while a port is open.
-static const int PORT_COMMANDS[] = {105, 206, 401, 405};
-static const int PORT_MENUS[] = {1, 4, 3};
+static const int PORT_COMMANDS[] = {CMD_DISCONNECT, CMD_KEY_DISABLE, CMD_FILE_SEND, CMD_LOG_START};
+static const int PORT_MENUS[] = {MENU_EDIT, MENU_WINDOW, MENU_TOOLS};
 
-// Ports created and not yet closed. A close request posted by a window can reach the
-// frame after the port was closed another way; only a port listed here is closed.
-// UI thread only.
-static std::vector<Port*> live_ports;
+void port_set_slots(Port* port, const PortSlots* slots)
+{
+    port->close = slots->close;
+    port->write = slots->write;
+    port->long_name = slots->long_name;
+    port->short_name = slots->short_name;
+    port->apply_settings = slots->apply_settings;
+}
+
+// The program keeps no list of ports of its own: the open ports are the MDI client's
+// children that hold one. That holds for a port's whole life, because a window is
+// destroyed only by close_port (its close box asks the frame to close the port; see
+// terminal_window_win.cpp), and a port whose window could not be made is closed at
+// once.
+static Port* port_of_window(HWND window)
+{
+    return window ? reinterpret_cast<Port*>(GetWindowLongPtrA(window, GWLP_USERDATA)) : nullptr;
+}
+
+static BOOL CALLBACK collect_port(HWND window, LPARAM list)
+{
+    // EnumChildWindows also visits the children's own children.
+    if (GetParent(window) != app.mdi_client) return TRUE;
+    Port* port = port_of_window(window);
+    if (port) reinterpret_cast<std::vector<Port*>*>(list)->push_back(port);
+    return TRUE;
+}
+
+static std::vector<Port*> open_ports()
+{
+    std::vector<Port*> ports;
+    if (app.mdi_client) EnumChildWindows(app.mdi_client, collect_port, reinterpret_cast<LPARAM>(&ports));
+    return ports;
+}
 
 bool port_is_open(Port* port)
 {
-    for (Port* live : live_ports)
-        if (live == port) return true;
+    if (!port) return false;
+    for (Port* open : open_ports())
+        if (open == port) return true;
     return false;
+}
+
+void for_each_port(void (*routine)(Port* port))
+{
+    if (!routine) return;
+    // Collected first: the routine may close ports, and with them their windows.
+    for (Port* port : open_ports()) routine(port);
+}
+
+Port* find_active_port()
+{
+    if (!app.mdi_client) return nullptr;
+    HWND active = reinterpret_cast<HWND>(SendMessageA(app.mdi_client, WM_MDIGETACTIVE, 0, 0));
+    return port_of_window(active);
 }
 
 bool port_callback_enter(Port* port)
@@ -80,43 +126,17 @@ void port_engine_callbacks(Port* port, EngineCallbacks* callbacks)
     callbacks->owner = port;
 }
 
-Port* create_port(int kind, const void* argument)
+// Closes a port that is open or being opened, in this order: a file send and a
+// receive log end, callbacks stop, the mutex and the window go, the engine stops and
+// frees the record, and a paste's text goes last.
+static void close_now(Port* port)
 {
-    if (kind < PORT_SERIAL || kind > PORT_USB || !port_kinds[kind].create) return nullptr;
-    Port* port = port_kinds[kind].create(app.frame_window, argument);
-    if (!port) return nullptr;
-    port->mutex = CreateMutexA(nullptr, FALSE, nullptr);
-    if (open_port_count == 0) {
-        enable_port_commands(true);
-        sync_key_disable_button();
-    }
-    live_ports.push_back(port);
-    if (!create_terminal_window(port, app.frame_window)) {
-        // A port without its window could be neither seen nor closed by the user,
-        // and would hold its device until the program ends: it is closed at once.
-        close_port(port);
-        return nullptr;
-    }
-    const char* name = port->short_name ? port->short_name(port) : "";
-    set_status_text(STATUS_PORT_NAME, name);
-    return port;
-}
-
-void close_port(Port* port)
-{
-    if (!port || !port_is_open(port)) return;
     // Ends a paste under way for good: its write reports into a hook that stops.
     abort_send(port);
     port->receive_hook = nullptr;
     // From here on no engine call reaches the port: the mutex, the console and the
     // record go before the engine itself is stopped.
     stop_delivery(port);
-    for (auto it = live_ports.begin(); it != live_ports.end(); ++it) {
-        if (*it == port) {
-            live_ports.erase(it);
-            break;
-        }
-    }
     if (port->mutex) CloseHandle(port->mutex);
     port->mutex = nullptr;
     // The engine may still be writing the paste's text: it is freed only once the
@@ -132,9 +152,42 @@ void close_port(Port* port)
     }
 }
 
+Port* create_port(int kind, const void* argument)
+{
+    if (kind < PORT_SERIAL || kind > PORT_USB || !port_kinds[kind].create) return nullptr;
+    Port* port = port_kinds[kind].create(app.frame_window, argument);
+    if (!port) return nullptr;
+    port->mutex = CreateMutexA(nullptr, FALSE, nullptr);
+    if (!port->mutex) {
+        // Without its mutex nothing could be sent; the system is out of handles.
+        if (port->close) port->close(port);
+        return nullptr;
+    }
+    if (open_port_count == 0) {
+        enable_port_commands(true);
+        sync_key_disable_button();
+    }
+    if (!create_terminal_window(port, app.frame_window)) {
+        // A port without its window could be neither seen nor closed by the user,
+        // and would hold its device until the program ends: it is closed at once.
+        close_now(port);
+        return nullptr;
+    }
+    const char* name = port->short_name ? port->short_name(port) : "";
+    set_status_text(STATUS_PORT_NAME, name);
+    return port;
+}
+
+void close_port(Port* port)
+{
+    // A close request posted by a window can arrive after the port was closed
+    // another way.
+    if (port_is_open(port)) close_now(port);
+}
+
 void close_all_ports()
 {
-    while (!live_ports.empty()) close_port(live_ports.back());
+    for_each_port(close_port);
 }
 
 // Issues a write the queue asked for; the port mutex is held.
@@ -219,34 +272,4 @@ void show_connection_status(void* owner)
     if (port->console.has_focus)
         set_status_text(STATUS_CONNECTION, port->connection_state == 1 ? "接続中" : "通信不可");
     port_callback_leave(port);
-}
-
-static Port* port_of_window(HWND window)
-{
-    return window ? reinterpret_cast<Port*>(GetWindowLongPtrA(window, GWLP_USERDATA)) : nullptr;
-}
-
-Port* find_active_port()
-{
-    if (!app.mdi_client) return nullptr;
-    HWND active = reinterpret_cast<HWND>(SendMessageA(app.mdi_client, WM_MDIGETACTIVE, 0, 0));
-    return port_of_window(active);
-}
-
-static BOOL CALLBACK collect_port(HWND window, LPARAM list)
-{
-    // EnumChildWindows also visits the children's own children.
-    if (GetParent(window) != app.mdi_client) return TRUE;
-    Port* port = port_of_window(window);
-    if (port) reinterpret_cast<std::vector<Port*>*>(list)->push_back(port);
-    return TRUE;
-}
-
-void for_each_port(void (*routine)(Port* port))
-{
-    if (!app.mdi_client || !routine) return;
-    // Collected first: the routine may close ports, and with them their windows.
-    std::vector<Port*> ports;
-    EnumChildWindows(app.mdi_client, collect_port, reinterpret_cast<LPARAM>(&ports));
-    for (Port* port : ports) routine(port);
 }

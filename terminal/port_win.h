@@ -10,6 +10,7 @@
 // console mutex is never held with either. No lock is held while calling back.
 #pragma once
 #include <windows.h>
+#include <prsht.h>
 
 #include <cstdint>
 
@@ -68,16 +69,34 @@ struct Port {
     volatile LONG callbacks_running;
 };
 
-// What each kind provides to the kind-independent code: its constructor, and the
-// wake-up of its engine that abort_send uses (serial and parallel cancel or purge
-// their I/O on it; the others have none).
+// The five slots, as each kind fills them from one constant table of its own.
+struct PortSlots {
+    void (*close)(Port* port);
+    std::int32_t (*write)(Port* port, const unsigned char* data, std::int32_t length);
+    const char* (*long_name)(Port* port);
+    const char* (*short_name)(Port* port);
+    void (*apply_settings)(Port* port);
+};
+void port_set_slots(Port* port, const PortSlots* slots);
+
+// What a kind offers: its constructor, the wake-up of its engine that abort_send uses
+// (serial and parallel cancel or purge their I/O on it), and for the frame its
+// start-up discovery (1 when the kind can be offered), its connect command, its page
+// of the communication-settings sheet and its notice once that sheet has closed.
+// The kinds' table, ports/port_kinds_win.cpp, is the one door through which the
+// kind-independent code reaches the kinds; an entry without a constructor is a kind
+// the program does not offer. Tests put a test engine in an entry.
 typedef Port* (*PortConstructor)(HWND frame, const void* argument);
-struct PortKindOps {
+struct PortKindEntry {
     PortConstructor create;
     void (*wake_engine)(Port* port);
+    int (*discover)(int os_family);
+    void (*connect)(HWND frame);
+    HPROPSHEETPAGE (*settings_page)(HWND frame);
+    void (*settings_notify)(HWND frame);
 };
-// The kinds' entries, indexed by PortKind; an entry with no constructor yields none.
-extern PortKindOps port_kinds[5];
+// Indexed by PortKind.
+extern PortKindEntry port_kinds[5];
 
 extern volatile LONG open_port_count;
 

@@ -17,10 +17,10 @@
 #include "console/console_clipboard_win.h"
 #include "console/console_view_win.h"
 #include "console/console_win.h"
-#include "console/double_byte.h"
+#include "resources/commands.h"
 #include "resources/resource.h"
 #include "terminal/display_settings.h"
-#include "terminal/escapes.h"
+#include "terminal/key_input.h"
 #include "terminal/port_win.h"
 
 const char CHILD_CLASS_NAME[] = "TAVEX CHILD";
@@ -68,7 +68,7 @@ bool create_terminal_window(Port* port, HWND frame)
     port->frame_window = frame;
     ConsoleSettings settings;
     display_console_settings(&display_settings, &settings);
-    console_create(&port->console, &settings);
+    if (!console_create(&port->console, &settings)) return false;
     HWND client = frame ? mdi_client_of(frame) : nullptr;
     if (!client) return false;
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(frame, GWLP_HINSTANCE));
@@ -82,17 +82,20 @@ bool create_terminal_window(Port* port, HWND frame)
     return true;
 }
 
+// The commands that need text in the console: "すべてを選択してｺﾋﾟｰ", "すべての範囲を選択"
+// and "すべての表示を消去".
+static void enable_text_commands(bool enable)
+{
+    for (int id : {CMD_SELECT_ALL_COPY, CMD_SELECT_ALL, CMD_CLEAR_ALL}) enable_command(id, enable);
+}
+
 void console_show(Port* port, const unsigned char* data, std::int32_t length, int origin)
 {
     if (!port || !data || length <= 0) return;
     if (!display_settings.echo_back && origin == SHOW_TYPED) return;
     int scroll = display_settings.auto_scroll || origin == SHOW_TYPED;
-    if (console_has_selection(&port->console)) enable_command(201, false);
-    if (console_text_length(&port->console) == 0) {
-        enable_command(204, true);
-        enable_command(203, true);
-        enable_command(205, true);
-    }
+    if (console_has_selection(&port->console)) enable_command(CMD_COPY, false);
+    if (console_text_length(&port->console) == 0) enable_text_commands(true);
     console_append(&port->console, data, static_cast<std::uint32_t>(length), scroll);
 }
 
@@ -121,53 +124,29 @@ void destroy_terminal_window(Port* port)
     InterlockedDecrement(&open_port_count);
 }
 
-static bool input_refused(const Port* port)
+static KeyGate gate_of(const Port* port)
 {
-    return display_settings.key_disable || port->connection_state != 1 || port->quiet || port->send_state ||
-           port->paste_text;
+    return KeyGate{display_settings.key_disable, port->connection_state, port->quiet, port->send_state,
+                   port->paste_text != nullptr};
 }
 
-// Enter by "send crlf"; a value outside 0 to 2 (only by editing the settings file)
-// is taken as 0.
-static int enter_bytes(unsigned char* out)
-{
-    switch (display_settings.send_crlf) {
-    case 1:
-        out[0] = '\n';
-        return 1;
-    case 2:
-        out[0] = '\r';
-        out[1] = '\n';
-        return 2;
-    default:
-        out[0] = '\r';
-        return 1;
-    }
-}
-
-// The bytes of one key (one character: one byte, or the two of a double-byte one),
-// or Enter, in the current input mode.
-static void bytes_typed(Port* port, const unsigned char* bytes, int count, bool enter)
+// One typed character (one byte, or the two of a double-byte character), or Enter,
+// in the current input mode.
+static void character_typed(Port* port, const TypedCharacter& typed)
 {
     if (!display_settings.input_mode) {
-        console_show(port, bytes, count, SHOW_TYPED);
-        port_send(port, bytes, count, nullptr);
+        console_show(port, typed.bytes, typed.count, SHOW_TYPED);
+        port_send(port, typed.bytes, typed.count, nullptr);
         return;
     }
     Console* console = &port->console;
-    if (!enter) {
-        console_input_insert(console, reinterpret_cast<const char*>(bytes), count, 1);
+    if (!typed.enter) {
+        console_input_insert(console, reinterpret_cast<const char*>(typed.bytes), typed.count, 1);
         return;
     }
-    // The line end follows the expanded line instead of being inserted into it
-    // first: the same bytes (a line end holds no escape), but a full line keeps it.
-    unsigned char line[CONSOLE_INPUT_MAX + 4 + 2];
-    int length = 0;
-    if (console_input_length(console) != 0) length = expand_escapes(line, console_input_text(console), CONSOLE_INPUT_MAX);
-    if (display_settings.line_mode_cr) {
-        std::memcpy(line + length, bytes, static_cast<size_t>(count));
-        length += count;
-    }
+    unsigned char line[KEY_LINE_BUFFER];
+    int length = key_line_to_send(console_input_text(console), console_input_length(console),
+                                  display_settings.line_mode_cr, display_settings.send_crlf, line);
     if (length == 0) return;
     console_show(port, line, length, SHOW_TYPED);
     port_send(port, line, length, nullptr);
@@ -177,38 +156,29 @@ static void bytes_typed(Port* port, const unsigned char* bytes, int count, bool 
 static void key_typed(Port* port, WPARAM code)
 {
     if (code == 3 && (GetAsyncKeyState(VK_SHIFT) & 0x8000) == 0) {
-        PostMessageA(port->frame_window, WM_COMMAND, 201, 0);
+        PostMessageA(port->frame_window, WM_COMMAND, CMD_COPY, 0);
         return;
     }
-    const unsigned char c = static_cast<unsigned char>(code);
-    const unsigned char lead = port->typed_lead;
-    port->typed_lead = 0;
-    if (input_refused(port)) return;
-    // A double-byte character comes as two WM_CHARs; its lead byte waits for the
-    // trail so that the character is inserted, shown and sent whole (a full LINE
-    // input line must refuse it whole, not keep its first half).
-    if (lead && is_trail_byte(c)) {
-        const unsigned char pair[2] = {lead, c};
-        bytes_typed(port, pair, 2, false);
+    KeyGate gate = gate_of(port);
+    if (key_input_refused(&gate)) {
+        port->typed_lead = 0;
         return;
     }
-    if (lead) bytes_typed(port, &lead, 1, false);
-    if (is_lead_byte(c)) {
-        port->typed_lead = c;
-        return;
-    }
-    unsigned char bytes[2] = {c, 0};
-    bool enter = c == '\r';
-    bytes_typed(port, bytes, enter ? enter_bytes(bytes) : 1, enter);
+    TypedCharacter typed[2];
+    int count = key_take_character(&port->typed_lead, static_cast<unsigned char>(code), display_settings.send_crlf,
+                                   typed);
+    for (int i = 0; i < count; ++i) character_typed(port, typed[i]);
 }
 
 void send_function_key(int index)
 {
     if (index < 0 || index >= FUNCTION_KEY_COUNT || display_settings.key_disable) return;
     Port* port = find_active_port();
-    if (!port || port->connection_state != 1 || port->quiet || port->send_state || port->paste_text) return;
-    unsigned char bytes[128 + 4];
-    int length = expand_escapes(bytes, display_settings.function_keys[index], 128);
+    if (!port) return;
+    KeyGate gate = gate_of(port);
+    if (key_input_refused(&gate)) return;
+    unsigned char bytes[KEY_FUNCTION_BUFFER];
+    int length = key_function_bytes(display_settings.function_keys[index], bytes);
     if (length <= 0) return;
     std::int32_t accepted = port_send(port, bytes, length, nullptr);
     if (accepted > 0) console_show(port, bytes, accepted, SHOW_TYPED);
@@ -263,16 +233,16 @@ static void start_paste_retries(HWND window)
 
 void paste_clipboard(Port* port)
 {
-    if (!port || port->connection_state != 1 || port->quiet || port->send_state || port->paste_text) return;
+    if (!port) return;
+    // "key disable" is the console's to test here (console_paste).
+    KeyGate gate = gate_of(port);
+    gate.key_disable = 0;
+    if (key_input_refused(&gate)) return;
     Console* console = &port->console;
     bool had_text = console_text_length(console) != 0;
     char* text = console_paste(console, display_settings.send_crlf, display_settings.echo_back);
     if (text) {
-        if (!had_text && console_text_length(console) != 0) {
-            enable_command(204, true);
-            enable_command(203, true);
-            enable_command(205, true);
-        }
+        if (!had_text && console_text_length(console) != 0) enable_text_commands(true);
         port->paste_sent = 0;
         port->paste_length = static_cast<std::int32_t>(std::strlen(text));
         InterlockedExchange(&port->paste_ending, 0);
@@ -281,7 +251,7 @@ void paste_clipboard(Port* port)
             console->window)
             start_paste_retries(static_cast<HWND>(console->window));
     }
-    enable_command(201, false);
+    enable_command(CMD_COPY, false);
 }
 
 void refresh_display_settings(HWND window)
@@ -306,15 +276,16 @@ void refresh_key_disable()
 static void activation_update(Port* port)
 {
     if (!port) {
-        for (int id : {202, 201, 203, 204, 205, 402, 403, 404, 406}) enable_command(id, false);
+        for (int id : {CMD_PASTE, CMD_COPY, CMD_SELECT_ALL, CMD_SELECT_ALL_COPY, CMD_CLEAR_ALL, CMD_FILE_SEND_PAUSE,
+                       CMD_FILE_SEND_RESUME, CMD_FILE_SEND_ABORT, CMD_LOG_STOP})
+            enable_command(id, false);
         clear_status_texts();
         return;
     }
     Console* console = &port->console;
-    enable_command(201, console_has_selection(console));
-    enable_command(202, true);
-    bool text = console_text_length(console) != 0;
-    for (int id : {203, 204, 205}) enable_command(id, text);
+    enable_command(CMD_COPY, console_has_selection(console));
+    enable_command(CMD_PASTE, true);
+    enable_text_commands(console_text_length(console) != 0);
     set_status_text(STATUS_PORT_NAME, port->short_name ? port->short_name(port) : "");
     set_status_text(STATUS_CONNECTION, port->connection_state == 1 ? "接続中" : "通信不可");
     if (console->window) SetFocus(static_cast<HWND>(console->window));
@@ -325,13 +296,13 @@ static void popup_menu(Port* port, HWND window, int x, int y)
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
     Console* console = &port->console;
-    if (console_has_selection(console)) AppendMenuA(menu, MF_STRING, 201, "ｺﾋﾟｰ(&C)");
-    AppendMenuA(menu, MF_STRING, 202, "貼り付け(&P)");
+    if (console_has_selection(console)) AppendMenuA(menu, MF_STRING, CMD_COPY, "ｺﾋﾟｰ(&C)");
+    AppendMenuA(menu, MF_STRING, CMD_PASTE, "貼り付け(&P)");
     if (console_text_length(console) != 0) {
         AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        AppendMenuA(menu, MF_STRING, 203, "すべての範囲を選択(&S)");
-        AppendMenuA(menu, MF_STRING, 204, "すべてを選択してｺﾋﾟｰ(&A)");
-        AppendMenuA(menu, MF_STRING, 205, "すべての表示を消去(&E)");
+        AppendMenuA(menu, MF_STRING, CMD_SELECT_ALL, "すべての範囲を選択(&S)");
+        AppendMenuA(menu, MF_STRING, CMD_SELECT_ALL_COPY, "すべてを選択してｺﾋﾟｰ(&A)");
+        AppendMenuA(menu, MF_STRING, CMD_CLEAR_ALL, "すべての表示を消去(&E)");
     }
     POINT point = {x, y};
     ClientToScreen(window, &point);
@@ -377,19 +348,23 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
         paint(port, window);
         break;
     case WM_CLOSE:
+        // The frame closes the port, and close_port destroys the window: the window
+        // stays until then (not destroyed by the default processing), so every open
+        // port is always among the MDI client's windows and the program needs no list
+        // of its own. A second close request finds the port closed and is ignored.
         PostMessageA(port->frame_window, MSG_CLOSE_PORT, reinterpret_cast<WPARAM>(port), 0);
-        break;
+        return 0;
     case WM_CHAR:
         key_typed(port, wparam);
         break;
     case WM_LBUTTONDOWN:
         console_mouse_down(&port->console, window, static_cast<short>(LOWORD(lparam)),
                            static_cast<short>(HIWORD(lparam)));
-        enable_command(201, false);
+        enable_command(CMD_COPY, false);
         break;
     case WM_LBUTTONUP:
         console_mouse_up(&port->console, window);
-        if (console_has_selection(&port->console)) enable_command(201, true);
+        if (console_has_selection(&port->console)) enable_command(CMD_COPY, true);
         break;
     case WM_SIZE:
         console_resized(&port->console, LOWORD(lparam), HIWORD(lparam), display_settings.auto_scroll != 0);

@@ -18,9 +18,8 @@
 //    reads, 21 for writes; a pulled USB adapter gives others) and then answers no
 //    line errors either. The engine reports it once as lost and starts no more I/O,
 //    so nothing retries in a loop and the owner can show the port as gone.
-// Each pass serves every event that is signalled, in the order of the wait set: the
-// order gives priority, not exclusion, so a flood of received bytes (a read that
-// completes at once every time) never keeps a write from starting.
+// Each pass serves every event that is signalled, in the order of the wait set (see
+// engine_wait_and_serve): a flood of received bytes never keeps a write from starting.
 #include "ports/serial/serial_engine_win.h"
 
 #include <cstdio>
@@ -28,7 +27,6 @@
 #include <cstring>
 
 #include "ports/serial/serial_dcb.h"
-#include "terminal/engine_thread_win.h"
 
 static_assert(SERIAL_BAUD_300 == BAUD_300 && SERIAL_BAUD_115200 == BAUD_115200 && SERIAL_BAUD_57600 == BAUD_57600 &&
                   SERIAL_BAUD_USER == BAUD_USER && SERIAL_BAUD_9600 == BAUD_9600,
@@ -46,17 +44,13 @@ static void close_handle(HANDLE* handle)
     *handle = nullptr;
 }
 
-static void release_all(SerialEngine* e)
+// What the serial engine has beside its core.
+static void release_device(SerialEngine* e)
 {
     close_handle(&e->read_done);
     close_handle(&e->write_done);
     close_handle(&e->comm_event);
-    close_handle(&e->write_request);
-    close_handle(&e->wake);
     close_handle(&e->device);
-    close_handle(&e->mutex);
-    std::free(e->rx_buffer);
-    e->rx_buffer = nullptr;
 }
 
 static DWORD WINAPI serial_engine_thread(void* parameter) noexcept;
@@ -64,55 +58,38 @@ static void purge_both(SerialEngine* e);
 
 int serial_engine_open(int port_number, SerialEngine* e, const SerialOpenParams* params)
 {
-    if (port_number < 1 || !e || !params || params->callbacks.receive_buffer_size <= 0) return -1;
+    if (port_number < 1 || !e || !params) return -1;
     std::memset(e, 0, sizeof *e);
+    if (engine_core_open(&e->core, &params->callbacks) != 0) return -1;
     char name[32];
     std::snprintf(name, sizeof name, "\\\\.\\COM%d", port_number);
     e->device = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
-    if (e->device == INVALID_HANDLE_VALUE) {
-        e->device = nullptr;
-        return -1;
-    }
-    e->on_receive = params->callbacks.on_receive;
-    e->on_sent = params->callbacks.on_sent;
-    e->on_status = params->callbacks.on_status;
-    e->owner = params->callbacks.owner;
-    e->rx_buffer_size = static_cast<std::uint32_t>(params->callbacks.receive_buffer_size);
-    e->rx_buffer = static_cast<unsigned char*>(std::malloc(e->rx_buffer_size));
-    e->mutex = CreateMutexA(nullptr, FALSE, nullptr);
+    if (e->device == INVALID_HANDLE_VALUE) e->device = nullptr;
     e->read_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     e->write_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     e->comm_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    e->write_request = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    e->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (!e->rx_buffer || !e->mutex || !e->read_done || !e->write_done || !e->comm_event || !e->write_request ||
-        !e->wake) {
-        release_all(e);
-        return -1;
-    }
     e->read_overlapped.hEvent = e->read_done;
     e->write_overlapped.hEvent = e->write_done;
     e->comm_overlapped.hEvent = e->comm_event;
     // A device that answers no line state, or refuses the one asked for, is no
     // working serial port: the open fails and the user is told.
-    if (!serial_engine_configure(e, &params->settings)) {
-        release_all(e);
+    bool usable = e->device && e->read_done && e->write_done && e->comm_event &&
+                  serial_engine_configure(e, &params->settings);
+    if (usable) {
+        // What was queued before the port was ours is stale. It is discarded here,
+        // not by the thread once it runs: bytes that arrive after open has returned
+        // belong to the new connection and must not be lost to a late purge.
+        purge_both(e);
+        usable = engine_core_start(&e->core, serial_engine_thread, e);
+    }
+    if (!usable) {
+        release_device(e);
+        engine_core_release(&e->core);
         return -1;
     }
-    // What was queued before the port was ours is stale. It is discarded here, not
-    // by the thread once it runs: bytes that arrive after open has returned belong
-    // to the new connection and must not be lost to a late purge.
-    purge_both(e);
-    HANDLE thread = CreateThread(nullptr, 0, serial_engine_thread, e, 0, nullptr);
-    if (!thread) {
-        release_all(e);
-        return -1;
-    }
-    e->thread = thread;
     return 0;
 }
-
 int serial_engine_configure(SerialEngine* e, const SerialSettings* settings)
 {
     if (!e || !settings || !e->device) return 0;
@@ -163,36 +140,24 @@ int serial_engine_configure(SerialEngine* e, const SerialSettings* settings)
 
 int serial_engine_write(SerialEngine* e, const unsigned char* data, std::int32_t length)
 {
-    if (!e || !data || length <= 0 || e->stop_requested || e->device_lost || !e->mutex) return 0;
-    int result = 0;
-    DWORD wait = WaitForSingleObject(e->mutex, INFINITE);
-    if ((wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) && e->write_state == 0) {
-        e->write_buffer = data;
-        e->write_length = length;
-        e->write_state = 1;
-        // Asked from inside a write's completion on the engine thread: the thread
-        // starts it when on_sent returns. Anyone else wakes it.
-        if (e->completing_thread != GetCurrentThreadId()) SetEvent(e->write_request);
-        result = 1;
-    }
-    ReleaseMutex(e->mutex);
-    return result;
+    if (!e || e->device_lost) return 0;
+    return engine_core_request_write(&e->core, data, length);
 }
 
 int serial_engine_purge(SerialEngine* e)
 {
-    if (!e || !e->wake) return 0;
-    SetEvent(e->wake);
+    if (!e || !e->core.wake) return 0;
+    SetEvent(e->core.wake);
     return 1;
 }
 
 void serial_engine_stop(SerialEngine* e)
 {
     if (!e) return;
-    InterlockedExchange(&e->stop_requested, 1);
-    if (e->wake) SetEvent(e->wake);
-    engine_stop_thread(&e->thread);
-    release_all(e);
+    // The thread purges on the wake, finishes its own I/O and leaves; then the
+    // device goes. The core's stop closes the events and frees the buffer.
+    engine_core_stop(&e->core);
+    release_device(e);
 }
 
 // Engine thread from here on.
@@ -212,7 +177,7 @@ static DWORD check_errors(SerialEngine* e)
     if (!ClearCommError(e->device, &errors, &stat)) return 0;
     if (errors != e->last_errors) {
         e->last_errors = errors;
-        if (e->on_status) e->on_status(e->owner);
+        engine_core_status(&e->core);
     }
     return stat.cbInQue;
 }
@@ -230,7 +195,7 @@ static bool device_gone(SerialEngine* e, DWORD error)
     if (ClearCommError(e->device, &errors, &stat)) return false;
     InterlockedExchange(&e->device_lost, 1);
     e->read_retry = 0;
-    if (e->on_status) e->on_status(e->owner);
+    engine_core_status(&e->core);
     return true;
 }
 
@@ -239,9 +204,10 @@ static bool device_gone(SerialEngine* e, DWORD error)
 // byte arrives. Either way it never waits for more than will come.
 static void start_read(SerialEngine* e)
 {
-    if (e->read_pending || e->stop_requested || e->device_lost) return;
+    if (e->read_pending || e->core.stop_requested || e->device_lost) return;
     DWORD queued = check_errors(e);
-    DWORD count = queued == 0 ? 1 : queued < e->rx_buffer_size ? queued : e->rx_buffer_size;
+    const DWORD size = static_cast<DWORD>(e->core.callbacks.receive_buffer_size);
+    DWORD count = queued == 0 ? 1 : queued < size ? queued : size;
     e->read_retry = 0;
     e->read_pending = 1;
     e->read_overlapped.Offset = 0;
@@ -249,7 +215,7 @@ static void start_read(SerialEngine* e)
     // ReadFile resets read_done itself as it starts (under Wine every reset is a
     // trip to the server, so it is not done twice); a read that finishes at once
     // is still reported through it.
-    if (!ReadFile(e->device, e->rx_buffer, count, nullptr, &e->read_overlapped) &&
+    if (!ReadFile(e->device, e->core.rx_buffer, count, nullptr, &e->read_overlapped) &&
         GetLastError() != ERROR_IO_PENDING) {
         e->read_pending = 0;
         if (!device_gone(e, GetLastError())) e->read_retry = 1;  // again after a pause, not in a tight loop
@@ -264,7 +230,7 @@ static void read_completed(SerialEngine* e)
     DWORD count = 0;
     if (GetOverlappedResult(e->device, &e->read_overlapped, &count, FALSE)) {
         if (count > 0) {
-            if (e->on_receive) e->on_receive(e->owner, e->rx_buffer, static_cast<std::int32_t>(count));
+            engine_core_receive(&e->core, count);
             start_read(e);
             return;
         }
@@ -315,24 +281,19 @@ static void comm_event_served(SerialEngine* e)
         DWORD status = 0;
         if (GetCommModemStatus(e->device, &status) && status != e->last_modem_status) {
             e->last_modem_status = status;
-            if (e->on_status) e->on_status(e->owner);
+            engine_core_status(&e->core);
         }
     }
     if (mask & EV_ERR) check_errors(e);
 }
 
-static void write_ended(SerialEngine* e, const unsigned char* data, std::int32_t length, std::int32_t written)
-{
-    if (e->on_sent) e->on_sent(e->owner, data, length, written);
-}
-
+// Starts the stored write; a write that cannot start is reported with nothing
+// written, and so is one whose report asks for the next (started here in turn).
 static void start_write(SerialEngine* e)
 {
-    if (e->write_state != 1) return;
-    const unsigned char* data = e->write_buffer;
-    std::int32_t length = e->write_length;
-    if (data || length) {
-        e->write_state = 2;
+    const unsigned char* data;
+    std::int32_t length;
+    while (engine_core_take_write(&e->core, &data, &length)) {
         e->write_overlapped.Offset = 0;
         e->write_overlapped.OffsetHigh = 0;
         // WriteFile resets write_done as it starts.
@@ -340,21 +301,13 @@ static void start_write(SerialEngine* e)
             GetLastError() == ERROR_IO_PENDING)
             return;
         device_gone(e, GetLastError());
+        if (!engine_core_write_ended(&e->core, 0)) return;
     }
-    e->write_buffer = nullptr;
-    e->write_length = 0;
-    e->write_state = 0;
-    write_ended(e, data, length, 0);
 }
 
 static void write_completed(SerialEngine* e)
 {
     ResetEvent(e->write_done);
-    const unsigned char* data = e->write_buffer;
-    std::int32_t length = e->write_length;
-    e->write_buffer = nullptr;
-    e->write_length = 0;
-    e->write_state = 0;
     DWORD written = 0;
     if (!GetOverlappedResult(e->device, &e->write_overlapped, &written, FALSE)) {
         written = 0;
@@ -362,10 +315,7 @@ static void write_completed(SerialEngine* e)
     }
     // The next piece is usually asked for from inside on_sent, on this thread: it
     // is started right after, without the round trip through write_request.
-    e->completing_thread = GetCurrentThreadId();
-    write_ended(e, data, length, static_cast<std::int32_t>(written));
-    e->completing_thread = 0;
-    start_write(e);
+    if (engine_core_write_ended(&e->core, static_cast<std::int32_t>(written))) start_write(e);
 }
 
 // Issues the WaitCommEvent for this turn unless one is outstanding or the driver
@@ -382,8 +332,9 @@ static void wait_comm_event(SerialEngine* e)
 }
 
 // Serves one event of the wait set (its index there).
-static void serve_event(SerialEngine* e, DWORD index)
+static void serve_event(void* context, DWORD index)
 {
+    SerialEngine* e = static_cast<SerialEngine*>(context);
     switch (index) {
     case 0:
         read_completed(e);
@@ -417,12 +368,8 @@ static void finish_outstanding(SerialEngine* e)
     DWORD ignored;
     if (e->read_pending) GetOverlappedResult(e->device, &e->read_overlapped, &ignored, TRUE);
     if (e->comm_pending) GetOverlappedResult(e->device, &e->comm_overlapped, &ignored, TRUE);
-    if (e->write_state == 2) {
+    if (e->core.write_state == ENGINE_WRITE_IN_PROGRESS)
         GetOverlappedResult(e->device, &e->write_overlapped, &ignored, TRUE);
-        e->write_buffer = nullptr;
-        e->write_length = 0;
-        e->write_state = 0;
-    }
 }
 
 static DWORD WINAPI serial_engine_thread(void* parameter) noexcept
@@ -433,27 +380,14 @@ static DWORD WINAPI serial_engine_thread(void* parameter) noexcept
     DWORD status = 0;
     if (GetCommModemStatus(e->device, &status)) e->last_modem_status = status;
     start_read(e);
-    HANDLE set[5] = {e->read_done, e->write_done, e->comm_event, e->write_request, e->wake};
-    while (!e->stop_requested) {
+    const HANDLE set[5] = {e->read_done, e->write_done, e->comm_event, e->core.write_request, e->core.wake};
+    while (!e->core.stop_requested) {
         wait_comm_event(e);
-        DWORD woke = WaitForMultipleObjects(5, set, FALSE, e->read_retry ? 10 : INFINITE);
-        if (woke == WAIT_TIMEOUT) {
-            start_read(e);
-            continue;
-        }
-        // The event that woke the thread, then every later one that is signalled
-        // too, looked for without waiting. A failed wait serves nothing.
-        for (DWORD next = 0;;) {
-            DWORD offset = woke - WAIT_OBJECT_0;
-            if (offset >= 5 - next) break;
-            DWORD index = next + offset;
-            serve_event(e, index);
-            next = index + 1;
-            if (next >= 5 || e->stop_requested) break;
-            woke = WaitForMultipleObjects(5 - next, set + next, FALSE, 0);
-        }
+        if (!engine_wait_and_serve(&e->core, set, 5, e->read_retry ? 10 : INFINITE, serve_event, e) &&
+            e->read_retry)
+            start_read(e);  // the pause after an empty or failed read is over
     }
     finish_outstanding(e);
-    engine_thread_leave(&e->thread);
+    engine_thread_leave(&e->core.thread);
     return 0;
 }

@@ -3,14 +3,16 @@
 // arrived, performs one write at a time and reports through EngineCallbacks.
 // Threads: open, configure, purge and stop on the UI thread; write on any owner
 // thread (UI, file send, the engine thread inside on_sent); everything else on the
-// engine thread. The engine mutex guards only the write request. The caller owns the
-// record's storage; the engine owns its handles and receive buffer until stop.
+// engine thread. The engine core's lock guards only the write request. The caller
+// owns the record's storage; the engine owns its handles and receive buffer until
+// stop.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 
 #include "ports/serial/serial_settings.h"
+#include "ports/engine_core_win.h"
 #include "terminal/engine_callbacks.h"
 
 struct SerialOpenParams {
@@ -19,30 +21,17 @@ struct SerialOpenParams {
 };
 
 struct SerialEngine {
-    volatile LONG stop_requested;
+    EngineCore core;  // thread, stop, write request, callbacks, receive buffer
     std::uint32_t last_errors;
     std::uint32_t last_modem_status;
     HANDLE device;
-    HANDLE volatile thread;
-    HANDLE mutex;
-    HANDLE read_done;
-    HANDLE write_done;
-    HANDLE comm_event;
-    HANDLE write_request;
-    HANDLE wake;
+    HANDLE read_done;   // manual reset, read_overlapped's
+    HANDLE write_done;  // manual reset, write_overlapped's
+    HANDLE comm_event;  // manual reset, comm_overlapped's
     OVERLAPPED read_overlapped;
     OVERLAPPED write_overlapped;
     OVERLAPPED comm_overlapped;
     std::int32_t read_pending;
-    unsigned char* rx_buffer;
-    std::uint32_t rx_buffer_size;
-    void (*on_receive)(void* owner, const unsigned char* data, std::int32_t length);
-    volatile LONG write_state;  // 0 idle, 1 requested, 2 in progress
-    const unsigned char* write_buffer;
-    std::int32_t write_length;
-    void (*on_sent)(void* owner, const unsigned char* data, std::int32_t requested, std::int32_t written);
-    void (*on_status)(void* owner);
-    void* owner;
     // The engine thread's own bookkeeping of its WaitCommEvent.
     std::int32_t comm_pending;   // a WaitCommEvent is outstanding
     DWORD comm_mask;             // the events the driver accepted
@@ -50,7 +39,6 @@ struct SerialEngine {
     std::int32_t read_retry;     // the last read ended empty or failed: read again after 10 ms
     std::int32_t events_refused; // the driver takes no WaitCommEvent at all
     std::int32_t mask_changed;   // the outstanding wait ends by our own mask change
-    volatile DWORD completing_thread;  // the engine thread while it reports a write's end
     // The device went away (an adapter pulled, the far end of a pty closed): set once
     // by the engine thread, which then starts no more I/O and refuses every write.
     volatile LONG device_lost;

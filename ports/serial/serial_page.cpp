@@ -46,9 +46,9 @@ SerialSettings* shown(SerialPage* page)
 } // namespace
 
 const SerialPageList serial_page_lists[5] = {
-    {SERIAL_PAGE_BAUD, 11, baud_texts, baud_values},      {SERIAL_PAGE_DATA_BITS, 4, data_texts, data_values},
-    {SERIAL_PAGE_PARITY, 5, parity_texts, parity_values}, {SERIAL_PAGE_STOP_BITS, 3, stop_texts, stop_values},
-    {SERIAL_PAGE_FLOW, 4, flow_texts, flow_values},
+    {IDC_SERIAL_BAUD, 11, baud_texts, baud_values},      {IDC_SERIAL_DATA_BITS, 4, data_texts, data_values},
+    {IDC_SERIAL_PARITY, 5, parity_texts, parity_values}, {IDC_SERIAL_STOP_BITS, 3, stop_texts, stop_values},
+    {IDC_SERIAL_FLOW, 4, flow_texts, flow_values},
 };
 
 void serial_page_open(SerialPage* page, const SerialPortEntry* live)

@@ -5,18 +5,7 @@
 #include <cstdint>
 
 #include "ports/serial/serial_settings.h"
-
-// Control identifiers of the page.
-enum SerialPageControl {
-    SERIAL_PAGE_PORT = 1001,
-    SERIAL_PAGE_BAUD = 1002,
-    SERIAL_PAGE_DATA_BITS = 1003,
-    SERIAL_PAGE_PARITY = 1004,
-    SERIAL_PAGE_STOP_BITS = 1005,
-    SERIAL_PAGE_FLOW = 1006,
-    SERIAL_PAGE_PARITY_CHECK = 1007,
-    SERIAL_PAGE_DEFAULTS = 1008,
-};
+#include "resources/serial_ids.h"
 
 // One list of the page: its lines' texts (Shift-JIS) and item data, in order.
 struct SerialPageList {

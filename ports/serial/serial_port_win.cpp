@@ -1,5 +1,6 @@
-// The serial kind; see serial_port_win.h. serial_port_table is the live table the
-// ports open with and the settings file holds; serial_page is the page's copy.
+// The serial kind: discovery, the settings rows and the settings file, the serial
+// Port with its slots and status routine. See serial_port_win.h. serial_port_table is
+// the live table the ports open with and the settings file holds.
 #include "ports/serial/serial_port_win.h"
 
 #include <cstdio>
@@ -8,11 +9,8 @@
 #include "app/frame_win.h"
 #include "app/os_check.h"
 #include "app/settings.h"
-#include "resources/resource.h"
-#include "terminal/disconnect_dialog_win.h"
 
 SerialPortEntry serial_port_table[SERIAL_PORT_COUNT];
-SerialPage serial_page;
 
 static void section_name(int number, char* out, size_t size)
 {
@@ -91,45 +89,6 @@ bool serial_find_any_port()
     return false;
 }
 
-static INT_PTR CALLBACK connect_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) noexcept
-{
-    switch (message) {
-    case WM_INITDIALOG: {
-        HWND list = GetDlgItem(dialog, IDC_PORT_LIST);
-        SendMessageA(list, LB_RESETCONTENT, 0, 0);
-        for (int n = 1; n <= SERIAL_PORT_COUNT; ++n) {
-            if (!serial_port_table[n - 1].available) continue;
-            char text[64];
-            std::snprintf(text, sizeof text, "ｼﾘｱﾙﾎﾟｰﾄ (COM%d)", n);
-            list_dialog_add(list, text, n);
-        }
-        SendMessageA(list, LB_SETCURSEL, 0, 0);
-        return TRUE;
-    }
-    case WM_COMMAND:
-        return list_dialog_command(dialog, wparam);
-    }
-    return FALSE;
-}
-
-Port* serial_connect(HWND frame)
-{
-    int count = 0, highest = 0;
-    for (int n = 1; n <= SERIAL_PORT_COUNT; ++n) {
-        if (!serial_port_table[n - 1].available) continue;
-        ++count;
-        highest = n;
-    }
-    int number = 0;
-    if (count >= 2) {
-        INT_PTR chosen = DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_SERIAL_CONNECT), frame, connect_dialog_proc, 0);
-        number = chosen > 0 ? static_cast<int>(chosen) : 0;
-    } else if (count == 1) {
-        number = highest;
-    }
-    return number > 0 ? create_port(PORT_SERIAL, &number) : nullptr;
-}
-
 static std::int32_t serial_write_slot(Port* port, const unsigned char* data, std::int32_t length)
 {
     if (!port || !data || length <= 0) return 0;
@@ -174,6 +133,9 @@ void serial_apply_settings(Port* port)
     serial_engine_configure(&serial->engine, &row->settings);
 }
 
+static const PortSlots SERIAL_SLOTS = {serial_close_slot, serial_write_slot, serial_long_name, serial_short_name,
+                                       serial_apply_settings};
+
 // The serial kind's status routine: a device that went away leaves the port not
 // connected ("通信不可"); the window stays until the user closes it.
 static void serial_port_status(void* owner)
@@ -193,11 +155,7 @@ static Port* open_serial_port(int number)
     if (!serial) return nullptr;
     Port* port = &serial->port;
     serial->com_number = number;
-    port->close = serial_close_slot;
-    port->write = serial_write_slot;
-    port->long_name = serial_long_name;
-    port->short_name = serial_short_name;
-    port->apply_settings = serial_apply_settings;
+    port_set_slots(port, &SERIAL_SLOTS);
     port->kind = PORT_SERIAL;
     port->connection_state = 1;
     SerialOpenParams params;
@@ -220,110 +178,4 @@ Port* serial_port_create(HWND frame, const void* argument)
     std::snprintf(text, sizeof text, "COM%d はｵｰﾌﾟﾝ出来ません", number);
     MessageBoxA(frame, text, "ｼﾘｱﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
     return nullptr;
-}
-
-// The settings page.
-
-static void show_row(HWND page)
-{
-    HWND ports = GetDlgItem(page, SERIAL_PAGE_PORT);
-    int count = static_cast<int>(SendMessageA(ports, CB_GETCOUNT, 0, 0));
-    int line = -1;
-    for (int i = 0; i < count; ++i)
-        if (SendMessageA(ports, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == serial_page.selection) line = i;
-    SendMessageA(ports, CB_SETCURSEL, static_cast<WPARAM>(line), 0);
-    SerialPageView view;
-    serial_page_view(&serial_page, &view);
-    for (int i = 0; i < 5; ++i)
-        SendDlgItemMessageA(page, serial_page_lists[i].control, CB_SETCURSEL, static_cast<WPARAM>(view.lines[i]), 0);
-    CheckDlgButton(page, SERIAL_PAGE_PARITY_CHECK, view.parity_check ? BST_CHECKED : BST_UNCHECKED);
-}
-
-static void init_page(HWND page)
-{
-    serial_page.selection = -1;
-    HWND ports = GetDlgItem(page, SERIAL_PAGE_PORT);
-    for (int row = 0; row < SERIAL_PORT_COUNT; ++row) {
-        if (!serial_page.rows[row].available) continue;
-        char text[16];
-        std::snprintf(text, sizeof text, "COM%d", row + 1);
-        LRESULT index = SendMessageA(ports, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-        if (index >= 0) SendMessageA(ports, CB_SETITEMDATA, static_cast<WPARAM>(index), row);
-    }
-    serial_page_init_selection(&serial_page);
-    for (const SerialPageList& list : serial_page_lists) {
-        HWND box = GetDlgItem(page, list.control);
-        for (int i = 0; i < list.count; ++i) {
-            LRESULT index = SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list.texts[i]));
-            if (index >= 0) SendMessageA(box, CB_SETITEMDATA, static_cast<WPARAM>(index), list.values[i]);
-        }
-    }
-    show_row(page);
-}
-
-static std::int32_t selected_data(HWND page, int control)
-{
-    HWND box = GetDlgItem(page, control);
-    LRESULT line = SendMessageA(box, CB_GETCURSEL, 0, 0);
-    if (line == CB_ERR) return 0;
-    LRESULT data = SendMessageA(box, CB_GETITEMDATA, static_cast<WPARAM>(line), 0);
-    return data == CB_ERR ? 0 : static_cast<std::int32_t>(data);
-}
-
-static void page_command(HWND page, int id, int code)
-{
-    if (id == SERIAL_PAGE_PARITY_CHECK && code == BN_CLICKED) {
-        serial_page_toggle_parity_check(&serial_page);
-        show_row(page);
-    } else if (id == SERIAL_PAGE_DEFAULTS && code == BN_CLICKED) {
-        serial_page_restore_defaults(&serial_page);
-        show_row(page);
-    } else if (id == SERIAL_PAGE_PORT && code == CBN_SELCHANGE) {
-        serial_page_select_row(&serial_page, selected_data(page, id));
-        show_row(page);
-    } else if (id >= SERIAL_PAGE_BAUD && id <= SERIAL_PAGE_FLOW && code == CBN_SELCHANGE) {
-        serial_page_set_field(&serial_page, id, selected_data(page, id));
-    }
-}
-
-static INT_PTR CALLBACK serial_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        init_page(page);
-        return TRUE;
-    case WM_COMMAND:
-        page_command(page, LOWORD(wparam), HIWORD(wparam));
-        return TRUE;
-    case WM_NOTIFY:
-        if (reinterpret_cast<NMHDR*>(lparam)->code == static_cast<UINT>(PSN_APPLY)) {
-            if (serial_page_apply(&serial_page, serial_port_table)) serial_save_settings();
-            SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-            return TRUE;
-        }
-        return FALSE;
-    }
-    return FALSE;
-}
-
-HPROPSHEETPAGE serial_settings_page(HWND)
-{
-    if (!serial_find_any_port()) return nullptr;
-    serial_page_open(&serial_page, serial_port_table);
-    PROPSHEETPAGEA page = {};
-    page.dwSize = sizeof page;
-    page.hInstance = app.instance;
-    page.pszTemplate = MAKEINTRESOURCEA(IDD_SERIAL_PAGE);
-    page.pfnDlgProc = serial_page_proc;
-    return CreatePropertySheetPageA(&page);
-}
-
-void serial_settings_notify(HWND frame)
-{
-    for (const SerialPortEntry& row : serial_port_table) {
-        if (row.available && row.changed) {
-            PostMessageA(frame, MSG_PORT_SETTINGS_CHANGED, PORT_SERIAL, 0);
-            return;
-        }
-    }
 }

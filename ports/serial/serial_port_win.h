@@ -1,7 +1,7 @@
 // The serial kind: which COM ports exist, their settings rows and the settings file,
-// the connect command and dialog, the serial Port and its slots, and the settings
-// page of the communication-settings sheet. UI thread only; the engine thread never
-// touches the tables.
+// the serial Port and its slots (serial_port_win.cpp), the connect command
+// (serial_connect_win.cpp) and the page of the communication-settings sheet
+// (serial_page_win.cpp). UI thread only; the engine thread never touches the tables.
 #pragma once
 #include <windows.h>
 #include <prsht.h>
@@ -33,8 +33,8 @@ SerialPortEntry* serial_find_port(int number);
 bool serial_find_any_port();
 
 // Command 101: the dialog with two or more ports, the only one without it, nothing
-// with none. Returns the port opened, if any.
-Port* serial_connect(HWND frame);
+// with none (serial_connect_win.cpp).
+void serial_connect(HWND frame);
 // The serial Port for COM number, or none after the warning box. The kind's
 // constructor: argument points at the number.
 Port* serial_port_create(HWND frame, const void* argument);
@@ -43,7 +43,8 @@ const char* serial_short_name(Port* port);
 void serial_apply_settings(Port* port);
 void serial_wake_engine(Port* port);
 
-// The page of the communication-settings sheet; none without an available port.
+// The page of the communication-settings sheet (serial_page_win.cpp); none without an
+// available port.
 HPROPSHEETPAGE serial_settings_page(HWND frame);
 // After the sheet has closed: asks the open ports to apply changed rows.
 void serial_settings_notify(HWND frame);

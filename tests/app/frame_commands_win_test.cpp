@@ -24,7 +24,7 @@ namespace {
 
 struct FrameCommands : ::testing::Test {
     ScratchDir scratch;
-    PortKindOps previous{};
+    PortKindEntry previous{};
     TestFrame* frame = nullptr;
 
     void SetUp() override { start(""); }

@@ -47,7 +47,7 @@ std::string make_traffic(const std::string& kind)
 std::size_t append_all(Console* console, const std::string& traffic)
 {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(traffic.data());
-    for (std::size_t at = 0; at + PIECE <= traffic.size(); at += PIECE) append_bytes(console, bytes + at, PIECE);
+    for (std::size_t at = 0; at + PIECE <= traffic.size(); at += PIECE) console_append_bytes(console, bytes + at, PIECE);
     return traffic.size() / PIECE * PIECE;
 }
 

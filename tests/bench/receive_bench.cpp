@@ -37,7 +37,7 @@ void run_receive(benchmark::State& state, int mode)
             while (done < 4096) {
                 std::uint32_t consumed = 0;
                 std::uint32_t length = receive_convert_chunk(mode, bytes + at + done, 4096 - done, &consumed, chunk);
-                append_bytes(console, chunk, length);
+                console_append_bytes(console, chunk, length);
                 done += consumed;
             }
             total += 4096;

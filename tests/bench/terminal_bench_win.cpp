@@ -141,7 +141,7 @@ void bench_flood()
 
 void bench_terminal()
 {
-    PortKindOps previous = test_engine_install(PORT_SERIAL);
+    PortKindEntry previous = test_engine_install(PORT_SERIAL);
     {
         TestFrame frame;
         if (frame.made) {

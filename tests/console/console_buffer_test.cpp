@@ -162,7 +162,7 @@ TEST_F(ConsoleBuffer, DiscardClearsWhenOnlyTheLastLineCouldStay)
     append_text(c, std::string(65000, 'z'));  // wraps into 80-byte lines
     std::uint32_t before = c->used;
     EXPECT_GT(before, 65000u);
-    discard_front(c, 1);
+    console_discard_front(c, 1);
     EXPECT_LT(c->used, before);
     // One huge last line with nothing before it: everything goes.
     remake(65536, 256);
@@ -223,7 +223,7 @@ TEST_F(ConsoleBuffer, ResizeSmallerKeepsTheNewestWholeLines)
     c->selection_state = 2;
     c->sel_anchor.offset = 59000;
     c->sel_end.offset = 59990;
-    resize_buffer(c, 32768);
+    console_resize_buffer(c, 32768);
     EXPECT_EQ(c->capacity, 32768u);
     EXPECT_LE(c->used, 32768u);
     // At least the excess (27232) and at least a sixteenth of the old size went, in
@@ -233,7 +233,7 @@ TEST_F(ConsoleBuffer, ResizeSmallerKeepsTheNewestWholeLines)
     EXPECT_EQ(c->selection_state, 0);
     EXPECT_EQ(console_line(c, 0), line);
     // Growing keeps all.
-    resize_buffer(c, 1 << 20);
+    console_resize_buffer(c, 1 << 20);
     EXPECT_EQ(c->used, 60000u - 27300u);
     EXPECT_EQ(console_line(c, c->last_line - 1), line);
 }
@@ -259,7 +259,7 @@ TEST_F(ConsoleBuffer, ClearEmptiesTextLinesAndSelection)
     append_text(c, "one\r\ntwo");
     c->selection_state = 3;
     c->sel_end.offset = 4;
-    clear_buffer(c);
+    console_clear_buffer(c);
     EXPECT_EQ(c->used, 0u);
     EXPECT_EQ(c->last_line, 0u);
     EXPECT_EQ(c->selection_state, 0);
@@ -275,10 +275,10 @@ TEST(ConsoleBufferAllocation, WithoutBuffersEveryAppendIsIgnored)
     settings.column = 80;
     EXPECT_FALSE(console_allocate_buffers(c, &settings));
     const unsigned char bytes[] = {'a', '\r'};
-    EXPECT_FALSE(append_bytes(c, bytes, 2));
-    resize_buffer(c, 4096);
-    discard_front(c, 10);
-    clear_buffer(c);
+    EXPECT_FALSE(console_append_bytes(c, bytes, 2));
+    console_resize_buffer(c, 4096);
+    console_discard_front(c, 10);
+    console_clear_buffer(c);
     EXPECT_EQ(console_text_length(c), 0u);
     EXPECT_EQ(console_invariant_fault(c), "");
     free_test_console(c);

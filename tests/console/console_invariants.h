@@ -71,5 +71,5 @@ inline std::string console_line(const Console* c, std::uint32_t line)
 
 inline void append_text(Console* c, const std::string& bytes)
 {
-    append_bytes(c, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()));
+    console_append_bytes(c, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()));
 }

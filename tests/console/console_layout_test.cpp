@@ -17,7 +17,7 @@ struct Layout : ::testing::Test {
     // The cells of a row, and its classes as digits.
     std::string row(std::uint32_t p, std::uint32_t n, std::int32_t lo = -1, std::int32_t hi = -1)
     {
-        last = layout_row(c, p, n, lo, hi);
+        last = console_layout_row(c, p, n, lo, hi);
         return std::string(reinterpret_cast<const char*>(c->row_chars), last.columns);
     }
     std::string classes() const
@@ -45,7 +45,7 @@ TEST_F(Layout, HexDisplayShowsEveryControlByteAsAGroup)
     EXPECT_EQ(line_row(1), "B");
     EXPECT_EQ(row(0, 3, 1, 1), "A<0D><0A>");  // selected beats hexadecimal
     EXPECT_EQ(classes(), "022221111");
-    clear_buffer(c);
+    console_clear_buffer(c);
     append_text(c, std::string("\t\0\x80\xFF", 4));
     EXPECT_EQ(line_row(0), "<09><00>\x80\xFF");
 }
@@ -79,7 +79,7 @@ TEST_F(Layout, ALoneLeadByteLeavesTheNextByteItsCells)
     c->tab_width = 4;
     for (const Case& k : cases) {
         c->hex_mode = k.hex;
-        clear_buffer(c);
+        console_clear_buffer(c);
         append_text(c, k.bytes);
         EXPECT_EQ(line_row(0), k.cells) << k.bytes;
     }
@@ -118,38 +118,38 @@ TEST_F(Layout, LeftEdgeShiftsOffTrailCellsAndRunsFollowClasses)
     const std::int32_t expected[][2] = {{0, 0}, {1, 0}, {1, 1}, {3, 0}, {4, 0}, {-1, 0}};
     for (std::int32_t h = 0; h < 6; ++h) {
         c->hscroll_pos = h == 5 ? 6 : h;
-        EXPECT_EQ(left_edge_column(c, last.columns, &shifted), expected[h][0]) << h;
+        EXPECT_EQ(console_left_edge_column(c, last.columns, &shifted), expected[h][0]) << h;
         EXPECT_EQ(shifted, expected[h][1] == 1) << h;
     }
-    EXPECT_EQ(run_length(c, 0, 6), 4);
-    EXPECT_EQ(run_length(c, 2, 6), 2);
-    EXPECT_EQ(run_length(c, 4, 6), 2);
-    EXPECT_EQ(run_length(c, 6, 6), 0);
+    EXPECT_EQ(console_run_length(c, 0, 6), 4);
+    EXPECT_EQ(console_run_length(c, 2, 6), 2);
+    EXPECT_EQ(console_run_length(c, 4, 6), 2);
+    EXPECT_EQ(console_run_length(c, 6, 6), 0);
 }
 
 TEST_F(Layout, WheelClampAndScrollToEnd)
 {
-    EXPECT_EQ(wheel_scroll_position(10, 120), 8);
-    EXPECT_EQ(wheel_scroll_position(10, -240), 14);
-    EXPECT_EQ(wheel_scroll_position(10, 60), 10);
-    EXPECT_EQ(wheel_scroll_position(10, -60), 10);
-    EXPECT_EQ(clamp_scroll_position(5, console_vscroll_range(c), 8), 0);  // empty console
-    EXPECT_EQ(clamp_scroll_position(10, console_vscroll_range(c), 5), 3);
-    EXPECT_EQ(page_count(33, 16), 3);
-    EXPECT_EQ(page_count(32, 16), 2);
+    EXPECT_EQ(console_wheel_scroll(10, 120), 8);
+    EXPECT_EQ(console_wheel_scroll(10, -240), 14);
+    EXPECT_EQ(console_wheel_scroll(10, 60), 10);
+    EXPECT_EQ(console_wheel_scroll(10, -60), 10);
+    EXPECT_EQ(console_clamp_scroll(5, console_vscroll_range(c), 8), 0);  // empty console
+    EXPECT_EQ(console_clamp_scroll(10, console_vscroll_range(c), 5), 3);
+    EXPECT_EQ(console_page_count(33, 16), 3);
+    EXPECT_EQ(console_page_count(32, 16), 2);
     c->page_rows = c->full_rows = 30;
     c->page_columns = c->full_columns = 80;
     append_text(c, std::string(28, '\n'));
-    ScrollTargets t = scroll_to_end_targets(c);
+    ScrollTargets t = console_scroll_to_end_targets(c);
     EXPECT_FALSE(t.set_v || t.set_h);
     append_text(c, "\n" + std::string(79, 'x'));
-    t = scroll_to_end_targets(c);
+    t = console_scroll_to_end_targets(c);
     EXPECT_TRUE(t.set_v && t.set_h);
     EXPECT_EQ(t.v, 3);
     EXPECT_EQ(t.h, 3);
     c->vscroll_pos = 40;
     c->hscroll_pos = 90;
-    t = scroll_to_end_targets(c);
+    t = console_scroll_to_end_targets(c);
     EXPECT_EQ(t.v, 28);
     EXPECT_EQ(t.h, 78);
 }
@@ -169,7 +169,7 @@ TEST_F(Layout, ScrollToEndKeepsTheEndInTinyViews)
         c->full_rows = k.full;
         c->page_columns = 2;
         c->full_columns = 1;
-        ScrollTargets t = scroll_to_end_targets(c);
+        ScrollTargets t = console_scroll_to_end_targets(c);
         EXPECT_TRUE(t.set_v) << k.page;
         EXPECT_EQ(t.v, k.expected_v) << k.page;
         EXPECT_TRUE(t.set_h);
@@ -182,31 +182,31 @@ TEST_F(Layout, LineInputCaretRenderingAndScrolling)
     c->tab_width = 4;
     c->char_width = 8;
     console_input_insert(c, "ab\tc", 4, 1);
-    EXPECT_EQ(input_cursor_columns(c), 5);
-    EXPECT_EQ(input_caret_x(c), 48);
-    EXPECT_EQ(render_input_line(c), 5);
+    EXPECT_EQ(console_input_columns(c), 5);
+    EXPECT_EQ(console_input_caret_x(c), 48);
+    EXPECT_EQ(console_render_input(c), 5);
     EXPECT_STREQ(c->input_render, "ab  c");
     console_input_reset(c);
     for (int typed = 0; typed < 80; ++typed) {
         console_input_insert(c, "x", 1, 1);
-        scroll_input_line(c, 8, 404);
-        EXPECT_GT(404 - input_caret_x(c), 3 * 8) << typed;
+        console_scroll_input(c, 8, 404);
+        EXPECT_GT(404 - console_input_caret_x(c), 3 * 8) << typed;
     }
-    EXPECT_LE(404 - input_caret_x(c), 4 * 8);
+    EXPECT_LE(404 - console_input_caret_x(c), 4 * 8);
     const std::int32_t first = c->input_first_column;
     c->input_cursor = first - 1;
-    scroll_input_line(c, 8, 404);
+    console_scroll_input(c, 8, 404);
     EXPECT_EQ(c->input_first_column, first - 1);  // one column per call
     console_input_reset(c);
     console_input_insert(c, "a\x82\xA0" "bcd", 6, 1);
     c->input_first_column = 3;
     c->input_cursor = 0;
-    scroll_input_line(c, 8, 404);
+    console_scroll_input(c, 8, 404);
     EXPECT_EQ(c->input_first_column, 1);  // stepped off the trail byte, leftwards
     c->tab_width = 8;
     console_input_reset(c);
     console_input_insert(c, std::string(256, '\t').data(), 256, 1);
-    EXPECT_EQ(render_input_line(c), CONSOLE_ROW_CELLS - 1);
+    EXPECT_EQ(console_render_input(c), CONSOLE_ROW_CELLS - 1);
 }
 
 TEST_F(Layout, HitTestCountsCellsAsTheRowsWereLaidOut)
@@ -239,7 +239,7 @@ TEST_F(Layout, HitTestCountsCellsAsTheRowsWereLaidOut)
     EXPECT_EQ(hit(0, 1).offset, 4);
     c->hex_mode = 0;
     c->hscroll_pos = 0;
-    clear_buffer(c);
+    console_clear_buffer(c);
     append_text(c, "a\tb");
     EXPECT_EQ(hit(7, 0).offset, 1);  // the TAB's last cell
     c->row_table[0] = {-1, 0};

@@ -31,17 +31,17 @@ struct Selection : ::testing::Test {
         c->char_width = 8;
         c->line_height = 16;
     }
-    bool press(int col, int row) { return selection_press(c, 4 + col * 8, 2 + row * 16); }
-    bool move(int col, int row) { return selection_move(c, 4 + col * 8, 2 + row * 16); }
+    bool press(int col, int row) { return console_selection_press(c, 4 + col * 8, 2 + row * 16); }
+    bool move(int col, int row) { return console_selection_move(c, 4 + col * 8, 2 + row * 16); }
     std::pair<int, int> range() const
     {
-        SelectionRange r = selection_range(c);
+        SelectionRange r = console_selection_range(c);
         return {r.lo, r.hi};
     }
     std::string copied() const
     {
-        std::string s(selection_copy_length(c) + 1, '?');
-        selection_copy_text(c, &s[0]);
+        std::string s(console_selection_copy_length(c) + 1, '?');
+        console_selection_copy_text(c, &s[0]);
         EXPECT_EQ(s.back(), '\0');
         s.pop_back();
         return s;
@@ -55,9 +55,9 @@ TEST_F(Selection, ClickWithoutDragSelectsNothing)
     EXPECT_EQ(c->selection_state, 1);
     EXPECT_EQ(c->sel_anchor.offset, 2);
     EXPECT_EQ(range(), std::make_pair(-1, -1));  // nothing shown yet
-    selection_release(c);
+    console_selection_release(c);
     EXPECT_EQ(c->selection_state, 0);
-    EXPECT_EQ(selection_copy_length(c), 0u);
+    EXPECT_EQ(console_selection_copy_length(c), 0u);
 }
 
 TEST_F(Selection, DragOverDoubleByteCharactersTakesThemWhole)
@@ -67,8 +67,8 @@ TEST_F(Selection, DragOverDoubleByteCharactersTakesThemWhole)
         press(forward ? 2 : 4, 0);  // the trail of one, the lead of the other
         EXPECT_TRUE(move(forward ? 4 : 2, 0));
         EXPECT_EQ(range(), std::make_pair(1, 5));
-        EXPECT_EQ(selection_copy_length(c), 0u);  // shown, but not complete
-        selection_release(c);
+        EXPECT_EQ(console_selection_copy_length(c), 0u);  // shown, but not complete
+        console_selection_release(c);
         EXPECT_EQ(copied(), "\x82\xa0" "b\x82\xa2");
     }
 }
@@ -100,7 +100,7 @@ TEST_F(Selection, DragBesideTheTextRestartsUntilItEntersTheText)
     }
     move(1, 1);
     EXPECT_EQ(range(), std::make_pair(6, 7));
-    selection_release(c);
+    console_selection_release(c);
     EXPECT_EQ(copied(), "gh");
     // The left margin likewise, until the pointer reaches another row.
     press(-1, 1);
@@ -113,7 +113,7 @@ TEST_F(Selection, DragBesideTheTextRestartsUntilItEntersTheText)
 TEST_F(Selection, PressOffTheTextEmptiesTheSelection)
 {
     show("abc", {{0, 3}, {-1, 0}});
-    EXPECT_TRUE(selection_select_all(c));
+    EXPECT_TRUE(console_selection_select_all(c));
     EXPECT_FALSE(move(1, 0));  // a complete selection does not follow the pointer
     EXPECT_EQ(range(), std::make_pair(0, 2));
     EXPECT_TRUE(press(0, 1));  // a row without text
@@ -124,11 +124,11 @@ TEST_F(Selection, PressOffTheTextEmptiesTheSelection)
 
 TEST_F(Selection, SelectAllAndCopy)
 {
-    EXPECT_FALSE(selection_select_all(c));
+    EXPECT_FALSE(console_selection_select_all(c));
     EXPECT_EQ(c->selection_state, 0);
     append_text(c, std::string("a\0b\r\nc", 6));
-    EXPECT_TRUE(selection_select_all(c));
-    EXPECT_EQ(selection_copy_length(c), 6u);
+    EXPECT_TRUE(console_selection_select_all(c));
+    EXPECT_EQ(console_selection_copy_length(c), 6u);
     EXPECT_EQ(copied(), "a b\r\nc");  // line ends as stored, NUL as a space
 }
 
@@ -147,7 +147,7 @@ TEST(PasteConvert, LineEndsBecomeTheModesLineEnd)
     for (const auto& t : cases) {
         std::string in = t.in;
         std::vector<char> out(2 * in.size() + 1);  // exactly what the caller provides
-        std::uint32_t n = paste_convert(in.c_str(), t.mode, out.data());
+        std::uint32_t n = console_paste_convert(in.c_str(), t.mode, out.data());
         EXPECT_EQ(std::string(out.data(), n), t.out) << "mode " << t.mode << " of " << testing::PrintToString(in);
         EXPECT_EQ(out[n], '\0');
     }

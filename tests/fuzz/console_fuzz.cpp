@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::string bytes(reinterpret_cast<const char*>(arg), n);
             if ((op & 7) == 2 && n > 0) bytes = std::string(n * 97, static_cast<char>(arg[0]));
             std::uint32_t used = console->used;
-            bool discarded = append_bytes(console, reinterpret_cast<const unsigned char*>(bytes.data()),
+            bool discarded = console_append_bytes(console, reinterpret_cast<const unsigned char*>(bytes.data()),
                                           static_cast<std::uint32_t>(bytes.size()));
             bool has_bs = bytes.find('\x08') != std::string::npos;
             if (!discarded && !has_bs) {
@@ -53,10 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         }
         case 3:
-            discard_front(console, n * 13);
+            console_discard_front(console, n * 13);
             break;
         case 4:
-            resize_buffer(console, 16 + n * 61);
+            console_resize_buffer(console, 16 + n * 61);
             break;
         case 5:
             if (n != 0 && static_cast<std::int32_t>(n) != console->column) column_fixed = false;

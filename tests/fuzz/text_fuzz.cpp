@@ -53,7 +53,7 @@ static void fuzz_escapes(const std::string& text, int limit)
 static void fuzz_paste(const std::string& text, int mode)
 {
     std::vector<char> out(2 * text.size() + 1);
-    std::uint32_t n = paste_convert(text.c_str(), mode, out.data());
+    std::uint32_t n = console_paste_convert(text.c_str(), mode, out.data());
     check(n <= 2 * text.size() && out[n] == '\0');
     // No other byte changes: the text without its line ends is kept.
     std::string kept, got_kept;

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     c->hscroll_pos = data[2] % 64;
     c->char_width = 1 + data[3] % 12;
     c->line_height = 1 + data[4] % 20;
-    append_bytes(c, data + 6, static_cast<std::uint32_t>(size - 6));
+    console_append_bytes(c, data + 6, static_cast<std::uint32_t>(size - 6));
     console_set_column(c, 1 + data[5] % 300);  // rows wrap at the column in force now
     // As a paint leaves it: rows without text are marked so.
     for (int i = 0; i < c->row_table_size; ++i) c->row_table[i] = ConsoleRow{-1, 0};
@@ -38,14 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (std::uint32_t line = 0; line <= c->last_line && rows < CONSOLE_ROW_TABLE_INITIAL; ++line) {
         std::uint32_t g = console_line_start(c, line), e = console_line_end(c, line);
         while (g < e && rows < CONSOLE_ROW_TABLE_INITIAL) {
-            RowLayout row = layout_row(c, g, e - g, -1, -1);
+            RowLayout row = console_layout_row(c, g, e - g, -1, -1);
             check(row.consumed >= 1 && row.consumed <= e - g);
             check(row.columns >= 0 && row.columns <= CONSOLE_ROW_CELLS);
             bool shifted = false;
-            std::int32_t first = left_edge_column(c, row.columns, &shifted);
+            std::int32_t first = console_left_edge_column(c, row.columns, &shifted);
             check(first >= -1 && first < row.columns);
             for (std::int32_t col = first < 0 ? row.columns : first; col < row.columns;) {
-                std::int32_t run = run_length(c, col, row.columns);
+                std::int32_t run = console_run_length(c, col, row.columns);
                 check(run >= 1 && col + run <= row.columns);
                 col += run;
             }
@@ -61,10 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ConsoleHit hit = console_hit_test(c, x, y);
         check(hit.offset < static_cast<std::int32_t>(c->used));
         if (rows > 0) {
-            selection_press(c, x, y);
-            selection_move(c, static_cast<int8_t>(data[i + 2]) * 4, static_cast<int8_t>(data[i + 3]) * 4);
-            selection_release(c);
-            SelectionRange range = selection_range(c);
+            console_selection_press(c, x, y);
+            console_selection_move(c, static_cast<int8_t>(data[i + 2]) * 4, static_cast<int8_t>(data[i + 3]) * 4);
+            console_selection_release(c);
+            SelectionRange range = console_selection_range(c);
             if (c->selection_state == 3)
                 check(range.lo >= 0 && range.lo <= range.hi && range.hi < static_cast<std::int32_t>(c->used));
         }

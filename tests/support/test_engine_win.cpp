@@ -3,8 +3,7 @@
 #include "tests/support/test_engine_win.h"
 
 #include <cstdio>
-
-#include "terminal/engine_thread_win.h"
+#include <cstring>
 
 static TestEngine* engine_of(Port* port)
 {
@@ -18,44 +17,47 @@ TestEngine* test_engine_of(Port* port)
 
 static void lock(TestEngine* e)
 {
-    WaitForSingleObject(e->engine_mutex, INFINITE);
+    EnterCriticalSection(&e->lock);
 }
 
 static void unlock(TestEngine* e)
 {
-    ReleaseMutex(e->engine_mutex);
+    LeaveCriticalSection(&e->lock);
 }
 
 // Takes the next piece of work: a delivery first, then a write. Returns false when
 // there is none.
-static bool engine_step(TestPort* tp)
+static bool engine_step(TestEngine* e)
 {
-    TestEngine* e = &tp->engine;
     lock(e);
     if (!e->receives.empty()) {
         std::string bytes = e->receives.front();
         e->receives.pop_front();
         InterlockedIncrement(&e->busy);
         unlock(e);
-        on_receive(&tp->port, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<std::int32_t>(bytes.size()));
+        // Through the receive buffer, a buffer's worth at a time, as a device delivers.
+        const std::uint32_t size = static_cast<std::uint32_t>(e->core.callbacks.receive_buffer_size);
+        for (size_t at = 0; at < bytes.size(); at += size) {
+            std::uint32_t count = static_cast<std::uint32_t>(std::min<size_t>(size, bytes.size() - at));
+            std::memcpy(e->core.rx_buffer, bytes.data() + at, count);
+            engine_core_receive(&e->core, count);
+        }
         InterlockedDecrement(&e->busy);
         return true;
     }
-    if (e->write_state == 1 && !e->hold_writes) {
-        e->write_state = 2;
-        const unsigned char* data = e->write_data;
-        std::int32_t requested = e->write_length;
+    const unsigned char* data;
+    std::int32_t requested;
+    if (!e->hold_writes && engine_core_take_write(&e->core, &data, &requested)) {
         std::int32_t count = requested;
         if (!e->results.empty()) {
             count = e->results.front() < requested ? e->results.front() : requested;
             e->results.pop_front();
         }
         e->written.append(reinterpret_cast<const char*>(data), static_cast<size_t>(count));
-        // Idle before the report, as a real engine: on_sent may request the next write.
-        e->write_state = 0;
+        e->requests.push_back(requested);
         InterlockedIncrement(&e->busy);
         unlock(e);
-        on_sent(&tp->port, data, requested, count);
+        engine_core_write_ended(&e->core, count);  // a next write asked for meanwhile is taken next
         InterlockedDecrement(&e->busy);
         return true;
     }
@@ -65,46 +67,37 @@ static bool engine_step(TestPort* tp)
 
 static DWORD WINAPI engine_thread(void* parameter) noexcept
 {
-    TestPort* tp = static_cast<TestPort*>(parameter);
-    TestEngine* e = &tp->engine;
-    for (;;) {
-        WaitForSingleObject(e->wake_event, INFINITE);
-        if (e->stop) break;
-        while (!e->stop && engine_step(tp)) {
+    TestEngine* e = static_cast<TestEngine*>(parameter);
+    const HANDLE set[3] = {e->core.write_request, e->work, e->core.wake};
+    while (!e->core.stop_requested) {
+        WaitForMultipleObjects(3, set, FALSE, INFINITE);
+        while (!e->core.stop_requested && engine_step(e)) {
         }
     }
-    engine_thread_leave(&e->thread);
+    engine_thread_leave(&e->core.thread);
     return 0;
 }
 
 static std::int32_t test_write(Port* port, const unsigned char* data, std::int32_t length)
 {
     TestEngine* e = engine_of(port);
-    lock(e);
-    if (e->write_state != 0) {
+    int accepted = engine_core_request_write(&e->core, data, length);
+    if (!accepted) {
+        lock(e);
         e->refused++;
         unlock(e);
-        return 0;
     }
-    e->write_state = 1;
-    e->write_data = data;
-    e->write_length = length;
-    e->requests.push_back(length);
-    unlock(e);
-    SetEvent(e->wake_event);
-    return length;
+    return accepted;
 }
 
 static const char* test_long_name(Port* port)
 {
-    if (!port) return "";
-    return port->long_name_text;
+    return port ? port->long_name_text : "";
 }
 
 static const char* test_short_name(Port* port)
 {
-    if (!port) return "";
-    return port->short_name_text;
+    return port ? port->short_name_text : "";
 }
 
 static void test_apply_settings(Port* port)
@@ -119,21 +112,19 @@ std::string test_engine_taken_at_stop()
     return taken_at_stop;
 }
 
-// The common stop protocol, as every engine stops.
 static void test_close(Port* port)
 {
     TestPort* tp = reinterpret_cast<TestPort*>(port);
     TestEngine* e = &tp->engine;
-    InterlockedExchange(&e->stop, 1);
-    SetEvent(e->wake_event);
-    engine_stop_thread(&e->thread);
+    engine_core_stop(&e->core);
     // Like a device that still sends its last write while it is being closed: the
     // bytes must still be the caller's.
     taken_at_stop.clear();
-    if (e->write_state == 1 && e->write_data)
-        taken_at_stop.assign(reinterpret_cast<const char*>(e->write_data), static_cast<size_t>(e->write_length));
-    CloseHandle(e->wake_event);
-    CloseHandle(e->engine_mutex);
+    if (e->core.write_state == ENGINE_WRITE_REQUESTED && e->core.write_buffer)
+        taken_at_stop.assign(reinterpret_cast<const char*>(e->core.write_buffer),
+                             static_cast<size_t>(e->core.write_length));
+    CloseHandle(e->work);
+    DeleteCriticalSection(&e->lock);
     delete tp;
 }
 
@@ -141,8 +132,10 @@ static void test_wake(Port* port)
 {
     TestEngine* e = engine_of(port);
     InterlockedIncrement(&e->wakes);
-    SetEvent(e->wake_event);
+    SetEvent(e->core.wake);
 }
+
+static const PortSlots TEST_SLOTS = {test_close, test_write, test_long_name, test_short_name, test_apply_settings};
 
 static int constructed = 0;
 
@@ -152,29 +145,34 @@ static Port* test_create(HWND, const void* argument)
     Port* port = &tp->port;
     port->kind = argument ? *static_cast<const int*>(argument) : PORT_SERIAL;
     port->connection_state = 1;
-    port->close = test_close;
-    port->write = test_write;
-    port->long_name = test_long_name;
-    port->short_name = test_short_name;
-    port->apply_settings = test_apply_settings;
+    port_set_slots(port, &TEST_SLOTS);
     ++constructed;
     std::snprintf(port->short_name_text, sizeof port->short_name_text, "TEST%d", constructed);
     std::snprintf(port->long_name_text, sizeof port->long_name_text, "テスト ポート (TEST%d)", constructed);
     TestEngine* e = &tp->engine;
-    e->wake_event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    e->engine_mutex = CreateMutexA(nullptr, FALSE, nullptr);
-    e->thread = CreateThread(nullptr, 0, engine_thread, tp, 0, nullptr);
+    EngineCallbacks callbacks;
+    port_engine_callbacks(port, &callbacks);
+    InitializeCriticalSection(&e->lock);
+    e->work = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (engine_core_open(&e->core, &callbacks) != 0 || !e->work || !engine_core_start(&e->core, engine_thread, e)) {
+        engine_core_release(&e->core);
+        if (e->work) CloseHandle(e->work);
+        DeleteCriticalSection(&e->lock);
+        delete tp;
+        return nullptr;
+    }
     return port;
 }
 
-PortKindOps test_engine_install(int kind)
+PortKindEntry test_engine_install(int kind)
 {
-    PortKindOps previous = port_kinds[kind];
-    port_kinds[kind] = PortKindOps{test_create, test_wake};
+    PortKindEntry previous = port_kinds[kind];
+    port_kinds[kind].create = test_create;
+    port_kinds[kind].wake_engine = test_wake;
     return previous;
 }
 
-void test_engine_restore(int kind, PortKindOps previous)
+void test_engine_restore(int kind, PortKindEntry previous)
 {
     port_kinds[kind] = previous;
 }
@@ -185,7 +183,7 @@ void test_engine_hold(Port* port, bool hold)
     lock(e);
     e->hold_writes = hold;
     unlock(e);
-    SetEvent(e->wake_event);
+    SetEvent(e->work);
 }
 
 void test_engine_script(Port* port, const std::vector<std::int32_t>& results)
@@ -202,7 +200,7 @@ void test_engine_receive(Port* port, const std::string& bytes)
     lock(e);
     e->receives.push_back(bytes);
     unlock(e);
-    SetEvent(e->wake_event);
+    SetEvent(e->work);
 }
 
 bool test_engine_settle(Port* port, DWORD timeout_ms)
@@ -211,10 +209,10 @@ bool test_engine_settle(Port* port, DWORD timeout_ms)
     DWORD start = GetTickCount();
     for (;;) {
         lock(e);
-        bool quiet = e->receives.empty() && e->busy == 0 && (e->write_state == 0 || e->hold_writes);
-        bool queue_idle = port->send.in_flight_length == 0 || e->hold_writes;
+        bool quiet = e->receives.empty() && e->busy == 0 &&
+                     (e->core.write_state == ENGINE_WRITE_IDLE || e->hold_writes);
         unlock(e);
-        if (quiet && queue_idle) return true;
+        if (quiet) return true;
         if (GetTickCount() - start > timeout_ms) return false;
         // The engine may be waiting for this thread (the status bar and toolbar are
         // set by sent messages): let those through while waiting.

@@ -37,7 +37,7 @@ TEST(ConsoleThreads, AppendsRaceWithClearResizeSelectionAndReads)
 {
     display_settings_defaults(&display_settings);
     display_settings.receive_crlf = 2;
-    PortKindOps previous = test_engine_install(PORT_PARALLEL);
+    PortKindEntry previous = test_engine_install(PORT_PARALLEL);
     TestFrame frame;
     ASSERT_TRUE(frame.made);
     Port* port = create_port(PORT_PARALLEL, nullptr);

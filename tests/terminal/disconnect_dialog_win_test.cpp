@@ -13,7 +13,7 @@ namespace {
 const char DISCONNECT_CAPTION[] = "\x90\xd8\x92\x66";  // 切断
 
 struct DisconnectTest : ::testing::Test {
-    PortKindOps previous{};
+    PortKindEntry previous{};
     TestFrame* frame = nullptr;
 
     void SetUp() override

@@ -21,7 +21,7 @@
 namespace {
 
 struct TerminalTest : ::testing::Test {
-    PortKindOps previous{};
+    PortKindEntry previous{};
     TestFrame* frame = nullptr;
     Port* port = nullptr;
 
@@ -234,7 +234,7 @@ TEST_F(TerminalTest, WheelAndKeysScrollByTwoLines)
     HWND window = window_of(port);
     UpdateWindow(window);
     Console* console = &port->console;
-    set_vscroll(console, 0, true);
+    console_set_vscroll(console, 0, true);
     SendMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), 0);
     EXPECT_EQ(console->vscroll_pos, 4);
     SendMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);

@@ -1,7 +1,9 @@
 // The serial engine against the bench's pty pair declared as a COM port: the line
 // settings read back from the device, megabytes each way with nothing lost or
-// reordered, modem-line changes, purge, the single write slot, the stop, a port held
-// by someone else, and a driver that takes no modem-line events.
+// reordered, modem-line changes, purge, the stop with I/O outstanding, ports that
+// cannot be opened, a driver that takes no modem-line events, writes under a receive
+// flood and a device that goes away. The write slot and the stop protocol themselves
+// are the engine core's (engine_core_win_test.cpp).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -205,38 +207,26 @@ TEST_F(SerialEngineTest, ModemLineChangesReachOnStatus)
     EXPECT_EQ(engine.last_modem_status & (MS_CTS_ON | MS_DSR_ON), static_cast<DWORD>(MS_CTS_ON | MS_DSR_ON));
 }
 
-TEST_F(SerialEngineTest, OneWriteAtATimeAndPurgeEndsItWithNothingWritten)
+TEST_F(SerialEngineTest, APurgeEndsAWriteUnderWayWithNothingWritten)
 {
     ASSERT_EQ(open(), 0);
-    // Nobody reads the far end: a large write stays in progress.
+    // Nobody reads the far end: a large write stays under way.
     std::string big(8u << 20, 'w');
     ASSERT_EQ(serial_engine_write(&engine, reinterpret_cast<const unsigned char*>(big.data()),
                                   static_cast<std::int32_t>(big.size())), 1);
-    ASSERT_TRUE(wait_until([&] { return engine.write_state == 2; }, 2000));
-    Sleep(100);
+    Sleep(200);
     EXPECT_TRUE(owner.reports().empty());
     const unsigned char other[] = {'x'};
-    EXPECT_EQ(serial_engine_write(&engine, other, 1), 0);
-    EXPECT_EQ(engine.write_length, static_cast<std::int32_t>(big.size()));
+    EXPECT_EQ(serial_engine_write(&engine, other, 1), 0);  // the one slot is taken
     EXPECT_EQ(serial_engine_purge(&engine), 1);
     ASSERT_TRUE(wait_until([&] { return !owner.reports().empty(); }, 3000));
     EXPECT_EQ(owner.reports()[0], 0);
-    EXPECT_EQ(engine.write_state, 0);
+    EXPECT_EQ(serial_engine_write(&engine, other, 1), 1);  // idle again
     EXPECT_EQ(serial_engine_purge(nullptr), 0);
 }
 
-TEST_F(SerialEngineTest, WritesOfNothingAndWritesWhileStoppingAreRefused)
-{
-    ASSERT_EQ(open(), 0);
-    const unsigned char byte[] = {'a'};
-    EXPECT_EQ(serial_engine_write(&engine, nullptr, 1), 0);
-    EXPECT_EQ(serial_engine_write(&engine, byte, 0), 0);
-    EXPECT_EQ(serial_engine_write(nullptr, byte, 1), 0);
-    engine.stop_requested = 1;
-    EXPECT_EQ(serial_engine_write(&engine, byte, 1), 0);
-    engine.stop_requested = 0;
-}
-
+// With the device's I/O and its event wait outstanding, the stop still returns after
+// the common pause, and nothing is reported afterwards.
 TEST_F(SerialEngineTest, StopIsQuickAndNothingCallsBackAfterIt)
 {
     ASSERT_EQ(open(), 0);
@@ -244,12 +234,8 @@ TEST_F(SerialEngineTest, StopIsQuickAndNothingCallsBackAfterIt)
     DWORD start = GetTickCount();
     serial_engine_stop(&engine);
     opened = false;
-    DWORD took = GetTickCount() - start;
-    // The thread leaves as soon as it has served the wake: only the 100 ms pause.
-    EXPECT_LT(took, 500u);
-    EXPECT_EQ(engine.thread, nullptr);
+    EXPECT_LT(GetTickCount() - start, 500u);
     EXPECT_EQ(engine.device, nullptr);
-    EXPECT_EQ(engine.rx_buffer, nullptr);
     LONG calls = owner.calls;
     StreamEnd peer(windows_path(fixture_env("TAVEX_TEST_COM_PEER")));
     peer.write("after the stop");
@@ -266,20 +252,18 @@ TEST_F(SerialEngineTest, APortThatCannotBeOpenedLeavesNothingOpen)
     int present = number;
     number = 15;
     EXPECT_EQ(open(), -1);
-    number = present;
     EXPECT_EQ(engine.device, nullptr);
-    EXPECT_EQ(engine.mutex, nullptr);
-    EXPECT_EQ(engine.rx_buffer, nullptr);
     // A device that answers no line state is no serial port.
     number = std::atoi(fixture_env("TAVEX_TEST_NOT_SERIAL_COM").c_str());
     ASSERT_GT(number, 0);
     EXPECT_EQ(open(), -1);
-    number = present;
     EXPECT_EQ(engine.device, nullptr);
+    number = present;
     SerialOpenParams params{};
     EXPECT_EQ(serial_engine_open(0, &engine, &params), -1);
     EXPECT_EQ(serial_engine_open(number, &engine, &params), -1);  // receive buffer size 0
     EXPECT_EQ(serial_engine_open(99, &engine, nullptr), -1);
+    EXPECT_EQ(open(), 0);  // the port itself was left free
 }
 
 TEST_F(SerialEngineTest, ADriverWithoutModemEventsStillReceives)
@@ -293,8 +277,7 @@ TEST_F(SerialEngineTest, ADriverWithoutModemEventsStillReceives)
     std::string data = numbered(100000, 77);
     ASSERT_TRUE(peer.write(data));
     EXPECT_TRUE(wait_until([&] { return owner.received_copy().size() >= data.size(); }, 10000))
-        << owner.received_copy().size() << " bytes; read pending " << engine.read_pending << ", waiting for events "
-        << engine.comm_pending << " with mask " << engine.comm_mask;
+        << owner.received_copy().size() << " bytes";
     EXPECT_TRUE(owner.received_copy() == data);
     peer.write("tail");
     EXPECT_TRUE(wait_until([&] { return owner.received_copy().size() >= data.size() + 4; }, 5000));

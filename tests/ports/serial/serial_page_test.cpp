@@ -36,7 +36,7 @@ TEST_F(SerialPageModel, OpenCopiesWithoutChangedAndNothingIsEditedBeforeInit)
     EXPECT_EQ(view(), std::vector<int>(6, 0));
     serial_page_toggle_parity_check(&page);
     serial_page_restore_defaults(&page);
-    serial_page_set_field(&page, SERIAL_PAGE_BAUD, 300);
+    serial_page_set_field(&page, IDC_SERIAL_BAUD, 300);
     for (int i = 0; i < SERIAL_PORT_COUNT; ++i)
         EXPECT_TRUE(same_as_live(i)) << i;
 }
@@ -61,9 +61,9 @@ TEST_F(SerialPageModel, ViewShowsTheMatchingLinesAndLine0ForUnknownValues)
     serial_page_select_row(&page, 5);
     EXPECT_EQ(view(), (std::vector<int>{0, 3, 4, 2, 0, 1}));
     EXPECT_EQ(page.rows[5].settings.baudrate, 110);
-    serial_page_set_field(&page, SERIAL_PAGE_BAUD, 76800);
+    serial_page_set_field(&page, IDC_SERIAL_BAUD, 76800);
     EXPECT_EQ(view()[0], 9);
-    serial_page_set_field(&page, SERIAL_PAGE_BAUD, 115200);
+    serial_page_set_field(&page, IDC_SERIAL_BAUD, 115200);
     EXPECT_EQ(view()[0], 10);
 }
 
@@ -86,11 +86,11 @@ TEST_F(SerialPageModel, ControlsEditOnlyTheShownRow)
     EXPECT_EQ(page.rows[5].settings.parity_check, 0);
     serial_page_toggle_parity_check(&page);
     EXPECT_EQ(page.rows[5].settings.parity_check, 1);
-    const int controls[] = {SERIAL_PAGE_BAUD, SERIAL_PAGE_DATA_BITS, SERIAL_PAGE_PARITY,
-                            SERIAL_PAGE_STOP_BITS, SERIAL_PAGE_FLOW};
+    const int controls[] = {IDC_SERIAL_BAUD, IDC_SERIAL_DATA_BITS, IDC_SERIAL_PARITY,
+                            IDC_SERIAL_STOP_BITS, IDC_SERIAL_FLOW};
     for (int c : controls)
         serial_page_set_field(&page, c, c);
-    serial_page_set_field(&page, SERIAL_PAGE_PARITY_CHECK, 0); // not a list: ignored
+    serial_page_set_field(&page, IDC_SERIAL_PARITY_CHECK, 0); // not a list: ignored
     const SerialSettings edited = {1002, 1003, 1004, 1005, 1006, 1};
     EXPECT_TRUE(serial_settings_equal(page.rows[5].settings, edited));
     serial_page_select_row(&page, 3);
@@ -118,11 +118,11 @@ TEST_F(SerialPageModel, ApplyCopiesAndMarksOnlyAvailableRowsThatDiffer)
     EXPECT_EQ(live[3].changed, 1);    // an earlier change stays marked
     serial_page_select_row(&page, 7); // not available: its edits never reach the live table
     serial_page_restore_defaults(&page);
-    serial_page_set_field(&page, SERIAL_PAGE_BAUD, 300);
+    serial_page_set_field(&page, IDC_SERIAL_BAUD, 300);
     EXPECT_FALSE(serial_page_apply(&page, live));
     EXPECT_EQ(live[7].settings.baudrate, 9600);
     serial_page_select_row(&page, 5);
-    serial_page_set_field(&page, SERIAL_PAGE_FLOW, 3);
+    serial_page_set_field(&page, IDC_SERIAL_FLOW, 3);
     EXPECT_TRUE(serial_page_apply(&page, live));
     EXPECT_EQ(live[5].changed, 1);
     EXPECT_TRUE(same_as_live(5));

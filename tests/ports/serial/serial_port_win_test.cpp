@@ -54,6 +54,13 @@ struct SerialPortTest : ::testing::Test {
         }
         EXPECT_EQ(serial_enumerate_ports(OS_FAMILY_NT), 1);
     }
+    // Command 101; the port it opened, if any.
+    Port* connect()
+    {
+        serial_connect(app.frame_window);
+        pump_messages();
+        return find_active_port();
+    }
     bool posted_settings_changed()
     {
         MSG msg;
@@ -100,7 +107,7 @@ TEST_F(SerialPortTest, ValidOffersAnAbsentPortAndNeverHidesAPresentOne)
 TEST_F(SerialPortTest, ConnectWithOnePortOpensItAtOnce)
 {
     enumerate();
-    Port* port = serial_connect(frame);
+    Port* port = connect();
     ASSERT_NE(port, nullptr);
     EXPECT_EQ(port->kind, PORT_SERIAL);
     EXPECT_EQ(port->connection_state, 1);
@@ -119,7 +126,7 @@ TEST_F(SerialPortTest, APortWhoseDeviceGoesAwayShowsNotConnected)
     test_frame = new TestFrame(nullptr, true);
     ASSERT_TRUE(test_frame->made);
     enumerate();
-    Port* port = serial_connect(app.frame_window);
+    Port* port = connect();
     ASSERT_NE(port, nullptr);
     pump_messages();
     ASSERT_EQ(port->console.has_focus, 1);
@@ -166,7 +173,7 @@ TEST_F(SerialPortTest, ConnectWithTwoPortsAsksWhichInAscendingOrder)
 {
     enumerate("[com7]\r\nvalid=1\r\n");
     drive_dialog(CONNECT_CAPTION, pick_first);
-    Port* port = serial_connect(frame);
+    Port* port = connect();
     ASSERT_TRUE(dialog_was_driven());
     EXPECT_EQ(first_entry, LONG_COM5);
     EXPECT_EQ(second_entry, LONG_COM7);
@@ -201,7 +208,7 @@ TEST_F(SerialPortTest, APortThatCannotOpenShowsTheWarning)
 TEST_F(SerialPortTest, AChangedRowIsAppliedToItsOpenPortOnce)
 {
     enumerate();
-    Port* port = serial_connect(frame);
+    Port* port = connect();
     ASSERT_NE(port, nullptr);
     SerialPortEntry* row = serial_find_port(number);
     row->settings.baudrate = 38400;

@@ -1,0 +1,159 @@
+// The engine core; see engine_core_win.h. The write request moves idle → requested
+// under the lock on the caller's thread; requested → in progress → idle only on the
+// engine thread, without the lock: a new request is accepted only when idle, so the
+// engine thread never races a caller for the same transition.
+//
+// The engine lock is an in-process critical section rather than a kernel mutex: it
+// is taken once for every write, and under Wine each wait and release of a mutex is
+// a round trip to the server that cost a third of the send throughput. It gives the
+// same guarantees (one owner at a time, the same place in the lock order).
+#include "ports/engine_core_win.h"
+
+#include <cstdlib>
+#include <cstring>
+
+static void close_event(HANDLE* event)
+{
+    if (*event) CloseHandle(*event);
+    *event = nullptr;
+}
+
+void engine_core_release(EngineCore* core)
+{
+    if (!core) return;
+    close_event(&core->wake);
+    close_event(&core->write_request);
+    if (core->lock_made) DeleteCriticalSection(&core->lock);
+    core->lock_made = false;
+    std::free(core->rx_buffer);
+    core->rx_buffer = nullptr;
+}
+
+int engine_core_open(EngineCore* core, const EngineCallbacks* callbacks)
+{
+    if (!core || !callbacks || callbacks->receive_buffer_size <= 0) return -1;
+    std::memset(core, 0, sizeof *core);
+    core->callbacks = *callbacks;
+    core->rx_buffer = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(callbacks->receive_buffer_size)));
+    core->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    core->write_request = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!core->rx_buffer || !core->wake || !core->write_request) {
+        engine_core_release(core);
+        return -1;
+    }
+    InitializeCriticalSection(&core->lock);
+    core->lock_made = true;
+    return 0;
+}
+
+bool engine_core_start(EngineCore* core, LPTHREAD_START_ROUTINE body, void* argument)
+{
+    HANDLE thread = CreateThread(nullptr, 0, body, argument, 0, nullptr);
+    if (!thread) return false;
+    core->thread = thread;
+    return true;
+}
+
+static HANDLE take_handle(HANDLE volatile* thread)
+{
+    return static_cast<HANDLE>(InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(thread), nullptr));
+}
+
+void engine_stop_thread(HANDLE volatile* thread)
+{
+    if (!*thread) return;
+    Sleep(100);
+    HANDLE handle = take_handle(thread);
+    if (!handle) return;
+    DWORD code = STILL_ACTIVE;
+    for (int i = 0; i < 20; ++i) {
+        if (!GetExitCodeThread(handle, &code) || code != STILL_ACTIVE) break;
+        Sleep(50);
+    }
+    if (GetExitCodeThread(handle, &code) && code == STILL_ACTIVE) TerminateThread(handle, 1);
+    CloseHandle(handle);
+}
+
+void engine_thread_leave(HANDLE volatile* thread)
+{
+    HANDLE handle = take_handle(thread);
+    if (handle) CloseHandle(handle);
+}
+
+void engine_core_stop(EngineCore* core)
+{
+    if (!core) return;
+    InterlockedExchange(&core->stop_requested, 1);
+    if (core->wake) SetEvent(core->wake);
+    engine_stop_thread(&core->thread);
+    engine_core_release(core);
+}
+
+int engine_core_request_write(EngineCore* core, const unsigned char* data, std::int32_t length)
+{
+    if (!core || !data || length <= 0 || core->stop_requested || !core->lock_made) return 0;
+    int accepted = 0;
+    EnterCriticalSection(&core->lock);
+    if (core->write_state == ENGINE_WRITE_IDLE) {
+        core->write_buffer = data;
+        core->write_length = length;
+        InterlockedExchange(&core->write_state, ENGINE_WRITE_REQUESTED);
+        // From inside on_sent the engine thread starts it when on_sent returns.
+        if (core->reporting_thread != GetCurrentThreadId()) SetEvent(core->write_request);
+        accepted = 1;
+    }
+    LeaveCriticalSection(&core->lock);
+    return accepted;
+}
+
+bool engine_core_take_write(EngineCore* core, const unsigned char** data, std::int32_t* length)
+{
+    if (core->write_state != ENGINE_WRITE_REQUESTED) return false;
+    *data = core->write_buffer;
+    *length = core->write_length;
+    InterlockedExchange(&core->write_state, ENGINE_WRITE_IN_PROGRESS);
+    return true;
+}
+
+bool engine_core_write_ended(EngineCore* core, std::int32_t written)
+{
+    const unsigned char* data = core->write_buffer;
+    std::int32_t length = core->write_length;
+    core->write_buffer = nullptr;
+    core->write_length = 0;
+    // Idle before the report: on_sent may ask for the next write at once.
+    InterlockedExchange(&core->write_state, ENGINE_WRITE_IDLE);
+    core->reporting_thread = GetCurrentThreadId();
+    if (core->callbacks.on_sent) core->callbacks.on_sent(core->callbacks.owner, data, length, written < 0 ? 0 : written);
+    core->reporting_thread = 0;
+    return core->write_state == ENGINE_WRITE_REQUESTED;
+}
+
+void engine_core_receive(EngineCore* core, std::uint32_t count)
+{
+    if (count > 0 && core->callbacks.on_receive)
+        core->callbacks.on_receive(core->callbacks.owner, core->rx_buffer, static_cast<std::int32_t>(count));
+}
+
+void engine_core_status(EngineCore* core)
+{
+    if (core->callbacks.on_status) core->callbacks.on_status(core->callbacks.owner);
+}
+
+bool engine_wait_and_serve(EngineCore* core, const HANDLE* set, DWORD count, DWORD timeout,
+                           void (*serve)(void* context, DWORD index), void* context)
+{
+    DWORD woke = WaitForMultipleObjects(count, set, FALSE, timeout);
+    bool served = false;
+    for (DWORD next = 0;;) {
+        DWORD offset = woke - WAIT_OBJECT_0;
+        if (offset >= count - next) break;  // timed out, failed, or nothing more signalled
+        DWORD index = next + offset;
+        serve(context, index);
+        served = true;
+        next = index + 1;
+        if (next >= count || core->stop_requested) break;
+        woke = WaitForMultipleObjects(count - next, set + next, FALSE, 0);
+    }
+    return served;
+}

@@ -1,0 +1,95 @@
+// The serial page of the communication-settings sheet (dialog 11, "ｼﾘｱﾙﾎﾟｰﾄ"): a
+// thin dialog procedure over the portable page model (serial_page.cpp), which holds
+// the working copy and decides every edit. UI thread only, while the sheet is open;
+// serial_page is the working copy, made when the sheet asks for the page.
+#include <cstdio>
+
+#include "app/frame_win.h"
+#include "ports/serial/serial_port_win.h"
+#include "terminal/page_controls_win.h"
+
+SerialPage serial_page;
+
+static void show_row(HWND page)
+{
+    combo_select_data(GetDlgItem(page, IDC_SERIAL_PORT), serial_page.selection);
+    SerialPageView view;
+    serial_page_view(&serial_page, &view);
+    for (int i = 0; i < 5; ++i)
+        SendDlgItemMessageA(page, serial_page_lists[i].control, CB_SETCURSEL, static_cast<WPARAM>(view.lines[i]), 0);
+    CheckDlgButton(page, IDC_SERIAL_PARITY_CHECK, view.parity_check ? BST_CHECKED : BST_UNCHECKED);
+}
+
+static void init_page(HWND page)
+{
+    serial_page.selection = -1;
+    HWND ports = GetDlgItem(page, IDC_SERIAL_PORT);
+    for (int row = 0; row < SERIAL_PORT_COUNT; ++row) {
+        if (!serial_page.rows[row].available) continue;
+        char text[16];
+        std::snprintf(text, sizeof text, "COM%d", row + 1);
+        combo_add(ports, text, row);
+    }
+    serial_page_init_selection(&serial_page);
+    for (const SerialPageList& list : serial_page_lists)
+        combo_fill(GetDlgItem(page, list.control), list.texts, list.values, list.count);
+    show_row(page);
+}
+
+static void page_command(HWND page, int id, int code)
+{
+    if (id == IDC_SERIAL_PARITY_CHECK && code == BN_CLICKED) {
+        serial_page_toggle_parity_check(&serial_page);
+        show_row(page);
+    } else if (id == IDC_SERIAL_DEFAULTS && code == BN_CLICKED) {
+        serial_page_restore_defaults(&serial_page);
+        show_row(page);
+    } else if (id == IDC_SERIAL_PORT && code == CBN_SELCHANGE) {
+        serial_page_select_row(&serial_page, combo_selected_data(GetDlgItem(page, id)));
+        show_row(page);
+    } else if (id >= IDC_SERIAL_BAUD && id <= IDC_SERIAL_FLOW && code == CBN_SELCHANGE) {
+        serial_page_set_field(&serial_page, id, combo_selected_data(GetDlgItem(page, id)));
+    }
+}
+
+static INT_PTR CALLBACK serial_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        init_page(page);
+        return TRUE;
+    case WM_COMMAND:
+        page_command(page, LOWORD(wparam), HIWORD(wparam));
+        return TRUE;
+    case WM_NOTIFY:
+        if (reinterpret_cast<NMHDR*>(lparam)->code == static_cast<UINT>(PSN_APPLY)) {
+            if (serial_page_apply(&serial_page, serial_port_table)) serial_save_settings();
+            page_apply_accepted(page);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+HPROPSHEETPAGE serial_settings_page(HWND)
+{
+    if (!serial_find_any_port()) return nullptr;
+    serial_page_open(&serial_page, serial_port_table);
+    PROPSHEETPAGEA page = {};
+    page.dwSize = sizeof page;
+    page.hInstance = app.instance;
+    page.pszTemplate = MAKEINTRESOURCEA(IDD_SERIAL_PAGE);
+    page.pfnDlgProc = serial_page_proc;
+    return CreatePropertySheetPageA(&page);
+}
+
+void serial_settings_notify(HWND frame)
+{
+    for (const SerialPortEntry& row : serial_port_table) {
+        if (row.available && row.changed) {
+            PostMessageA(frame, MSG_PORT_SETTINGS_CHANGED, PORT_SERIAL, 0);
+            return;
+        }
+    }
+}

@@ -1,0 +1,38 @@
+// Property-page helpers; see page_controls_win.h.
+#include "terminal/page_controls_win.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+
+void page_apply_accepted(HWND page)
+{
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+}
+
+void combo_add(HWND combo, const char* text, LPARAM data)
+{
+    LRESULT index = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text ? text : ""));
+    if (index >= 0) SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), data);
+}
+
+void combo_fill(HWND combo, const char* const* texts, const std::int32_t* values, int count)
+{
+    for (int i = 0; i < count; ++i) combo_add(combo, texts[i], values[i]);
+}
+
+void combo_select_data(HWND combo, LPARAM data)
+{
+    int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+    int line = -1;
+    for (int i = 0; i < count && line < 0; ++i)
+        if (SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == data) line = i;
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(line), 0);
+}
+
+std::int32_t combo_selected_data(HWND combo)
+{
+    LRESULT line = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    if (line == CB_ERR) return 0;
+    LRESULT data = SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(line), 0);
+    return data == CB_ERR ? 0 : static_cast<std::int32_t>(data);
+}

@@ -1,0 +1,19 @@
+// What the property pages share (the communication-settings pages of the kinds, the
+// terminal-settings pages): the answer to PSN_APPLY and the drop-down lists whose
+// lines carry a number as item data. UI thread only.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+// The page took its controls into its working copy: PSNRET_NOERROR.
+void page_apply_accepted(HWND page);
+
+// Adds a line with its item data.
+void combo_add(HWND combo, const char* text, LPARAM data);
+// Adds count lines, texts[i] carrying values[i].
+void combo_fill(HWND combo, const char* const* texts, const std::int32_t* values, int count);
+// Selects the line whose item data is data; none when no line has it.
+void combo_select_data(HWND combo, LPARAM data);
+// The item data of the selected line; 0 when none is selected.
+std::int32_t combo_selected_data(HWND combo);
