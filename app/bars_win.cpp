@@ -13,7 +13,6 @@
 #include "resources/commands.h"
 #include "resources/resource.h"
 
-namespace {
 
 struct ToolbarEntry {
     int image;    // -1: separator
@@ -21,7 +20,7 @@ struct ToolbarEntry {
     const char* tooltip;
 };
 
-const ToolbarEntry toolbar_entries[25] = {
+static const ToolbarEntry toolbar_entries[25] = {
     {-1, 0, nullptr},
     {0, CMD_CONNECT_SERIAL, "接続(ｼﾘｱﾙ･ﾎﾟｰﾄ)"},
     {1, CMD_CONNECT_PARALLEL, "接続(ﾊﾟﾗﾚﾙ･ﾎﾟｰﾄ)"},
@@ -49,23 +48,23 @@ const ToolbarEntry toolbar_entries[25] = {
     {17, CMD_ABOUT, "ﾊﾞｰｼﾞｮﾝ表示"},
 };
 
-const int STATUS_EDGES[4] = {50, 120, 400, 680};
-const UINT COMMAND_TOOLBAR = CMD_TOOLBAR;
-const UINT COMMAND_STATUS_BAR = CMD_STATUS_BAR;
+static const int STATUS_EDGES[4] = {50, 120, 400, 680};
+static const UINT COMMAND_TOOLBAR = CMD_TOOLBAR;
+static const UINT COMMAND_STATUS_BAR = CMD_STATUS_BAR;
 
-bool checked(HWND frame, UINT item)
+static bool checked(HWND frame, UINT item)
 {
     HMENU menu = GetMenu(frame);
     return menu && (GetMenuState(menu, item, MF_BYCOMMAND) & MF_CHECKED);
 }
 
-void show_bar(HWND frame, HWND bar, UINT item, bool shown)
+static void show_bar(HWND frame, HWND bar, UINT item, bool shown)
 {
     if (HMENU menu = GetMenu(frame)) CheckMenuItem(menu, item, MF_BYCOMMAND | (shown ? MF_CHECKED : MF_UNCHECKED));
     ShowWindow(bar, shown ? SW_SHOW : SW_HIDE);
 }
 
-int bar_height(HWND frame, HWND bar, UINT item)
+static int bar_height(HWND frame, HWND bar, UINT item)
 {
     if (!bar || !checked(frame, item)) return 0;
     RECT r;
@@ -74,7 +73,7 @@ int bar_height(HWND frame, HWND bar, UINT item)
     return r.bottom - r.top;
 }
 
-void toggle(HWND frame, HWND bar, UINT item, const char* key)
+static void toggle(HWND frame, HWND bar, UINT item, const char* key)
 {
     if (!bar) return;
     bool shown = !checked(frame, item);
@@ -84,8 +83,6 @@ void toggle(HWND frame, HWND bar, UINT item, const char* key)
     layout_mdi_client(frame, client.right, client.bottom);
     settings_write_int("system", key, shown ? 1 : 0);
 }
-
-}  // namespace
 
 const char* toolbar_tooltip_of(int command)
 {

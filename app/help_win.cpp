@@ -7,22 +7,21 @@
 #include <cstdio>
 #include <string>
 
-namespace {
 
 typedef HWND(WINAPI* HtmlHelpProc)(HWND, LPCSTR, UINT, DWORD_PTR);
 
-const UINT HELP_DISPLAY_TOC = 0x0001;
-const UINT HELP_CLOSE_ALL = 0x0012;
-const UINT HELP_GET_WIN_HANDLE = 0x0020;
-const UINT HELP_INITIALIZE = 0x001C;
-const UINT HELP_UNINITIALIZE = 0x001D;
-const UINT HELP_PRETRANSLATEMESSAGE = 0x00FD;
-const char HELP_CLASS_KEY[] = "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
+static const UINT HELP_DISPLAY_TOC = 0x0001;
+static const UINT HELP_CLOSE_ALL = 0x0012;
+static const UINT HELP_GET_WIN_HANDLE = 0x0020;
+static const UINT HELP_INITIALIZE = 0x001C;
+static const UINT HELP_UNINITIALIZE = 0x001D;
+static const UINT HELP_PRETRANSLATEMESSAGE = 0x00FD;
+static const char HELP_CLASS_KEY[] = "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
 
-HtmlHelpProc html_help;
-DWORD_PTR help_cookie;
+static HtmlHelpProc html_help;
+static DWORD_PTR help_cookie;
 
-std::string registered_library()
+static std::string registered_library()
 {
     char path[MAX_PATH] = {};
     LONG size = sizeof path;
@@ -30,7 +29,7 @@ std::string registered_library()
     return "hhctrl.ocx";
 }
 
-bool load_help()
+static bool load_help()
 {
     if (html_help) return true;
     HMODULE library = LoadLibraryA(registered_library().c_str());
@@ -41,15 +40,13 @@ bool load_help()
     return html_help != nullptr;
 }
 
-std::string help_file()
+static std::string help_file()
 {
     char self[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
     std::string path(self, length);
     return path.substr(0, path.find_last_of('\\') + 1) + "tavex.chm";
 }
-
-}  // namespace
 
 std::string help_topic()
 {

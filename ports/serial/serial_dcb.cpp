@@ -3,7 +3,6 @@
 // (the UI thread at open and on apply). The caller owns the caps and the line record.
 #include "ports/serial/serial_dcb.h"
 
-namespace {
 
 struct SpeedBit {
     std::int32_t rate;
@@ -12,14 +11,14 @@ struct SpeedBit {
 
 // Speeds with a COMMPROP bit of their own. 76800 has none, so only a driver that
 // takes any speed (BAUD_USER) gets it.
-const SpeedBit speed_bits[] = {
+static const SpeedBit speed_bits[] = {
     {300, SERIAL_BAUD_300},       {600, SERIAL_BAUD_600},     {1200, SERIAL_BAUD_1200},
     {2400, SERIAL_BAUD_2400},     {4800, SERIAL_BAUD_4800},   {9600, SERIAL_BAUD_9600},
     {19200, SERIAL_BAUD_19200},   {38400, SERIAL_BAUD_38400}, {57600, SERIAL_BAUD_57600},
     {115200, SERIAL_BAUD_115200},
 };
 
-std::uint32_t speed_bit(std::int32_t rate)
+static std::uint32_t speed_bit(std::int32_t rate)
 {
     for (const SpeedBit& s : speed_bits)
         if (s.rate == rate) return s.bit;
@@ -27,24 +26,22 @@ std::uint32_t speed_bit(std::int32_t rate)
 }
 
 // Indexed by data bits - 5, parity code and stop-bit code.
-const std::uint16_t data_bits[] = {SERIAL_DATABITS_5, SERIAL_DATABITS_6, SERIAL_DATABITS_7,
+static const std::uint16_t data_bits[] = {SERIAL_DATABITS_5, SERIAL_DATABITS_6, SERIAL_DATABITS_7,
                                    SERIAL_DATABITS_8};
-const std::uint16_t parity_bits[] = {SERIAL_PARITY_NONE, SERIAL_PARITY_ODD, SERIAL_PARITY_EVEN,
+static const std::uint16_t parity_bits[] = {SERIAL_PARITY_NONE, SERIAL_PARITY_ODD, SERIAL_PARITY_EVEN,
                                      SERIAL_PARITY_MARK, SERIAL_PARITY_SPACE};
-const std::uint16_t stop_bits[] = {SERIAL_STOPBITS_10, SERIAL_STOPBITS_15, SERIAL_STOPBITS_20};
+static const std::uint16_t stop_bits[] = {SERIAL_STOPBITS_10, SERIAL_STOPBITS_15, SERIAL_STOPBITS_20};
 
 // The handshake flags of each flow-control mode, indexed by the effective mode.
 struct FlowFlags {
     std::uint8_t out_cts_flow, out_dsr_flow, dtr_control, out_x, in_x, rts_control;
 };
-const FlowFlags flow_flags[] = {
+static const FlowFlags flow_flags[] = {
     {0, 0, SERIAL_CONTROL_ENABLE, 0, 0, SERIAL_CONTROL_ENABLE},    // none
     {0, 0, SERIAL_CONTROL_ENABLE, 1, 1, SERIAL_CONTROL_ENABLE},    // XON/XOFF
     {0, 1, SERIAL_CONTROL_HANDSHAKE, 0, 0, SERIAL_CONTROL_ENABLE}, // DTR/DSR
     {1, 0, SERIAL_CONTROL_ENABLE, 0, 0, SERIAL_CONTROL_HANDSHAKE}, // RTS/CTS
 };
-
-} // namespace
 
 int serial_effective_flow(const SerialCaps* caps, int flow_control)
 {

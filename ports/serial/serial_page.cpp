@@ -4,46 +4,43 @@
 // and only moves values between it and the controls; the live table stays the caller's.
 #include "ports/serial/serial_page.h"
 
-namespace {
 
-const char* const baud_texts[] = {"300",   "600",   "1200",  "2400",  "4800",  "9600",
+static const char* const baud_texts[] = {"300",   "600",   "1200",  "2400",  "4800",  "9600",
                                   "19200", "38400", "57600", "76800", "115200"};
-const std::int32_t baud_values[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 76800, 115200};
-const char* const data_texts[] = {"5", "6", "7", "8"};
-const std::int32_t data_values[] = {5, 6, 7, 8};
+static const std::int32_t baud_values[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 76800, 115200};
+static const char* const data_texts[] = {"5", "6", "7", "8"};
+static const std::int32_t data_values[] = {5, 6, 7, 8};
 // The Japanese texts are written as Shift-JIS bytes so that a build without
 // -fexec-charset=CP932 (the native tests) holds the same bytes as the program.
-const char* const parity_texts[] = {
+static const char* const parity_texts[] = {
     "\x82\xc8\x82\xb5",     // なし
     "\x8a\xef\x90\x94",     // 奇数
     "\x8b\xf4\x90\x94",     // 偶数
     "\xcf\xb0\xb8",         // ﾏｰｸ
     "\xbd\xcd\xdf\xb0\xbd", // ｽﾍﾟｰｽ
 };
-const std::int32_t parity_values[] = {0, 1, 2, 3, 4};
-const char* const stop_texts[] = {"1", "1.5", "2"};
-const std::int32_t stop_values[] = {0, 1, 2};
-const char* const flow_texts[] = {"\x82\xc8\x82\xb5" /* なし */, "XON/XOFF", "DSR", "CTS"};
-const std::int32_t flow_values[] = {0, 1, 2, 3};
+static const std::int32_t parity_values[] = {0, 1, 2, 3, 4};
+static const char* const stop_texts[] = {"1", "1.5", "2"};
+static const std::int32_t stop_values[] = {0, 1, 2};
+static const char* const flow_texts[] = {"\x82\xc8\x82\xb5" /* なし */, "XON/XOFF", "DSR", "CTS"};
+static const std::int32_t flow_values[] = {0, 1, 2, 3};
 
 // The field each list edits, in the order of serial_page_lists.
-std::int32_t SerialSettings::*const list_fields[5] = {
+static std::int32_t SerialSettings::*const list_fields[5] = {
     &SerialSettings::baudrate,  &SerialSettings::data_bits,    &SerialSettings::parity,
     &SerialSettings::stop_bits, &SerialSettings::flow_control,
 };
 
 // Before initialisation the selection is -1, and then nothing is shown or edited.
-bool has_selection(const SerialPage* page)
+static bool has_selection(const SerialPage* page)
 {
     return page && page->selection >= 0 && page->selection < SERIAL_PORT_COUNT;
 }
 
-SerialSettings* shown(SerialPage* page)
+static SerialSettings* shown(SerialPage* page)
 {
     return has_selection(page) ? &page->rows[page->selection].settings : nullptr;
 }
-
-} // namespace
 
 const SerialPageList serial_page_lists[5] = {
     {IDC_SERIAL_BAUD, 11, baud_texts, baud_values},      {IDC_SERIAL_DATA_BITS, 4, data_texts, data_values},

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "console/console_layout.h"
 #include "tests/console/console_invariants.h"
@@ -93,6 +94,56 @@ TEST_F(Layout, ReducedColumnWrapsKeepingDoubleByteCharactersWhole)
     EXPECT_EQ(row(5, 6), "defg");
     console_set_column(c, 3);  // a lead byte past the column is not pulled in
     EXPECT_EQ(row(0, 11), "abc");
+}
+
+// What a paint draws, decided without drawing: the runs of each row with the point
+// where each starts (cells of 8 x 16 pixels from the margins), the background after
+// them, the visible-row table and the caret.
+struct Painted {
+    std::vector<std::string> runs;   // "x,y:class:cells"
+    std::vector<std::string> fills;  // "x,y"
+    static void run(void* context, std::int32_t x, std::int32_t y, const char* cells, std::int32_t count, int cls)
+    {
+        static_cast<Painted*>(context)->runs.push_back(std::to_string(x) + "," + std::to_string(y) + ":" +
+                                                       std::to_string(cls) + ":" + std::string(cells, count));
+    }
+    static void fill(void* context, std::int32_t x, std::int32_t y, std::int32_t, std::int32_t)
+    {
+        static_cast<Painted*>(context)->fills.push_back(std::to_string(x) + "," + std::to_string(y));
+    }
+};
+
+TEST_F(Layout, PaintDecidesRunsBackgroundRowsAndCaret)
+{
+    c->char_width = 8;
+    c->line_height = 16;
+    append_text(c, "ab\r\nxyz");
+    c->selection_state = 3;
+    c->sel_anchor.offset = c->sel_end.offset = 5;  // "y"
+    Painted painted;
+    const ConsolePaintSink sink = {&painted, Painted::run, Painted::fill};
+    ASSERT_TRUE(console_paint_rows(c, 4 + 80, 2 + 3 * 16, &sink));
+    EXPECT_EQ(painted.runs, (std::vector<std::string>{"4,2:0:ab  ", "4,18:0:x", "12,18:2:y", "20,18:0:z"}));
+    EXPECT_EQ(painted.fills, (std::vector<std::string>{"36,2", "28,18", "4,34"}));
+    EXPECT_EQ(c->page_rows, 3);
+    EXPECT_EQ(c->page_columns, 10);
+    EXPECT_EQ(c->last_row, 1);
+    EXPECT_EQ(c->row_table[1].offset, 4);
+    EXPECT_EQ(c->row_table[1].count, 3);
+    EXPECT_EQ(c->caret_x, 28);  // just after the last byte
+    EXPECT_EQ(c->caret_y, 18);
+
+    // Scrolled onto the right half of a double-byte character: it is drawn from one
+    // cell left of the text area; scrolled past the text, the caret is out of sight.
+    console_clear_buffer(c);
+    append_text(c, "a\x82\xa0" "b");
+    c->hscroll_pos = 2;
+    painted = Painted{};
+    ASSERT_TRUE(console_paint_rows(c, 4 + 80, 2 + 16, &sink));
+    EXPECT_EQ(painted.runs, (std::vector<std::string>{"-4,2:0:\x82\xa0" "b"}));
+    c->hscroll_pos = 5;
+    console_paint_rows(c, 4 + 80, 2 + 16, &sink);
+    EXPECT_LT(c->caret_x, 0);
 }
 
 TEST_F(Layout, RowEndsAtTheCellCapacityWithoutLosingBytes)
