@@ -307,15 +307,17 @@ static void start_write(SerialEngine* e)
 
 static void write_completed(SerialEngine* e)
 {
-    ResetEvent(e->write_done);
     DWORD written = 0;
     if (!GetOverlappedResult(e->device, &e->write_overlapped, &written, FALSE)) {
         written = 0;
         device_gone(e, GetLastError());
     }
-    // The next piece is usually asked for from inside on_sent, on this thread: it
-    // is started right after, without the round trip through write_request.
+    // The next piece is usually asked for from inside on_sent, on this thread: it is
+    // started right after, without the round trip through write_request, and its
+    // WriteFile resets write_done. Only when none starts is the event reset here
+    // (under Wine each reset is a trip to the server).
     if (engine_core_write_ended(&e->core, static_cast<std::int32_t>(written))) start_write(e);
+    if (e->core.write_state != ENGINE_WRITE_IN_PROGRESS) ResetEvent(e->write_done);
 }
 
 // Issues the WaitCommEvent for this turn unless one is outstanding or the driver

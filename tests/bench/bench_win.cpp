@@ -124,16 +124,23 @@ void bench_settings(const std::string& folder)
 void bench_serial();
 void bench_terminal();
 
-int main()
+// With names (startup, settings, serial, terminal) only those groups run.
+int main(int argc, char** argv)
 {
+    auto wanted = [&](const char* group) {
+        if (argc < 2) return true;
+        for (int i = 1; i < argc; ++i)
+            if (std::string(argv[i]) == group) return true;
+        return false;
+    };
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     std::string folder = std::string(temp) + "tavex-bench";
     CreateDirectoryA(folder.c_str(), nullptr);
-    bench_startup(folder);
-    bench_settings(folder);
-    bench_serial();
-    bench_terminal();
+    if (wanted("startup")) bench_startup(folder);
+    if (wanted("settings")) bench_settings(folder);
+    if (wanted("serial")) bench_serial();
+    if (wanted("terminal")) bench_terminal();
     RemoveDirectoryA(folder.c_str());
     return 0;
 }
