@@ -4,16 +4,21 @@
 
 TAVEX_PIDS=()
 
+# tavex_until TEST...: runs the test command every 50 ms for up to 5 s; its status.
+tavex_until() {
+    local i
+    for i in $(seq 100); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
 # tavex_pty_pair A B: a socat pty pair with links A and B (raw, no echo).
 tavex_pty_pair() {
     socat "pty,raw,echo=0,link=$1" "pty,raw,echo=0,link=$2" >/dev/null 2>&1 &
     TAVEX_PIDS+=($!)
-    local i
-    for i in $(seq 100); do
-        [ -e "$1" ] && [ -e "$2" ] && return 0
-        sleep 0.05
-    done
-    tavex_die "socat made no pty pair at $1"
+    tavex_until test -e "$1" -a -e "$2" || tavex_die "socat made no pty pair at $1"
 }
 
 # tavex_pty_pair_cuttable A B DIR NAME: a pty pair like tavex_pty_pair that a test can
@@ -31,7 +36,7 @@ tavex_pty_pair_cuttable() {
         while :; do
             socat "pty,raw,echo=0,link=$a" "pty,raw,echo=0,link=$b" >/dev/null 2>&1 &
             pid=$!
-            for i in $(seq 100); do [ -e "$a" ] && [ -e "$b" ] && break; sleep 0.05; done
+            tavex_until test -e "$a" -a -e "$b"
             minor=$(tavex_pty_minor "$a")
             for suffix in in out bare; do ln -sfn "$name.$suffix" "$dir/pts$minor.$suffix"; done
             touch "$dir/$name.in"
@@ -47,12 +52,7 @@ tavex_pty_pair_cuttable() {
         done
     ) &
     TAVEX_PIDS+=($!)
-    local i
-    for i in $(seq 100); do
-        [ -e "$dir/$name.up" ] && return 0
-        sleep 0.05
-    done
-    tavex_die "no cuttable pty pair at $1"
+    tavex_until test -e "$dir/$name.up" || tavex_die "no cuttable pty pair at $1"
 }
 
 # tavex_pty_minor LINK: the pty number behind a socat link (the shim's file names).
@@ -77,12 +77,17 @@ tavex_declare_ports() {
 
 # tavex_wait_file PATH: waits up to 5 s for a helper to write PATH.
 tavex_wait_file() {
-    local i
-    for i in $(seq 100); do
-        [ -s "$1" ] && return 0
-        sleep 0.05
-    done
-    tavex_die "no $1 appeared"
+    tavex_until test -s "$1" || tavex_die "no $1 appeared"
+}
+
+# tavex_cleanup: what the bench and `make run` do on every way out: their Wine
+# server, what the helpers started, and their Xvfb (TAVEX_XVFB_PID, when set).
+tavex_cleanup() {
+    trap - EXIT INT TERM
+    wineserver -k >/dev/null 2>&1 || true
+    tavex_stop_pids
+    [ -n "${TAVEX_XVFB_PID:-}" ] && kill "$TAVEX_XVFB_PID" 2>/dev/null && wait "$TAVEX_XVFB_PID" 2>/dev/null
+    return 0
 }
 
 # tavex_stop_pids: stops what the helpers started (TERM, then KILL after 2 s).

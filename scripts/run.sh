@@ -35,13 +35,7 @@ if [ -n "$shot" ]; then
 fi
 mkdir -p "$run/ports"
 TAVEX_XVFB_PID=
-cleanup() {
-    trap - EXIT INT TERM
-    wineserver -k >/dev/null 2>&1 || true
-    tavex_stop_pids
-    [ -n "$TAVEX_XVFB_PID" ] && kill "$TAVEX_XVFB_PID" 2>/dev/null && wait "$TAVEX_XVFB_PID" 2>/dev/null
-}
-trap cleanup EXIT
+trap tavex_cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 

@@ -31,10 +31,7 @@ tavex_wine_env "$prefix"
 bench=$TAVEX_OUT/bench
 TAVEX_XVFB_PID=
 cleanup() {
-    trap - EXIT INT TERM
-    wineserver -k >/dev/null 2>&1 || true
-    tavex_stop_pids
-    [ -n "$TAVEX_XVFB_PID" ] && kill "$TAVEX_XVFB_PID" 2>/dev/null && wait "$TAVEX_XVFB_PID" 2>/dev/null
+    tavex_cleanup
     rm -f "$prefix/dosdevices/tavexusb" "$prefix/dosdevices/hcd0"
 }
 trap cleanup EXIT

@@ -23,19 +23,6 @@ HWND terminal_window(HWND frame)
     return client ? FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr) : nullptr;
 }
 
-std::string clipboard_text()
-{
-    std::string text;
-    if (!OpenClipboard(nullptr)) return text;
-    HANDLE data = GetClipboardData(CF_TEXT);
-    if (const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : nullptr) {
-        text = bytes;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
 int status_length(HWND frame, int part)
 {
     HWND bar = FindWindowExA(frame, nullptr, STATUSCLASSNAMEA, nullptr);

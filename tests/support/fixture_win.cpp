@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 
 std::string fixture_env(const char* name)
 {
@@ -202,4 +203,35 @@ bool cut_com_port()
 bool restore_com_port()
 {
     return bench_com_state(false);
+}
+
+bool put_clipboard(HWND owner, const std::string& text)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    char* bytes = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
+    if (!bytes) return false;
+    std::memcpy(bytes, text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    if (!OpenClipboard(owner)) {
+        GlobalFree(block);
+        return false;
+    }
+    EmptyClipboard();
+    bool placed = SetClipboardData(CF_TEXT, block) != nullptr;
+    CloseClipboard();
+    if (!placed) GlobalFree(block);
+    return placed;
+}
+
+std::string clipboard_text(HWND owner)
+{
+    std::string text;
+    if (!OpenClipboard(owner)) return text;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : nullptr) {
+        text = bytes;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
 }

@@ -46,6 +46,10 @@ std::string read_file(const std::string& path);
 bool write_file(const std::string& path, const std::string& bytes);
 void delete_tree(const std::string& path);
 
+// The clipboard's CF_TEXT: put there (true when placed), or read ("" when none).
+bool put_clipboard(HWND owner, const std::string& text);
+std::string clipboard_text(HWND owner = nullptr);
+
 // The bench's COM port taken away, as a device is unplugged (the far end of its pty
 // closes), and given back. Each waits until the bench has done it; false on time-out.
 bool cut_com_port();

@@ -12,23 +12,7 @@ namespace {
 
 const char DISCONNECT_CAPTION[] = "\x90\xd8\x92\x66";  // 切断
 
-struct DisconnectTest : ::testing::Test {
-    PortKindEntry previous{};
-    TestFrame* frame = nullptr;
-
-    void SetUp() override
-    {
-        display_settings_defaults(&display_settings);
-        previous = test_engine_install(PORT_SERIAL);
-        frame = new TestFrame();
-        ASSERT_TRUE(frame->made);
-    }
-    void TearDown() override
-    {
-        delete frame;
-        EXPECT_EQ(open_port_count, 0);
-        test_engine_restore(PORT_SERIAL, previous);
-    }
+struct DisconnectTest : TestEnginePorts {
     Port* open_with_window()
     {
         Port* port = create_port(PORT_SERIAL, nullptr);

@@ -13,6 +13,8 @@
 #include "terminal/terminal_window_win.h"
 #include "tests/support/test_engine_win.h"
 
+#include <gtest/gtest.h>
+
 inline void pump_messages()
 {
     MSG msg;
@@ -69,3 +71,37 @@ inline HWND window_of(Port* port)
 {
     return static_cast<HWND>(port->console.window);
 }
+
+// The fixture of the tests that open ports of the test engine (as the serial kind) in
+// a real frame: display settings at their defaults, the frame, and open() for a port
+// with its terminal window.
+struct TestEnginePorts : ::testing::Test {
+    PortKindEntry previous{};
+    TestFrame* frame = nullptr;
+    Port* port = nullptr;
+
+    void SetUp() override
+    {
+        display_settings_defaults(&display_settings);
+        previous = test_engine_install(PORT_SERIAL);
+        frame = new TestFrame();
+        ASSERT_TRUE(frame->made);
+    }
+    void TearDown() override
+    {
+        if (port && port_is_open(port)) close_port(port);
+        delete frame;
+        test_engine_restore(PORT_SERIAL, previous);
+        display_settings_defaults(&display_settings);
+        EXPECT_EQ(open_port_count, 0);
+    }
+    // Closes the port open now, if any, and opens a new one.
+    void open()
+    {
+        if (port && port_is_open(port)) close_port(port);
+        port = create_port(PORT_SERIAL, nullptr);
+        ASSERT_NE(port, nullptr);
+        ASSERT_NE(window_of(port), nullptr);
+        pump_messages();
+    }
+};

@@ -16,28 +16,11 @@
 
 namespace {
 
-struct PortTest : ::testing::Test {
-    PortKindEntry previous{};
-    TestFrame* frame = nullptr;
-    Port* port = nullptr;
-
+struct PortTest : TestEnginePorts {
     void SetUp() override
     {
-        display_settings_defaults(&display_settings);
-        previous = test_engine_install(PORT_SERIAL);
-        frame = new TestFrame();
-        ASSERT_TRUE(frame->made);
-        port = create_port(PORT_SERIAL, nullptr);
-        ASSERT_NE(port, nullptr);
-        ASSERT_NE(window_of(port), nullptr);
-    }
-    void TearDown() override
-    {
-        if (port) close_port(port);
-        delete frame;
-        test_engine_restore(PORT_SERIAL, previous);
-        display_settings_defaults(&display_settings);
-        EXPECT_EQ(open_port_count, 0);
+        TestEnginePorts::SetUp();
+        open();
     }
     std::int32_t send(const std::string& bytes, PortCompletionHook hook = nullptr)
     {

@@ -20,32 +20,12 @@
 
 namespace {
 
-struct TerminalTest : ::testing::Test {
-    PortKindEntry previous{};
-    TestFrame* frame = nullptr;
-    Port* port = nullptr;
-
+struct TerminalTest : TestEnginePorts {
     void SetUp() override
     {
-        display_settings_defaults(&display_settings);
+        TestEnginePorts::SetUp();
         display_settings.echo_back = 1;
-        previous = test_engine_install(PORT_SERIAL);
-        frame = new TestFrame();
-        ASSERT_TRUE(frame->made);
         open();
-    }
-    void TearDown() override
-    {
-        delete frame;
-        test_engine_restore(PORT_SERIAL, previous);
-        display_settings_defaults(&display_settings);
-    }
-    void open()
-    {
-        if (port) close_port(port);
-        port = create_port(PORT_SERIAL, nullptr);
-        ASSERT_NE(port, nullptr);
-        pump_messages();
     }
     void type(const std::string& keys)
     {
@@ -124,31 +104,6 @@ TEST_F(TerminalTest, FunctionKeysSendTheirExpandedStrings)
     EXPECT_EQ(test_engine_written(port), "AT\r");
 }
 
-void put_clipboard(HWND owner, const std::string& text)
-{
-    ASSERT_TRUE(OpenClipboard(owner));
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    char* bytes = static_cast<char*>(GlobalLock(block));
-    std::memcpy(bytes, text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
-    CloseClipboard();
-}
-
-std::string get_clipboard(HWND owner)
-{
-    std::string text;
-    if (!OpenClipboard(owner)) return text;
-    HANDLE data = GetClipboardData(CF_TEXT);
-    if (const char* bytes = data ? static_cast<const char*>(GlobalLock(data)) : nullptr) {
-        text = bytes;
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
 LPARAM point(int x, int y)
 {
     return MAKELPARAM(x, y);
@@ -170,11 +125,11 @@ TEST_F(TerminalTest, MouseSelectionCopiesShiftJisTextWhole)
     SendMessageA(window, WM_LBUTTONUP, 0, point(4 + 3 * cw + cw / 2, y));
     ASSERT_EQ(console->selection_state, 3);
     EXPECT_EQ(console_copy(&port->console), 1);
-    EXPECT_EQ(get_clipboard(window), "b\x82\xa0");
+    EXPECT_EQ(clipboard_text(window), "b\x82\xa0");
     EXPECT_EQ(console->selection_state, 0);
     // Select all and copy: the stored bytes as they are.
     console_select_all_and_copy(&port->console);
-    EXPECT_EQ(get_clipboard(window), "ab\x82\xa0" "cd\r\nnext");
+    EXPECT_EQ(clipboard_text(window), "ab\x82\xa0" "cd\r\nnext");
     // A click without a drag selects nothing.
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, point(4 + cw / 2, y));
     SendMessageA(window, WM_LBUTTONUP, 0, point(4 + cw / 2, y));
@@ -444,9 +399,9 @@ TEST_F(TerminalTest, JapaneseTextAtTheWrapColumnStaysWhole)
     SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, point(4 + 80 * cw + cw / 2, y));
     SendMessageA(window, WM_LBUTTONUP, 0, point(4 + 80 * cw + cw / 2, y));
     ASSERT_EQ(console_copy(console), 1);
-    EXPECT_EQ(get_clipboard(window), "A\x8a\xbf");
+    EXPECT_EQ(clipboard_text(window), "A\x8a\xbf");
     console_select_all_and_copy(console);
-    EXPECT_EQ(get_clipboard(window), a79 + "\x8a\xbf\x8e\x9a\r\n");
+    EXPECT_EQ(clipboard_text(window), a79 + "\x8a\xbf\x8e\x9a\r\n");
 }
 
 // With auto scroll, the last line and the caret are in view after data arrives and
