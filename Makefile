@@ -66,6 +66,10 @@ run: mingw helpers
 bench: mingw helpers native-bench
 	scripts/bench.sh
 
+# Load, faults and bad input against the running program (see the README for how long).
+soak: mingw helpers
+	scripts/soak.sh
+
 # Runs every fuzzer for FUZZ_SECONDS (default 600) each.
 fuzz: native
 	scripts/fuzz.sh $(FUZZ_SECONDS)

@@ -71,7 +71,9 @@ wineserver -w
 # A persistent server makes each test process start in milliseconds. The helper
 # services are started here, not by CTest: started by a test they would inherit its
 # output pipe and CTest would wait for them for ever.
-wineserver -p
+# Its own messages (an object dump when it is killed with objects still open) go to a
+# log, not into the run's output.
+wineserver -p 2>>"$bench/wineserver.log"
 LD_PRELOAD=$shim wine cmd /c exit 0 >/dev/null 2>&1
 
 export TAVEX_SCRATCH_ROOT=$bench/scratch
