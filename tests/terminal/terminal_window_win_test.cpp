@@ -453,4 +453,30 @@ TEST_F(TerminalTest, TheEndOfTheTextStaysInViewAtAnySize)
     EXPECT_TRUE(end_in_view(0)) << "after minimising and maximising";
 }
 
+// A 10 MB paste: CHAR mode sends all of it in order with its line ends converted,
+// and shows it (the console keeps what fits); LINE mode takes what fits into the
+// line and sends nothing.
+TEST_F(TerminalTest, ATenMegabytePasteInEitherMode)
+{
+    std::string text;
+    for (int line = 0; text.size() < (10u << 20); ++line) text += "paste line " + std::to_string(line) + "\n";
+    display_settings.send_crlf = 2;
+    open();
+    ASSERT_TRUE(put_clipboard(window_of(port), text));
+    paste_clipboard(port);
+    ASSERT_TRUE(wait_until([&] { return port->paste_text == nullptr; }, 30000));
+    ASSERT_TRUE(test_engine_settle(port));
+    std::string expected;
+    expected.reserve(text.size() * 2);
+    for (char c : text) expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_TRUE(test_engine_written(port) == expected) << test_engine_written(port).size();
+    EXPECT_GT(console_contents(port).size(), 0u);
+
+    display_settings.input_mode = 1;
+    refresh_display_settings(window_of(port));
+    paste_clipboard(port);
+    EXPECT_EQ(console_input_length(&port->console), 256);
+    EXPECT_TRUE(test_engine_written(port) == expected);  // nothing more sent
+}
+
 }  // namespace
