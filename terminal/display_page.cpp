@@ -3,8 +3,9 @@
 // procedure and points at the sheet's working copy.
 #include "terminal/display_page.h"
 
-#include <cctype>
 #include <cstring>
+
+#include "console/double_byte.h"
 
 const DisplayPageCheck display_page_checks[DISPLAY_PAGE_CHECKS] = {
     {IDC_ECHO_BACK, &DisplaySettings::echo_back},   {IDC_V_SCROLL_BAR, &DisplaySettings::v_scroll_bar},
@@ -112,11 +113,30 @@ bool display_font_listed(const char* face, unsigned pitch_and_family)
     return face && face[0] != '@' && (pitch_and_family & 1) == 0;
 }
 
+static unsigned char fold(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+// Letters compare without regard to case; the two bytes of a double-byte character
+// compare as they are (a trail byte in the letters' range is no letter: ア and ビ
+// differ only in the case such a byte would have).
 static bool same_face(const char* a, const char* b)
 {
-    for (; *a && *b; ++a, ++b)
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
-    return *a == *b;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(a);
+    const unsigned char* q = reinterpret_cast<const unsigned char*>(b);
+    while (*p && *q) {
+        if (is_double_byte(p[0], p[1])) {
+            if (p[0] != q[0] || p[1] != q[1]) return false;
+            p += 2;
+            q += 2;
+            continue;
+        }
+        if (fold(*p) != fold(*q)) return false;
+        ++p;
+        ++q;
+    }
+    return *p == *q;
 }
 
 int display_font_choose(const char* const* names, int count, const char* current)

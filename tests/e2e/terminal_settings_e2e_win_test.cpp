@@ -19,14 +19,11 @@ namespace {
 const char SHEET_CAPTION[] = "\x92\x5b\x96\x96\x82\xcc\x90\xdd\x92\xe8";  // 端末の設定
 constexpr int SEND_CRLF_RADIO = 1108;                                     // "CR+LF"
 
-TEST(TerminalSettingsEndToEnd, F5FromDefaultTfkAndEnterAsCrLfFromTheSheet)
+using TerminalSettingsEndToEnd = ComPortProgram;
+
+TEST_F(TerminalSettingsEndToEnd, F5FromDefaultTfkAndEnterAsCrLfFromTheSheet)
 {
-    ScratchDir scratch;
-    ASSERT_EQ(nullptr, FindWindowA("TAVEX FRAME", nullptr)) << "a frame is already open";
-    std::string peer_path = fixture_env("TAVEX_TEST_COM_PEER");
-    ASSERT_FALSE(peer_path.empty()) << "run under the test bench";
-    StreamEnd peer(windows_path(peer_path));
-    ASSERT_TRUE(peer.is_open());
+    StreamEnd& peer = *this->peer;
     ASSERT_TRUE(write_file(scratch.file("default.tfk"), "4,AT\\r\n"));
 
     Started program;

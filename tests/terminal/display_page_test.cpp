@@ -104,6 +104,9 @@ TEST(DisplayPageFonts, ListsOnlyFixedPitchHorizontalFamiliesAndChoosesTheCurrent
     EXPECT_EQ(display_font_choose(names, 3, "Not Installed"), 2);  // the last entry
     EXPECT_EQ(display_font_choose(names, 3, "Courie"), 2);
     EXPECT_EQ(display_font_choose(names, 0, "Courier"), -1);
+    // ア and ビ: their trail bytes differ as "A" and "a" do, and the names are not equal.
+    const char* japanese[] = {"\x83\x41", "\x83\x61", "IPA"};
+    EXPECT_EQ(display_font_choose(japanese, 3, "\x83\x61"), 1);
 }
 
 TEST(DisplayPageFonts, SizeListsChooseTheFirstSizeAtLeastTheWantedOne)
