@@ -22,7 +22,9 @@
 #include "resources/version.h"
 #include "terminal/disconnect_dialog_win.h"
 #include "terminal/display_settings.h"
+#include "terminal/display_settings_win.h"
 #include "terminal/port_win.h"
+#include "terminal/terminal_sheet_win.h"
 #include "terminal/terminal_window_win.h"
 
 
@@ -86,7 +88,7 @@ static void toggle_key_disable(HWND frame)
     if (menu) CheckMenuItem(menu, CMD_KEY_DISABLE, MF_BYCOMMAND | (disabled ? MF_CHECKED : MF_UNCHECKED));
     display_settings.key_disable = disabled ? 1 : 0;
     sync_key_disable_button();
-    settings_write_int("console", "key disable", display_settings.key_disable);
+    save_display_settings();
     refresh_key_disable();
 }
 
@@ -150,6 +152,9 @@ static bool frame_command(HWND frame, int id)
     switch (id) {
     case CMD_COMM_SETTINGS:
         comm_settings_sheet(frame);
+        return true;
+    case CMD_TERMINAL_SETTINGS:
+        terminal_settings_sheet(frame);
         return true;
     case CMD_EXIT:
         SendMessageA(frame, WM_CLOSE, 0, 0);

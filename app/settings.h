@@ -14,6 +14,11 @@ bool settings_path_init();
 // The path in use; empty when settings_path_init failed or was not called.
 const char* settings_path();
 
+// A file of that name in the start-up directory (app.start_directory), beside the
+// settings file: "default.tfk". False, with out empty, when the start-up directory
+// is unknown or the path does not fit in size bytes.
+bool start_directory_file(const char* name, char* out, std::size_t size);
+
 // The stored integer, or default_value when the key or the file is missing.
 int settings_read_int(const char* section, const char* key, int default_value);
 

@@ -1,5 +1,5 @@
-// The settings file path: start-up directory plus "\tavex.ini". Runs once on the UI
-// thread at start-up (and in tests); the caller owns the output buffer.
+// The paths of the files in the start-up directory: "\tavex.ini" and others appended
+// to it. Runs on the UI thread (and in tests); the caller owns the output buffer.
 #include "app/settings_path.h"
 
 #include <cstring>
@@ -37,9 +37,14 @@ bool ends_with_separator(const char* text, std::size_t length)
 
 bool settings_build_path(const char* directory, char* out, std::size_t out_size)
 {
+    return path_in_directory(directory, SETTINGS_FILE_NAME, out, out_size);
+}
+
+bool path_in_directory(const char* directory, const char* name, char* out, std::size_t out_size)
+{
     if (out_size == 0) return false;
     out[0] = '\0';
-    if (!directory) return false;
+    if (!directory || !name) return false;
     std::size_t dir_length = std::strlen(directory);
     if (dir_length == 0) return false;
     Ending ending = scan_ending(directory, dir_length);
@@ -47,12 +52,12 @@ bool settings_build_path(const char* directory, char* out, std::size_t out_size)
     // name another file.
     if (ending == Ending::lone_lead_byte) return false;
     bool separator = ending != Ending::separator;
-    std::size_t name_length = sizeof SETTINGS_FILE_NAME - 1;
+    std::size_t name_length = std::strlen(name);
     std::size_t total = dir_length + (separator ? 1 : 0) + name_length;
     if (total + 1 > out_size) return false;
     std::memcpy(out, directory, dir_length);
     std::size_t at = dir_length;
     if (separator) out[at++] = '\\';
-    std::memcpy(out + at, SETTINGS_FILE_NAME, name_length + 1);
+    std::memcpy(out + at, name, name_length + 1);
     return true;
 }

@@ -1,4 +1,5 @@
-// Building the settings file's path from the start-up directory. Portable.
+// Building the paths of the files kept in the start-up directory (the settings file,
+// "default.tfk"). Portable.
 #pragma once
 #include <cstddef>
 
@@ -15,6 +16,8 @@ extern const char SETTINGS_FILE_NAME[];
 // when the result (with its NUL) does not fit in out_size bytes, when directory is
 // empty, or when it ends in the lead byte of an incomplete double-byte character.
 bool settings_build_path(const char* directory, char* out, std::size_t out_size);
+// The same for any file name.
+bool path_in_directory(const char* directory, const char* name, char* out, std::size_t out_size);
 
 // Whether the last byte of text is a backslash standing on its own, not the trail
 // byte of a Shift-JIS double-byte character.

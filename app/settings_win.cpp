@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "app/frame_win.h"
 #include "app/settings_path.h"
 
 static char settings_file_path[SETTINGS_PATH_SIZE];
@@ -24,6 +25,11 @@ bool settings_path_init()
 const char* settings_path()
 {
     return settings_file_path;
+}
+
+bool start_directory_file(const char* name, char* out, std::size_t size)
+{
+    return path_in_directory(app.start_directory, name, out, size);
 }
 
 static bool path_usable()

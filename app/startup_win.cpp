@@ -9,6 +9,7 @@
 #include "app/bars_win.h"
 #include "app/commands_win.h"
 #include "terminal/display_settings.h"
+#include "terminal/display_settings_win.h"
 #include "terminal/port_win.h"
 #include "app/settings.h"
 #include "ports/port_kinds_win.h"
@@ -55,7 +56,7 @@ static bool startup(HINSTANCE instance, int show_command)
     DWORD length = GetCurrentDirectoryA(sizeof app.start_directory, app.start_directory);
     if (length == 0 || length >= sizeof app.start_directory) app.start_directory[0] = '\0';
     if (!frame_create_mdi_client(frame)) return false;
-    display_settings.key_disable = settings_read_int("console", "key disable", display_settings.key_disable);
+    load_display_settings();
     if (HMENU menu = GetMenu(frame))
         CheckMenuItem(menu, CMD_KEY_DISABLE, MF_BYCOMMAND | (display_settings.key_disable ? MF_CHECKED : MF_UNCHECKED));
     startup_discover_ports();

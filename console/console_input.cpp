@@ -30,19 +30,6 @@ static void delete_at_cursor(Console* console, int count)
     console->input_text[console->input_length] = '\0';
 }
 
-// How many of the first `limit` bytes hold only whole characters, reading from the
-// start; bytes[limit] must exist (the caller cuts a longer insertion).
-static int whole_characters(const char* bytes, int limit)
-{
-    int i = 0;
-    while (i < limit) {
-        int step = is_double_byte(static_cast<unsigned char>(bytes[i]), static_cast<unsigned char>(bytes[i + 1])) ? 2 : 1;
-        if (i + step > limit) break;
-        i += step;
-    }
-    return i;
-}
-
 bool console_input_on_trail_byte(const Console* console, int position)
 {
     if (!console) return false;
@@ -88,7 +75,7 @@ int console_input_insert(Console* console, const char* bytes, int length, int at
     int n = length < room ? length : room;
     // What does not fit is cut before the character that would be split: half a
     // character sent to a device garbles what follows it too.
-    if (n < length) n = whole_characters(bytes, n);
+    if (n < length) n = whole_character_prefix(bytes, length, n);
     if (n > 0) {
         int cursor = console->input_cursor;
         std::memmove(console->input_text + cursor + n, console->input_text + cursor,

@@ -19,3 +19,20 @@ inline bool is_double_byte(unsigned char lead, unsigned char trail)
 {
     return is_lead_byte(lead) && is_trail_byte(trail);
 }
+
+// How many of the first `limit` bytes of text (`length` bytes) hold only whole
+// characters, reading from the start: a cut there never leaves half a character.
+inline int whole_character_prefix(const char* text, int length, int limit)
+{
+    if (limit > length) limit = length;
+    int i = 0;
+    while (i < limit) {
+        int step = i + 1 < length && is_double_byte(static_cast<unsigned char>(text[i]),
+                                                    static_cast<unsigned char>(text[i + 1]))
+                       ? 2
+                       : 1;
+        if (i + step > limit) break;
+        i += step;
+    }
+    return i;
+}

@@ -9,14 +9,24 @@
 # with hexadecimal display on, connects COM1, has the peer send mixed text (ASCII,
 # Shift-JIS, control bytes), selects part of it with the mouse, saves a picture of
 # the screen to FILE.png and ends.
+#
+# scripts/run.sh --sheet-screenshots FOLDER: the same set-up, with a default.tfk;
+# opens "端末の設定" and saves a picture of each of its pages to FOLDER
+# (sheet_display.png, sheet_colour.png, sheet_function_keys.png), then ends.
 set -uo pipefail
 . "$(dirname "$0")/common.sh"
 . "$(dirname "$0")/ports.sh"
 
 shot=
+sheet_shots=
 if [ "${1:-}" = "--screenshot" ]; then
-    [ $# -eq 2 ] || tavex_die "usage: $0 [--screenshot FILE.png]"
+    [ $# -eq 2 ] || tavex_die "usage: $0 [--screenshot FILE.png | --sheet-screenshots FOLDER]"
     shot=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+elif [ "${1:-}" = "--sheet-screenshots" ]; then
+    [ $# -eq 2 ] || tavex_die "usage: $0 [--screenshot FILE.png | --sheet-screenshots FOLDER]"
+    mkdir -p "$2" || exit 1
+    sheet_shots=$(cd "$2" && pwd)
+    shot=$sheet_shots/sheet_display.png
 fi
 
 helpers=$TAVEX_OUT/native
@@ -32,6 +42,7 @@ if [ -n "$shot" ]; then
     rm -rf "$run"
     mkdir -p "$run"
     printf '[console]\r\nhex mode=1\r\n' > "$run/tavex.ini"
+    printf '0,ATZ\\r\n4,AT&V\\r\n11,\\x1B[0m\n' > "$run/default.tfk"
 fi
 mkdir -p "$run/ports"
 TAVEX_XVFB_PID=
@@ -82,13 +93,35 @@ take_screenshot() {
     kill $program 2>/dev/null
 }
 
+# The sheet "端末の設定" (File menu, the item above the last), each page in turn. With
+# no window manager the tabs are reached by their place on Wine's desktop: the sheet
+# opens at the frame's top left corner.
+take_sheet_screenshots() {
+    local w
+    w=$(xdotool search --onlyvisible --name '^Velkaro$' | head -1)
+    xdotool windowfocus --sync "$w"
+    xdotool key alt+f
+    sleep 0.3
+    xdotool key Up Up Return
+    sleep 1.5
+    import -display "$DISPLAY" -window root "$sheet_shots/sheet_display.png"
+    xdotool mousemove 93 60 click 1
+    sleep 0.5
+    import -display "$DISPLAY" -window root "$sheet_shots/sheet_colour.png"
+    xdotool mousemove 153 60 click 1
+    sleep 0.5
+    import -display "$DISPLAY" -window root "$sheet_shots/sheet_function_keys.png"
+    echo "run: screenshots saved in $sheet_shots"
+    kill $program 2>/dev/null
+}
+
 if [ -n "$shot" ]; then
     for i in $(seq 200); do
         xdotool search --onlyvisible --name '^Velkaro$' >/dev/null 2>&1 && break
         sleep 0.1
     done
     sleep 1
-    take_screenshot
+    if [ -n "$sheet_shots" ]; then take_sheet_screenshots; else take_screenshot; fi
     exit 0
 fi
 

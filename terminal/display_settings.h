@@ -1,14 +1,20 @@
-// The program-wide display and input options shared by every terminal window, and
-// the console settings built from them. Portable record; the UI thread writes it (at
-// start-up and when the settings sheet is confirmed), engine threads read single
-// fields ("receive crlf", "echo back", "auto scroll") as they deliver data.
+// The program-wide display and input options shared by every terminal window, the
+// console settings built from them, their keys in the settings file, the rules for
+// values edited into that file by hand, and the comparison that decides whether the
+// settings sheet changed anything. Portable record; the UI thread writes it (at
+// start-up, when the settings sheet is confirmed, by command 206), engine threads
+// read single fields ("receive crlf", "echo back", "auto scroll") as they deliver
+// data.
 #pragma once
 #include <cstdint>
 
 #include "console/console.h"
 
 constexpr int FUNCTION_KEY_COUNT = 12;
-constexpr int FUNCTION_KEY_TEXT = 129;
+constexpr int FUNCTION_KEY_TEXT = 129;  // at most 128 bytes and the NUL
+constexpr int FONT_NAME_TEXT = 32;      // at most 31 bytes and the NUL
+constexpr int COLOUR_COUNT = 8;
+constexpr int CUSTOM_COLOUR_COUNT = 16;
 
 struct DisplaySettings {
     std::int32_t echo_back;
@@ -25,10 +31,10 @@ struct DisplaySettings {
     std::int32_t tabs;
     std::int32_t input_mode;    // 0 CHAR, 1 LINE
     std::int32_t text_font_size;
-    char text_font_name[32];
+    char text_font_name[FONT_NAME_TEXT];
     // text 1, back 1, ... text 4, back 4: normal, hexadecimal, LINE input, selected.
-    ColorRef colours[8];
-    ColorRef custom_colours[16];
+    ColorRef colours[COLOUR_COUNT];
+    ColorRef custom_colours[CUSTOM_COLOUR_COUNT];
     char function_keys[FUNCTION_KEY_COUNT][FUNCTION_KEY_TEXT];
 };
 
@@ -39,3 +45,28 @@ void display_settings_defaults(DisplaySettings* settings);
 
 // The settings a new console gets, and gets again when the display settings change.
 void display_console_settings(const DisplaySettings* settings, ConsoleSettings* out);
+
+// The integer keys of section "console", each with its field; "text font name" is
+// the one text key.
+struct DisplaySettingsKey {
+    const char* key;
+    std::int32_t DisplaySettings::*field;
+};
+constexpr int DISPLAY_INT_KEY_COUNT = 14;
+extern const DisplaySettingsKey display_int_keys[DISPLAY_INT_KEY_COUNT];
+// Section "console color": "console text 1" ... "console back 4" for colour 0 to 7,
+// "custom 0" ... "custom 15". out holds 32 bytes.
+void display_colour_key(int index, char* out);
+void display_custom_colour_key(int index, char* out);
+
+// Values read from the settings file are used as they are wherever the program copes
+// with them; those it cannot use are replaced by their defaults (see the .cpp).
+void display_settings_make_usable(DisplaySettings* settings);
+// "text font name" as stored: a name longer than the field holds is no font's name,
+// and the default is taken instead of a cut one.
+void display_settings_take_font_name(DisplaySettings* settings, const char* stored);
+
+// Whether the sheet's working copy differs from the live settings in anything the
+// sheet edits: every field but "key disable", the font name and the function keys as
+// text, the eight colours and the sixteen custom colours.
+bool display_settings_differ(const DisplaySettings* a, const DisplaySettings* b);

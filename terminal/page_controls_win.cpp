@@ -4,6 +4,11 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+bool page_apply_requested(LPARAM notify)
+{
+    return reinterpret_cast<const NMHDR*>(notify)->code == static_cast<UINT>(PSN_APPLY);
+}
+
 void page_apply_accepted(HWND page)
 {
     SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);

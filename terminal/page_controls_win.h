@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+// Whether a page's WM_NOTIFY is PSN_APPLY (the sheet's OK).
+bool page_apply_requested(LPARAM notify);
 // The page took its controls into its working copy: PSNRET_NOERROR.
 void page_apply_accepted(HWND page);
 

@@ -260,7 +260,33 @@ void refresh_display_settings(HWND window)
     if (!port) return;
     ConsoleSettings settings;
     display_console_settings(&display_settings, &settings);
-    console_apply_settings(&port->console, &settings);
+    Console* console = &port->console;
+    const std::int32_t char_width = console->char_width, line_height = console->line_height;
+    const std::int32_t line_mode = console->line_mode;
+    // An engine may be appending meanwhile: the apply takes the console's lock for
+    // the moment it replaces the buffer, so every byte lands in the old buffer before
+    // it is copied or in the new one after.
+    console_apply_settings(console, &settings);
+    // A new font or input mode changes the cell or the text area: the page sizes
+    // follow now, not at the next paint, so that the scroll to the end of an append
+    // in between already uses them. (Setting up the scroll bars costs; it is done a
+    // second time only then.)
+    console_measure_font(console, window);
+    RECT client;
+    if ((console->char_width != char_width || console->line_height != line_height ||
+         console->line_mode != line_mode) &&
+        GetClientRect(window, &client))
+        console_resized(console, client.right, client.bottom, display_settings.auto_scroll != 0);
+}
+
+static void refresh_port(Port* port)
+{
+    if (port->console.window) refresh_display_settings(static_cast<HWND>(port->console.window));
+}
+
+void refresh_all_display_settings()
+{
+    for_each_port(refresh_port);
 }
 
 static void take_key_disable(Port* port)

@@ -34,8 +34,11 @@ void destroy_terminal_window(Port* port);
 void send_function_key(int index);
 // Command 202: the clipboard text to the port (LINE input mode: into the line).
 void paste_clipboard(Port* port);
-// Re-reads the display settings into the console of a terminal window.
+// Re-reads the display settings into the console of a terminal window: every value,
+// then the font's metrics, the caret, the page sizes and the scroll bars.
 void refresh_display_settings(HWND window);
+// The same for every open terminal window, after the settings sheet changed them.
+void refresh_all_display_settings();
 // Command 206 changed "key disable": every open console takes the new value at once,
 // so that paste and the LINE input's Delete follow it as typing does.
 void refresh_key_disable();

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+
+#include "tests/support/fixture_win.h"
 
 inline std::string program_path()
 {
@@ -58,3 +61,24 @@ inline HWND wait_for_frame(DWORD timeout_ms)
     return nullptr;
 }
 
+// The frame's first terminal window, or null.
+inline HWND terminal_window(HWND frame)
+{
+    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+    return client ? FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr) : nullptr;
+}
+
+// A test of the program on the bench's COM port (COM5, its only one): a scratch
+// folder to start it in, no frame open yet, and the pty's far end as the peer.
+struct ComPortProgram : ::testing::Test {
+    ScratchDir scratch;
+    std::unique_ptr<StreamEnd> peer;
+    void SetUp() override
+    {
+        ASSERT_EQ(nullptr, FindWindowA("TAVEX FRAME", nullptr)) << "a frame is already open";
+        std::string peer_path = fixture_env("TAVEX_TEST_COM_PEER");
+        ASSERT_FALSE(peer_path.empty()) << "run under the test bench";
+        peer.reset(new StreamEnd(windows_path(peer_path)));
+        ASSERT_TRUE(peer->is_open());
+    }
+};

@@ -17,27 +17,17 @@
 
 namespace {
 
-HWND terminal_window(HWND frame)
-{
-    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
-    return client ? FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr) : nullptr;
-}
-
 int status_length(HWND frame, int part)
 {
     HWND bar = FindWindowExA(frame, nullptr, STATUSCLASSNAMEA, nullptr);
     return bar ? LOWORD(SendMessageA(bar, SB_GETTEXTLENGTHA, part, 0)) : -1;
 }
 
-TEST(SerialEndToEnd, ConnectTypeReceiveDisconnectAndClose)
-{
-    ScratchDir scratch;
-    ASSERT_EQ(nullptr, FindWindowA("TAVEX FRAME", nullptr)) << "a frame is already open";
-    std::string peer_path = fixture_env("TAVEX_TEST_COM_PEER");
-    ASSERT_FALSE(peer_path.empty()) << "run under the test bench";
-    StreamEnd peer(windows_path(peer_path));
-    ASSERT_TRUE(peer.is_open());
+using SerialEndToEnd = ComPortProgram;
 
+TEST_F(SerialEndToEnd, ConnectTypeReceiveDisconnectAndClose)
+{
+    StreamEnd& peer = *this->peer;
     Started program;
     start(program, scratch.path());
     HWND frame = wait_for_frame(20000);

@@ -3,6 +3,7 @@
 #include "tests/support/dialog_driver_win.h"
 
 static std::string wanted_caption;
+static HWND wanted_owner;  // when set, the owner is matched instead of the caption
 static void (*wanted_routine)(HWND);
 static bool driven;
 static DWORD started;
@@ -11,7 +12,8 @@ static BOOL CALLBACK match_window(HWND window, LPARAM found) noexcept
 {
     char name[16] = {};
     GetClassNameA(window, name, sizeof name);
-    if (std::string(name) == "#32770" && window_text(window) == wanted_caption && IsWindowVisible(window)) {
+    bool wanted = wanted_owner ? GetWindow(window, GW_OWNER) == wanted_owner : window_text(window) == wanted_caption;
+    if (std::string(name) == "#32770" && wanted && IsWindowVisible(window)) {
         *reinterpret_cast<HWND*>(found) = window;
         return FALSE;
     }
@@ -33,11 +35,18 @@ static void CALLBACK on_timer(HWND, UINT, UINT_PTR timer, DWORD) noexcept
 
 void drive_dialog(const char* caption, void (*routine)(HWND dialog))
 {
+    wanted_owner = nullptr;
     wanted_caption = caption;
     wanted_routine = routine;
     driven = false;
     started = GetTickCount();
     SetTimer(nullptr, 0, 50, on_timer);
+}
+
+void drive_owned_dialog(HWND owner, void (*routine)(HWND dialog))
+{
+    drive_dialog("", routine);
+    wanted_owner = owner;
 }
 
 bool dialog_was_driven()

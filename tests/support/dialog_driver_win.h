@@ -8,6 +8,9 @@
 
 // The routine gets the dialog window. Call before the call that runs the dialog.
 void drive_dialog(const char* caption, void (*routine)(HWND dialog));
+// The same for a dialog known by its owner rather than its caption (a system dialog
+// whose caption is the system's to choose).
+void drive_owned_dialog(HWND owner, void (*routine)(HWND dialog));
 // True once the routine has run since the last drive_dialog.
 bool dialog_was_driven();
 

@@ -1,0 +1,26 @@
+// The terminal settings sheet "端末の設定" (command 107) and its three pages: "表示"
+// (display_page_win.cpp), "ｶﾗｰ" (colour_page_win.cpp) and "ﾌｧﾝｸｼｮﾝｷｰ"
+// (function_key_page_win.cpp). UI thread only; the sheet owns its working copy for
+// as long as it is open.
+#pragma once
+#include <windows.h>
+#include <prsht.h>
+
+#include "terminal/terminal_sheet.h"
+
+// Shows the sheet; once it is closed with OK and anything differs, the settings take
+// the working copy, are saved and reach every open terminal window.
+void terminal_settings_sheet(HWND frame);
+
+// What OK leads to, once the sheet is closed: true when the copy differed from the
+// live settings and has been made the settings, saved and applied to every open
+// terminal window; false when nothing differed (nothing is changed or written).
+bool terminal_settings_confirm(const DisplaySettings* copy);
+
+// The pages' dialog procedures. Each is handed the sheet's TerminalSheet with its
+// WM_INITDIALOG (page_sheet_init keeps it in DWLP_USER, page_sheet finds it again).
+INT_PTR CALLBACK display_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
+INT_PTR CALLBACK colour_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
+INT_PTR CALLBACK function_key_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
+TerminalSheet* page_sheet_init(HWND page, LPARAM init);
+TerminalSheet* page_sheet(HWND page);
