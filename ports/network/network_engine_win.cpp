@@ -308,6 +308,17 @@ static void retry_wait(NetworkEngine* e)
     }
 }
 
+// A TCP socket; without one the engine reports it and stops working.
+static SOCKET new_socket(NetworkEngine* e)
+{
+    SOCKET socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (socket == INVALID_SOCKET) {
+        set_state(e, NET_SOCKET_FAILED);
+        give_up(e);
+    }
+    return socket;
+}
+
 // One connection attempt on a fresh socket (a socket whose connect failed is not
 // reused: what it may do next differs between systems). 1 connected, 0 failed, -1
 // stopped meanwhile.
@@ -335,12 +346,8 @@ static int attempt(NetworkEngine* e, SOCKET socket)
 static void connect_phase(NetworkEngine* e)
 {
     for (int failures = 0; !stopping(e);) {
-        SOCKET socket = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (socket == INVALID_SOCKET) {
-            set_state(e, NET_SOCKET_FAILED);
-            give_up(e);
-            return;
-        }
+        SOCKET socket = new_socket(e);
+        if (socket == INVALID_SOCKET) return;
         publish(e, &e->connecting_socket, socket);
         int result = attempt(e, socket);
         publish(e, &e->connecting_socket, 0);
@@ -389,12 +396,8 @@ static SOCKET accept_peer(NetworkEngine* e, SOCKET listener)
 
 static void server_routine(NetworkEngine* e)
 {
-    SOCKET listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (listener == INVALID_SOCKET) {
-        set_state(e, NET_SOCKET_FAILED);
-        give_up(e);
-        return;
-    }
+    SOCKET listener = new_socket(e);
+    if (listener == INVALID_SOCKET) return;
     publish(e, &e->listen_socket, listener);
     if (bind(listener, reinterpret_cast<const sockaddr*>(&e->remote_address), sizeof e->remote_address) != 0) {
         set_state(e, NET_BIND_FAILED);

@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/frame_win.h"
 #include "ports/network/network_port_win.h"
 #include "terminal/page_controls_win.h"
 
@@ -70,12 +69,7 @@ static INT_PTR CALLBACK network_page_proc(HWND page, UINT message, WPARAM wparam
         }
         return FALSE;
     case WM_NOTIFY:
-        if (reinterpret_cast<NMHDR*>(lparam)->code == static_cast<UINT>(PSN_APPLY)) {
-            apply(page);
-            page_apply_accepted(page);
-            return TRUE;
-        }
-        return FALSE;
+        return page_notify(page, lparam, apply);
     }
     return FALSE;
 }
@@ -84,10 +78,5 @@ HPROPSHEETPAGE network_settings_page(HWND)
 {
     if (!net_available()) return nullptr;
     network_page_open(&network_page, network_settings());
-    PROPSHEETPAGEA page = {};
-    page.dwSize = sizeof page;
-    page.hInstance = app.instance;
-    page.pszTemplate = MAKEINTRESOURCEA(IDD_NETWORK_PAGE);
-    page.pfnDlgProc = network_page_proc;
-    return CreatePropertySheetPageA(&page);
+    return page_create(IDD_NETWORK_PAGE, network_page_proc);
 }
