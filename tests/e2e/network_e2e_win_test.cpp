@@ -1,9 +1,9 @@
 // Velkaro as a person uses it on the network, from another process. As a client of the
-// bench's echo peer: 103, the dialog with host and port, typed bytes come back from the
-// peer, the peer's Shift-JIS answer shows in the console, the caption and status bar
-// name the port; the peer closes, the status says so, and the port reconnects by
-// itself; tavex.ini keeps the host. As a server on a free port: a client of the test's
-// own connects and bytes go both ways.
+// bench's echo peer: 103, the dialog (showing the defaults) with host and port, typed
+// bytes come back from the peer, the peer's Shift-JIS answer shows in the console,
+// the caption and status bar name the port; the peer closes, the status says so, and
+// the port reconnects by itself; tavex.ini keeps the host. As a server on a free port:
+// a client of the test's own connects and bytes go both ways.
 #include <winsock.h>
 #include <windows.h>
 
@@ -33,8 +33,9 @@ std::string text_of(HWND window)
     return text;
 }
 
-// Command 103 and dialog 8 filled in: host, port, and the protocol's line.
-void open_with_dialog(HWND frame, const std::string& host, int port, int protocol)
+// Command 103 and dialog 8 filled in: host, port, and the protocol's line. What the
+// dialog showed first goes to *shown: the port field's text and the protocol's line.
+void open_with_dialog(HWND frame, const std::string& host, int port, int protocol, std::string* shown = nullptr)
 {
     PostMessageA(frame, WM_COMMAND, 103, 0);
     HWND dialog = nullptr, host_edit = nullptr;
@@ -46,6 +47,9 @@ void open_with_dialog(HWND frame, const std::string& host, int port, int protoco
             return host_edit && IsWindowVisible(dialog);
         },
         5000));
+    if (shown)
+        *shown = text_of(GetDlgItem(dialog, 1001)) + " " +
+                 std::to_string(SendMessageA(GetDlgItem(dialog, 1014), CB_GETCURSEL, 0, 0));
     SendMessageA(host_edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(host.c_str()));
     SendMessageA(GetDlgItem(dialog, 1001), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(std::to_string(port).c_str()));
     SendMessageA(GetDlgItem(dialog, 1014), CB_SETCURSEL, static_cast<WPARAM>(protocol), 0);
@@ -93,7 +97,9 @@ struct NetworkEndToEnd : ::testing::Test {
 
 TEST_F(NetworkEndToEnd, ClientTalksLosesThePeerAndReconnects)
 {
-    ASSERT_NO_FATAL_FAILURE(open_with_dialog(frame, "127.0.0.1", tcp_peer_port(), 0));
+    std::string shown;
+    ASSERT_NO_FATAL_FAILURE(open_with_dialog(frame, "127.0.0.1", tcp_peer_port(), 0, &shown));
+    EXPECT_EQ(shown, "10000 0");  // no history yet: port 10000, the client line
     HWND terminal = terminal_window(frame);
     EXPECT_TRUE(wait_until([&] { return status_text(frame, 1) == CONNECTED; }, 5000)) << status_text(frame, 1);
     EXPECT_EQ(status_text(frame, 0), "NET1");

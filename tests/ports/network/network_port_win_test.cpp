@@ -151,13 +151,13 @@ TEST_F(NetworkPorts, CloseWhileTheStatusRoutineWaitsForTheWindow)
     CloseHandle(thread);
 }
 
-// Dialog 8, first with an empty settings file, then over a stored history.
+// Dialog 8 over a stored history (the end-to-end test starts from an empty one).
 struct Seen {
     int hosts = -1;
     std::string host, port, protocol;
     int protocol_line = -2;
 } seen;
-std::string typed_host, typed_port;
+std::string typed_port;
 int chosen_line = -1;
 
 std::string item_text(HWND combo, int line)
@@ -177,10 +177,7 @@ void fill_and_ok(HWND dialog)
     seen.port = window_text(GetDlgItem(dialog, IDC_NET_PORT));
     seen.protocol_line = static_cast<int>(SendMessageA(protocols, CB_GETCURSEL, 0, 0));
     seen.protocol = seen.protocol_line >= 0 ? item_text(protocols, seen.protocol_line) : "";
-    if (chosen_line >= 0)
-        SendMessageA(hosts, CB_SETCURSEL, static_cast<WPARAM>(chosen_line), 0);
-    else
-        SetWindowTextA(hosts, typed_host.c_str());
+    SendMessageA(hosts, CB_SETCURSEL, static_cast<WPARAM>(chosen_line), 0);
     SetDlgItemTextA(dialog, IDC_NET_PORT, typed_port.c_str());
     drive_dialog(OPEN_FAILED_CAPTION, read_and_close);
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -189,24 +186,6 @@ void fill_and_ok(HWND dialog)
 void cancel(HWND dialog)
 {
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-}
-
-TEST_F(NetworkPorts, ConnectDialogOpensThePortAndKeepsTheHistory)
-{
-    seen = Seen{};
-    typed_host = "127.0.0.1";
-    typed_port = std::to_string(tcp_peer_port());
-    chosen_line = -1;
-    drive_dialog(CONNECT_CAPTION, fill_and_ok);
-    network_connect(app.frame_window);
-    EXPECT_EQ(seen.hosts, 0);
-    EXPECT_EQ(seen.port, "10000");
-    EXPECT_EQ(seen.protocol, "[TCP/IP] TCP (Client)");
-    EXPECT_EQ(open_port_count, 1);
-    std::string ini = read_file(scratch.file("tavex.ini"));
-    for (const std::string& line : {std::string("host list 1=127.0.0.1"), std::string("list entry=1"), "ports=" + typed_port,
-                                    std::string("protcol=0")})
-        EXPECT_NE(ini.find(line), std::string::npos) << line << "\n" << ini;
 }
 
 TEST_F(NetworkPorts, StoredHostsComeFirstAndARefusedPortIsSavedAndShown)
