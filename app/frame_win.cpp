@@ -6,6 +6,7 @@
 #include "app/bars_win.h"
 #include "app/commands_win.h"
 #include "app/help_win.h"
+#include "ports/port_kinds_win.h"
 #include "resources/commands.h"
 #include "resources/resource.h"
 #include "terminal/port_win.h"
@@ -79,11 +80,13 @@ static void frame_layout(HWND frame, int width, int height)
     layout_mdi_client(frame, width, height);
 }
 
-// The orderly end (WM_CLOSE): every open port is closed, then the frame's
-// destruction ends the message loop through WM_DESTROY.
+// The orderly end (WM_CLOSE): every open port is closed, the kinds release what they
+// started for the run, then the frame's destruction ends the message loop through
+// WM_DESTROY.
 static void frame_close(HWND frame)
 {
     close_all_ports();
+    port_kinds_release();
     help_close_windows(frame);
     DestroyWindow(frame);
 }

@@ -4,15 +4,17 @@
 #include "ports/port_kinds_win.h"
 
 #include "app/commands_win.h"
+#include "ports/network/network_port_win.h"
 #include "ports/serial/serial_port_win.h"
 #include "resources/commands.h"
 
 PortKindEntry port_kinds[5] = {
     {},
     {serial_port_create, serial_wake_engine, serial_enumerate_ports, serial_connect, serial_settings_page,
-     serial_settings_notify},
+     serial_settings_notify, nullptr},
     {},
-    {},
+    {network_port_new, network_wake_engine, network_startup, network_connect, network_settings_page, nullptr,
+     network_release},
     {},
 };
 
@@ -47,4 +49,10 @@ void port_kinds_settings_notify(HWND frame)
 {
     for (int kind = PORT_SERIAL; kind <= PORT_USB; ++kind)
         if (port_kinds[kind].settings_notify) port_kinds[kind].settings_notify(frame);
+}
+
+void port_kinds_release()
+{
+    for (int kind = PORT_SERIAL; kind <= PORT_USB; ++kind)
+        if (port_kinds[kind].release) port_kinds[kind].release();
 }

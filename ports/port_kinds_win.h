@@ -19,3 +19,5 @@ void port_kinds_connect(int kind, HWND frame);
 UINT port_kinds_settings_pages(HWND frame, HPROPSHEETPAGE* pages, UINT capacity);
 // After that sheet has closed, whatever button closed it.
 void port_kinds_settings_notify(HWND frame);
+// Program end, once every port is closed: what the kinds started for the whole run.
+void port_kinds_release();

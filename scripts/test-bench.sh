@@ -9,7 +9,8 @@
 #     LPT2  a socat pty pair; the far end is exported
 #     USB   a folder of FIFOs as \\.\tavexusb\PIPE00 (to the program) and PIPE01
 #           (from it) with an echo peer, and \\.\HCD0, present while its file exists
-#     TCP   an echo peer on 127.0.0.1 at a free port
+#     TCP   an echo peer on 127.0.0.1 at a free port, which a test steers through
+#           files in its control folder (close, reset, say, mode: see peer.c)
 # Usage: scripts/test-bench.sh [--bin DIR] COMMAND...   (DIR: the host helpers)
 set -uo pipefail
 . "$(dirname "$0")/common.sh"
@@ -41,7 +42,7 @@ trap 'exit 143' TERM
 # A server left over from an interrupted run would keep its old ports and display.
 wineserver -k >/dev/null 2>&1 || true
 rm -rf "$bench"
-mkdir -p "$bench/scratch" "$bench/modem" "$bench/usb"
+mkdir -p "$bench/scratch" "$bench/modem" "$bench/usb" "$bench/tcp-control"
 
 tavex_start_xvfb
 
@@ -56,7 +57,7 @@ TAVEX_PIDS+=($!)
 ln -sfn "$bench/usb" "$prefix/dosdevices/tavexusb"
 ln -sfn "$bench/usb/hcd0" "$prefix/dosdevices/hcd0"
 
-"$peer" tcp-echo "$bench/tcp-port" &
+"$peer" tcp-echo "$bench/tcp-port" "$bench/tcp-control" &
 TAVEX_PIDS+=($!)
 tavex_wait_file "$bench/tcp-port"
 
@@ -86,6 +87,6 @@ export TAVEX_TEST_LPT=2 TAVEX_TEST_LPT_PEER=$bench/lpt2-peer
 export TAVEX_TEST_USB_DEVICE=tavexusb TAVEX_TEST_USB_TO_HOST=PIPE00 TAVEX_TEST_USB_FROM_HOST=PIPE01
 export TAVEX_TEST_HCD0=$bench/usb/hcd0
 TAVEX_TEST_TCP_PORT=$(cat "$bench/tcp-port")
-export TAVEX_TEST_TCP_PORT
+export TAVEX_TEST_TCP_PORT TAVEX_TEST_TCP_CONTROL=$bench/tcp-control
 
 "$@"

@@ -9,9 +9,27 @@ bool page_apply_requested(LPARAM notify)
     return reinterpret_cast<const NMHDR*>(notify)->code == static_cast<UINT>(PSN_APPLY);
 }
 
+HPROPSHEETPAGE page_create(int template_id, DLGPROC proc)
+{
+    PROPSHEETPAGEA page = {};
+    page.dwSize = sizeof page;
+    page.hInstance = GetModuleHandleA(nullptr);  // the templates are the program's own
+    page.pszTemplate = MAKEINTRESOURCEA(template_id);
+    page.pfnDlgProc = proc;
+    return CreatePropertySheetPageA(&page);
+}
+
 void page_apply_accepted(HWND page)
 {
     SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+}
+
+INT_PTR page_notify(HWND page, LPARAM lparam, void (*apply)(HWND page))
+{
+    if (reinterpret_cast<NMHDR*>(lparam)->code != static_cast<UINT>(PSN_APPLY)) return FALSE;
+    apply(page);
+    page_apply_accepted(page);
+    return TRUE;
 }
 
 void combo_add(HWND combo, const char* text, LPARAM data)

@@ -1,15 +1,22 @@
 // What the property pages share (the communication-settings pages of the kinds, the
-// terminal-settings pages): the answer to PSN_APPLY and the drop-down lists whose
-// lines carry a number as item data. UI thread only.
+// terminal-settings pages): making a page, the answer to PSN_APPLY and the drop-down
+// lists whose lines carry a number as item data. UI thread only.
 #pragma once
 #include <windows.h>
+#include <prsht.h>
 
 #include <cstdint>
 
 // Whether a page's WM_NOTIFY is PSN_APPLY (the sheet's OK).
 bool page_apply_requested(LPARAM notify);
+// A page of a property sheet from the program's dialog template, run by proc; none
+// when it cannot be made.
+HPROPSHEETPAGE page_create(int template_id, DLGPROC proc);
 // The page took its controls into its working copy: PSNRET_NOERROR.
 void page_apply_accepted(HWND page);
+// A page's WM_NOTIFY: PSN_APPLY runs apply(page) and is answered as accepted (TRUE);
+// any other notice is left to the sheet (FALSE).
+INT_PTR page_notify(HWND page, LPARAM lparam, void (*apply)(HWND page));
 
 // Adds a line with its item data.
 void combo_add(HWND combo, const char* text, LPARAM data);

@@ -82,7 +82,8 @@ void port_set_slots(Port* port, const PortSlots* slots);
 // What a kind offers: its constructor, the wake-up of its engine that abort_send uses
 // (serial and parallel cancel or purge their I/O on it), and for the frame its
 // start-up discovery (1 when the kind can be offered), its connect command, its page
-// of the communication-settings sheet and its notice once that sheet has closed.
+// of the communication-settings sheet, its notice once that sheet has closed, and its
+// release at program end, after every port is closed.
 // The kinds' table, ports/port_kinds_win.cpp, is the one door through which the
 // kind-independent code reaches the kinds; an entry without a constructor is a kind
 // the program does not offer. Tests put a test engine in an entry.
@@ -94,6 +95,7 @@ struct PortKindEntry {
     void (*connect)(HWND frame);
     HPROPSHEETPAGE (*settings_page)(HWND frame);
     void (*settings_notify)(HWND frame);
+    void (*release)();
 };
 // Indexed by PortKind.
 extern PortKindEntry port_kinds[5];

@@ -4,7 +4,6 @@
 // serial_page is the working copy, made when the sheet asks for the page.
 #include <cstdio>
 
-#include "app/frame_win.h"
 #include "ports/serial/serial_port_win.h"
 #include "terminal/page_controls_win.h"
 
@@ -52,6 +51,11 @@ static void page_command(HWND page, int id, int code)
     }
 }
 
+static void apply(HWND)
+{
+    if (serial_page_apply(&serial_page, serial_port_table)) serial_save_settings();
+}
+
 static INT_PTR CALLBACK serial_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept
 {
     switch (message) {
@@ -62,12 +66,7 @@ static INT_PTR CALLBACK serial_page_proc(HWND page, UINT message, WPARAM wparam,
         page_command(page, LOWORD(wparam), HIWORD(wparam));
         return TRUE;
     case WM_NOTIFY:
-        if (reinterpret_cast<NMHDR*>(lparam)->code == static_cast<UINT>(PSN_APPLY)) {
-            if (serial_page_apply(&serial_page, serial_port_table)) serial_save_settings();
-            page_apply_accepted(page);
-            return TRUE;
-        }
-        return FALSE;
+        return page_notify(page, lparam, apply);
     }
     return FALSE;
 }
@@ -76,12 +75,7 @@ HPROPSHEETPAGE serial_settings_page(HWND)
 {
     if (!serial_find_any_port()) return nullptr;
     serial_page_open(&serial_page, serial_port_table);
-    PROPSHEETPAGEA page = {};
-    page.dwSize = sizeof page;
-    page.hInstance = app.instance;
-    page.pszTemplate = MAKEINTRESOURCEA(IDD_SERIAL_PAGE);
-    page.pfnDlgProc = serial_page_proc;
-    return CreatePropertySheetPageA(&page);
+    return page_create(IDD_SERIAL_PAGE, serial_page_proc);
 }
 
 void serial_settings_notify(HWND frame)

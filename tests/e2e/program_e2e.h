@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -82,3 +83,26 @@ struct ComPortProgram : ::testing::Test {
         ASSERT_TRUE(peer->is_open());
     }
 };
+
+// A status-bar part of another process's frame, as Shift-JIS. The text is fetched wide
+// into memory of that process (a pointer of ours means nothing there), so that Wine's
+// own conversion of ANSI text between processes plays no part.
+inline std::string status_text(HWND frame, int part)
+{
+    HWND bar = FindWindowExA(frame, nullptr, STATUSCLASSNAMEA, nullptr);
+    DWORD pid = 0;
+    if (!bar || !GetWindowThreadProcessId(bar, &pid)) return "";
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return "";
+    wchar_t text[256] = {};
+    void* remote = VirtualAllocEx(process, nullptr, sizeof text, MEM_COMMIT, PAGE_READWRITE);
+    if (remote) {
+        SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process, remote, text, sizeof text - sizeof(wchar_t), nullptr);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    }
+    CloseHandle(process);
+    char narrow[512] = {};
+    WideCharToMultiByte(932, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}

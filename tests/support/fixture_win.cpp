@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 std::string fixture_env(const char* name)
@@ -203,6 +204,25 @@ bool cut_com_port()
 bool restore_com_port()
 {
     return bench_com_state(false);
+}
+
+int tcp_peer_port()
+{
+    return std::atoi(fixture_env("TAVEX_TEST_TCP_PORT").c_str());
+}
+
+bool tcp_peer_command(const char* name, const std::string& bytes, DWORD timeout_ms)
+{
+    std::string folder = fixture_env("TAVEX_TEST_TCP_CONTROL");
+    if (folder.empty()) return false;
+    folder = windows_path(folder);
+    std::string path = folder + "\\" + name;
+    std::string part = folder + "\\writing";
+    // Renamed into place, so the peer never reads it half written.
+    if (!write_file(part, bytes) || !MoveFileExA(part.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return false;
+    // "mode" stays for the clients to come; the others go once they are carried out.
+    return std::string(name) == "mode" || wait_until([&] { return !file_exists(path); }, timeout_ms);
 }
 
 bool put_clipboard(HWND owner, const std::string& text)

@@ -55,6 +55,14 @@ std::string clipboard_text(HWND owner = nullptr);
 bool cut_com_port();
 bool restore_com_port();
 
+// The bench's TCP echo peer on 127.0.0.1: its port (0 when the bench did not start
+// it), and a command to it through its control folder ("close", "reset", "say" with
+// the bytes to send, or "mode" with "echo", "source" or "sink" for new clients). A
+// command is written whole and waited for until the peer has carried it out; false
+// on time-out.
+int tcp_peer_port();
+bool tcp_peer_command(const char* name, const std::string& bytes = "", DWORD timeout_ms = 5000);
+
 // One end of a byte stream opened as a file (a pty's far end, a FIFO), with reads
 // and writes that give up after a time-out instead of hanging the test.
 class StreamEnd {

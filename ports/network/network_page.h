@@ -1,0 +1,21 @@
+// The model behind the network settings page: the working copy of the three settings
+// taken when the page is made, the rule for its two number fields, and what apply
+// hands back. Portable; the UI thread runs it while the settings sheet is open.
+#pragma once
+#include <cstdint>
+
+#include "ports/network/network_settings.h"
+#include "resources/network_ids.h"
+
+struct NetworkPage {
+    NetworkSettings working;
+};
+
+void network_page_open(NetworkPage* page, const NetworkSettings* current);
+// The value number field `control` (IDC_NET_WAIT_TIME or IDC_NET_RETRY_COUNT) keeps
+// when it loses the focus or the page applies: the number typed when it lies in the
+// field's range, otherwise the working copy's value (also for a text without digits).
+std::int32_t network_page_field(const NetworkPage* page, int control, const char* text);
+// OK: the settings the page's controls hold.
+NetworkSettings network_page_apply(const NetworkPage* page, bool reconnect_marked, const char* wait_text,
+                                   const char* retry_text);
