@@ -59,19 +59,24 @@ static HANDLE take_handle(HANDLE volatile* thread)
     return static_cast<HANDLE>(InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(thread), nullptr));
 }
 
-void engine_stop_thread(HANDLE volatile* thread)
+bool engine_stop_thread(HANDLE volatile* thread)
 {
-    if (!*thread) return;
+    if (!*thread) return true;
     Sleep(100);
     HANDLE handle = take_handle(thread);
-    if (!handle) return;
+    if (!handle) return true;
     DWORD code = STILL_ACTIVE;
     for (int i = 0; i < 20; ++i) {
         if (!GetExitCodeThread(handle, &code) || code != STILL_ACTIVE) break;
         Sleep(50);
     }
-    if (GetExitCodeThread(handle, &code) && code == STILL_ACTIVE) TerminateThread(handle, 1);
+    bool ended = true;
+    if (GetExitCodeThread(handle, &code) && code == STILL_ACTIVE) {
+        TerminateThread(handle, 1);
+        ended = false;
+    }
     CloseHandle(handle);
+    return ended;
 }
 
 void engine_thread_leave(HANDLE volatile* thread)
@@ -85,7 +90,11 @@ void engine_core_stop(EngineCore* core)
     if (!core) return;
     InterlockedExchange(&core->stop_requested, 1);
     if (core->wake) SetEvent(core->wake);
-    engine_stop_thread(&core->thread);
+    // A thread that ends by itself has ended its I/O first (each engine waits for what
+    // it cancelled). One that had to be terminated may leave a read still filling the
+    // buffer: it is never freed.
+    core->abandoned = !engine_stop_thread(&core->thread);
+    if (core->abandoned) core->rx_buffer = nullptr;
     engine_core_release(core);
 }
 

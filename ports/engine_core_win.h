@@ -34,6 +34,10 @@ struct EngineCore {
     const unsigned char* write_buffer;  // the owner's, alive until on_sent
     std::int32_t write_length;
     volatile DWORD reporting_thread;    // the engine thread while on_sent runs
+    // Set by the stop when the thread had to be terminated: I/O it started may still
+    // be under way, so the receive buffer was left allocated for good, and the engine
+    // must leave alone (never close or free) whatever that I/O uses.
+    bool abandoned;
 };
 
 // Clears the core and makes its lock, events and receive buffer. 0, or -1 with
@@ -41,8 +45,9 @@ struct EngineCore {
 int engine_core_open(EngineCore* core, const EngineCallbacks* callbacks);
 // Starts the engine thread on body(argument). False (nothing started) on failure.
 bool engine_core_start(EngineCore* core, LPTHREAD_START_ROUTINE body, void* argument);
-// Stops the thread (the stop protocol below) and releases what open made. Once only;
-// a null core is ignored.
+// Stops the thread (the stop protocol below) and releases what open made, except the
+// receive buffer of a thread that had to be terminated (see abandoned). Once only; a
+// null core is ignored.
 void engine_core_stop(EngineCore* core);
 // Releases the lock, events and buffer (open's failure paths and stop use it).
 void engine_core_release(EngineCore* core);
@@ -51,8 +56,9 @@ void engine_core_release(EngineCore* core);
 // signalled: sleep 100 ms, take the handle by atomic exchange, poll its exit code up
 // to 20 times at 50 ms, terminate it with exit code 1 if it still runs, close the
 // handle. A thread that has ended and taken its own handle is not waited for. An
-// engine with a second thread uses this for that one.
-void engine_stop_thread(HANDLE volatile* thread);
+// engine with a second thread uses this for that one. False when the thread had to
+// be terminated.
+bool engine_stop_thread(HANDLE volatile* thread);
 // For a thread as it leaves: takes its handle and closes it. The thread must not
 // touch its engine record after this.
 void engine_thread_leave(HANDLE volatile* thread);
