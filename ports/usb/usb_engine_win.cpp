@@ -181,15 +181,17 @@ static void start_read(UsbEngine* e)
 
 static void read_completed(UsbEngine* e)
 {
-    // Served first in the wait set: left signalled it would be served again.
-    ResetEvent(e->read_done);
     e->read_pending = 0;
     DWORD count = 0;
     if (GetOverlappedResult(read_pipe(e), &e->read_overlapped, &count, FALSE) && count > 0) {
         engine_core_receive(&e->core, count);
+        // The next read's ReadFile resets read_done (under Wine each reset is a trip
+        // to the server, and this is the path every received block takes).
         start_read(e);
         return;
     }
+    // Served first in the wait set: left signalled it would be served again.
+    ResetEvent(e->read_done);
     e->retry_set = 1;
     e->retry_at = GetTickCount() + USB_READ_RETRY_MS;
 }

@@ -4,7 +4,11 @@
 //   settings: the cost of one settings read and write, which always reach the file;
 //   serial:   engine throughput through the bench's pty against a plain reader and
 //             writer (serial_bench_win.cpp);
-//   terminal: painting and absorbing received data (terminal_bench_win.cpp).
+//   terminal: painting and absorbing received data (terminal_bench_win.cpp);
+//   usb, parallel: engine throughput through the bench's stand-ins against a plain
+//             reader and writer (parallel_usb_bench_win.cpp);
+//   lost:     100 MB through a USB and a parallel Port, checked at both ends
+//             (port_lost_bytes_bench_win.cpp).
 // Runs on its own thread in the test bench; the programs it starts are its own and are
 // closed (or ended) before it returns.
 #include <windows.h>
@@ -123,8 +127,12 @@ void bench_settings(const std::string& folder)
 
 void bench_serial();
 void bench_terminal();
+void bench_usb();
+void bench_parallel();
+void bench_lost_bytes();
 
-// With names (startup, settings, serial, terminal) only those groups run.
+// With names (startup, settings, serial, terminal, usb, parallel, lost) only those
+// groups run.
 int main(int argc, char** argv)
 {
     auto wanted = [&](const char* group) {
@@ -141,6 +149,13 @@ int main(int argc, char** argv)
     if (wanted("settings")) bench_settings(folder);
     if (wanted("serial")) bench_serial();
     if (wanted("terminal")) bench_terminal();
+    if (wanted("usb")) bench_usb();
+    if (wanted("parallel")) bench_parallel();
+    if (wanted("lost")) {
+        SetCurrentDirectoryA(folder.c_str());
+        settings_path_init();
+        bench_lost_bytes();
+    }
     RemoveDirectoryA(folder.c_str());
     return 0;
 }
