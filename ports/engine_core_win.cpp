@@ -12,17 +12,11 @@
 #include <cstdlib>
 #include <cstring>
 
-static void close_event(HANDLE* event)
-{
-    if (*event) CloseHandle(*event);
-    *event = nullptr;
-}
-
 void engine_core_release(EngineCore* core)
 {
     if (!core) return;
-    close_event(&core->wake);
-    close_event(&core->write_request);
+    engine_close_handle(&core->wake);
+    engine_close_handle(&core->write_request);
     if (core->lock_made) DeleteCriticalSection(&core->lock);
     core->lock_made = false;
     std::free(core->rx_buffer);
@@ -52,6 +46,13 @@ bool engine_core_start(EngineCore* core, LPTHREAD_START_ROUTINE body, void* argu
     if (!thread) return false;
     core->thread = thread;
     return true;
+}
+
+int engine_core_wake(EngineCore* core)
+{
+    if (!core || !core->wake) return 0;
+    SetEvent(core->wake);
+    return 1;
 }
 
 static HANDLE take_handle(HANDLE volatile* thread)
@@ -136,6 +137,44 @@ bool engine_core_write_ended(EngineCore* core, std::int32_t written)
     if (core->callbacks.on_sent) core->callbacks.on_sent(core->callbacks.owner, data, length, written < 0 ? 0 : written);
     core->reporting_thread = 0;
     return core->write_state == ENGINE_WRITE_REQUESTED;
+}
+
+void engine_start_write(EngineCore* core, HANDLE handle, OVERLAPPED* overlapped, EngineWriteEnded ended,
+                        void* engine)
+{
+    const unsigned char* data;
+    std::int32_t length;
+    while (engine_core_take_write(core, &data, &length)) {
+        overlapped->Offset = 0;
+        overlapped->OffsetHigh = 0;
+        if (WriteFile(handle, data, static_cast<DWORD>(length), nullptr, overlapped)) return;
+        DWORD error = GetLastError();
+        if (error == ERROR_IO_PENDING) return;
+        ended(engine, false, false, error);
+        if (!engine_core_write_ended(core, 0)) return;
+    }
+}
+
+void engine_write_completed(EngineCore* core, HANDLE handle, OVERLAPPED* overlapped, EngineWriteEnded ended,
+                            void* engine)
+{
+    DWORD written = 0;
+    bool ok = GetOverlappedResult(handle, overlapped, &written, FALSE) != 0;
+    ended(engine, true, ok, ok ? 0 : GetLastError());
+    if (!ok) written = 0;
+    // The next piece is usually asked for from inside on_sent, on this thread: it is
+    // started right after, without the round trip through write_request, and its
+    // WriteFile resets the event. Only when none starts is the event reset here
+    // (under Wine each reset is a trip to the server).
+    if (engine_core_write_ended(core, static_cast<std::int32_t>(written)))
+        engine_start_write(core, handle, overlapped, ended, engine);
+    if (core->write_state != ENGINE_WRITE_IN_PROGRESS) ResetEvent(overlapped->hEvent);
+}
+
+void engine_close_handle(HANDLE* handle)
+{
+    if (*handle && *handle != INVALID_HANDLE_VALUE) CloseHandle(*handle);
+    *handle = nullptr;
 }
 
 void engine_core_receive(EngineCore* core, std::uint32_t count)

@@ -1,10 +1,24 @@
 // What the property pages share (the communication-settings pages of the kinds, the
-// terminal-settings pages): the answer to PSN_APPLY and the drop-down lists whose
-// lines carry a number as item data. UI thread only.
+// terminal-settings pages): a page made from a dialog template with a dialog
+// procedure that runs the page's routines, the answer to PSN_APPLY, and the drop-down
+// lists whose lines carry a number as item data. UI thread only.
 #pragma once
 #include <windows.h>
+#include <prsht.h>
 
 #include <cstdint>
+
+// What one page does: fill its controls from its working copy, follow a command of
+// one of them, and commit the working copy when the sheet is closed with OK.
+struct PageRoutines {
+    void (*init)(HWND page);
+    void (*command)(HWND page, int id, int code);
+    void (*apply)();
+};
+
+// The page from the program's dialog template; its dialog procedure runs the
+// routines, which must outlive the sheet. None when it cannot be made.
+HPROPSHEETPAGE page_create(int template_id, const PageRoutines* routines);
 
 // The page took its controls into its working copy: PSNRET_NOERROR.
 void page_apply_accepted(HWND page);

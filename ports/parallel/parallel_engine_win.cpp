@@ -22,18 +22,12 @@
 #include <cstdio>
 #include <cstring>
 
-static void close_handle(HANDLE* handle)
-{
-    if (*handle && *handle != INVALID_HANDLE_VALUE) CloseHandle(*handle);
-    *handle = nullptr;
-}
-
 // What the parallel engine has beside its core.
 static void release_device(ParallelEngine* e)
 {
-    close_handle(&e->read_done);
-    close_handle(&e->write_done);
-    close_handle(&e->device);
+    engine_close_handle(&e->read_done);
+    engine_close_handle(&e->write_done);
+    engine_close_handle(&e->device);
 }
 
 static DWORD WINAPI parallel_engine_thread(void* parameter) noexcept;
@@ -80,9 +74,7 @@ int parallel_engine_configure(ParallelEngine* e, const ParallelSettings* setting
 
 int parallel_engine_cancel(ParallelEngine* e)
 {
-    if (!e || !e->core.wake) return 0;
-    SetEvent(e->core.wake);
-    return 1;
+    return e ? engine_core_wake(&e->core) : 0;
 }
 
 void parallel_engine_stop(ParallelEngine* e)
@@ -139,34 +131,19 @@ static void read_completed(ParallelEngine* e)
     if (ok) engine_core_receive(&e->core, count);
 }
 
-// Starts the stored write; a write that cannot start is reported with nothing
-// written, and so is one whose report asks for the next (started here in turn).
+static void write_ended(void* engine, bool, bool ok, DWORD error)
+{
+    transfer_ended(static_cast<ParallelEngine*>(engine), ok, error);
+}
+
 static void start_write(ParallelEngine* e)
 {
-    const unsigned char* data;
-    std::int32_t length;
-    while (engine_core_take_write(&e->core, &data, &length)) {
-        e->write_overlapped.Offset = 0;
-        e->write_overlapped.OffsetHigh = 0;
-        // WriteFile resets write_done as it starts.
-        if (WriteFile(e->device, data, static_cast<DWORD>(length), nullptr, &e->write_overlapped)) return;
-        DWORD error = GetLastError();
-        if (error == ERROR_IO_PENDING) return;
-        transfer_ended(e, false, error);
-        if (!engine_core_write_ended(&e->core, 0)) return;
-    }
+    engine_start_write(&e->core, e->device, &e->write_overlapped, write_ended, e);
 }
 
 static void write_completed(ParallelEngine* e)
 {
-    DWORD written = 0;
-    bool ok = GetOverlappedResult(e->device, &e->write_overlapped, &written, FALSE) != 0;
-    transfer_ended(e, ok, ok ? 0 : GetLastError());
-    if (!ok) written = 0;
-    // The next piece is usually asked for from inside on_sent: started right after,
-    // its WriteFile resets write_done; only when none starts is it reset here.
-    if (engine_core_write_ended(&e->core, static_cast<std::int32_t>(written))) start_write(e);
-    if (e->core.write_state != ENGINE_WRITE_IN_PROGRESS) ResetEvent(e->write_done);
+    engine_write_completed(&e->core, e->device, &e->write_overlapped, write_ended, e);
 }
 
 // Serves one event of the wait set (its index there).

@@ -1,10 +1,10 @@
-// The parallel page of the communication-settings sheet (dialog 12, "ﾊﾟﾗﾚﾙﾎﾟｰﾄ"): a
-// thin dialog procedure over the portable page model (parallel_page.cpp), which holds
-// the working copy and decides every edit. UI thread only, while the sheet is open;
+// The parallel page of the communication-settings sheet (dialog 12, "ﾊﾟﾗﾚﾙﾎﾟｰﾄ"):
+// thin routines, run by the shared page procedure (terminal/page_controls_win.cpp),
+// over the portable page model (parallel_page.cpp), which holds the working copy and
+// decides every edit. UI thread only, while the sheet is open;
 // parallel_page is the working copy, made when the sheet asks for the page.
 #include <cstdio>
 
-#include "app/frame_win.h"
 #include "ports/parallel/parallel_port_win.h"
 #include "resources/parallel_ids.h"
 #include "terminal/page_controls_win.h"
@@ -52,25 +52,12 @@ static void page_command(HWND page, int id, int code)
     }
 }
 
-static INT_PTR CALLBACK parallel_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept
+static void apply_page()
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        init_page(page);
-        return TRUE;
-    case WM_COMMAND:
-        page_command(page, LOWORD(wparam), HIWORD(wparam));
-        return TRUE;
-    case WM_NOTIFY:
-        if (reinterpret_cast<NMHDR*>(lparam)->code == static_cast<UINT>(PSN_APPLY)) {
-            if (parallel_page_apply(&parallel_page, parallel_port_table)) parallel_save_settings();
-            page_apply_accepted(page);
-            return TRUE;
-        }
-        return FALSE;
-    }
-    return FALSE;
+    if (parallel_page_apply(&parallel_page, parallel_port_table)) parallel_save_settings();
 }
+
+static const PageRoutines PARALLEL_PAGE_ROUTINES = {init_page, page_command, apply_page};
 
 HPROPSHEETPAGE parallel_settings_page(HWND)
 {
@@ -78,12 +65,7 @@ HPROPSHEETPAGE parallel_settings_page(HWND)
     for (const ParallelPortEntry& row : parallel_port_table) any = any || row.available;
     if (!any) return nullptr;
     parallel_page_open(&parallel_page, parallel_port_table);
-    PROPSHEETPAGEA page = {};
-    page.dwSize = sizeof page;
-    page.hInstance = app.instance;
-    page.pszTemplate = MAKEINTRESOURCEA(IDD_PARALLEL_PAGE);
-    page.pfnDlgProc = parallel_page_proc;
-    return CreatePropertySheetPageA(&page);
+    return page_create(IDD_PARALLEL_PAGE, &PARALLEL_PAGE_ROUTINES);
 }
 
 void parallel_settings_notify(HWND frame)

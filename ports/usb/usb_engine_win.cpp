@@ -80,19 +80,13 @@ static HANDLE open_pipe(const char* device, const char* pipe)
     return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
 }
 
-static void close_handle(HANDLE* handle)
-{
-    if (*handle && *handle != INVALID_HANDLE_VALUE) CloseHandle(*handle);
-    *handle = nullptr;
-}
-
 // What the USB engine has beside its core.
 static void release_pipes(UsbEngine* e)
 {
-    close_handle(&e->read_done);
-    close_handle(&e->write_done);
-    close_handle(&e->input_pipe);
-    close_handle(&e->output_pipe);
+    engine_close_handle(&e->read_done);
+    engine_close_handle(&e->write_done);
+    engine_close_handle(&e->input_pipe);
+    engine_close_handle(&e->output_pipe);
 }
 
 // Reading uses the input pipe, writing the output pipe; either serves both ways when
@@ -196,31 +190,22 @@ static void read_completed(UsbEngine* e)
     e->retry_at = GetTickCount() + USB_READ_RETRY_MS;
 }
 
-// Starts the stored write; one that cannot start fails the engine and is reported
-// with nothing written. A next write asked for from inside the report starts here.
+// A write that cannot start fails the engine (which then accepts no more). One that
+// ends in failure is only reported with 0 written, and a partial one as such: the
+// owner sends the rest.
+static void write_ended(void* engine, bool started, bool, DWORD)
+{
+    if (!started) usb_failed(static_cast<UsbEngine*>(engine));
+}
+
 static void start_write(UsbEngine* e)
 {
-    const unsigned char* data;
-    std::int32_t length;
-    while (!e->core.stop_requested && engine_core_take_write(&e->core, &data, &length)) {
-        e->write_overlapped.Offset = 0;
-        e->write_overlapped.OffsetHigh = 0;
-        // WriteFile resets write_done as it starts.
-        if (WriteFile(write_pipe(e), data, static_cast<DWORD>(length), nullptr, &e->write_overlapped) ||
-            GetLastError() == ERROR_IO_PENDING)
-            return;
-        usb_failed(e);
-        engine_core_write_ended(&e->core, 0);
-    }
+    if (!e->core.stop_requested) engine_start_write(&e->core, write_pipe(e), &e->write_overlapped, write_ended, e);
 }
 
 static void write_completed(UsbEngine* e)
 {
-    DWORD written = 0;
-    if (!GetOverlappedResult(write_pipe(e), &e->write_overlapped, &written, FALSE)) written = 0;
-    // A partial write is reported as such: the owner sends the rest.
-    if (engine_core_write_ended(&e->core, static_cast<std::int32_t>(written))) start_write(e);
-    if (e->core.write_state != ENGINE_WRITE_IN_PROGRESS) ResetEvent(e->write_done);
+    engine_write_completed(&e->core, write_pipe(e), &e->write_overlapped, write_ended, e);
 }
 
 // Serves one event of the wait set (its index there).

@@ -1,9 +1,9 @@
-// The USB page of the communication-settings sheet (dialog 15, "USBﾎﾟｰﾄ"): a thin
-// dialog procedure over the portable page model (usb_page.cpp), which holds the
-// working copy and the list's lines and decides every edit; this file moves texts
-// between the model and the controls and shows the model's messages. UI thread only,
-// while the sheet is open; usb_page is made when the sheet asks for the page.
-#include "app/frame_win.h"
+// The USB page of the communication-settings sheet (dialog 15, "USBﾎﾟｰﾄ"): thin
+// routines, run by the shared page procedure (terminal/page_controls_win.cpp), over
+// the portable page model (usb_page.cpp), which holds the working copy and the list's
+// lines and decides every edit; they move texts between the model and the controls
+// and show the model's messages. UI thread only, while the sheet is open; usb_page
+// is made when the sheet asks for the page.
 #include "ports/usb/usb_port_win.h"
 #include "resources/usb_ids.h"
 #include "terminal/page_controls_win.h"
@@ -91,35 +91,17 @@ static void page_command(HWND page, int id, int code)
     }
 }
 
-static INT_PTR CALLBACK usb_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept
+static void apply_page()
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        init_page(page);
-        return TRUE;
-    case WM_COMMAND:
-        page_command(page, LOWORD(wparam), HIWORD(wparam));
-        return TRUE;
-    case WM_NOTIFY:
-        if (reinterpret_cast<NMHDR*>(lparam)->code == static_cast<UINT>(PSN_APPLY)) {
-            usb_page_apply(&usb_page, usb_device_table);
-            usb_save_settings();
-            page_apply_accepted(page);
-            return TRUE;
-        }
-        return FALSE;
-    }
-    return FALSE;
+    usb_page_apply(&usb_page, usb_device_table);
+    usb_save_settings();
 }
+
+static const PageRoutines USB_PAGE_ROUTINES = {init_page, page_command, apply_page};
 
 HPROPSHEETPAGE usb_settings_page(HWND)
 {
     if (!usb_available) return nullptr;
     usb_page_open(&usb_page, usb_device_table);
-    PROPSHEETPAGEA page = {};
-    page.dwSize = sizeof page;
-    page.hInstance = app.instance;
-    page.pszTemplate = MAKEINTRESOURCEA(IDD_USB_PAGE);
-    page.pfnDlgProc = usb_page_proc;
-    return CreatePropertySheetPageA(&page);
+    return page_create(IDD_USB_PAGE, &USB_PAGE_ROUTINES);
 }

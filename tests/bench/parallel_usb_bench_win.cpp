@@ -103,14 +103,28 @@ double engine_rate(EngineRun* run, const std::string& far_path, bool receive)
     return finished ? TOTAL / elapsed / 1e6 : 0;
 }
 
-int usb_write_any(void* engine, const unsigned char* data, std::int32_t length)
+// Opens an engine of its own for one timed run (open: 0 on success), times it and
+// stops it.
+template <typename Engine, int (*Write)(Engine*, const unsigned char*, std::int32_t)>
+int write_to(void* engine, const unsigned char* data, std::int32_t length)
 {
-    return usb_write(static_cast<UsbEngine*>(engine), data, length);
+    return Write(static_cast<Engine*>(engine), data, length);
 }
 
-int parallel_write_any(void* engine, const unsigned char* data, std::int32_t length)
+template <typename Engine, int (*Write)(Engine*, const unsigned char*, std::int32_t), typename Open, typename Stop>
+double timed_engine(Open open, Stop stop, const std::string& far_path, bool receive)
 {
-    return parallel_engine_write(static_cast<ParallelEngine*>(engine), data, length);
+    EngineRun run;
+    Engine* engine = new Engine();
+    double rate = 0;
+    if (open(engine, run_callbacks(&run)) == 0) {
+        run.write = write_to<Engine, Write>;
+        run.engine = engine;
+        rate = engine_rate(&run, far_path, receive);
+        stop(engine);
+    }
+    delete engine;
+    return rate;
 }
 
 // Both of the engine's pipes on one end of the pair: it reads what the far end writes
@@ -118,34 +132,20 @@ int parallel_write_any(void* engine, const unsigned char* data, std::int32_t len
 double usb_engine_rate(const std::string& device, const std::string& pipe, const std::string& far_path,
                        bool receive)
 {
-    EngineRun run;
-    UsbEngine* engine = new UsbEngine();
-    UsbOpenParams params = {device.c_str(), pipe.c_str(), pipe.c_str(), run_callbacks(&run)};
-    double rate = 0;
-    if (usb_open(engine, &params) == 0) {
-        run.write = usb_write_any;
-        run.engine = engine;
-        rate = engine_rate(&run, far_path, receive);
-        usb_stop(engine);
-    }
-    delete engine;
-    return rate;
+    auto open = [&](UsbEngine* engine, EngineCallbacks callbacks) {
+        UsbOpenParams params = {device.c_str(), pipe.c_str(), pipe.c_str(), callbacks};
+        return usb_open(engine, &params);
+    };
+    return timed_engine<UsbEngine, usb_write>(open, usb_stop, far_path, receive);
 }
 
 double parallel_engine_rate(int number, const std::string& far_path)
 {
-    EngineRun run;
-    ParallelEngine* engine = new ParallelEngine();
-    ParallelOpenParams params = {{50, 0}, run_callbacks(&run)};
-    double rate = 0;
-    if (parallel_engine_open(number, engine, &params) == 0) {
-        run.write = parallel_write_any;
-        run.engine = engine;
-        rate = engine_rate(&run, far_path, false);
-        parallel_engine_stop(engine);
-    }
-    delete engine;
-    return rate;
+    auto open = [&](ParallelEngine* engine, EngineCallbacks callbacks) {
+        ParallelOpenParams params = {{50, 0}, callbacks};
+        return parallel_engine_open(number, engine, &params);
+    };
+    return timed_engine<ParallelEngine, parallel_engine_write>(open, parallel_engine_stop, far_path, false);
 }
 
 void report(const char* kind, const char* what, double engine, double raw)

@@ -16,12 +16,6 @@
 
 namespace {
 
-HWND terminal_window(HWND frame)
-{
-    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
-    return client ? FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr) : nullptr;
-}
-
 bool button_enabled(HWND frame, int id)
 {
     HWND toolbar = FindWindowExA(frame, nullptr, TOOLBARCLASSNAMEA, nullptr);

@@ -48,6 +48,13 @@ inline void start(Started& process, const std::string& folder, WORD show = SW_SH
     ASSERT_TRUE(process.ok) << program << " error " << GetLastError();
 }
 
+// The program's (first) terminal window, if one is open.
+inline HWND terminal_window(HWND frame)
+{
+    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+    return client ? FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr) : nullptr;
+}
+
 inline HWND wait_for_frame(DWORD timeout_ms)
 {
     DWORD start = GetTickCount();

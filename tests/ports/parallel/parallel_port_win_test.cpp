@@ -24,7 +24,6 @@ const char LONG_LPT2[] = "\xca\xdf\xd7\xda\xd9\xce\xdf\xb0\xc4\x20\x28\x4c\x50\x
 const char CONNECT_CAPTION[] = "\x90\xda\x91\xb1\x20\x2d\x20\xca\xdf\xd7\xda\xd9\xce\xdf\xb0\xc4";  // 接続 - ﾊﾟﾗﾚﾙﾎﾟｰﾄ
 const char OPEN_CAPTION[] = "\xca\xdf\xd7\xda\xd9\xce\xdf\xb0\xc4\xa5\xb5\xb0\xcc\xdf\xdd";  // ﾊﾟﾗﾚﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ
 const char SHEET_CAPTION[] = "\x92\xca\x90\x4d\x8f\xf0\x8c\x8f\x82\xcc\x90\xdd\x92\xe8";  // 通信条件の設定
-const char NOT_CONNECTED[] = "\x92\xca\x90\x4d\x95\x73\x89\xc2";  // 通信不可
 
 struct ParallelPortTest : ::testing::Test {
     ScratchDir scratch;
@@ -165,17 +164,7 @@ TEST_F(ParallelPortTest, APortWhoseFarEndGoesAwayShowsNotConnectedAndCloses)
     ASSERT_NE(port, nullptr);
     pump_messages();
     ASSERT_TRUE(cut_bench_port("LPT", true));
-    auto connection_text = [] {
-        char text[32] = {};
-        SendMessageA(app.status_bar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
-        return std::string(text);
-    };
-    EXPECT_TRUE(wait_until(
-        [&] {
-            pump_messages();
-            return connection_text() == NOT_CONNECTED;
-        },
-        1000));
+    EXPECT_TRUE(shows_not_connected(1000));
     EXPECT_EQ(port->connection_state, 0);
     // Typing goes nowhere, and costs nothing but the port's retries.
     SendMessageA(window_of(port), WM_CHAR, 'x', 1);

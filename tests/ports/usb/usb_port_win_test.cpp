@@ -26,7 +26,6 @@ const char OPEN_CAPTION[] = "\x55\x53\x42\xce\xdf\xb0\xc4\xa5\xb5\xb0\xcc\xdf\xd
 const char SHEET_CAPTION[] = "\x92\xca\x90\x4d\x8f\xf0\x8c\x8f\x82\xcc\x90\xdd\x92\xe8";  // 通信条件の設定
 const char PAGE_CAPTION[] = "\x55\x53\x42\x90\xdd\x92\xe8";                              // USB設定
 const char CANNOT_OPEN[] = " \x82\xcd\xb5\xb0\xcc\xdf\xdd\x8f\x6f\x97\x88\x82\xdc\x82\xb9\x82\xf1";  // はｵｰﾌﾟﾝ出来ません
-const char NOT_CONNECTED[] = "\x92\xca\x90\x4d\x95\x73\x89\xc2";  // 通信不可
 
 struct UsbPortTest : ::testing::Test {
     ScratchDir scratch;
@@ -234,17 +233,7 @@ TEST_F(UsbPortTest, ADeviceThatGoesAwayShowsNotConnectedAndTheWindowStays)
     ASSERT_NE(port, nullptr);
     pump_messages();
     ASSERT_TRUE(cut_bench_port("USB", true));
-    auto connection_text = [] {
-        char text[32] = {};
-        SendMessageA(app.status_bar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
-        return std::string(text);
-    };
-    EXPECT_TRUE(wait_until(
-        [&] {
-            pump_messages();
-            return connection_text() == NOT_CONNECTED;
-        },
-        1000));
+    EXPECT_TRUE(shows_not_connected(1000));
     EXPECT_EQ(usb_state(&reinterpret_cast<UsbPort*>(port)->engine), UsbFailed);
     SendMessageA(window_of(port), WM_CHAR, 'x', 1);
     EXPECT_TRUE(port_is_open(port));
