@@ -104,7 +104,10 @@ int engine_core_request_write(EngineCore* core, const unsigned char* data, std::
     if (!core || !data || length <= 0 || core->stop_requested || !core->lock_made) return 0;
     int accepted = 0;
     EnterCriticalSection(&core->lock);
-    if (core->write_state == ENGINE_WRITE_IDLE) {
+    // Looked at again under the lock: an engine thread that sets the flag itself (a
+    // device found gone) and then reads the request under the lock sees every request
+    // stored before, and none is stored after.
+    if (core->write_state == ENGINE_WRITE_IDLE && !core->stop_requested) {
         core->write_buffer = data;
         core->write_length = length;
         InterlockedExchange(&core->write_state, ENGINE_WRITE_REQUESTED);

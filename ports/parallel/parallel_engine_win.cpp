@@ -9,8 +9,10 @@
 //
 // configure runs on the UI thread while the thread polls. It does not write the
 // thread's poll state: it stores the new interval and switch and then sets configured;
-// the thread takes the three at its next poll and restarts the countdown itself. So
-// the countdown has one writer, and a poll never sees a half-made change.
+// the thread clears configured, takes the two and restarts the countdown itself. So
+// the countdown has one writer, and a poll that takes a change half-made (a second
+// configure under way) finds configured set again and takes the whole of it at the
+// next poll.
 //
 // A transfer that fails for any reason but our own cancel marks the device failing
 // (reported once, through on_status); the next one that succeeds clears it. The read

@@ -242,8 +242,12 @@ static void finish_outstanding(UsbEngine* e)
     if (e->core.write_state == ENGINE_WRITE_IN_PROGRESS &&
         GetOverlappedResult(write_pipe(e), &e->write_overlapped, &done, TRUE))
         written = static_cast<std::int32_t>(done);
-    if (e->usb_state == UsbFailed && e->core.write_state != ENGINE_WRITE_IDLE)
-        engine_core_write_ended(&e->core, written);
+    // A request stored while the failure was being set is seen here; one made later
+    // is refused (the stop flag, set before, is looked at under the same lock).
+    EnterCriticalSection(&e->core.lock);
+    bool report = e->usb_state == UsbFailed && e->core.write_state != ENGINE_WRITE_IDLE;
+    LeaveCriticalSection(&e->core.lock);
+    if (report) engine_core_write_ended(&e->core, written);
 }
 
 static DWORD WINAPI usb_engine_thread(void* parameter) noexcept
