@@ -19,6 +19,8 @@ namespace {
 
 const std::uint64_t TOTAL = 16u << 20;
 const DWORD PIECE = 4096;
+// Runs of each, interleaved; the machine is shared, so the medians of several.
+const int ROUNDS = 9;
 
 HANDLE open_overlapped(const std::string& name, DWORD share)
 {
@@ -89,12 +91,13 @@ EngineCallbacks run_callbacks(EngineRun* run)
     return EngineCallbacks{ENGINE_RECEIVE_BUFFER_SIZE, run_receive, run_sent, run_status, run};
 }
 
-// Times an opened engine until it has moved TOTAL bytes; MB/s, 0 on failure.
+// Times an opened engine until it has moved TOTAL bytes, with a far end at far_path
+// (none when it is empty); MB/s, 0 on failure.
 double engine_rate(EngineRun* run, const std::string& far_path, bool receive)
 {
     FarEnd far_end{far_path, receive, TOTAL};
     double start = seconds_now();
-    far_end.start();
+    if (!far_path.empty()) far_end.start();
     if (!receive) run->write(run->engine, send_buffer, static_cast<std::int32_t>(PIECE));
     bool finished = WaitForSingleObject(run->done, 60000) == WAIT_OBJECT_0;
     double elapsed = seconds_now() - start;
@@ -103,14 +106,14 @@ double engine_rate(EngineRun* run, const std::string& far_path, bool receive)
     return finished ? TOTAL / elapsed / 1e6 : 0;
 }
 
-// Opens an engine of its own for one timed run (open: 0 on success), times it and
-// stops it.
 template <typename Engine, int (*Write)(Engine*, const unsigned char*, std::int32_t)>
 int write_to(void* engine, const unsigned char* data, std::int32_t length)
 {
     return Write(static_cast<Engine*>(engine), data, length);
 }
 
+// Opens an engine of its own for one timed run (open: 0 on success), times it and
+// stops it.
 template <typename Engine, int (*Write)(Engine*, const unsigned char*, std::int32_t), typename Open, typename Stop>
 double timed_engine(Open open, Stop stop, const std::string& far_path, bool receive)
 {
@@ -127,13 +130,11 @@ double timed_engine(Open open, Stop stop, const std::string& far_path, bool rece
     return rate;
 }
 
-// Both of the engine's pipes on one end of the pair: it reads what the far end writes
-// into the other, or writes what the far end reads there.
-double usb_engine_rate(const std::string& device, const std::string& pipe, const std::string& far_path,
-                       bool receive)
+double usb_engine_rate(const std::string& device, const std::string& input, const std::string& output,
+                       const std::string& far_path, bool receive)
 {
     auto open = [&](UsbEngine* engine, EngineCallbacks callbacks) {
-        UsbOpenParams params = {device.c_str(), pipe.c_str(), pipe.c_str(), callbacks};
+        UsbOpenParams params = {device.c_str(), input.c_str(), output.c_str(), callbacks};
         return usb_open(engine, &params);
     };
     return timed_engine<UsbEngine, usb_write>(open, usb_stop, far_path, receive);
@@ -164,13 +165,15 @@ void bench_usb()
     if (device.empty()) return;
     std::string to_host = fixture_env("TAVEX_TEST_USB_TO_HOST"), from_host = fixture_env("TAVEX_TEST_USB_FROM_HOST");
     std::string in_path = "\\\\.\\" + device + "\\" + to_host, out_path = "\\\\.\\" + device + "\\" + from_host;
-    // Five of each, interleaved so that both see the same machine; the medians.
+    // Receiving: the engine's pipes both on the pipe the far end's bytes come out of.
+    // Sending: the engine as it is used, writing through the other pipe and reading
+    // the echo itself, against a plain writer whose echo a far end reads.
     std::vector<double> engine_in, raw_in, engine_out, raw_out;
-    for (int round = 0; round < 5; ++round) {
+    for (int round = 0; round < ROUNDS; ++round) {
         raw_in.push_back(raw_rate(in_path, FILE_SHARE_READ | FILE_SHARE_WRITE, out_path, true));
-        engine_in.push_back(usb_engine_rate(device, to_host, out_path, true));
+        engine_in.push_back(usb_engine_rate(device, to_host, to_host, out_path, true));
         raw_out.push_back(raw_rate(out_path, FILE_SHARE_READ | FILE_SHARE_WRITE, in_path, false));
-        engine_out.push_back(usb_engine_rate(device, from_host, in_path, false));
+        engine_out.push_back(usb_engine_rate(device, to_host, from_host, "", false));
     }
     report("usb", "receive", median_of(engine_in), median_of(raw_in));
     report("usb", "send", median_of(engine_out), median_of(raw_out));
@@ -184,7 +187,7 @@ void bench_parallel()
     far_path = windows_path(far_path);
     std::string port = "\\\\.\\LPT" + std::to_string(number);
     std::vector<double> engine_out, raw_out;
-    for (int round = 0; round < 5; ++round) {
+    for (int round = 0; round < ROUNDS; ++round) {
         raw_out.push_back(raw_rate(port, 0, far_path, false));
         engine_out.push_back(parallel_engine_rate(number, far_path));
     }
