@@ -12,17 +12,11 @@
 #include <cstdlib>
 #include <cstring>
 
-static void close_event(HANDLE* event)
-{
-    if (*event) CloseHandle(*event);
-    *event = nullptr;
-}
-
 void engine_core_release(EngineCore* core)
 {
     if (!core) return;
-    close_event(&core->wake);
-    close_event(&core->write_request);
+    engine_close_handle(&core->wake);
+    engine_close_handle(&core->write_request);
     if (core->lock_made) DeleteCriticalSection(&core->lock);
     core->lock_made = false;
     std::free(core->rx_buffer);
@@ -54,24 +48,36 @@ bool engine_core_start(EngineCore* core, LPTHREAD_START_ROUTINE body, void* argu
     return true;
 }
 
+int engine_core_wake(EngineCore* core)
+{
+    if (!core || !core->wake) return 0;
+    SetEvent(core->wake);
+    return 1;
+}
+
 static HANDLE take_handle(HANDLE volatile* thread)
 {
     return static_cast<HANDLE>(InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(thread), nullptr));
 }
 
-void engine_stop_thread(HANDLE volatile* thread)
+bool engine_stop_thread(HANDLE volatile* thread)
 {
-    if (!*thread) return;
+    if (!*thread) return true;
     Sleep(100);
     HANDLE handle = take_handle(thread);
-    if (!handle) return;
+    if (!handle) return true;
     DWORD code = STILL_ACTIVE;
     for (int i = 0; i < 20; ++i) {
         if (!GetExitCodeThread(handle, &code) || code != STILL_ACTIVE) break;
         Sleep(50);
     }
-    if (GetExitCodeThread(handle, &code) && code == STILL_ACTIVE) TerminateThread(handle, 1);
+    bool ended = true;
+    if (GetExitCodeThread(handle, &code) && code == STILL_ACTIVE) {
+        TerminateThread(handle, 1);
+        ended = false;
+    }
     CloseHandle(handle);
+    return ended;
 }
 
 void engine_thread_leave(HANDLE volatile* thread)
@@ -85,7 +91,11 @@ void engine_core_stop(EngineCore* core)
     if (!core) return;
     InterlockedExchange(&core->stop_requested, 1);
     if (core->wake) SetEvent(core->wake);
-    engine_stop_thread(&core->thread);
+    // A thread that ends by itself has ended its I/O first (each engine waits for what
+    // it cancelled). One that had to be terminated may leave a read still filling the
+    // buffer: it is never freed.
+    core->abandoned = !engine_stop_thread(&core->thread);
+    if (core->abandoned) core->rx_buffer = nullptr;
     engine_core_release(core);
 }
 
@@ -94,7 +104,10 @@ int engine_core_request_write(EngineCore* core, const unsigned char* data, std::
     if (!core || !data || length <= 0 || core->stop_requested || !core->lock_made) return 0;
     int accepted = 0;
     EnterCriticalSection(&core->lock);
-    if (core->write_state == ENGINE_WRITE_IDLE) {
+    // Looked at again under the lock: an engine thread that sets the flag itself (a
+    // device found gone) and then reads the request under the lock sees every request
+    // stored before, and none is stored after.
+    if (core->write_state == ENGINE_WRITE_IDLE && !core->stop_requested) {
         core->write_buffer = data;
         core->write_length = length;
         InterlockedExchange(&core->write_state, ENGINE_WRITE_REQUESTED);
@@ -127,6 +140,44 @@ bool engine_core_write_ended(EngineCore* core, std::int32_t written)
     if (core->callbacks.on_sent) core->callbacks.on_sent(core->callbacks.owner, data, length, written < 0 ? 0 : written);
     core->reporting_thread = 0;
     return core->write_state == ENGINE_WRITE_REQUESTED;
+}
+
+void engine_start_write(EngineCore* core, HANDLE handle, OVERLAPPED* overlapped, EngineWriteEnded ended,
+                        void* engine)
+{
+    const unsigned char* data;
+    std::int32_t length;
+    while (engine_core_take_write(core, &data, &length)) {
+        overlapped->Offset = 0;
+        overlapped->OffsetHigh = 0;
+        if (WriteFile(handle, data, static_cast<DWORD>(length), nullptr, overlapped)) return;
+        DWORD error = GetLastError();
+        if (error == ERROR_IO_PENDING) return;
+        ended(engine, false, false, error);
+        if (!engine_core_write_ended(core, 0)) return;
+    }
+}
+
+void engine_write_completed(EngineCore* core, HANDLE handle, OVERLAPPED* overlapped, EngineWriteEnded ended,
+                            void* engine)
+{
+    DWORD written = 0;
+    bool ok = GetOverlappedResult(handle, overlapped, &written, FALSE) != 0;
+    ended(engine, true, ok, ok ? 0 : GetLastError());
+    if (!ok) written = 0;
+    // The next piece is usually asked for from inside on_sent, on this thread: it is
+    // started right after, without the round trip through write_request, and its
+    // WriteFile resets the event. Only when none starts is the event reset here
+    // (under Wine each reset is a trip to the server).
+    if (engine_core_write_ended(core, static_cast<std::int32_t>(written)))
+        engine_start_write(core, handle, overlapped, ended, engine);
+    if (core->write_state != ENGINE_WRITE_IN_PROGRESS) ResetEvent(overlapped->hEvent);
+}
+
+void engine_close_handle(HANDLE* handle)
+{
+    if (*handle && *handle != INVALID_HANDLE_VALUE) CloseHandle(*handle);
+    *handle = nullptr;
 }
 
 void engine_core_receive(EngineCore* core, std::uint32_t count)

@@ -5,17 +5,26 @@
 
 #include "app/commands_win.h"
 #include "ports/network/network_port_win.h"
+#include "ports/parallel/parallel_port_win.h"
 #include "ports/serial/serial_port_win.h"
+#include "ports/usb/usb_port_win.h"
 #include "resources/commands.h"
+
+// The USB kind's discovery is its start-up: the list, then the host-controller probe.
+static int usb_discover(int)
+{
+    return usb_startup();
+}
 
 PortKindEntry port_kinds[5] = {
     {},
     {serial_port_create, serial_wake_engine, serial_enumerate_ports, serial_connect, serial_settings_page,
      serial_settings_notify, nullptr},
-    {},
+    {parallel_port_create, parallel_wake_engine, parallel_enumerate_ports, parallel_connect, parallel_settings_page,
+     parallel_settings_notify, nullptr},
     {network_port_new, network_wake_engine, network_startup, network_connect, network_settings_page, nullptr,
      network_release},
-    {},
+    {usb_port_new, nullptr, usb_discover, usb_connect, usb_settings_page, nullptr, nullptr},
 };
 
 static const int CONNECT_COMMANDS[5] = {0, CMD_CONNECT_SERIAL, CMD_CONNECT_PARALLEL, CMD_CONNECT_NETWORK,

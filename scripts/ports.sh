@@ -75,6 +75,36 @@ tavex_declare_ports() {
     done
 }
 
+# The interface class of the bench's USB device (a GUID of the test bench's own).
+TAVEX_USB_GUID='{6E3C2A91-54B7-4F0D-8A2E-9C1B7D40F523}'
+
+# tavex_register_device_interface GUID INSTANCE REGFILE: registers in the prefix a
+# present device interface of class GUID for device INSTANCE (such as ROOT\X\0000),
+# the way Wine's setup API reads interfaces back: the class key's interface subkey
+# with its instance, its reference-string subkey "#" with the path and Control\Linked
+# for "present", and the instance under Enum with a class. Wine gives the interface
+# the path Windows would derive, \\?\ and the instance and class in lower case with
+# '#' for '\' (it rewrites any other); that path is printed, without its \\?\, for
+# the caller to link in dosdevices. Written through REGFILE, in one Wine start.
+tavex_register_device_interface() {
+    local guid=$1 instance=$2 file=$3
+    local base='HKEY_LOCAL_MACHINE\System\CurrentControlSet'
+    local name="${instance//\\/#}#$guid"
+    name=${name,,}
+    {
+        printf 'REGEDIT4\n\n'
+        printf '[%s\\Enum\\%s]\n"ClassGUID"="%s"\n\n' "$base" "$instance" "$guid"
+        printf '[%s\\Control\\DeviceClasses\\%s\\##?#%s]\n' "$base" "$guid" "$name"
+        printf '"DeviceInstance"="%s"\n\n' "${instance//\\/\\\\}"
+        printf '[%s\\Control\\DeviceClasses\\%s\\##?#%s\\#]\n' "$base" "$guid" "$name"
+        printf '"SymbolicLink"="\\\\\\\\?\\\\%s"\n\n' "$name"
+        printf '[%s\\Control\\DeviceClasses\\%s\\##?#%s\\#\\Control]\n' "$base" "$guid" "$name"
+        printf '"Linked"=dword:00000001\n'
+    } >"$file"
+    wine reg import "$file" >/dev/null 2>&1 || tavex_die "cannot register the device interface $guid"
+    echo "$name"
+}
+
 # tavex_wait_file PATH: waits up to 5 s for a helper to write PATH.
 tavex_wait_file() {
     tavex_until test -s "$1" || tavex_die "no $1 appeared"

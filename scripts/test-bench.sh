@@ -6,9 +6,14 @@
 #     COM5  a socat pty pair; the far end and the modem-line files are exported, and
 #           a test can take the pair away and give it back (an unplugged device)
 #     COM20 /dev/null, which answers no line state
-#     LPT2  a socat pty pair; the far end is exported
-#     USB   a folder of FIFOs as \\.\tavexusb\PIPE00 (to the program) and PIPE01
-#           (from it) with an echo peer, and \\.\HCD0, present while its file exists
+#     LPT2  a socat pty pair; the far end is exported, and a test can take the pair
+#           away and give it back
+#     USB   a folder as \\.\tavexusb holding PIPE00 and PIPE01, the two ends of a
+#           pty pair: what the program writes to one it reads from the other (the
+#           device's echo). A test can take the device away (the pair and its names
+#           go) and give it back. The device is also registered as the present
+#           interface of a class GUID, so the setup API finds its path. And \\.\HCD0,
+#           present while its file exists
 #     TCP   an echo peer on 127.0.0.1 at a free port, which a test steers through
 #           files in its control folder (close, reset, say, mode: see peer.c)
 # Usage: scripts/test-bench.sh [--bin DIR] COMMAND...   (DIR: the host helpers)
@@ -31,9 +36,10 @@ tavex_wine_env "$prefix"
 
 bench=$TAVEX_OUT/bench
 TAVEX_XVFB_PID=
+usb_path=
 cleanup() {
     tavex_cleanup
-    rm -f "$prefix/dosdevices/tavexusb" "$prefix/dosdevices/hcd0"
+    rm -f "$prefix/dosdevices/tavexusb" "$prefix/dosdevices/hcd0" "$prefix/dosdevices/${usb_path:-none}"
 }
 trap cleanup EXIT
 trap 'exit 130' INT
@@ -49,11 +55,11 @@ tavex_start_xvfb
 # Its files are named port5.*, not com5.*: Windows takes "COM5.anything" for the
 # device itself.
 tavex_pty_pair_cuttable "$bench/com5" "$bench/com5-peer" "$bench/modem" port5
-tavex_pty_pair "$bench/lpt2" "$bench/lpt2-peer"
-
-mkfifo "$bench/usb/PIPE00" "$bench/usb/PIPE01"
-"$peer" fifo-echo "$bench/usb/PIPE00" "$bench/usb/PIPE01" &
-TAVEX_PIDS+=($!)
+tavex_pty_pair_cuttable "$bench/lpt2" "$bench/lpt2-peer" "$bench/modem" port2
+# The USB pipes are ptys rather than FIFOs: the program opens a pipe for reading and
+# writing, so a FIFO always has a writer and a reader and could never fail the way a
+# device that is pulled out fails its transfers.
+tavex_pty_pair_cuttable "$bench/usb/PIPE00" "$bench/usb/PIPE01" "$bench/modem" usb
 ln -sfn "$bench/usb" "$prefix/dosdevices/tavexusb"
 ln -sfn "$bench/usb/hcd0" "$prefix/dosdevices/hcd0"
 
@@ -67,14 +73,20 @@ export TAVEX_PTY_SHIM=$shim TAVEX_MODEM_DIR=$bench/modem TAVEX_HIDE_TTYS=1
 # COM20 is no serial device at all (it answers no line state); being above COM16 it
 # is never offered to the user.
 LD_PRELOAD=$shim tavex_declare_ports "COM5=$bench/com5" "LPT2=$bench/lpt2" "COM20=/dev/null"
+usb_path=$(tavex_register_device_interface "$TAVEX_USB_GUID" 'ROOT\TAVEXUSB\0000' "$bench/usb.reg") || exit 1
+ln -sfn "$bench/usb" "$prefix/dosdevices/$usb_path"
 wineserver -k >/dev/null 2>&1 || true
 wineserver -w
 # A persistent server makes each test process start in milliseconds. The helper
 # services are started here, not by CTest: started by a test they would inherit its
 # output pipe and CTest would wait for them for ever.
-# Its own messages (an object dump when it is killed with objects still open) go to a
-# log, not into the run's output.
-wineserver -p 2>>"$bench/wineserver.log"
+# The server gets the shim too: the LPT port and the USB pipes are ptys that Wine must
+# take for plain character devices (a read ends with what has arrived), as Windows
+# takes a parallel port or a USB pipe, not for serial lines. Its own messages (an
+# object dump when it is killed with objects still open, or when a cut pty hangs up)
+# go to a log, not into the run's output.
+LD_PRELOAD=$shim TAVEX_PLAIN_TTYS="$bench/lpt2:$bench/usb/PIPE00:$bench/usb/PIPE01" wineserver -p \
+    2>>"$bench/wineserver.log"
 LD_PRELOAD=$shim wine cmd /c exit 0 >/dev/null 2>&1
 
 export TAVEX_SCRATCH_ROOT=$bench/scratch
@@ -84,7 +96,10 @@ export TAVEX_TEST_COM_MODEM_OUT=$bench/modem/port5.out
 export TAVEX_TEST_COM_CUT=$bench/modem/port5.cut TAVEX_TEST_COM_UP=$bench/modem/port5.up
 export TAVEX_TEST_NOT_SERIAL_COM=20
 export TAVEX_TEST_LPT=2 TAVEX_TEST_LPT_PEER=$bench/lpt2-peer
+export TAVEX_TEST_LPT_CUT=$bench/modem/port2.cut TAVEX_TEST_LPT_UP=$bench/modem/port2.up
 export TAVEX_TEST_USB_DEVICE=tavexusb TAVEX_TEST_USB_TO_HOST=PIPE00 TAVEX_TEST_USB_FROM_HOST=PIPE01
+export TAVEX_TEST_USB_GUID=$TAVEX_USB_GUID
+export TAVEX_TEST_USB_CUT=$bench/modem/usb.cut TAVEX_TEST_USB_UP=$bench/modem/usb.up
 export TAVEX_TEST_HCD0=$bench/usb/hcd0
 TAVEX_TEST_TCP_PORT=$(cat "$bench/tcp-port")
 export TAVEX_TEST_TCP_PORT TAVEX_TEST_TCP_CONTROL=$bench/tcp-control

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 struct ListDialogEntry {
-    char text[128];
+    char text[260];  // up to 259 bytes: a USB device's display name
     LPARAM data;  // what the dialog returns when this line is chosen
 };
 

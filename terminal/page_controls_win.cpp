@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include "app/frame_win.h"
+
 bool page_apply_requested(LPARAM notify)
 {
     return reinterpret_cast<const NMHDR*>(notify)->code == static_cast<UINT>(PSN_APPLY);
@@ -16,6 +18,42 @@ HPROPSHEETPAGE page_create(int template_id, DLGPROC proc)
     page.hInstance = GetModuleHandleA(nullptr);  // the templates are the program's own
     page.pszTemplate = MAKEINTRESOURCEA(template_id);
     page.pfnDlgProc = proc;
+    return CreatePropertySheetPageA(&page);
+}
+
+// The routines arrive with WM_INITDIALOG, in the page record the sheet hands over,
+// and are kept in the page's DWLP_USER; messages before it (WM_SETFONT) find none.
+static INT_PTR CALLBACK page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept
+{
+    if (message == WM_INITDIALOG) {
+        const PageRoutines* routines =
+            reinterpret_cast<const PageRoutines*>(reinterpret_cast<const PROPSHEETPAGEA*>(lparam)->lParam);
+        SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(routines));
+        routines->init(page);
+        return TRUE;
+    }
+    const PageRoutines* routines = reinterpret_cast<const PageRoutines*>(GetWindowLongPtrA(page, DWLP_USER));
+    if (!routines) return FALSE;
+    if (message == WM_COMMAND) {
+        routines->command(page, LOWORD(wparam), HIWORD(wparam));
+        return TRUE;
+    }
+    if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lparam)->code == static_cast<UINT>(PSN_APPLY)) {
+        routines->apply();
+        page_apply_accepted(page);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+HPROPSHEETPAGE page_create(int template_id, const PageRoutines* routines)
+{
+    PROPSHEETPAGEA page = {};
+    page.dwSize = sizeof page;
+    page.hInstance = app.instance;
+    page.pszTemplate = MAKEINTRESOURCEA(template_id);
+    page.pfnDlgProc = page_proc;
+    page.lParam = reinterpret_cast<LPARAM>(routines);
     return CreatePropertySheetPageA(&page);
 }
 

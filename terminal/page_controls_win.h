@@ -1,5 +1,6 @@
 // What the property pages share (the communication-settings pages of the kinds, the
-// terminal-settings pages): making a page, the answer to PSN_APPLY and the drop-down
+// terminal-settings pages): a page made from a dialog template with a dialog
+// procedure that runs the page's routines, the answer to PSN_APPLY, and the drop-down
 // lists whose lines carry a number as item data. UI thread only.
 #pragma once
 #include <windows.h>
@@ -12,6 +13,18 @@ bool page_apply_requested(LPARAM notify);
 // A page of a property sheet from the program's dialog template, run by proc; none
 // when it cannot be made.
 HPROPSHEETPAGE page_create(int template_id, DLGPROC proc);
+// What one page does: fill its controls from its working copy, follow a command of
+// one of them, and commit the working copy when the sheet is closed with OK.
+struct PageRoutines {
+    void (*init)(HWND page);
+    void (*command)(HWND page, int id, int code);
+    void (*apply)();
+};
+
+// The page from the program's dialog template; its dialog procedure runs the
+// routines, which must outlive the sheet. None when it cannot be made.
+HPROPSHEETPAGE page_create(int template_id, const PageRoutines* routines);
+
 // The page took its controls into its working copy: PSNRET_NOERROR.
 void page_apply_accepted(HWND page);
 // A page's WM_NOTIFY: PSN_APPLY runs apply(page) and is answered as accepted (TRUE);

@@ -38,19 +38,13 @@ static_assert(SERIAL_PCF_DTRDSR == PCF_DTRDSR && SERIAL_PCF_RTSCTS == PCF_RTSCTS
 static_assert(SERIAL_CONTROL_ENABLE == DTR_CONTROL_ENABLE && SERIAL_CONTROL_HANDSHAKE == RTS_CONTROL_HANDSHAKE,
               "line control");
 
-static void close_handle(HANDLE* handle)
-{
-    if (*handle && *handle != INVALID_HANDLE_VALUE) CloseHandle(*handle);
-    *handle = nullptr;
-}
-
 // What the serial engine has beside its core.
 static void release_device(SerialEngine* e)
 {
-    close_handle(&e->read_done);
-    close_handle(&e->write_done);
-    close_handle(&e->comm_event);
-    close_handle(&e->device);
+    engine_close_handle(&e->read_done);
+    engine_close_handle(&e->write_done);
+    engine_close_handle(&e->comm_event);
+    engine_close_handle(&e->device);
 }
 
 static DWORD WINAPI serial_engine_thread(void* parameter) noexcept;
@@ -146,9 +140,7 @@ int serial_engine_write(SerialEngine* e, const unsigned char* data, std::int32_t
 
 int serial_engine_purge(SerialEngine* e)
 {
-    if (!e || !e->core.wake) return 0;
-    SetEvent(e->core.wake);
-    return 1;
+    return e ? engine_core_wake(&e->core) : 0;
 }
 
 void serial_engine_stop(SerialEngine* e)
@@ -287,37 +279,20 @@ static void comm_event_served(SerialEngine* e)
     if (mask & EV_ERR) check_errors(e);
 }
 
-// Starts the stored write; a write that cannot start is reported with nothing
-// written, and so is one whose report asks for the next (started here in turn).
+// A write that failed, to start or as it ended, may mean the device is gone.
+static void write_ended(void* engine, bool, bool ok, DWORD error)
+{
+    if (!ok) device_gone(static_cast<SerialEngine*>(engine), error);
+}
+
 static void start_write(SerialEngine* e)
 {
-    const unsigned char* data;
-    std::int32_t length;
-    while (engine_core_take_write(&e->core, &data, &length)) {
-        e->write_overlapped.Offset = 0;
-        e->write_overlapped.OffsetHigh = 0;
-        // WriteFile resets write_done as it starts.
-        if (WriteFile(e->device, data, static_cast<DWORD>(length), nullptr, &e->write_overlapped) ||
-            GetLastError() == ERROR_IO_PENDING)
-            return;
-        device_gone(e, GetLastError());
-        if (!engine_core_write_ended(&e->core, 0)) return;
-    }
+    engine_start_write(&e->core, e->device, &e->write_overlapped, write_ended, e);
 }
 
 static void write_completed(SerialEngine* e)
 {
-    DWORD written = 0;
-    if (!GetOverlappedResult(e->device, &e->write_overlapped, &written, FALSE)) {
-        written = 0;
-        device_gone(e, GetLastError());
-    }
-    // The next piece is usually asked for from inside on_sent, on this thread: it is
-    // started right after, without the round trip through write_request, and its
-    // WriteFile resets write_done. Only when none starts is the event reset here
-    // (under Wine each reset is a trip to the server).
-    if (engine_core_write_ended(&e->core, static_cast<std::int32_t>(written))) start_write(e);
-    if (e->core.write_state != ENGINE_WRITE_IN_PROGRESS) ResetEvent(e->write_done);
+    engine_write_completed(&e->core, e->device, &e->write_overlapped, write_ended, e);
 }
 
 // Issues the WaitCommEvent for this turn unless one is outstanding or the driver

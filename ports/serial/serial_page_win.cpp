@@ -1,6 +1,7 @@
-// The serial page of the communication-settings sheet (dialog 11, "ｼﾘｱﾙﾎﾟｰﾄ"): a
-// thin dialog procedure over the portable page model (serial_page.cpp), which holds
-// the working copy and decides every edit. UI thread only, while the sheet is open;
+// The serial page of the communication-settings sheet (dialog 11, "ｼﾘｱﾙﾎﾟｰﾄ"): thin
+// routines, run by the shared page procedure (terminal/page_controls_win.cpp), over
+// the portable page model (serial_page.cpp), which holds the working copy and
+// decides every edit. UI thread only, while the sheet is open;
 // serial_page is the working copy, made when the sheet asks for the page.
 #include <cstdio>
 
@@ -51,31 +52,18 @@ static void page_command(HWND page, int id, int code)
     }
 }
 
-static void apply(HWND)
+static void apply_page()
 {
     if (serial_page_apply(&serial_page, serial_port_table)) serial_save_settings();
 }
 
-static INT_PTR CALLBACK serial_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        init_page(page);
-        return TRUE;
-    case WM_COMMAND:
-        page_command(page, LOWORD(wparam), HIWORD(wparam));
-        return TRUE;
-    case WM_NOTIFY:
-        return page_notify(page, lparam, apply);
-    }
-    return FALSE;
-}
+static const PageRoutines SERIAL_PAGE_ROUTINES = {init_page, page_command, apply_page};
 
 HPROPSHEETPAGE serial_settings_page(HWND)
 {
     if (!serial_find_any_port()) return nullptr;
     serial_page_open(&serial_page, serial_port_table);
-    return page_create(IDD_SERIAL_PAGE, serial_page_proc);
+    return page_create(IDD_SERIAL_PAGE, &SERIAL_PAGE_ROUTINES);
 }
 
 void serial_settings_notify(HWND frame)

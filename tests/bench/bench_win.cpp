@@ -7,6 +7,10 @@
 //   terminal: painting and absorbing received data (terminal_bench_win.cpp);
 //   network:  engine throughput against plain sockets, 100 MB each way through a
 //             network Port checked for loss, and the worst stop (network_bench_win.cpp).
+//   usb, parallel: engine throughput through the bench's stand-ins against a plain
+//             reader and writer (parallel_usb_bench_win.cpp);
+//   lost:     100 MB through a USB and a parallel Port, checked at both ends
+//             (port_lost_bytes_bench_win.cpp).
 // Runs on its own thread in the test bench; the programs it starts are its own and are
 // closed (or ended) before it returns.
 #include <windows.h>
@@ -128,6 +132,11 @@ void bench_terminal();
 void bench_network();
 
 // With names (startup, settings, serial, terminal, network) only those groups run.
+void bench_usb();
+void bench_parallel();
+void bench_lost_bytes();
+// With names (startup, settings, serial, terminal, usb, parallel, lost) only those
+// groups run.
 int main(int argc, char** argv)
 {
     auto wanted = [&](const char* group) {
@@ -145,6 +154,13 @@ int main(int argc, char** argv)
     if (wanted("serial")) bench_serial();
     if (wanted("terminal")) bench_terminal();
     if (wanted("network")) bench_network();
+    if (wanted("usb")) bench_usb();
+    if (wanted("parallel")) bench_parallel();
+    if (wanted("lost")) {
+        SetCurrentDirectoryA(folder.c_str());
+        settings_path_init();
+        bench_lost_bytes();
+    }
     RemoveDirectoryA(folder.c_str());
     return 0;
 }

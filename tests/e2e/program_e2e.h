@@ -52,6 +52,13 @@ inline void start(Started& process, const std::string& folder, WORD show = SW_SH
     ASSERT_TRUE(process.ok) << program << " error " << GetLastError();
 }
 
+// The program's (first) terminal window, if one is open.
+inline HWND terminal_window(HWND frame)
+{
+    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+    return client ? FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr) : nullptr;
+}
+
 inline HWND wait_for_frame(DWORD timeout_ms)
 {
     DWORD start = GetTickCount();
@@ -62,12 +69,6 @@ inline HWND wait_for_frame(DWORD timeout_ms)
     return nullptr;
 }
 
-// The frame's first terminal window, or null.
-inline HWND terminal_window(HWND frame)
-{
-    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
-    return client ? FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr) : nullptr;
-}
 
 // A test of the program on the bench's COM port (COM5, its only one): a scratch
 // folder to start it in, no frame open yet, and the pty's far end as the peer.

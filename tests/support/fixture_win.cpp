@@ -184,9 +184,10 @@ std::string StreamEnd::read(size_t count, DWORD timeout_ms)
 }
 
 // The bench watches the cut file and says what it has done in the up/down files.
-static bool bench_com_state(bool cut)
+bool cut_bench_port(const char* kind, bool cut)
 {
-    std::string cut_file = fixture_env("TAVEX_TEST_COM_CUT"), up_file = fixture_env("TAVEX_TEST_COM_UP");
+    std::string prefix = std::string("TAVEX_TEST_") + kind;
+    std::string cut_file = fixture_env((prefix + "_CUT").c_str()), up_file = fixture_env((prefix + "_UP").c_str());
     if (cut_file.empty() || up_file.empty()) return false;
     std::string cut_path = windows_path(cut_file), up_path = windows_path(up_file);
     if (cut)
@@ -198,12 +199,12 @@ static bool bench_com_state(bool cut)
 
 bool cut_com_port()
 {
-    return bench_com_state(true);
+    return cut_bench_port("COM", true);
 }
 
 bool restore_com_port()
 {
-    return bench_com_state(false);
+    return cut_bench_port("COM", false);
 }
 
 int tcp_peer_port()

@@ -50,8 +50,10 @@ void delete_tree(const std::string& path);
 bool put_clipboard(HWND owner, const std::string& text);
 std::string clipboard_text(HWND owner = nullptr);
 
-// The bench's COM port taken away, as a device is unplugged (the far end of its pty
-// closes), and given back. Each waits until the bench has done it; false on time-out.
+// A bench port taken away, as a device is unplugged (its pty pair goes, and with it
+// the far end and the names), and given back: "COM" (COM5), "LPT" (LPT2) or "USB"
+// (both pipes). Each waits until the bench has done it; false on time-out.
+bool cut_bench_port(const char* kind, bool cut);
 bool cut_com_port();
 bool restore_com_port();
 

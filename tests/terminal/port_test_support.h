@@ -1,8 +1,10 @@
 // Shared set-up of the port tests: a real frame with its MDI client and the terminal
 // window class, so that create_port makes real terminal windows; and readers of a
-// port's console. Win32 tests only; UI thread.
+// port's console and of the status bar. Win32 tests only; UI thread.
 #pragma once
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <string>
 
@@ -11,6 +13,7 @@
 #include "console/console_win.h"
 #include "terminal/display_settings.h"
 #include "terminal/terminal_window_win.h"
+#include "tests/support/fixture_win.h"
 #include "tests/support/test_engine_win.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +73,25 @@ inline std::string console_contents(Port* port)
 inline HWND window_of(Port* port)
 {
     return static_cast<HWND>(port->console.window);
+}
+
+// The status bar's text in part (0 the port's name, 1 its connection); needs the bars.
+inline std::string status_text(int part)
+{
+    char text[64] = {};
+    SendMessageA(app.status_bar, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Waits, handling messages, until the active port is shown not connected ("通信不可").
+inline bool shows_not_connected(DWORD timeout_ms)
+{
+    return wait_until(
+        [] {
+            pump_messages();
+            return status_text(1) == "\x92\xca\x90\x4d\x95\x73\x89\xc2";
+        },
+        timeout_ms);
 }
 
 // The fixture of the tests that open ports of the test engine (as the serial kind) in

@@ -1,0 +1,173 @@
+// The parallel kind: discovery, the settings rows and the settings file, the parallel
+// Port with its slots and status routine. See parallel_port_win.h.
+// parallel_port_table is the live table the ports open with and the file holds.
+#include "ports/parallel/parallel_port_win.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/os_check.h"
+#include "app/settings.h"
+
+ParallelPortEntry parallel_port_table[PARALLEL_PORT_COUNT];
+
+static void section_name(int number, char* out, size_t size)
+{
+    std::snprintf(out, size, "lpt%d", number);
+}
+
+static bool query_dos_device(int number)
+{
+    char name[16], target[256];
+    std::snprintf(name, sizeof name, "LPT%d", number);
+    return QueryDosDeviceA(name, target, sizeof target) != 0;
+}
+
+bool (*parallel_device_present)(int number) = query_dos_device;
+
+int parallel_enumerate_ports(int os_family)
+{
+    for (ParallelPortEntry& row : parallel_port_table) row = ParallelPortEntry{};
+    for (int n = 1; n <= PARALLEL_PORT_COUNT; ++n) {
+        if (os_family == OS_FAMILY_NT ? parallel_device_present(n) : n == 1)
+            parallel_port_table[n - 1].available = 1;
+    }
+    parallel_load_settings();
+    return 1;
+}
+
+void parallel_load_settings()
+{
+    for (int n = 1; n <= PARALLEL_PORT_COUNT; ++n) {
+        ParallelPortEntry& row = parallel_port_table[n - 1];
+        char section[16];
+        section_name(n, section, sizeof section);
+        if (!row.available) row.available = settings_read_int(section, "valid", 0);
+        if (row.available) {
+            const ParallelSettings& d = PARALLEL_DEFAULT_SETTINGS;
+            row.settings.receive_interval = static_cast<std::uint32_t>(
+                settings_read_int(section, "receive times", static_cast<int>(d.receive_interval)));
+            row.settings.bidirectional = settings_read_int(section, "bidi", d.bidirectional);
+        }
+        row.changed = 0;
+    }
+}
+
+void parallel_save_settings()
+{
+    for (int n = 1; n <= PARALLEL_PORT_COUNT; ++n) {
+        const ParallelPortEntry& row = parallel_port_table[n - 1];
+        if (!row.available) continue;
+        char section[16];
+        section_name(n, section, sizeof section);
+        settings_write_int(section, "receive times", static_cast<int>(row.settings.receive_interval));
+        settings_write_int(section, "bidi", row.settings.bidirectional);
+    }
+}
+
+ParallelPortEntry* parallel_find_port(int number)
+{
+    if (number < 1 || number > PARALLEL_PORT_COUNT || !parallel_port_table[number - 1].available) return nullptr;
+    return &parallel_port_table[number - 1];
+}
+
+static ParallelPort* parallel_of(Port* port)
+{
+    return reinterpret_cast<ParallelPort*>(port);
+}
+
+static std::int32_t parallel_write_slot(Port* port, const unsigned char* data, std::int32_t length)
+{
+    if (!port || !data || length <= 0) return 0;
+    return parallel_engine_write(&parallel_of(port)->engine, data, length);
+}
+
+static void parallel_close_slot(Port* port)
+{
+    if (!port) return;
+    ParallelEngine* engine = &parallel_of(port)->engine;
+    parallel_engine_stop(engine);
+    // An engine thread that had to be terminated may have left I/O under way that
+    // still refers to the record: it is left allocated for good.
+    if (!engine->core.abandoned) std::free(port);
+}
+
+void parallel_wake_engine(Port* port)
+{
+    if (port) parallel_engine_cancel(&parallel_of(port)->engine);
+}
+
+const char* parallel_long_name(Port* port)
+{
+    if (!port) return "";
+    std::snprintf(port->long_name_text, sizeof port->long_name_text, "ﾊﾟﾗﾚﾙﾎﾟｰﾄ (LPT%d)",
+                  parallel_of(port)->lpt_number);
+    return port->long_name_text;
+}
+
+const char* parallel_short_name(Port* port)
+{
+    if (!port) return "";
+    std::snprintf(port->short_name_text, sizeof port->short_name_text, "LPT%d", parallel_of(port)->lpt_number);
+    return port->short_name_text;
+}
+
+void parallel_apply_settings(Port* port)
+{
+    if (!port) return;
+    ParallelPort* parallel = parallel_of(port);
+    ParallelPortEntry* row = parallel_find_port(parallel->lpt_number);
+    if (!row || !row->changed) return;
+    row->changed = 0;
+    parallel_engine_configure(&parallel->engine, &row->settings);
+}
+
+static const PortSlots PARALLEL_SLOTS = {parallel_close_slot, parallel_write_slot, parallel_long_name,
+                                         parallel_short_name, parallel_apply_settings};
+
+// The parallel kind's status routine: a device that fails its transfers leaves the
+// port not connected ("通信不可") until one succeeds again; the window stays.
+static void parallel_port_status(void* owner)
+{
+    Port* port = static_cast<Port*>(owner);
+    if (!port_callback_enter(port)) return;
+    port->connection_state = parallel_of(port)->engine.failing ? 0 : 1;
+    port_callback_leave(port);
+    show_connection_status(port);
+}
+
+static Port* open_parallel_port(int number)
+{
+    ParallelPortEntry* row = parallel_find_port(number);
+    if (!row) return nullptr;
+    ParallelPort* parallel = static_cast<ParallelPort*>(std::calloc(1, sizeof(ParallelPort)));
+    if (!parallel) return nullptr;
+    Port* port = &parallel->port;
+    parallel->lpt_number = number;
+    port_set_slots(port, &PARALLEL_SLOTS);
+    port->kind = PORT_PARALLEL;
+    port->connection_state = 1;
+    ParallelOpenParams params;
+    params.settings = row->settings;
+    port_engine_callbacks(port, &params.callbacks);
+    params.callbacks.on_status = parallel_port_status;
+    if (parallel_engine_open(number, &parallel->engine, &params) != 0) {
+        std::free(parallel);
+        return nullptr;
+    }
+    return port;
+}
+
+// Windows can hold an LPT port for a printer assigned to it; the open then fails like
+// any other (no sharing), and nothing the program can ask tells that cause apart from
+// a port in use by another program, so the one message is shown for every failure.
+Port* parallel_port_create(HWND frame, const void* argument)
+{
+    int number = argument ? *static_cast<const int*>(argument) : 0;
+    Port* port = open_parallel_port(number);
+    if (port) return port;
+    char text[64];
+    std::snprintf(text, sizeof text, "LPT%d はｵｰﾌﾟﾝ出来ません", number);
+    MessageBoxA(frame, text, "ﾊﾟﾗﾚﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+    return nullptr;
+}

@@ -1,0 +1,54 @@
+// The USB I/O engine: one device reached through its driver's file interface. It
+// finds the device's path from an interface class GUID (or takes a device name),
+// opens an input and an output pipe for overlapped I/O (one pipe serves both ways
+// when the other cannot be opened), and runs one thread that keeps a read
+// outstanding, performs one write at a time and reports through EngineCallbacks.
+// Threads: open and stop on the UI thread; write on any owner thread (UI, file send,
+// the engine thread inside on_sent); everything else on the engine thread. The engine
+// core's lock guards only the write request. The caller owns the record's storage;
+// the engine owns its handles and receive buffer until stop.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+#include "ports/engine_core_win.h"
+#include "terminal/engine_callbacks.h"
+
+struct UsbOpenParams {
+    const char* device;       // a GUID in braces, or a device name
+    const char* input_pipe;   // may be empty
+    const char* output_pipe;  // may be empty
+    EngineCallbacks callbacks;
+};
+
+enum UsbState {
+    UsbIdle = 0,    // opened, the thread not yet running
+    UsbOpen = 1,    // the thread runs
+    UsbFailed = 3,  // a read or a write could not start; the thread has ended
+};
+
+struct UsbEngine {
+    EngineCore core;  // thread, stop, write request, callbacks, receive buffer
+    HANDLE input_pipe;
+    HANDLE output_pipe;
+    HANDLE read_done;   // manual reset, read_overlapped's
+    HANDLE write_done;  // manual reset, write_overlapped's
+    OVERLAPPED read_overlapped;
+    OVERLAPPED write_overlapped;
+    std::int32_t read_pending;
+    std::int32_t retry_set;  // an empty or failed read: the next one at retry_at
+    DWORD retry_at;
+    volatile LONG usb_state;  // UsbState
+};
+
+// 0 when at least one pipe is open and the thread runs; -1 with nothing left open.
+int usb_open(UsbEngine* engine, const UsbOpenParams* params);
+// 1 when the request was stored; 0 when busy, stopping, failed or given nothing.
+int usb_write(UsbEngine* engine, const unsigned char* data, std::int32_t length);
+void usb_stop(UsbEngine* engine);
+// The engine's UsbState; 0 for no engine.
+std::int32_t usb_state(const UsbEngine* engine);
+// The path of the first present device interface of the class, into path
+// (USB_PATH_SIZE bytes). 1 when found and it fits, else 0.
+int usb_find_device_path(const GUID* guid, char* path);

@@ -1,0 +1,144 @@
+// The USB kind: the list and the settings file, the host-controller probe, the USB
+// Port with its slots and status routine. See usb_port_win.h.
+#include "ports/usb/usb_port_win.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/settings.h"
+
+UsbDeviceEntry usb_device_table[USB_DEVICE_COUNT];
+UsbDeviceEntry usb_selected_entry;
+std::int32_t usb_available;
+
+// Numbers are never reused during a run: the counter only grows.
+static std::int32_t usb_number_counter;
+
+static const char USB_SECTION[] = "usb";
+
+static void read_key(void*, const char* key, char* buffer, int size)
+{
+    settings_read_text(USB_SECTION, key, buffer, size, "");
+}
+
+void usb_load_settings()
+{
+    usb_list_load(usb_device_table, read_key, nullptr);
+}
+
+struct SavedSlots {
+    int slots[USB_DEVICE_COUNT];
+};
+
+static int write_entry(const char* section, int index, void* context)
+{
+    const UsbDeviceEntry& entry = usb_device_table[static_cast<SavedSlots*>(context)->slots[index]];
+    int ok = 1;
+    for (int i = 0; i < USB_ENTRY_TEXTS; ++i) {
+        char key[32];
+        usb_entry_key(i, index + 1, key, sizeof key);
+        ok &= settings_write_text(section, key, usb_entry_text(&entry, i)) != 0;
+    }
+    return ok;
+}
+
+void usb_save_settings()
+{
+    SavedSlots saved;
+    int count = usb_list_saved_slots(usb_device_table, saved.slots);
+    settings_write_list(USB_SECTION, "entry", count, write_entry, &saved);
+}
+
+// Whether the first USB host controller can be opened; nothing else uses it.
+static bool host_controller_present()
+{
+    HANDLE hcd = CreateFileA("\\\\.\\HCD0", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (hcd == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(hcd);
+    return true;
+}
+
+int usb_startup()
+{
+    usb_load_settings();
+    usb_available = host_controller_present() ? 1 : 0;
+    return usb_available;
+}
+
+static UsbPort* usb_of(Port* port)
+{
+    return reinterpret_cast<UsbPort*>(port);
+}
+
+static std::int32_t usb_write_slot(Port* port, const unsigned char* data, std::int32_t length)
+{
+    if (!port || !data || length <= 0) return 0;
+    return usb_write(&usb_of(port)->engine, data, length);
+}
+
+static void usb_close_slot(Port* port)
+{
+    if (!port) return;
+    UsbEngine* engine = &usb_of(port)->engine;
+    usb_stop(engine);
+    // An engine thread that had to be terminated may have left I/O under way that
+    // still refers to the record: it is left allocated for good.
+    if (!engine->core.abandoned) std::free(port);
+}
+
+static const char* usb_long_name(Port* port)
+{
+    if (!port) return "";
+    usb_format_long_name(usb_of(port)->name, usb_of(port)->usb_number, port->long_name_text,
+                         sizeof port->long_name_text);
+    return port->long_name_text;
+}
+
+static const char* usb_short_name(Port* port)
+{
+    if (!port) return "";
+    std::snprintf(port->short_name_text, sizeof port->short_name_text, "USB%d",
+                  static_cast<int>(usb_of(port)->usb_number));
+    return port->short_name_text;
+}
+
+// A changed entry reaches only the ports opened afterwards.
+static void usb_apply_settings(Port*) {}
+
+static const PortSlots USB_SLOTS = {usb_close_slot, usb_write_slot, usb_long_name, usb_short_name,
+                                    usb_apply_settings};
+
+// The USB kind's status routine, on the engine thread: connected while the engine
+// runs, "通信不可" once it has failed; the window stays until the user closes it.
+static void usb_port_status(void* owner)
+{
+    Port* port = static_cast<Port*>(owner);
+    if (!port_callback_enter(port)) return;
+    port->connection_state = usb_state(&usb_of(port)->engine) == UsbOpen ? 1 : 0;
+    port_callback_leave(port);
+    show_connection_status(port);
+}
+
+Port* usb_port_new(HWND owner, const void* argument)
+{
+    const UsbDeviceEntry* entry = static_cast<const UsbDeviceEntry*>(argument);
+    if (!entry) return nullptr;
+    if (UsbPort* usb = static_cast<UsbPort*>(std::calloc(1, sizeof(UsbPort)))) {
+        usb->usb_number = ++usb_number_counter;
+        Port* port = &usb->port;
+        port->kind = PORT_USB;
+        port->connection_state = 1;
+        port_set_slots(port, &USB_SLOTS);
+        std::snprintf(usb->name, sizeof usb->name, "%s", entry->name);
+        UsbOpenParams params = {entry->guid, entry->input_pipe, entry->output_pipe, {}};
+        port_engine_callbacks(port, &params.callbacks);
+        params.callbacks.on_status = usb_port_status;
+        if (usb_open(&usb->engine, &params) == 0) return port;
+        std::free(usb);
+    }
+    char text[USB_TEXT_SIZE + 32];
+    std::snprintf(text, sizeof text, "%s はｵｰﾌﾟﾝ出来ません", entry->name);
+    MessageBoxA(owner, text, "USBﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+    return nullptr;
+}

@@ -1,0 +1,45 @@
+// The USB kind: the device list and the settings file, the host-controller probe, the
+// USB Port with its slots and status routine (usb_port_win.cpp), the connect command
+// (usb_connect_win.cpp) and the page of the communication-settings sheet
+// (usb_page_win.cpp). UI thread only, but for the status routine, which runs on the
+// engine thread and touches only its Port.
+#pragma once
+#include <windows.h>
+#include <prsht.h>
+
+#include "ports/usb/usb_device_list.h"
+#include "ports/usb/usb_engine_win.h"
+#include "ports/usb/usb_page.h"
+#include "terminal/port_win.h"
+
+struct UsbPort {
+    Port port;
+    UsbEngine engine;
+    std::int32_t usb_number;
+    char name[USB_TEXT_SIZE];  // the entry's display name
+};
+
+extern UsbDeviceEntry usb_device_table[USB_DEVICE_COUNT];  // the live list
+extern UsbDeviceEntry usb_selected_entry;  // the connect dialog's choice, create_port's argument
+extern std::int32_t usb_available;         // a host controller was found at start-up
+extern UsbPage usb_page;                   // the working copy while the settings sheet is open
+
+// Start-up: loads the list, then probes the first host controller ("\\.\HCD0").
+// Returns usb_available; with 0 the connect command is grayed and the sheet has no
+// USB page, while the list is kept as loaded.
+int usb_startup();
+void usb_load_settings();
+// Empties the section "usb", then writes the usable entries numbered 1, 2, ... and
+// "entry" with their count.
+void usb_save_settings();
+
+// Command 104: with at least one usable entry, dialog 9; then create_port.
+void usb_connect(HWND frame);
+// The USB Port for the entry (argument: a UsbDeviceEntry), or none after the warning
+// box; none without a message for no entry. Every call that gets as far as making
+// the record takes the next USB number, also when the open then fails.
+Port* usb_port_new(HWND owner, const void* argument);
+
+// The page of the communication-settings sheet (usb_page_win.cpp); none without a
+// host controller.
+HPROPSHEETPAGE usb_settings_page(HWND frame);
