@@ -302,10 +302,19 @@ static void wait_comm_event(SerialEngine* e)
     if (e->comm_pending || e->events_refused || e->device_lost) return;
     ResetEvent(e->comm_event);
     e->event_mask = 0;
-    if (WaitCommEvent(e->device, &e->event_mask, &e->comm_overlapped) || GetLastError() == ERROR_IO_PENDING)
-        e->comm_pending = 1;
-    else
+    if (!WaitCommEvent(e->device, &e->event_mask, &e->comm_overlapped) && GetLastError() != ERROR_IO_PENDING) {
         driver_refused_events(e);
+        return;
+    }
+    e->comm_pending = 1;
+    // A driver without an event history (Wine's) starts watching only now: a line that
+    // changed since the last look would go unreported. Looked at once more here.
+    DWORD status = 0;
+    if ((e->comm_mask & (EV_CTS | EV_DSR | EV_RLSD | EV_RING)) && GetCommModemStatus(e->device, &status) &&
+        status != e->last_modem_status) {
+        e->last_modem_status = status;
+        engine_core_status(&e->core);
+    }
 }
 
 // Serves one event of the wait set (its index there).
