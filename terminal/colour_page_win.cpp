@@ -47,30 +47,29 @@ static void choose(HWND page, TerminalSheet* sheet, int id)
     RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
-INT_PTR CALLBACK colour_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept
+static void init_routine(HWND, void* sheet)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        colour_page_open(page_sheet_init(page, lparam));
-        return TRUE;
-    case WM_DRAWITEM: {
-        auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
-        TerminalSheet* sheet = page_sheet(page);
-        if (!sheet || !colour_button(static_cast<int>(item->CtlID))) return FALSE;
-        draw_button(item, sheet);
-        return TRUE;
-    }
-    case WM_COMMAND:
-        if (colour_button(LOWORD(wparam)) && HIWORD(wparam) == BN_CLICKED)
-            if (TerminalSheet* sheet = page_sheet(page)) choose(page, sheet, LOWORD(wparam));
-        return TRUE;
-    case WM_NOTIFY:
-        if (page_apply_requested(lparam)) {
-            if (TerminalSheet* sheet = page_sheet(page)) colour_page_apply(sheet);
-            page_apply_accepted(page);
-            return TRUE;
-        }
-        return FALSE;
-    }
-    return FALSE;
+    colour_page_open(static_cast<TerminalSheet*>(sheet));
 }
+
+static void command_routine(HWND page, void* sheet, int id, int code)
+{
+    if (colour_button(id) && code == BN_CLICKED) choose(page, static_cast<TerminalSheet*>(sheet), id);
+}
+
+static void apply_routine(HWND, void* sheet)
+{
+    colour_page_apply(static_cast<TerminalSheet*>(sheet));
+}
+
+// The buttons are owner-drawn.
+static bool message_routine(HWND, void* sheet, UINT message, WPARAM, LPARAM lparam)
+{
+    if (message != WM_DRAWITEM) return false;
+    auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+    if (!colour_button(static_cast<int>(item->CtlID))) return false;
+    draw_button(item, static_cast<TerminalSheet*>(sheet));
+    return true;
+}
+
+const PageRoutines COLOUR_PAGE_ROUTINES = {init_routine, command_routine, apply_routine, message_routine};

@@ -191,22 +191,19 @@ static void page_command(HWND page, TerminalSheet* sheet, int id, int code)
     }
 }
 
-INT_PTR CALLBACK display_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept
+static void init_routine(HWND page, void* sheet)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        init_page(page, page_sheet_init(page, lparam));
-        return TRUE;
-    case WM_COMMAND:
-        if (TerminalSheet* sheet = page_sheet(page)) page_command(page, sheet, LOWORD(wparam), HIWORD(wparam));
-        return TRUE;
-    case WM_NOTIFY:
-        if (page_apply_requested(lparam)) {
-            if (TerminalSheet* sheet = page_sheet(page)) apply(page, sheet);
-            page_apply_accepted(page);
-            return TRUE;
-        }
-        return FALSE;
-    }
-    return FALSE;
+    init_page(page, static_cast<TerminalSheet*>(sheet));
 }
+
+static void command_routine(HWND page, void* sheet, int id, int code)
+{
+    page_command(page, static_cast<TerminalSheet*>(sheet), id, code);
+}
+
+static void apply_routine(HWND page, void* sheet)
+{
+    apply(page, static_cast<TerminalSheet*>(sheet));
+}
+
+const PageRoutines DISPLAY_PAGE_ROUTINES = {init_routine, command_routine, apply_routine, nullptr};

@@ -83,32 +83,27 @@ static void init_page(HWND page, TerminalSheet* sheet)
     show_strings(page, &sheet->copy.function_keys);
 }
 
-INT_PTR CALLBACK function_key_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept
+static void init_routine(HWND page, void* sheet)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        init_page(page, page_sheet_init(page, lparam));
-        return TRUE;
-    case WM_COMMAND:
-        if (HIWORD(wparam) != BN_CLICKED) return TRUE;
-        if (LOWORD(wparam) == IDC_FUNCTION_KEY_CLEAR)
-            for (int i = 0; i < FUNCTION_KEY_COUNT; ++i) SetDlgItemTextA(page, IDC_FUNCTION_KEY_FIRST + i, "");
-        else if (LOWORD(wparam) == IDC_FUNCTION_KEY_SAVE)
-            save_fields(page);
-        else if (LOWORD(wparam) == IDC_FUNCTION_KEY_LOAD)
-            load_fields(page);
-        return TRUE;
-    case WM_NOTIFY:
-        if (page_apply_requested(lparam)) {
-            if (TerminalSheet* sheet = page_sheet(page)) {
-                PageFields fields;
-                read_fields(page, &fields);
-                function_key_page_apply(sheet, fields.pointers);
-            }
-            page_apply_accepted(page);
-            return TRUE;
-        }
-        return FALSE;
-    }
-    return FALSE;
+    init_page(page, static_cast<TerminalSheet*>(sheet));
 }
+
+static void command_routine(HWND page, void*, int id, int code)
+{
+    if (code != BN_CLICKED) return;
+    if (id == IDC_FUNCTION_KEY_CLEAR)
+        for (int i = 0; i < FUNCTION_KEY_COUNT; ++i) SetDlgItemTextA(page, IDC_FUNCTION_KEY_FIRST + i, "");
+    else if (id == IDC_FUNCTION_KEY_SAVE)
+        save_fields(page);
+    else if (id == IDC_FUNCTION_KEY_LOAD)
+        load_fields(page);
+}
+
+static void apply_routine(HWND page, void* sheet)
+{
+    PageFields fields;
+    read_fields(page, &fields);
+    function_key_page_apply(static_cast<TerminalSheet*>(sheet), fields.pointers);
+}
+
+const PageRoutines FUNCTION_KEY_PAGE_ROUTINES = {init_routine, command_routine, apply_routine, nullptr};

@@ -6,68 +6,41 @@
 
 #include "app/frame_win.h"
 
-bool page_apply_requested(LPARAM notify)
-{
-    return reinterpret_cast<const NMHDR*>(notify)->code == static_cast<UINT>(PSN_APPLY);
-}
-
-HPROPSHEETPAGE page_create(int template_id, DLGPROC proc)
-{
-    PROPSHEETPAGEA page = {};
-    page.dwSize = sizeof page;
-    page.hInstance = GetModuleHandleA(nullptr);  // the templates are the program's own
-    page.pszTemplate = MAKEINTRESOURCEA(template_id);
-    page.pfnDlgProc = proc;
-    return CreatePropertySheetPageA(&page);
-}
-
-// The routines arrive with WM_INITDIALOG, in the page record the sheet hands over,
-// and are kept in the page's DWLP_USER; messages before it (WM_SETFONT) find none.
+// The binding arrives with WM_INITDIALOG, in the page record the sheet hands over, and
+// is kept in the page's DWLP_USER; messages before it (WM_SETFONT) find none.
 static INT_PTR CALLBACK page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept
 {
     if (message == WM_INITDIALOG) {
-        const PageRoutines* routines =
-            reinterpret_cast<const PageRoutines*>(reinterpret_cast<const PROPSHEETPAGEA*>(lparam)->lParam);
-        SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(routines));
-        routines->init(page);
+        const PageBinding* binding =
+            reinterpret_cast<const PageBinding*>(reinterpret_cast<const PROPSHEETPAGEA*>(lparam)->lParam);
+        SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(binding));
+        binding->routines->init(page, binding->context);
         return TRUE;
     }
-    const PageRoutines* routines = reinterpret_cast<const PageRoutines*>(GetWindowLongPtrA(page, DWLP_USER));
-    if (!routines) return FALSE;
+    const PageBinding* binding = reinterpret_cast<const PageBinding*>(GetWindowLongPtrA(page, DWLP_USER));
+    if (!binding) return FALSE;
+    const PageRoutines* routines = binding->routines;
     if (message == WM_COMMAND) {
-        routines->command(page, LOWORD(wparam), HIWORD(wparam));
+        routines->command(page, binding->context, LOWORD(wparam), HIWORD(wparam));
         return TRUE;
     }
     if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lparam)->code == static_cast<UINT>(PSN_APPLY)) {
-        routines->apply();
-        page_apply_accepted(page);
+        routines->apply(page, binding->context);
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
         return TRUE;
     }
-    return FALSE;
+    return routines->message && routines->message(page, binding->context, message, wparam, lparam);
 }
 
-HPROPSHEETPAGE page_create(int template_id, const PageRoutines* routines)
+HPROPSHEETPAGE page_create(int template_id, const PageBinding* binding)
 {
     PROPSHEETPAGEA page = {};
     page.dwSize = sizeof page;
     page.hInstance = app.instance;
     page.pszTemplate = MAKEINTRESOURCEA(template_id);
     page.pfnDlgProc = page_proc;
-    page.lParam = reinterpret_cast<LPARAM>(routines);
+    page.lParam = reinterpret_cast<LPARAM>(binding);
     return CreatePropertySheetPageA(&page);
-}
-
-void page_apply_accepted(HWND page)
-{
-    SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-}
-
-INT_PTR page_notify(HWND page, LPARAM lparam, void (*apply)(HWND page))
-{
-    if (reinterpret_cast<NMHDR*>(lparam)->code != static_cast<UINT>(PSN_APPLY)) return FALSE;
-    apply(page);
-    page_apply_accepted(page);
-    return TRUE;
 }
 
 void combo_add(HWND combo, const char* text, LPARAM data)

@@ -8,28 +8,25 @@
 
 #include <cstdint>
 
-// Whether a page's WM_NOTIFY is PSN_APPLY (the sheet's OK).
-bool page_apply_requested(LPARAM notify);
-// A page of a property sheet from the program's dialog template, run by proc; none
-// when it cannot be made.
-HPROPSHEETPAGE page_create(int template_id, DLGPROC proc);
 // What one page does: fill its controls from its working copy, follow a command of
-// one of them, and commit the working copy when the sheet is closed with OK.
+// one of them, commit the working copy when the sheet is closed with OK, and, when
+// given, handle any other message (true when it did, as for WM_DRAWITEM). Each
+// routine gets the page's context (the sheet's working copy, or none).
 struct PageRoutines {
-    void (*init)(HWND page);
-    void (*command)(HWND page, int id, int code);
-    void (*apply)();
+    void (*init)(HWND page, void* context);
+    void (*command)(HWND page, void* context, int id, int code);
+    void (*apply)(HWND page, void* context);
+    bool (*message)(HWND page, void* context, UINT message, WPARAM wparam, LPARAM lparam);
+};
+// A page's routines with its context; it must outlive the sheet.
+struct PageBinding {
+    const PageRoutines* routines;
+    void* context;
 };
 
-// The page from the program's dialog template; its dialog procedure runs the
-// routines, which must outlive the sheet. None when it cannot be made.
-HPROPSHEETPAGE page_create(int template_id, const PageRoutines* routines);
-
-// The page took its controls into its working copy: PSNRET_NOERROR.
-void page_apply_accepted(HWND page);
-// A page's WM_NOTIFY: PSN_APPLY runs apply(page) and is answered as accepted (TRUE);
-// any other notice is left to the sheet (FALSE).
-INT_PTR page_notify(HWND page, LPARAM lparam, void (*apply)(HWND page));
+// The page from the program's dialog template; the one page procedure of the
+// program runs its routines. None when it cannot be made.
+HPROPSHEETPAGE page_create(int template_id, const PageBinding* binding);
 
 // Adds a line with its item data.
 void combo_add(HWND combo, const char* text, LPARAM data);

@@ -11,46 +11,33 @@
 #include "terminal/display_settings_win.h"
 #include "terminal/terminal_window_win.h"
 
-TerminalSheet* page_sheet_init(HWND page, LPARAM init)
-{
-    auto* sheet = reinterpret_cast<TerminalSheet*>(reinterpret_cast<PROPSHEETPAGEA*>(init)->lParam);
-    SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(sheet));
-    return sheet;
-}
-
-TerminalSheet* page_sheet(HWND page)
-{
-    return reinterpret_cast<TerminalSheet*>(GetWindowLongPtrA(page, DWLP_USER));
-}
-
-static void page_template(PROPSHEETPAGEA* page, int dialog, DLGPROC procedure, TerminalSheet* sheet)
-{
-    *page = PROPSHEETPAGEA{};
-    page->dwSize = sizeof *page;
-    page->hInstance = GetModuleHandleA(nullptr);
-    page->pszTemplate = MAKEINTRESOURCEA(dialog);
-    page->pfnDlgProc = procedure;
-    page->lParam = reinterpret_cast<LPARAM>(sheet);
-}
-
 void terminal_settings_sheet(HWND frame)
 {
     // Zero-filled, as the pages expect of the parts they have not filled yet.
     auto* sheet = static_cast<TerminalSheet*>(std::calloc(1, sizeof(TerminalSheet)));
     if (!sheet) return;
     terminal_sheet_open(sheet, &display_settings);
-    PROPSHEETPAGEA pages[3];
-    page_template(&pages[0], IDD_DISPLAY_PAGE, display_page_proc, sheet);
-    page_template(&pages[1], IDD_COLOUR_PAGE, colour_page_proc, sheet);
-    page_template(&pages[2], IDD_FUNCTION_KEY_PAGE, function_key_page_proc, sheet);
+    const PageBinding bindings[3] = {
+        {&DISPLAY_PAGE_ROUTINES, sheet}, {&COLOUR_PAGE_ROUTINES, sheet}, {&FUNCTION_KEY_PAGE_ROUTINES, sheet}};
+    const int templates[3] = {IDD_DISPLAY_PAGE, IDD_COLOUR_PAGE, IDD_FUNCTION_KEY_PAGE};
+    HPROPSHEETPAGE pages[3];
+    UINT count = 0;
+    for (int i = 0; i < 3; ++i)
+        if (HPROPSHEETPAGE page = page_create(templates[i], &bindings[i])) pages[count++] = page;
+    if (count != 3) {
+        // A sheet without one of its pages would still save what it shows: none at all.
+        for (UINT i = 0; i < count; ++i) DestroyPropertySheetPage(pages[i]);
+        std::free(sheet);
+        return;
+    }
     PROPSHEETHEADERA header = {};
     header.dwSize = sizeof header;
-    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
+    header.dwFlags = PSH_NOAPPLYNOW;
     header.hwndParent = frame;
     header.hInstance = GetModuleHandleA(nullptr);
     header.pszCaption = "端末の設定";
-    header.nPages = 3;
-    header.ppsp = pages;
+    header.nPages = count;
+    header.phpage = pages;
     // Pages write into the copy only on OK (and only the pages that were shown), so
     // comparing after the sheet has closed finds Cancel and an unchanged OK alike.
     PropertySheetA(&header);

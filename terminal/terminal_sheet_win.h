@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <prsht.h>
 
+#include "terminal/page_controls_win.h"
 #include "terminal/terminal_sheet.h"
 
 // Shows the sheet; once it is closed with OK and anything differs, the settings take
@@ -17,10 +18,8 @@ void terminal_settings_sheet(HWND frame);
 // terminal window; false when nothing differed (nothing is changed or written).
 bool terminal_settings_confirm(const DisplaySettings* copy);
 
-// The pages' dialog procedures. Each is handed the sheet's TerminalSheet with its
-// WM_INITDIALOG (page_sheet_init keeps it in DWLP_USER, page_sheet finds it again).
-INT_PTR CALLBACK display_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
-INT_PTR CALLBACK colour_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
-INT_PTR CALLBACK function_key_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
-TerminalSheet* page_sheet_init(HWND page, LPARAM init);
-TerminalSheet* page_sheet(HWND page);
+// The pages' routines (terminal/page_controls_win.h); each gets the sheet's
+// TerminalSheet as its context.
+extern const PageRoutines DISPLAY_PAGE_ROUTINES;
+extern const PageRoutines COLOUR_PAGE_ROUTINES;
+extern const PageRoutines FUNCTION_KEY_PAGE_ROUTINES;

@@ -18,7 +18,7 @@ static void set_spin(HWND page, int spin, std::int32_t low, std::int32_t high, s
     SendMessageA(control, UDM_SETPOS32, 0, static_cast<LPARAM>(value));
 }
 
-static void init_page(HWND page)
+static void init_page(HWND page, void*)
 {
     const NetworkSettings& s = network_page.working;
     CheckDlgButton(page, IDC_NET_RECONNECT, s.reconnect ? BST_CHECKED : BST_UNCHECKED);
@@ -45,7 +45,7 @@ static void field_left(HWND page, int control)
     SetDlgItemInt(page, control, static_cast<UINT>(network_page_field(&network_page, control, text)), TRUE);
 }
 
-static void apply(HWND page)
+static void apply(HWND page, void*)
 {
     char wait[32], retry[32];
     field_text(page, IDC_NET_WAIT_TIME, wait, sizeof wait);
@@ -55,28 +55,17 @@ static void apply(HWND page)
     network_save_settings();
 }
 
-static INT_PTR CALLBACK network_page_proc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) noexcept
+static void page_command(HWND page, void*, int id, int code)
 {
-    switch (message) {
-    case WM_INITDIALOG:
-        init_page(page);
-        return TRUE;
-    case WM_COMMAND:
-        if ((LOWORD(wparam) == IDC_NET_WAIT_TIME || LOWORD(wparam) == IDC_NET_RETRY_COUNT) &&
-            HIWORD(wparam) == EN_KILLFOCUS) {
-            field_left(page, LOWORD(wparam));
-            return TRUE;
-        }
-        return FALSE;
-    case WM_NOTIFY:
-        return page_notify(page, lparam, apply);
-    }
-    return FALSE;
+    if ((id == IDC_NET_WAIT_TIME || id == IDC_NET_RETRY_COUNT) && code == EN_KILLFOCUS) field_left(page, id);
 }
+
+static const PageRoutines NETWORK_PAGE_ROUTINES = {init_page, page_command, apply, nullptr};
+static const PageBinding NETWORK_PAGE_BINDING = {&NETWORK_PAGE_ROUTINES, nullptr};
 
 HPROPSHEETPAGE network_settings_page(HWND)
 {
     if (!net_available()) return nullptr;
     network_page_open(&network_page, network_settings());
-    return page_create(IDD_NETWORK_PAGE, network_page_proc);
+    return page_create(IDD_NETWORK_PAGE, &NETWORK_PAGE_BINDING);
 }

@@ -20,7 +20,7 @@ static void show_row(HWND page)
     CheckDlgButton(page, IDC_PARALLEL_BIDI, view.bidirectional ? BST_CHECKED : BST_UNCHECKED);
 }
 
-static void init_page(HWND page)
+static void init_page(HWND page, void*)
 {
     parallel_page.selection = -1;
     HWND ports = GetDlgItem(page, IDC_PARALLEL_PORT);
@@ -36,7 +36,7 @@ static void init_page(HWND page)
     show_row(page);
 }
 
-static void page_command(HWND page, int id, int code)
+static void page_command(HWND page, void*, int id, int code)
 {
     if (id == IDC_PARALLEL_BIDI && code == BN_CLICKED) {
         parallel_page_toggle_bidirectional(&parallel_page);
@@ -52,12 +52,13 @@ static void page_command(HWND page, int id, int code)
     }
 }
 
-static void apply_page()
+static void apply_page(HWND, void*)
 {
     if (parallel_page_apply(&parallel_page, parallel_port_table)) parallel_save_settings();
 }
 
-static const PageRoutines PARALLEL_PAGE_ROUTINES = {init_page, page_command, apply_page};
+static const PageRoutines PARALLEL_PAGE_ROUTINES = {init_page, page_command, apply_page, nullptr};
+static const PageBinding PARALLEL_PAGE_BINDING = {&PARALLEL_PAGE_ROUTINES, nullptr};
 
 HPROPSHEETPAGE parallel_settings_page(HWND)
 {
@@ -65,7 +66,7 @@ HPROPSHEETPAGE parallel_settings_page(HWND)
     for (const ParallelPortEntry& row : parallel_port_table) any = any || row.available;
     if (!any) return nullptr;
     parallel_page_open(&parallel_page, parallel_port_table);
-    return page_create(IDD_PARALLEL_PAGE, &PARALLEL_PAGE_ROUTINES);
+    return page_create(IDD_PARALLEL_PAGE, &PARALLEL_PAGE_BINDING);
 }
 
 void parallel_settings_notify(HWND frame)

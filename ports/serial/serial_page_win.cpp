@@ -20,7 +20,7 @@ static void show_row(HWND page)
     CheckDlgButton(page, IDC_SERIAL_PARITY_CHECK, view.parity_check ? BST_CHECKED : BST_UNCHECKED);
 }
 
-static void init_page(HWND page)
+static void init_page(HWND page, void*)
 {
     serial_page.selection = -1;
     HWND ports = GetDlgItem(page, IDC_SERIAL_PORT);
@@ -36,7 +36,7 @@ static void init_page(HWND page)
     show_row(page);
 }
 
-static void page_command(HWND page, int id, int code)
+static void page_command(HWND page, void*, int id, int code)
 {
     if (id == IDC_SERIAL_PARITY_CHECK && code == BN_CLICKED) {
         serial_page_toggle_parity_check(&serial_page);
@@ -52,18 +52,19 @@ static void page_command(HWND page, int id, int code)
     }
 }
 
-static void apply_page()
+static void apply_page(HWND, void*)
 {
     if (serial_page_apply(&serial_page, serial_port_table)) serial_save_settings();
 }
 
-static const PageRoutines SERIAL_PAGE_ROUTINES = {init_page, page_command, apply_page};
+static const PageRoutines SERIAL_PAGE_ROUTINES = {init_page, page_command, apply_page, nullptr};
+static const PageBinding SERIAL_PAGE_BINDING = {&SERIAL_PAGE_ROUTINES, nullptr};
 
 HPROPSHEETPAGE serial_settings_page(HWND)
 {
     if (!serial_find_any_port()) return nullptr;
     serial_page_open(&serial_page, serial_port_table);
-    return page_create(IDD_SERIAL_PAGE, &SERIAL_PAGE_ROUTINES);
+    return page_create(IDD_SERIAL_PAGE, &SERIAL_PAGE_BINDING);
 }
 
 void serial_settings_notify(HWND frame)

@@ -53,14 +53,14 @@ static void tell(HWND page, UsbPageMessage message)
     if (const char* text = usb_page_message_text(message)) MessageBoxA(page, text, "USB設定", MB_ICONEXCLAMATION);
 }
 
-static void init_page(HWND page)
+static void init_page(HWND page, void*)
 {
     for (int field : FIELDS) SendDlgItemMessageA(page, field, EM_LIMITTEXT, FIELD_BUFFER - 1, 0);
     show_list(page);
     show_fields(page);
 }
 
-static void page_command(HWND page, int id, int code)
+static void page_command(HWND page, void*, int id, int code)
 {
     if (id == IDC_USB_LIST && code == LBN_SELCHANGE) {
         LRESULT line = SendDlgItemMessageA(page, IDC_USB_LIST, LB_GETCURSEL, 0, 0);
@@ -91,17 +91,18 @@ static void page_command(HWND page, int id, int code)
     }
 }
 
-static void apply_page()
+static void apply_page(HWND, void*)
 {
     usb_page_apply(&usb_page, usb_device_table);
     usb_save_settings();
 }
 
-static const PageRoutines USB_PAGE_ROUTINES = {init_page, page_command, apply_page};
+static const PageRoutines USB_PAGE_ROUTINES = {init_page, page_command, apply_page, nullptr};
+static const PageBinding USB_PAGE_BINDING = {&USB_PAGE_ROUTINES, nullptr};
 
 HPROPSHEETPAGE usb_settings_page(HWND)
 {
     if (!usb_available) return nullptr;
     usb_page_open(&usb_page, usb_device_table);
-    return page_create(IDD_USB_PAGE, &USB_PAGE_ROUTINES);
+    return page_create(IDD_USB_PAGE, &USB_PAGE_BINDING);
 }
