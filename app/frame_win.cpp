@@ -9,6 +9,8 @@
 #include "resources/commands.h"
 #include "resources/resource.h"
 #include "terminal/port_win.h"
+#include "transfer/file_send_win.h"
+#include "transfer/receive_log_win.h"
 
 App app;
 
@@ -79,11 +81,13 @@ static void frame_layout(HWND frame, int width, int height)
     layout_mdi_client(frame, width, height);
 }
 
-// The orderly end (WM_CLOSE): every open port is closed, then the frame's
-// destruction ends the message loop through WM_DESTROY.
+// The orderly end (WM_CLOSE): every open port is closed (its file send and receive
+// log first), the file transfer's settings released, then the frame's destruction
+// ends the message loop through WM_DESTROY.
 static void frame_close(HWND frame)
 {
     close_all_ports();
+    file_send_release();
     help_close_windows(frame);
     DestroyWindow(frame);
 }
@@ -112,6 +116,9 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         return 0;
     case MSG_PORT_SETTINGS_CHANGED:
         for_each_port(apply_port_settings);
+        return 0;
+    case MSG_RECEIVE_LOG_FAILED:
+        receive_log_failed(reinterpret_cast<Port*>(wparam), static_cast<LONG>(lparam));
         return 0;
     case WM_DESTROY:
         if (app.frame_window == window) {

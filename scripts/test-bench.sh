@@ -10,6 +10,9 @@
 #     USB   a folder of FIFOs as \\.\tavexusb\PIPE00 (to the program) and PIPE01
 #           (from it) with an echo peer, and \\.\HCD0, present while its file exists
 #     TCP   an echo peer on 127.0.0.1 at a free port
+#   and for the file transfer: a small filesystem that fills up (a 256 KB tmpfs, when
+#   this user may mount one), and a helper that shrinks a file while the program
+#   holds it open, as another machine or program can.
 # Usage: scripts/test-bench.sh [--bin DIR] COMMAND...   (DIR: the host helpers)
 set -uo pipefail
 . "$(dirname "$0")/common.sh"
@@ -33,6 +36,7 @@ TAVEX_XVFB_PID=
 cleanup() {
     tavex_cleanup
     rm -f "$prefix/dosdevices/tavexusb" "$prefix/dosdevices/hcd0"
+    tavex_unmount_small_disk "$bench/small-disk"
 }
 trap cleanup EXIT
 trap 'exit 130' INT
@@ -40,8 +44,11 @@ trap 'exit 143' TERM
 
 # A server left over from an interrupted run would keep its old ports and display.
 wineserver -k >/dev/null 2>&1 || true
+tavex_unmount_small_disk "$bench/small-disk"
 rm -rf "$bench"
-mkdir -p "$bench/scratch" "$bench/modem" "$bench/usb"
+mkdir -p "$bench/scratch" "$bench/modem" "$bench/usb" "$bench/shrink"
+tavex_mount_small_disk "$bench/small-disk" 256k
+tavex_shrink_service "$bench/shrink"
 
 tavex_start_xvfb
 
@@ -83,6 +90,9 @@ export TAVEX_TEST_NOT_SERIAL_COM=20
 export TAVEX_TEST_LPT=2 TAVEX_TEST_LPT_PEER=$bench/lpt2-peer
 export TAVEX_TEST_USB_DEVICE=tavexusb TAVEX_TEST_USB_TO_HOST=PIPE00 TAVEX_TEST_USB_FROM_HOST=PIPE01
 export TAVEX_TEST_HCD0=$bench/usb/hcd0
+export TAVEX_TEST_SHRINK=$bench/shrink
+# Unset when no small filesystem could be mounted: the full-disk test says so and skips.
+if mountpoint -q "$bench/small-disk"; then export TAVEX_TEST_SMALL_DISK=$bench/small-disk; fi
 TAVEX_TEST_TCP_PORT=$(cat "$bench/tcp-port")
 export TAVEX_TEST_TCP_PORT
 

@@ -1,0 +1,185 @@
+// File send through the test engine: pieces of the buffer size with partial and zero
+// writes offered again, the progress and the summary; a missing file's message box and
+// the next file; pause, resume and abort with the commands and the status bar of the
+// focused window; a piece refused behind typed bytes; a file that shrinks or is larger
+// than 2 GiB; closing a port while its send waits behind a message box.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/dialog_driver_win.h"
+#include "transfer/file_send_win.h"
+#include "tests/transfer/transfer_test_support.h"
+
+namespace {
+
+const std::string SENDING = "\x91\x97\x90\x4d\x92\x86 ";  // 送信中
+const char SEND_CAPTION[] = "\xcc\xa7\xb2\xd9\x91\x97\x90\x4d";  // ﾌｧｲﾙ送信
+
+using FileSend = TransferPorts;
+
+size_t count_of(const std::string& text, const std::string& part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+TEST_F(FileSend, PiecesOfTheBufferSizeOfferedAgainAfterPartialAndZeroWrites)
+{
+    const std::string bytes = make_file("a.bin", 40000);
+    make_file("empty.bin", 0);
+    // The second piece is written in part, and what is left of it once not at all.
+    test_engine_script(port, {16384, 5000, 0});
+    StatusRecorder progress(STATUS_FILE_SEND);
+    send(port, {scratch.file("a.bin"), scratch.file("empty.bin")});
+    ASSERT_TRUE(idle(port));
+    EXPECT_EQ(test_engine_written(port), bytes);
+    EXPECT_EQ(test_engine_requests(port), (std::vector<std::int32_t>{16384, 16384, 11384, 11384, 7232}));
+    // Before each piece, then at the end of the file, and empty once the send is over.
+    const std::vector<std::string> expected = {
+        SENDING + "0 / 40000 byte (0%)",      SENDING + "16384 / 40000 byte (40%)",
+        SENDING + "21384 / 40000 byte (53%)", SENDING + "21384 / 40000 byte (53%)",
+        SENDING + "32768 / 40000 byte (81%)", SENDING + "40000 / 40000 byte (100%)",
+        SENDING + "0 / 0 byte (0%)",          ""};
+    std::vector<std::string> shown(progress.texts.begin() + 1, progress.texts.end());  // after the start's
+    EXPECT_EQ(shown, expected);
+    const std::string console = console_contents(port);
+    EXPECT_NE(console.find("\"" + scratch.file("a.bin") + "\" 40000 byte, "), std::string::npos) << console;
+    EXPECT_NE(console.find("\"" + scratch.file("empty.bin") + "\" 0 byte,  0.0"), std::string::npos) << console;
+    EXPECT_EQ(count_of(console, " byte/s)"), 2u);
+}
+
+TEST_F(FileSend, AMissingFileIsReportedOnceAndTheNextOneIsSent)
+{
+    const std::string first = make_file("first.bin", 3000), third = make_file("third.bin", 5000);
+    const std::string missing = scratch.file("missing.bin");
+    send(port, {scratch.file("first.bin"), missing, scratch.file("third.bin")});
+    // The send thread shows the box, owned by the frame; the user closes it.
+    HWND box = nullptr;
+    ASSERT_TRUE(until([&] { return (box = FindWindowA("#32770", SEND_CAPTION)) != nullptr; }));
+    EXPECT_EQ(message_box_text(box), "\"" + missing + "\"\x82\xaa\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1");  // が開けません
+    EXPECT_EQ(test_engine_written(port), first);  // nothing more until it is closed
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(idle(port));
+    EXPECT_EQ(FindWindowA("#32770", SEND_CAPTION), nullptr);
+    EXPECT_EQ(test_engine_written(port), first + third);
+    EXPECT_EQ(count_of(console_contents(port), " byte/s)"), 2u);
+}
+
+TEST_F(FileSend, PauseResumeAndAbortFollowTheFocusedWindow)
+{
+    make_file("big.bin", 4u << 20);
+    test_engine_hold(port, true);
+    send(port, {scratch.file("big.bin")});
+    ASSERT_TRUE(until([&] { return test_engine_of(port)->core.write_state != 0; }));
+    EXPECT_TRUE(enabled(CMD_FILE_SEND_PAUSE));
+    EXPECT_FALSE(enabled(CMD_FILE_SEND_RESUME));
+    EXPECT_TRUE(enabled(CMD_FILE_SEND_ABORT));
+    EXPECT_EQ(status(STATUS_FILE_SEND), SENDING + "0 / 4194304 byte (0%)");
+
+    // Paused: the piece handed over is still written, and nothing after it.
+    command(CMD_FILE_SEND_PAUSE);
+    EXPECT_EQ(port->send_state, 3);
+    EXPECT_FALSE(enabled(CMD_FILE_SEND_PAUSE));
+    EXPECT_TRUE(enabled(CMD_FILE_SEND_RESUME));
+    test_engine_hold(port, false);
+    ASSERT_TRUE(until([&] { return test_engine_written(port).size() == 16384; }));
+    Sleep(150);
+    pump_messages();
+    EXPECT_EQ(test_engine_requests(port).size(), 1u);
+
+    // Another window takes the focus: the bar and the commands are that port's.
+    Port* first = port;
+    Port* other = create_port(PORT_SERIAL, nullptr);
+    ASSERT_NE(other, nullptr);
+    activate(other);
+    EXPECT_EQ(status(STATUS_FILE_SEND), "");
+    EXPECT_FALSE(enabled(CMD_FILE_SEND_RESUME));
+    EXPECT_FALSE(enabled(CMD_FILE_SEND_ABORT));
+    activate(first);
+    EXPECT_EQ(status(STATUS_FILE_SEND), SENDING + "16384 / 4194304 byte (0%)");
+    EXPECT_TRUE(enabled(CMD_FILE_SEND_RESUME));
+
+    command(CMD_FILE_SEND_RESUME);
+    ASSERT_TRUE(until([&] { return test_engine_written(port).size() > 100000; }));
+    LONG wakes = test_engine_of(port)->wakes;
+    DWORD start = GetTickCount();
+    command(CMD_FILE_SEND_ABORT);
+    DWORD took = GetTickCount() - start;
+    EXPECT_EQ(port->send_state, 0);
+    EXPECT_LT(took, 1500u);
+    EXPECT_EQ(test_engine_of(port)->wakes, wakes + 1);
+    for (int id : {CMD_FILE_SEND_PAUSE, CMD_FILE_SEND_RESUME, CMD_FILE_SEND_ABORT}) EXPECT_FALSE(enabled(id)) << id;
+    EXPECT_EQ(status(STATUS_FILE_SEND), "");
+    Sleep(100);
+    pump_messages();
+    EXPECT_LT(test_engine_written(port).size(), 4u << 20);
+    EXPECT_EQ(console_contents(port).find(" byte/s)"), std::string::npos);  // no summary
+}
+
+TEST_F(FileSend, APieceRefusedBehindTypedBytesGoesOutOnceTheyAreWritten)
+{
+    const std::string bytes = make_file("after.bin", 20000);
+    test_engine_hold(port, true);
+    ASSERT_EQ(port_send(port, reinterpret_cast<const unsigned char*>("typed"), 5, nullptr), 5);
+    send(port, {scratch.file("after.bin")});
+    Sleep(100);  // the first piece is refused meanwhile, perhaps several times
+    pump_messages();
+    test_engine_hold(port, false);
+    ASSERT_TRUE(idle(port));
+    EXPECT_EQ(test_engine_written(port), "typed" + bytes);
+    EXPECT_EQ(count_of(console_contents(port), " 20000 byte, "), 1u);
+}
+
+TEST_F(FileSend, AFileThatShrinksEndsWhereItsReadsEnd)
+{
+    const std::string bytes = make_file("shrinks.bin", 100000);
+    test_engine_hold(port, true);
+    send(port, {scratch.file("shrinks.bin")});
+    ASSERT_TRUE(until([&] { return test_engine_of(port)->core.write_state != 0; }));
+    if (!shrink_file(scratch.file("shrinks.bin"), 20000)) {
+        test_engine_hold(port, false);
+        GTEST_SKIP() << "the bench cannot shrink files here (TAVEX_TEST_SHRINK)";
+    }
+    test_engine_hold(port, false);
+    ASSERT_TRUE(idle(port));
+    EXPECT_EQ(test_engine_written(port), bytes.substr(0, 20000));
+    EXPECT_NE(console_contents(port).find("\" 20000 byte, "), std::string::npos);
+}
+
+TEST_F(FileSend, AFileOfMoreThanTwoGibibytesIsSentWithItsWholeSize)
+{
+    // Sparse: set up in an instant, and read as zeros.
+    const std::string path = scratch.file("huge.bin");
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LONG high = 1;
+    ASSERT_NE(SetFilePointer(file, 10, &high, FILE_BEGIN), INVALID_SET_FILE_POINTER);  // 2^32 + 10
+    ASSERT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+    send(port, {path});
+    ASSERT_TRUE(until([&] { return test_engine_written(port).size() >= 3 * 16384; }));
+    EXPECT_EQ(status(STATUS_FILE_SEND).find(SENDING), 0u);
+    EXPECT_NE(status(STATUS_FILE_SEND).find(" / 4294967306 byte ("), std::string::npos) << status(STATUS_FILE_SEND);
+    file_send_abort(port);
+    EXPECT_EQ(port->send_state, 0);
+}
+
+TEST_F(FileSend, ClosingThePortEndsTheSendAndItsMessageBoxFirst)
+{
+    make_file("later.bin", 1u << 20);
+    send(port, {scratch.file("gone.bin"), scratch.file("later.bin")});
+    ASSERT_TRUE(until([&] { return FindWindowA("#32770", SEND_CAPTION) != nullptr; }));
+    DWORD start = GetTickCount();
+    close_port(port);
+    EXPECT_GE(GetTickCount() - start, 500u);  // the queue's abort
+    EXPECT_FALSE(port_is_open(port));
+    EXPECT_TRUE(until([&] { return FindWindowA("#32770", SEND_CAPTION) == nullptr; }, 2000));
+    port = nullptr;
+}
+
+}  // namespace
