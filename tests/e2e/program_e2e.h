@@ -58,3 +58,10 @@ inline HWND wait_for_frame(DWORD timeout_ms)
     return nullptr;
 }
 
+
+// The program's first terminal window, or null.
+inline HWND terminal_window(HWND frame)
+{
+    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+    return client ? FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr) : nullptr;
+}

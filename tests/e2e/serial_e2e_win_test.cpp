@@ -17,12 +17,6 @@
 
 namespace {
 
-HWND terminal_window(HWND frame)
-{
-    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
-    return client ? FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr) : nullptr;
-}
-
 int status_length(HWND frame, int part)
 {
     HWND bar = FindWindowExA(frame, nullptr, STATUSCLASSNAMEA, nullptr);
