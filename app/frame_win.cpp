@@ -10,7 +10,7 @@
 #include "resources/resource.h"
 #include "terminal/port_win.h"
 #include "transfer/file_send_win.h"
-#include "transfer/receive_log_win.h"
+#include "transfer/transfer_win.h"
 
 App app;
 
@@ -117,8 +117,8 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case MSG_PORT_SETTINGS_CHANGED:
         for_each_port(apply_port_settings);
         return 0;
-    case MSG_RECEIVE_LOG_FAILED:
-        receive_log_failed(reinterpret_cast<Port*>(wparam), static_cast<LONG>(lparam));
+    case MSG_TRANSFER_NOTICE:
+        transfer_notice(reinterpret_cast<Port*>(wparam));
         return 0;
     case WM_DESTROY:
         if (app.frame_window == window) {

@@ -64,11 +64,12 @@ struct Port {
     volatile LONGLONG send_file_size;
     volatile LONGLONG send_file_done;
     HANDLE volatile send_piece_done;    // auto reset; set by the piece hook
-    volatile LONG send_piece_written;   // what the last piece's write reported
+    void* volatile send_run;            // the send thread's pieces, for the piece hook
     // 1 from offering a piece until its hook has run: a piece left unreported by an
     // ended send is never taken for the next send's.
     volatile LONG send_piece_outstanding;
     volatile LONG send_hooks_running;   // piece hooks under way
+    volatile LONG send_offering;        // pieces being handed to the port; an abort waits for them
     DWORD send_thread_id;               // an abort closes the thread's message box
     // Receive log (transfer/receive_log_win.cpp).
     volatile LONG log_active;        // 1 while logging
@@ -78,7 +79,8 @@ struct Port {
     DWORD log_start_tick;
     volatile LONG log_writers;       // log hook calls under way; the stop waits for them
     volatile LONG log_failed;        // a write failed: the log is over, the UI thread says so
-    LONG log_number;                 // tells this log's failure notice from a later log's
+    // 1 while a notice of the file send or the log waits for the UI thread to show it.
+    volatile LONG transfer_notice_pending;
     unsigned char rx_convert_buffer[8192];
     SendQueue send;
     char short_name_text[16];

@@ -4,9 +4,8 @@
 // counts itself in log_writers before it looks at log_active, and the stop clears
 // log_active before it waits for log_writers to reach 0 (both with full barriers), so
 // either the hook sees the log stopped or the stop sees the hook and waits for it
-// before closing the file. The hook sets the status text while counted; the stop's
-// wait handles sent messages, so that text never waits for the stop nor comes after
-// the stop has cleared it.
+// before closing the file. The hook only posts notices, so the stop's wait is short;
+// it still handles sent messages, as every wait of the UI thread for another does.
 #include "transfer/receive_log_win.h"
 
 #include <commdlg.h>
@@ -28,7 +27,6 @@ int include_console_text = 1;
 
 static const char LOG_CAPTION[] = "受信ﾃﾞｰﾀをﾌｧｲﾙに保存";
 static const char LOG_STOPPED[] = "。受信ﾃﾞｰﾀの保存を中止しました";
-static volatile LONG log_numbers = 0;
 
 // Status-bar part 3: the bytes and time while logging, else empty.
 static void show_log_status(Port* port)
@@ -56,15 +54,10 @@ std::int32_t log_receive_hook(Port* port, const unsigned char* data, std::int32_
         BOOL ok = WriteFile(port->log_file, data, static_cast<DWORD>(length), &written, nullptr);
         // Only this thread adds to the count; the UI thread reads it.
         if (written > 0) transfer_store(&port->log_bytes, transfer_load(&port->log_bytes) + written);
-        if (ok && written == static_cast<DWORD>(length)) {
-            show_log_status(port);
-        } else {
-            // A full disk or a drive gone: nothing more is written, so the file never
-            // has a hole, and the UI thread ends the log and says so.
-            InterlockedExchange(&port->log_failed, 1);
-            PostMessageA(port->frame_window, MSG_RECEIVE_LOG_FAILED, reinterpret_cast<WPARAM>(port),
-                         port->log_number);
-        }
+        // A full disk or a drive gone: nothing more is written, so the file never has
+        // a hole, and the UI thread ends the log and says so.
+        if (!ok || written != static_cast<DWORD>(length)) InterlockedExchange(&port->log_failed, 1);
+        transfer_notify(port);
     }
     InterlockedDecrement(&port->log_writers);
     return 1;
@@ -101,7 +94,6 @@ void start_receive_log(Port* port, HWND owner)
     port->log_file = file;
     transfer_store(&port->log_bytes, bytes);
     InterlockedExchange(&port->log_failed, 0);
-    port->log_number = InterlockedIncrement(&log_numbers);
     port->log_start_tick = GetTickCount();
     // Everything the hook reads is in place before it can see the log active.
     InterlockedExchange(&port->log_active, 1);
@@ -124,11 +116,9 @@ void stop_receive_log(Port* port)
     refresh_log_state(port);
 }
 
-void receive_log_failed(Port* port, LONG log_number)
+void receive_log_check(Port* port)
 {
-    // The port may have closed, or stopped this log and started another, since the
-    // notice was posted.
-    if (!port_is_open(port) || port->log_number != log_number || !port->log_active || !port->log_failed) return;
+    if (!port->log_active || !port->log_failed) return;
     char name[sizeof port->log_file_name];
     std::memcpy(name, port->log_file_name, sizeof name);
     HWND owner = port->frame_window;

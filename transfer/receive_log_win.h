@@ -3,19 +3,17 @@
 // shows; the bytes logged and the time since logging began in status-bar part 3 for
 // the port whose console has the focus. Several ports may log at once.
 // Threads: the dialog, start, stop and refresh on the UI thread; the hook on the
-// port's engine thread. The stop waits for a hook under way before it closes the
-// file, so no write reaches a closed or reused handle. A write that fails ends the
-// log: the hook posts MSG_RECEIVE_LOG_FAILED to the frame, and the UI thread stops
-// the log and tells the user (the console keeps every byte).
+// port's engine thread, which has the UI thread show the status through a notice
+// (transfer_notify) and never waits for it. The stop waits for a hook under way
+// before it closes the file, so no write reaches a closed or reused handle. A write
+// that fails ends the log: the UI thread, at the notice, stops the log and tells the
+// user; the console keeps every byte.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 
 struct Port;
-
-// To the frame: wParam the Port, lParam the number of its log that failed.
-constexpr UINT MSG_RECEIVE_LOG_FAILED = WM_USER + 103;
 
 // The last state of check box 1416, for the run (not stored).
 extern int include_console_text;
@@ -30,5 +28,5 @@ void stop_receive_log(Port* port);
 std::int32_t log_receive_hook(Port* port, const unsigned char* data, std::int32_t length);
 // The status text and command 406, when the port's console has the focus.
 void refresh_log_state(Port* port);
-// The frame's MSG_RECEIVE_LOG_FAILED.
-void receive_log_failed(Port* port, LONG log_number);
+// At a notice, UI thread: a log whose write failed is stopped and the user told.
+void receive_log_check(Port* port);

@@ -22,6 +22,25 @@ static void refresh_transfers(Port* port)
     refresh_log_state(port);
 }
 
+void transfer_notify(Port* port)
+{
+    if (InterlockedExchange(&port->transfer_notice_pending, 1) != 0) return;
+    // A queue too full to take it must not leave the flag set for ever.
+    if (!PostMessageA(port->frame_window, MSG_TRANSFER_NOTICE, reinterpret_cast<WPARAM>(port), 0))
+        InterlockedExchange(&port->transfer_notice_pending, 0);
+}
+
+void transfer_notice(Port* port)
+{
+    // The port may have been closed since the notice was posted; one opened since at
+    // the same address just shows its own state.
+    if (!port_is_open(port)) return;
+    // Cleared before the state is read: a change from now on posts a new notice.
+    InterlockedExchange(&port->transfer_notice_pending, 0);
+    receive_log_check(port);
+    refresh_transfers(port);
+}
+
 void transfer_attach()
 {
     port_transfer_hooks.stop = stop_transfers;

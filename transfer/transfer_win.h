@@ -1,11 +1,24 @@
 // What the file send and the receive log share: attaching both to the ports (their
-// stop when a port closes, their texts when its window is activated), the port list
-// of their dialogs, and the 64-bit counts one thread writes while others read them.
-// UI thread, except the counts, which any thread reads.
+// stop when a port closes, their texts when its window is activated), the notices
+// through which the send thread and the log hook have the UI thread show a port's
+// state, the port list of their dialogs, and the 64-bit counts one thread writes
+// while others read them. UI thread, except transfer_notify and the counts.
 #pragma once
 #include <windows.h>
 
 #include "terminal/port_win.h"
+
+// Posted to the frame: wParam the Port whose file send or receive log changed.
+constexpr UINT MSG_TRANSFER_NOTICE = WM_USER + 103;
+
+// Send thread and engine threads: has the UI thread show the port's file-send and
+// log state. Never waits: at most one notice of a port waits at a time, and the UI
+// thread reads the state as it is when it gets there, so none is ever stale.
+void transfer_notify(Port* port);
+// The frame's MSG_TRANSFER_NOTICE: for a port still open, a log whose write failed
+// ends and the user is told; then its progress and log texts and commands, when its
+// console has the focus.
+void transfer_notice(Port* port);
 
 // Start-up and program end: close_port then stops a port's file send and log first,
 // and an activated window shows its port's file-send and log state.

@@ -4,7 +4,9 @@
 //   settings: the cost of one settings read and write, which always reach the file;
 //   serial:   engine throughput through the bench's pty against a plain reader and
 //             writer (serial_bench_win.cpp);
-//   terminal: painting and absorbing received data (terminal_bench_win.cpp).
+//   terminal: painting and absorbing received data (terminal_bench_win.cpp);
+//   transfer: the file send and the receive log against plain I/O
+//             (transfer_bench_win.cpp).
 // Runs on its own thread in the test bench; the programs it starts are its own and are
 // closed (or ended) before it returns.
 #include <windows.h>
@@ -123,8 +125,9 @@ void bench_settings(const std::string& folder)
 
 void bench_serial();
 void bench_terminal();
+void bench_transfer(const std::string& folder);
 
-// With names (startup, settings, serial, terminal) only those groups run.
+// With names (startup, settings, serial, terminal, transfer) only those groups run.
 int main(int argc, char** argv)
 {
     auto wanted = [&](const char* group) {
@@ -141,6 +144,7 @@ int main(int argc, char** argv)
     if (wanted("settings")) bench_settings(folder);
     if (wanted("serial")) bench_serial();
     if (wanted("terminal")) bench_terminal();
+    if (wanted("transfer")) bench_transfer(folder);
     RemoveDirectoryA(folder.c_str());
     return 0;
 }

@@ -94,33 +94,3 @@ struct TransferPorts : TestEnginePorts {
         return until([&] { return which->send_state == 0; }, timeout_ms);
     }
 };
-
-// Every text put into one status-bar part, from any thread, in order: the status
-// bar's window procedure is wrapped while the recorder lives.
-struct StatusRecorder {
-    int part;
-    std::vector<std::string> texts;
-    WNDPROC original = nullptr;
-
-    explicit StatusRecorder(int recorded_part) : part(recorded_part)
-    {
-        SetPropA(app.status_bar, "recorder", this);
-        original = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(app.status_bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(record)));
-    }
-    ~StatusRecorder()
-    {
-        SetWindowLongPtrA(app.status_bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-        RemovePropA(app.status_bar, "recorder");
-    }
-    StatusRecorder(const StatusRecorder&) = delete;
-    StatusRecorder& operator=(const StatusRecorder&) = delete;
-
-    static LRESULT CALLBACK record(HWND bar, UINT message, WPARAM wparam, LPARAM lparam) noexcept
-    {
-        auto* self = static_cast<StatusRecorder*>(GetPropA(bar, "recorder"));
-        if (message == SB_SETTEXTA && static_cast<int>(LOBYTE(wparam)) == self->part)
-            self->texts.emplace_back(reinterpret_cast<const char*>(lparam));
-        return CallWindowProcA(self->original, bar, message, wparam, lparam);
-    }
-};
