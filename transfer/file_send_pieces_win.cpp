@@ -120,11 +120,11 @@ void piece_hook(Port* port, std::int32_t count)
     InterlockedDecrement(&port->send_hooks_running);
 }
 
-// Whether the queue may take a piece: no earlier piece unreported or its hook still
-// running, and no paste owning it (its rest would go out between the pieces).
-static bool queue_free(const Port* port)
+// A paste started before the send still owns the queue: its rest would go out
+// between the pieces. Pieces wait until it is over.
+static bool paste_holds_queue(const Port* port)
 {
-    return port->send_piece_outstanding == 0 && port->send_hooks_running == 0 && !port->paste_text;
+    return port->paste_text != nullptr;
 }
 
 SendRun* send_run_open(Port* port)
@@ -206,7 +206,7 @@ void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
         SendBuffer* buffer = &run->buffers[run->writing];
         bool offer_now = !run->in_flight && state == SENDING && buffer->filled > buffer->offset;
         bool pause_first = offer_now && run->zero_write;
-        bool finished = !run->in_flight && file_over && buffer->filled == 0 && run->buffers[other].filled == 0;
+        bool finished = !run->in_flight && file_over && buffer->filled == 0 && run->buffers[run->writing ^ 1].filled == 0;
         if (offer_now) {
             run->in_flight = true;
             run->zero_write = false;
@@ -216,7 +216,7 @@ void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
         if (offer_now) {
             // A device that took nothing is offered the bytes again at a pace.
             if (pause_first) Sleep(POLL_MS);
-            if (!queue_free(port) || !offer(run, buffer)) {
+            if (paste_holds_queue(port) || !offer(run, buffer)) {
                 lock(run);
                 run->in_flight = false;
                 unlock(run);
