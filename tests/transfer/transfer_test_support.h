@@ -70,6 +70,14 @@ struct TransferPorts : TestEnginePorts {
         SendMessageA(app.mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window_of(which)), 0);
         pump_messages();
     }
+    // A second port whose window takes the focus from the first.
+    Port* open_other()
+    {
+        Port* other = create_port(PORT_SERIAL, nullptr);
+        EXPECT_NE(other, nullptr);
+        if (other) activate(other);
+        return other;
+    }
 
     // A file of count bytes in the scratch folder, each byte telling its place.
     std::string make_file(const char* name, size_t count)
