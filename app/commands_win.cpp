@@ -26,6 +26,8 @@
 #include "terminal/port_win.h"
 #include "terminal/terminal_sheet_win.h"
 #include "terminal/terminal_window_win.h"
+#include "transfer/file_send_win.h"
+#include "transfer/receive_log_win.h"
 
 
 void enable_command(int id, bool enable)
@@ -121,6 +123,24 @@ static bool port_command(HWND frame, Port* port, int id)
         return true;
     case CMD_KEY_DISABLE:
         toggle_key_disable(frame);
+        return true;
+    case CMD_FILE_SEND:
+        file_send_command(frame);
+        return true;
+    case CMD_FILE_SEND_PAUSE:
+        file_send_pause(port);
+        return true;
+    case CMD_FILE_SEND_RESUME:
+        file_send_resume(port);
+        return true;
+    case CMD_FILE_SEND_ABORT:
+        file_send_abort(port);
+        return true;
+    case CMD_LOG_START:
+        start_receive_log_command(frame);
+        return true;
+    case CMD_LOG_STOP:
+        stop_receive_log(port);
         return true;
     case CMD_TILE_VERTICAL:
         SendMessageA(app.mdi_client, WM_MDITILE, MDITILE_VERTICAL, 0);

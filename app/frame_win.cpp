@@ -10,6 +10,8 @@
 #include "resources/commands.h"
 #include "resources/resource.h"
 #include "terminal/port_win.h"
+#include "transfer/file_send_win.h"
+#include "transfer/transfer_win.h"
 
 App app;
 
@@ -80,13 +82,15 @@ static void frame_layout(HWND frame, int width, int height)
     layout_mdi_client(frame, width, height);
 }
 
-// The orderly end (WM_CLOSE): every open port is closed, the kinds release what they
-// started for the run, then the frame's destruction ends the message loop through
+// The orderly end (WM_CLOSE): every open port is closed (its file send and receive
+// log first), the kinds release what they started for the run and the file
+// transfer its settings, then the frame's destruction ends the message loop through
 // WM_DESTROY.
 static void frame_close(HWND frame)
 {
     close_all_ports();
     port_kinds_release();
+    file_send_release();
     help_close_windows(frame);
     DestroyWindow(frame);
 }
@@ -115,6 +119,9 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         return 0;
     case MSG_PORT_SETTINGS_CHANGED:
         for_each_port(apply_port_settings);
+        return 0;
+    case MSG_TRANSFER_NOTICE:
+        transfer_notice(reinterpret_cast<Port*>(wparam));
         return 0;
     case WM_DESTROY:
         if (app.frame_window == window) {

@@ -15,6 +15,7 @@
 #include "ports/port_kinds_win.h"
 #include "resources/commands.h"
 #include "terminal/terminal_window_win.h"
+#include "transfer/file_send_win.h"
 
 bool startup_check_os()
 {
@@ -59,6 +60,7 @@ static bool startup(HINSTANCE instance, int show_command)
     load_display_settings();
     if (HMENU menu = GetMenu(frame))
         CheckMenuItem(menu, CMD_KEY_DISABLE, MF_BYCOMMAND | (display_settings.key_disable ? MF_CHECKED : MF_UNCHECKED));
+    file_send_load_settings();
     startup_discover_ports();
     ShowWindow(frame, show_command);
     ShowWindow(app.mdi_client, show_command);

@@ -133,3 +133,37 @@ tavex_stop_pids() {
     for pid in "${TAVEX_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
     TAVEX_PIDS=()
 }
+
+# tavex_mount_small_disk DIR SIZE: a tmpfs of SIZE at DIR, to fill up (a full disk).
+# Needs the right to mount; without it DIR stays a plain folder and this says why.
+tavex_mount_small_disk() {
+    mkdir -p "$1"
+    mount -t tmpfs -o "size=$2,mode=0777" tmpfs "$1" 2>/dev/null ||
+        echo "$(basename "$0"): no small filesystem at $1 (mount refused): the full-disk test skips" >&2
+}
+
+# tavex_unmount_small_disk DIR: undoes tavex_mount_small_disk, if it is mounted.
+tavex_unmount_small_disk() {
+    if mountpoint -q "$1" 2>/dev/null; then umount "$1" 2>/dev/null || umount -l "$1" 2>/dev/null; fi
+    return 0
+}
+
+# tavex_shrink_service DIR: cuts files short on request, as another program may while
+# the program under test has them open for reading (which Wine's own share modes
+# would refuse to a Wine process). A request is a file DIR/NAME.req holding the new
+# size and the host path; it is removed once the file is cut.
+tavex_shrink_service() {
+    local dir=$1
+    (
+        trap 'exit 0' TERM INT
+        while :; do
+            for req in "$dir"/*.req; do
+                [ -e "$req" ] || continue
+                read -r size path <"$req" && truncate -s "$size" "$path"
+                rm -f "$req"
+            done
+            sleep 0.05
+        done
+    ) &
+    TAVEX_PIDS+=($!)
+}

@@ -16,6 +16,9 @@
 #           present while its file exists
 #     TCP   an echo peer on 127.0.0.1 at a free port, which a test steers through
 #           files in its control folder (close, reset, say, mode: see peer.c)
+#   and for the file transfer: a small filesystem that fills up (a 256 KB tmpfs, when
+#   this user may mount one), and a helper that shrinks a file while the program
+#   holds it open, as another machine or program can.
 # Usage: scripts/test-bench.sh [--bin DIR] COMMAND...   (DIR: the host helpers)
 set -uo pipefail
 . "$(dirname "$0")/common.sh"
@@ -40,6 +43,7 @@ usb_path=
 cleanup() {
     tavex_cleanup
     rm -f "$prefix/dosdevices/tavexusb" "$prefix/dosdevices/hcd0" "$prefix/dosdevices/${usb_path:-none}"
+    tavex_unmount_small_disk "$bench/small-disk"
 }
 trap cleanup EXIT
 trap 'exit 130' INT
@@ -47,8 +51,11 @@ trap 'exit 143' TERM
 
 # A server left over from an interrupted run would keep its old ports and display.
 wineserver -k >/dev/null 2>&1 || true
+tavex_unmount_small_disk "$bench/small-disk"
 rm -rf "$bench"
-mkdir -p "$bench/scratch" "$bench/modem" "$bench/usb" "$bench/tcp-control"
+mkdir -p "$bench/scratch" "$bench/modem" "$bench/usb" "$bench/tcp-control" "$bench/shrink"
+tavex_mount_small_disk "$bench/small-disk" 256k
+tavex_shrink_service "$bench/shrink"
 
 tavex_start_xvfb
 
@@ -101,6 +108,9 @@ export TAVEX_TEST_USB_DEVICE=tavexusb TAVEX_TEST_USB_TO_HOST=PIPE00 TAVEX_TEST_U
 export TAVEX_TEST_USB_GUID=$TAVEX_USB_GUID
 export TAVEX_TEST_USB_CUT=$bench/modem/usb.cut TAVEX_TEST_USB_UP=$bench/modem/usb.up
 export TAVEX_TEST_HCD0=$bench/usb/hcd0
+export TAVEX_TEST_SHRINK=$bench/shrink
+# Unset when no small filesystem could be mounted: the full-disk test says so and skips.
+if mountpoint -q "$bench/small-disk"; then export TAVEX_TEST_SMALL_DISK=$bench/small-disk; fi
 TAVEX_TEST_TCP_PORT=$(cat "$bench/tcp-port")
 export TAVEX_TEST_TCP_PORT TAVEX_TEST_TCP_CONTROL=$bench/tcp-control
 

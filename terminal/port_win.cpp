@@ -18,6 +18,7 @@
 #include "terminal/terminal_window_win.h"
 
 volatile LONG open_port_count = 0;
+PortTransferHooks port_transfer_hooks = {};
 
 constexpr DWORD ZERO_WRITE_PAUSE_MS = 10;
 
@@ -98,17 +99,21 @@ void port_callback_leave(Port* port)
     InterlockedDecrement(&port->callbacks_running);
 }
 
+void handle_sent_messages(DWORD timeout_ms)
+{
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout_ms, QS_SENDMESSAGE);
+    // Peeking is what delivers the sent messages; nothing posted is taken.
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 // Stops engine calls from reaching the port and waits for those under way. They may
 // be waiting for this thread (the status bar and toolbar are set by sent messages),
 // so sent messages are handled meanwhile.
 static void stop_delivery(Port* port)
 {
     InterlockedExchange(&port->delivery_stopped, 1);
-    while (port->callbacks_running != 0) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
-        MSG msg;
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+    while (port->callbacks_running != 0) handle_sent_messages(10);
 }
 
 static void enable_port_commands(bool enable)
@@ -131,8 +136,13 @@ void port_engine_callbacks(Port* port, EngineCallbacks* callbacks)
 // frees the record, and a paste's text goes last.
 static void close_now(Port* port)
 {
-    // Ends a paste under way for good: its write reports into a hook that stops.
-    abort_send(port);
+    // Ends a paste under way for good: its write reports into a hook that stops. The
+    // file transfer's stop aborts the send queue itself, whether a file send runs or
+    // not, and has waited for its send thread and closed its log when it returns.
+    if (port_transfer_hooks.stop)
+        port_transfer_hooks.stop(port);
+    else
+        abort_send(port);
     port->receive_hook = nullptr;
     // From here on no engine call reaches the port: the mutex, the console and the
     // record go before the engine itself is stopped.

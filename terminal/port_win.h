@@ -55,7 +55,32 @@ struct Port {
     volatile LONG quiet;             // 1 only while abort_send runs
     std::int32_t connection_state;   // 1 connected
     std::int32_t kind;               // PortKind
-    volatile LONG send_state;        // non-zero while a file send runs
+    // File send (transfer/file_send_win.cpp); all zero while none runs. The send
+    // thread owns the list, its read buffer and the event.
+    volatile LONG send_state;        // 0 idle, 1 sending, 3 paused, 4 stopping
+    char (*send_list)[260];          // send_list_count full paths, NUL-terminated
+    std::int32_t send_list_count;
+    // 64-bit, so that a file of 2 GiB and more is sent whole and shown as it is.
+    volatile LONGLONG send_file_size;
+    volatile LONGLONG send_file_done;
+    HANDLE volatile send_piece_done;    // auto reset; set by the piece hook
+    void* volatile send_run;            // the send thread's pieces, for the piece hook
+    // 1 from offering a piece until its hook has run: a piece left unreported by an
+    // ended send is never taken for the next send's.
+    volatile LONG send_piece_outstanding;
+    volatile LONG send_hooks_running;   // piece hooks under way
+    volatile LONG send_offering;        // pieces being handed to the port; an abort waits for them
+    DWORD send_thread_id;               // an abort closes the thread's message box
+    // Receive log (transfer/receive_log_win.cpp).
+    volatile LONG log_active;        // 1 while logging
+    HANDLE log_file;                 // null while not logging
+    char log_file_name[260];
+    volatile LONGLONG log_bytes;     // bytes written to the file since logging began
+    DWORD log_start_tick;
+    volatile LONG log_writers;       // log hook calls under way; the stop waits for them
+    volatile LONG log_failed;        // a write failed: the log is over, the UI thread says so
+    // 1 while a notice of the file send or the log waits for the UI thread to show it.
+    volatile LONG transfer_notice_pending;
     unsigned char rx_convert_buffer[8192];
     SendQueue send;
     char short_name_text[16];
@@ -102,6 +127,16 @@ extern PortKindEntry port_kinds[5];
 
 extern volatile LONG open_port_count;
 
+// What the file transfer (transfer/) attaches to every port, set once at start-up:
+// stop ends a port's file send and receive log, and close_port calls it first (with
+// nothing attached, close_port only aborts what is being sent); refresh shows a
+// port's file-send and log state when its window is activated.
+struct PortTransferHooks {
+    void (*stop)(Port* port);
+    void (*refresh)(Port* port);
+};
+extern PortTransferHooks port_transfer_hooks;
+
 // Opens a port of the kind through its constructor; none when the kind is unknown or
 // its engine could not be opened (the constructor has shown why).
 Port* create_port(int kind, const void* argument);
@@ -131,6 +166,12 @@ void port_engine_callbacks(Port* port, EngineCallbacks* callbacks);
 // when the port is closing (then do nothing and do not call leave).
 bool port_callback_enter(Port* port);
 void port_callback_leave(Port* port);
+
+// For a UI thread that waits for another thread which may itself be waiting for the
+// UI thread in SendMessage (the status bar and the toolbar are set that way): waits
+// up to timeout_ms for a sent message and handles every one that came. Posted
+// messages stay queued.
+void handle_sent_messages(DWORD timeout_ms);
 
 // The open ports are the MDI client's children that hold a Port.
 Port* find_active_port();

@@ -315,6 +315,9 @@ static void activation_update(Port* port)
     set_status_text(STATUS_PORT_NAME, port->short_name ? port->short_name(port) : "");
     set_status_text(STATUS_CONNECTION, port->connection_state == 1 ? "接続中" : "通信不可");
     if (console->window) SetFocus(static_cast<HWND>(console->window));
+    // After the focus: only the port whose console has it shows its file-send and log
+    // texts, and the console takes it on WM_SETFOCUS, which SetFocus has just sent.
+    if (port_transfer_hooks.refresh) port_transfer_hooks.refresh(port);
 }
 
 static void popup_menu(Port* port, HWND window, int x, int y)

@@ -11,6 +11,8 @@
 //             reader and writer (parallel_usb_bench_win.cpp);
 //   lost:     100 MB through a USB and a parallel Port, checked at both ends
 //             (port_lost_bytes_bench_win.cpp).
+//   transfer: the file send and the receive log against plain I/O
+//             (transfer_bench_win.cpp).
 // Runs on its own thread in the test bench; the programs it starts are its own and are
 // closed (or ended) before it returns.
 #include <windows.h>
@@ -137,6 +139,9 @@ void bench_parallel();
 void bench_lost_bytes();
 // With names (startup, settings, serial, terminal, usb, parallel, lost) only those
 // groups run.
+void bench_transfer(const std::string& folder);
+
+// With names (startup, settings, serial, terminal, transfer) only those groups run.
 int main(int argc, char** argv)
 {
     auto wanted = [&](const char* group) {
@@ -161,6 +166,7 @@ int main(int argc, char** argv)
         settings_path_init();
         bench_lost_bytes();
     }
+    if (wanted("transfer")) bench_transfer(folder);
     RemoveDirectoryA(folder.c_str());
     return 0;
 }

@@ -11,49 +11,13 @@
 #include <vector>
 
 #include "ports/serial/serial_engine_win.h"
+#include "tests/bench/bench_support_win.h"
 #include "tests/support/fixture_win.h"
 
 namespace {
 
 const size_t TOTAL = 16u << 20;
 const DWORD PIECE = 4096;
-
-double seconds_now()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-struct PeerEnd {
-    std::string path;
-    bool writing;  // else reading
-    HANDLE thread;
-};
-
-DWORD WINAPI peer_thread(void* parameter) noexcept
-{
-    PeerEnd* peer = static_cast<PeerEnd*>(parameter);
-    StreamEnd end(peer->path);
-    if (peer->writing) {
-        std::string block(65536, 'r');
-        for (size_t sent = 0; sent < TOTAL; sent += block.size())
-            if (!end.write(block, 10000)) break;
-    } else {
-        for (size_t got = 0; got < TOTAL;) {
-            size_t n = end.read(std::min<size_t>(65536, TOTAL - got), 10000).size();
-            if (n == 0) break;
-            got += n;
-        }
-    }
-    return 0;
-}
-
-HANDLE start_peer(PeerEnd* peer)
-{
-    return peer->thread = CreateThread(nullptr, 0, peer_thread, peer, 0, nullptr);
-}
 
 HANDLE open_raw(int number)
 {
@@ -68,35 +32,6 @@ HANDLE open_raw(int number)
     timeouts.ReadTotalTimeoutConstant = 1000;
     SetCommTimeouts(port, &timeouts);
     return port;
-}
-
-// A plain overlapped loop of 4096-byte reads or writes; MB/s, 0 on failure.
-double raw_rate(int number, const std::string& peer_path, bool receive)
-{
-    HANDLE port = open_raw(number);
-    if (port == INVALID_HANDLE_VALUE) return 0;
-    PeerEnd peer{peer_path, receive, nullptr};
-    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    static unsigned char buffer[PIECE];
-    double start = seconds_now();
-    start_peer(&peer);
-    size_t done = 0;
-    while (done < TOTAL) {
-        OVERLAPPED ov = {};
-        ov.hEvent = event;
-        DWORD n = 0;
-        BOOL ok = receive ? ReadFile(port, buffer, PIECE, &n, &ov) : WriteFile(port, buffer, PIECE, &n, &ov);
-        if (!ok && GetLastError() != ERROR_IO_PENDING) break;
-        if (!GetOverlappedResult(port, &ov, &n, TRUE)) break;
-        if (n == 0 && seconds_now() - start > 60) break;
-        done += n;
-    }
-    double elapsed = seconds_now() - start;
-    WaitForSingleObject(peer.thread, 20000);
-    CloseHandle(peer.thread);
-    CloseHandle(event);
-    CloseHandle(port);
-    return done >= TOTAL ? TOTAL / elapsed / 1e6 : 0;
 }
 
 struct EngineRun {
@@ -136,12 +71,12 @@ double engine_rate(int number, const std::string& peer_path, bool receive)
     params.callbacks = EngineCallbacks{ENGINE_RECEIVE_BUFFER_SIZE, engine_receive, engine_sent, engine_status, run};
     double rate = 0;
     if (serial_engine_open(number, &run->engine, &params) == 0) {
-        PeerEnd peer{peer_path, receive, nullptr};
-        double start = seconds_now();
-        start_peer(&peer);
+        BenchPeer peer{peer_path, receive, TOTAL, nullptr};
+        double start = bench_seconds();
+        bench_start_peer(&peer);
         if (!receive) serial_engine_write(&run->engine, send_buffer, static_cast<std::int32_t>(PIECE));
         bool finished = WaitForSingleObject(run->done, 60000) == WAIT_OBJECT_0;
-        double elapsed = seconds_now() - start;
+        double elapsed = bench_seconds() - start;
         WaitForSingleObject(peer.thread, 20000);
         CloseHandle(peer.thread);
         serial_engine_stop(&run->engine);
@@ -150,12 +85,6 @@ double engine_rate(int number, const std::string& peer_path, bool receive)
     CloseHandle(run->done);
     delete run;
     return rate;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 void report(const char* what, double engine, double raw)
@@ -167,6 +96,72 @@ void report(const char* what, double engine, double raw)
 
 }  // namespace
 
+double bench_seconds()
+{
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+double bench_median(std::vector<double> values)
+{
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+static DWORD WINAPI bench_peer_thread(void* parameter) noexcept
+{
+    BenchPeer* peer = static_cast<BenchPeer*>(parameter);
+    StreamEnd end(peer->path);
+    if (peer->writing) {
+        std::string block(65536, 'r');
+        for (size_t sent = 0; sent < peer->total; sent += block.size())
+            if (!end.write(block, 10000)) break;
+    } else {
+        for (size_t got = 0; got < peer->total;) {
+            size_t n = end.read(std::min<size_t>(65536, peer->total - got), 10000).size();
+            if (n == 0) break;
+            got += n;
+        }
+    }
+    return 0;
+}
+
+HANDLE bench_start_peer(BenchPeer* peer)
+{
+    return peer->thread = CreateThread(nullptr, 0, bench_peer_thread, peer, 0, nullptr);
+}
+
+double serial_raw_rate(int number, const std::string& peer_path, bool receive, DWORD piece, size_t total)
+{
+    HANDLE port = open_raw(number);
+    if (port == INVALID_HANDLE_VALUE) return 0;
+    BenchPeer peer{peer_path, receive, total, nullptr};
+    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::vector<unsigned char> buffer(piece);
+    double start = bench_seconds();
+    bench_start_peer(&peer);
+    size_t done = 0;
+    while (done < total) {
+        OVERLAPPED ov = {};
+        ov.hEvent = event;
+        DWORD n = 0;
+        BOOL ok = receive ? ReadFile(port, buffer.data(), piece, &n, &ov) : WriteFile(port, buffer.data(), piece, &n, &ov);
+        if (!ok && GetLastError() != ERROR_IO_PENDING) break;
+        if (!GetOverlappedResult(port, &ov, &n, TRUE)) break;
+        if (n == 0 && bench_seconds() - start > 60) break;
+        done += n;
+    }
+    double elapsed = bench_seconds() - start;
+    WaitForSingleObject(peer.thread, 20000);
+    CloseHandle(peer.thread);
+    CloseHandle(event);
+    CloseHandle(port);
+    return done >= total ? total / elapsed / 1e6 : 0;
+}
+
 void bench_serial()
 {
     int number = std::atoi(fixture_env("TAVEX_TEST_COM").c_str());
@@ -176,11 +171,11 @@ void bench_serial()
     // Five of each, interleaved so that both see the same machine; the medians.
     std::vector<double> engine_in, raw_in, engine_out, raw_out;
     for (int round = 0; round < 5; ++round) {
-        raw_in.push_back(raw_rate(number, peer, true));
+        raw_in.push_back(serial_raw_rate(number, peer, true, PIECE, TOTAL));
         engine_in.push_back(engine_rate(number, peer, true));
-        raw_out.push_back(raw_rate(number, peer, false));
+        raw_out.push_back(serial_raw_rate(number, peer, false, PIECE, TOTAL));
         engine_out.push_back(engine_rate(number, peer, false));
     }
-    report("receive", median(engine_in), median(raw_in));
-    report("send", median(engine_out), median(raw_out));
+    report("receive", bench_median(engine_in), bench_median(raw_in));
+    report("send", bench_median(engine_out), bench_median(raw_out));
 }

@@ -64,6 +64,10 @@ bool restore_com_port();
 // on time-out.
 int tcp_peer_port();
 bool tcp_peer_command(const char* name, const std::string& bytes = "", DWORD timeout_ms = 5000);
+// Cuts a file on drive Z: to size bytes through the bench, as another program may
+// while this one holds it open for reading only (Wine's share modes refuse that to
+// this process). False when the bench has no such helper or did not do it in time.
+bool shrink_file(const std::string& windows_path, size_t size);
 
 // One end of a byte stream opened as a file (a pty's far end, a FIFO), with reads
 // and writes that give up after a time-out instead of hanging the test.

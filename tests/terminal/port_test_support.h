@@ -101,12 +101,13 @@ struct TestEnginePorts : ::testing::Test {
     PortKindEntry previous{};
     TestFrame* frame = nullptr;
     Port* port = nullptr;
+    bool with_bars = false;  // a fixture that reads the status bar or the toolbar sets it
 
     void SetUp() override
     {
         display_settings_defaults(&display_settings);
         previous = test_engine_install(PORT_SERIAL);
-        frame = new TestFrame();
+        frame = new TestFrame(nullptr, with_bars);
         ASSERT_TRUE(frame->made);
     }
     void TearDown() override

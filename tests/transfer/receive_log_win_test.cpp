@@ -1,0 +1,208 @@
+// The receive log through the test engine: the console's text and then every
+// converted chunk in the file, the status of the focused port only, command 406 and
+// the file closed (closing the port closes it too: the end-to-end test shows that);
+// the dialog's list and check box and the overwrite question; a full
+// disk that ends the log and says so while the console keeps every byte; and stops
+// while the engine delivers, after which no byte reaches a handle the file had.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/dialog_driver_win.h"
+#include "tests/transfer/transfer_test_support.h"
+#include "transfer/receive_log_win.h"
+
+namespace {
+
+const std::string RECEIVING = "\x8e\xf3\x90\x4d\x92\x86 ";                                     // 受信中
+const char LOG_CAPTION[] = "\x8e\xf3\x90\x4d\xc3\xde\xb0\xc0\x82\xf0\xcc\xa7\xb2\xd9\x82\xc9\x95\xdb\x91\xb6";  // 受信ﾃﾞｰﾀをﾌｧｲﾙに保存
+
+struct ReceiveLog : TransferPorts {
+    void receive(Port* into, const std::string& bytes)
+    {
+        test_engine_receive(into, bytes);
+        ASSERT_TRUE(test_engine_settle(into));
+        pump_messages();
+    }
+    void start_log(Port* on, const std::string& path)
+    {
+        std::strncpy(on->log_file_name, path.c_str(), sizeof on->log_file_name - 1);
+        start_receive_log(on, app.frame_window);
+    }
+};
+
+TEST_F(ReceiveLog, TheConsoleTextThenEveryConvertedChunk)
+{
+    receive(port, std::string(1000, 'c'));
+    include_console_text = 1;
+    const std::string path = scratch.file("log.txt");
+    start_log(port, path);
+    ASSERT_EQ(port->log_active, 1);
+    EXPECT_EQ(read_file(path), std::string(1000, 'c'));
+    EXPECT_EQ(status(STATUS_RECEIVE_LOG), RECEIVING + "1000 byte (00:00:00)");
+    EXPECT_TRUE(enabled(CMD_LOG_STOP));
+
+    // As the console gets it: CR becomes CR LF.
+    display_settings.receive_crlf = 0;
+    receive(port, "a\rb\r" + std::string(20000, 'x'));
+    const std::string converted = "a\r\nb\r\n" + std::string(20000, 'x');
+    EXPECT_EQ(read_file(path), std::string(1000, 'c') + converted);
+    EXPECT_EQ(port->log_bytes, 1000 + static_cast<LONGLONG>(converted.size()));
+    EXPECT_EQ(status(STATUS_RECEIVE_LOG), RECEIVING + "21006 byte (00:00:00)");
+
+    // A port that logs while another has the focus leaves the text alone.
+    Port* first = port;
+    ASSERT_NE(open_other(), nullptr);
+    EXPECT_EQ(status(STATUS_RECEIVE_LOG), "");
+    EXPECT_FALSE(enabled(CMD_LOG_STOP));
+    receive(first, "more");
+    EXPECT_EQ(status(STATUS_RECEIVE_LOG), "");
+    activate(first);
+    EXPECT_EQ(status(STATUS_RECEIVE_LOG), RECEIVING + "21010 byte (00:00:00)");
+
+    // 406: the file is closed (deleting it is refused while it is open).
+    command(CMD_LOG_STOP);
+    EXPECT_EQ(port->log_active, 0);
+    EXPECT_EQ(port->receive_hook, nullptr);
+    EXPECT_EQ(status(STATUS_RECEIVE_LOG), "");
+    EXPECT_FALSE(enabled(CMD_LOG_STOP));
+    receive(port, "after");
+    EXPECT_EQ(read_file(path).size(), 21010u);
+    EXPECT_TRUE(DeleteFileA(path.c_str()));
+}
+
+// What the timers saw and did.
+struct DialogScript {
+    std::vector<std::string> ports;
+    int console_text_box;
+    std::string question;
+    bool overwrite;
+    std::string file;
+} script;
+
+void choose_file_and_ok(HWND dialog)
+{
+    HWND ports = GetDlgItem(dialog, 1401);
+    script.ports.clear();
+    for (int i = 0; i < SendMessageA(ports, CB_GETCOUNT, 0, 0); ++i) {
+        char text[160] = {};
+        SendMessageA(ports, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        script.ports.push_back(text);
+    }
+    script.console_text_box = IsDlgButtonChecked(dialog, 1416);
+    CheckDlgButton(dialog, 1416, BST_UNCHECKED);
+    SetDlgItemTextA(dialog, 1402, script.file.c_str());
+    drive_dialog(LOG_CAPTION, [](HWND box) {
+        script.question = message_box_text(box);
+        PostMessageA(box, WM_COMMAND, script.overwrite ? IDYES : IDNO, 0);
+    });
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(ReceiveLog, TheDialogOffersPortsNotLoggingAndAsksBeforeOverwriting)
+{
+    Port* logging = port;
+    start_log(logging, scratch.file("first.txt"));
+    ASSERT_EQ(logging->log_active, 1);
+    Port* other = create_port(PORT_SERIAL, nullptr);
+    ASSERT_NE(other, nullptr);
+    ASSERT_TRUE(write_file(scratch.file("exists.txt"), "keep me"));
+    receive(other, "console");
+    include_console_text = 1;
+
+    script = DialogScript{};
+    script.file = scratch.file("exists.txt");
+    script.overwrite = false;
+    drive_dialog(LOG_CAPTION, choose_file_and_ok);
+    start_receive_log_command(app.frame_window);
+    EXPECT_EQ(script.ports, std::vector<std::string>{other->long_name(other)});
+    EXPECT_EQ(script.console_text_box, BST_CHECKED);
+    EXPECT_EQ(script.question, "\"" + script.file + "\"\x82\xcd\x8a\xf9\x82\xc9\x91\xb6\x8d\xdd\x82\xb5\x82\xdc\x82\xb7\x81"
+                                                    "\x42\x8f\xe3\x8f\x91\x82\xab\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48");
+    EXPECT_EQ(other->log_active, 0);  // No: nothing starts
+    EXPECT_EQ(read_file(script.file), "keep me");
+    EXPECT_EQ(include_console_text, 0);
+
+    // Yes: the file is emptied, and without the console's text it stays so until data comes.
+    script.overwrite = true;
+    drive_dialog(LOG_CAPTION, choose_file_and_ok);
+    start_receive_log_command(app.frame_window);
+    EXPECT_EQ(other->log_active, 1);
+    EXPECT_EQ(read_file(script.file), "");
+    receive(other, "new");
+    EXPECT_EQ(read_file(script.file), "new");
+
+    // Both ports log: the dialog ends at once.
+    DWORD start = GetTickCount();
+    start_receive_log_command(app.frame_window);
+    EXPECT_LT(GetTickCount() - start, 2000u);
+}
+
+TEST_F(ReceiveLog, AFullDiskEndsTheLogAndSaysSoWhileTheConsoleKeepsEverything)
+{
+    const std::string disk = fixture_env("TAVEX_TEST_SMALL_DISK");
+    if (disk.empty()) GTEST_SKIP() << "the bench mounted no small filesystem (TAVEX_TEST_SMALL_DISK)";
+    display_settings.buffer_size = 2048;  // the console holds all of it
+    open();
+    const std::string path = windows_path(disk) + "\\full.log";
+    DeleteFileA(path.c_str());
+    start_log(port, path);
+    ASSERT_EQ(port->log_active, 1);
+    std::string stream;
+    // Lines shorter than the wrap column, few enough for the console's line table.
+    for (int i = 0; stream.size() < 600000; ++i) {
+        std::string line = "line " + std::to_string(i) + " ";
+        stream += line + std::string(70 - line.size(), '.') + "\r\n";
+    }
+    static std::string told;
+    told.clear();
+    drive_dialog(LOG_CAPTION, [](HWND box) {
+        told = message_box_text(box);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    test_engine_receive(port, stream);
+    ASSERT_TRUE(test_engine_settle(port));
+    ASSERT_TRUE(until([&] { return dialog_was_driven(); }));
+    EXPECT_EQ(told.find("\"" + path + "\"\x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1"), 0u)
+        << told;  // に書き込めません
+    EXPECT_EQ(port->log_active, 0);
+    EXPECT_EQ(status(STATUS_RECEIVE_LOG), "");
+    EXPECT_EQ(console_contents(port), stream);
+    const std::string logged = read_file(path);
+    EXPECT_GT(logged.size(), 0u);
+    EXPECT_LT(logged.size(), stream.size());
+    EXPECT_EQ(stream.compare(0, logged.size(), logged), 0);  // what it holds is whole, with no hole
+    EXPECT_TRUE(DeleteFileA(path.c_str()));
+}
+
+TEST_F(ReceiveLog, StopsWhileTheEngineDeliversLoseNothingAndReachNoOtherFile)
+{
+    display_settings.buffer_size = 1024;  // the console holds a round's bytes
+    open();
+    std::string piece;
+    while (piece.size() < 2960) piece += std::string(78, 'p') + "\r\n";
+    for (int round = 0; round < 4; ++round) {
+        console_clear_all(&port->console);
+        const std::string path = scratch.file(("round" + std::to_string(round) + ".log").c_str());
+        start_log(port, path);
+        for (int i = 0; i < 100; ++i) test_engine_receive(port, piece);
+        Sleep(5);
+        stop_receive_log(port);
+        // Likely to get the handle value the log had: it must receive nothing.
+        const std::string other = scratch.file(("other" + std::to_string(round) + ".bin").c_str());
+        HANDLE file = CreateFileA(other.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(test_engine_settle(port));
+        CloseHandle(file);
+        EXPECT_EQ(read_file(other), "");
+        // The console has every byte, logged or not, also those that came while it stopped.
+        EXPECT_EQ(console_contents(port).size(), 100 * piece.size());
+        const std::string logged = read_file(path);
+        EXPECT_EQ(logged.size(), static_cast<size_t>(port->log_bytes));
+        EXPECT_EQ(logged.find_first_not_of(piece), std::string::npos);
+    }
+}
+
+}  // namespace

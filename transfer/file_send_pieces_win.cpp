@@ -1,0 +1,269 @@
+// The pieces of a file send; see file_send_pieces_win.h.
+//
+// Who does what: the send thread fills empty buffers from the file and offers a
+// piece when none is in flight (the first one, after a pause, a write of nothing, or
+// a refusal); the hook, as a piece's write ends, counts what was written and offers
+// the next bytes at once when it may (sending, and the write took something). The
+// buffer being written is `writing`; the other one is filled next or waits to go.
+//
+// Races closed on purpose:
+//  - A piece refused because typed bytes (or a paste) still hold the send queue is
+//    offered again by the thread every 10 ms until the queue takes it.
+//  - The hook and the end of a run: the thread takes the run and the event from the
+//    Port, then waits for hooks under way, and only then frees them.
+//  - A piece of an earlier send that never reported (its engine refused the write)
+//    could report late into a later run: a new run is given to the hook only once no
+//    such piece is outstanding.
+#include "transfer/file_send_pieces_win.h"
+
+#include <cstdlib>
+
+#include "terminal/port_win.h"
+#include "terminal/terminal_window_win.h"
+#include "transfer/file_send_win.h"
+#include "transfer/transfer_text.h"
+#include "transfer/transfer_win.h"
+
+constexpr LONG SENDING = 1;
+constexpr LONG STOPPING = 4;
+constexpr DWORD POLL_MS = 10;
+constexpr DWORD PIECE_WAIT_SLICE_MS = 100;
+// The progress is shown at most this often (and always at a file's start and end):
+// every piece would keep the UI thread repainting the status bar.
+constexpr DWORD PROGRESS_MS = 100;
+// After an abort the engine reports the cancelled piece within abort_send's 500 ms;
+// one that has not reported by then is not going to.
+constexpr DWORD UNREPORTED_PIECE_MS = 3000;
+
+struct SendBuffer {
+    unsigned char* bytes;
+    DWORD filled;  // bytes read into it; 0: empty
+    DWORD offset;  // bytes of it written
+};
+
+struct SendRun {
+    Port* port;
+    HANDLE piece_done;
+    CRITICAL_SECTION lock;  // everything below, between the thread and the hook
+    SendBuffer buffers[2];
+    int writing;     // the buffer written now, or next
+    bool in_flight;  // a piece was accepted and has not reported
+    bool zero_write; // the last report wrote nothing: the next offer waits a little
+    LONGLONG done;   // bytes of the current file written
+};
+
+static void lock(SendRun* run)
+{
+    EnterCriticalSection(&run->lock);
+}
+
+static void unlock(SendRun* run)
+{
+    LeaveCriticalSection(&run->lock);
+}
+
+// Hands what is left of the writing buffer to the port; in_flight is already set.
+// False, with in_flight cleared, when the send is no longer sending or the queue
+// refused it. The offer counts itself in send_offering before it tests the state,
+// and the abort waits for the count to reach 0 after it has set the state and before
+// it empties the queue (both with full barriers): a piece is either in flight when
+// the abort empties the queue, and so cancelled, or never sent.
+static bool offer(SendRun* run, const SendBuffer* buffer)
+{
+    Port* port = run->port;
+    InterlockedExchange(&port->send_piece_outstanding, 1);
+    std::int32_t length = static_cast<std::int32_t>(buffer->filled - buffer->offset);
+    InterlockedIncrement(&port->send_offering);
+    bool sent = port->send_state == SENDING && port_send(port, buffer->bytes + buffer->offset, length, piece_hook) > 0;
+    InterlockedDecrement(&port->send_offering);
+    if (sent) return true;
+    InterlockedExchange(&port->send_piece_outstanding, 0);
+    lock(run);
+    run->in_flight = false;
+    unlock(run);
+    return false;
+}
+
+// The hook's part: a piece reported count bytes written.
+static void piece_written(SendRun* run, std::int32_t count)
+{
+    const SendBuffer* next = nullptr;
+    lock(run);
+    SendBuffer* buffer = &run->buffers[run->writing];
+    buffer->offset += static_cast<DWORD>(count);
+    run->done += count;
+    transfer_store(&run->port->send_file_done, run->done);
+    run->in_flight = false;
+    run->zero_write = count == 0;
+    if (buffer->offset >= buffer->filled) {
+        buffer->filled = buffer->offset = 0;
+        run->writing ^= 1;
+        buffer = &run->buffers[run->writing];
+    }
+    // A write of nothing is offered again by the thread, after a pause, so that a
+    // device that takes nothing does not keep the engine thread in a loop here.
+    if (count > 0 && run->port->send_state == SENDING && buffer->filled > buffer->offset) {
+        run->in_flight = true;
+        next = buffer;
+    }
+    unlock(run);
+    if (next) offer(run, next);
+    SetEvent(run->piece_done);
+}
+
+void piece_hook(Port* port, std::int32_t count)
+{
+    InterlockedIncrement(&port->send_hooks_running);
+    if (InterlockedExchange(&port->send_piece_outstanding, 0) != 0) {
+        if (auto* run = static_cast<SendRun*>(port->send_run)) piece_written(run, count);
+    }
+    InterlockedDecrement(&port->send_hooks_running);
+}
+
+// A paste started before the send still owns the queue: its rest would go out
+// between the pieces. Pieces wait until it is over.
+static bool paste_holds_queue(const Port* port)
+{
+    return port->paste_text != nullptr;
+}
+
+SendRun* send_run_open(Port* port)
+{
+    while (port->send_piece_outstanding != 0 || port->send_hooks_running != 0) {
+        if (port->send_state == STOPPING) return nullptr;
+        Sleep(POLL_MS);
+    }
+    auto* run = static_cast<SendRun*>(std::calloc(1, sizeof(SendRun)));
+    if (!run) return nullptr;
+    run->port = port;
+    run->piece_done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    for (SendBuffer& buffer : run->buffers)
+        buffer.bytes = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(send_buffer_size)));
+    if (!run->piece_done || !run->buffers[0].bytes || !run->buffers[1].bytes) {
+        if (run->piece_done) CloseHandle(run->piece_done);
+        for (SendBuffer& buffer : run->buffers) std::free(buffer.bytes);
+        std::free(run);
+        return nullptr;
+    }
+    InitializeCriticalSection(&run->lock);
+    port->send_piece_done = run->piece_done;
+    port->send_run = run;
+    return run;
+}
+
+// Shows the progress now, or when it was last shown long enough ago.
+static void show_progress(SendRun* run, DWORD* shown, bool now)
+{
+    DWORD tick = GetTickCount();
+    if (!now && tick - *shown < PROGRESS_MS) return;
+    *shown = tick;
+    transfer_notify(run->port);
+}
+
+void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
+{
+    Port* port = run->port;
+    DWORD start = GetTickCount(), shown = 0;
+    lock(run);
+    run->done = 0;
+    run->writing = 0;
+    run->zero_write = false;
+    for (SendBuffer& buffer : run->buffers) buffer.filled = buffer.offset = 0;
+    unlock(run);
+    transfer_store(&port->send_file_done, 0);
+    transfer_store(&port->send_file_size, size);
+    show_progress(run, &shown, true);
+    LONGLONG read = 0;
+    bool file_over = size == 0;
+    for (;;) {
+        LONG state = port->send_state;
+        if (state == STOPPING) break;
+        show_progress(run, &shown, false);
+        // The next bytes into an empty buffer: the one written next first.
+        int target = -1;
+        lock(run);
+        int other = run->writing ^ 1;
+        if (!file_over)
+            target = run->buffers[run->writing].filled == 0 ? run->writing : run->buffers[other].filled == 0 ? other : -1;
+        unlock(run);
+        if (target >= 0) {
+            LONGLONG left = size - read;
+            DWORD want = left < send_buffer_size ? static_cast<DWORD>(left) : static_cast<DWORD>(send_buffer_size);
+            DWORD got = 0;
+            // A read error ends the file early; so does a file that has become
+            // shorter than its size: its reads now end with nothing.
+            if (!ReadFile(file, run->buffers[target].bytes, want, &got, nullptr) || got == 0) {
+                file_over = true;
+            } else {
+                read += got;
+                file_over = read >= size;
+                lock(run);
+                run->buffers[target].filled = got;
+                unlock(run);
+            }
+        }
+        lock(run);
+        SendBuffer* buffer = &run->buffers[run->writing];
+        bool offer_now = !run->in_flight && state == SENDING && buffer->filled > buffer->offset;
+        bool pause_first = offer_now && run->zero_write;
+        bool finished = !run->in_flight && file_over && buffer->filled == 0 && run->buffers[run->writing ^ 1].filled == 0;
+        if (offer_now) {
+            run->in_flight = true;
+            run->zero_write = false;
+        }
+        unlock(run);
+        if (finished) break;
+        if (offer_now) {
+            // A device that took nothing is offered the bytes again at a pace.
+            if (pause_first) Sleep(POLL_MS);
+            if (paste_holds_queue(port) || !offer(run, buffer)) {
+                lock(run);
+                run->in_flight = false;
+                unlock(run);
+                Sleep(POLL_MS);  // refused: offered again shortly
+            }
+            continue;
+        }
+        if (target >= 0) continue;
+        if (state != SENDING)
+            Sleep(POLL_MS);
+        else
+            WaitForSingleObject(run->piece_done, PIECE_WAIT_SLICE_MS);
+    }
+    DWORD elapsed = GetTickCount() - start;
+    show_progress(run, &shown, true);
+    if (port->send_state == STOPPING) return;
+    lock(run);
+    LONGLONG done = run->done;
+    unlock(run);
+    char summary[SUMMARY_TEXT_SIZE];
+    int length = file_send_summary_text(summary, path, done, elapsed);
+    console_show(port, reinterpret_cast<const unsigned char*>(summary), length, SHOW_FILE_SEND);
+}
+
+static bool piece_in_flight(SendRun* run)
+{
+    lock(run);
+    bool in_flight = run->in_flight;
+    unlock(run);
+    return in_flight;
+}
+
+void send_run_close(SendRun* run)
+{
+    if (!run) return;
+    Port* port = run->port;
+    DWORD since = GetTickCount();
+    while (piece_in_flight(run) && GetTickCount() - since < UNREPORTED_PIECE_MS)
+        WaitForSingleObject(run->piece_done, POLL_MS);
+    InterlockedExchangePointer(&port->send_run, nullptr);
+    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&port->send_piece_done), nullptr);
+    while (port->send_hooks_running != 0) Sleep(1);
+    // No hook can reach the run from here on.
+    bool kept = run->in_flight;
+    DeleteCriticalSection(&run->lock);
+    CloseHandle(run->piece_done);
+    if (kept) return;
+    for (SendBuffer& buffer : run->buffers) std::free(buffer.bytes);
+    std::free(run);
+}

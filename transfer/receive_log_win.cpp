@@ -1,0 +1,197 @@
+// Receive log; see receive_log_win.h.
+//
+// The hook and the stop are serialised without a lock on the receive path: the hook
+// counts itself in log_writers before it looks at log_active, and the stop clears
+// log_active before it waits for log_writers to reach 0 (both with full barriers), so
+// either the hook sees the log stopped or the stop sees the hook and waits for it
+// before closing the file. The hook only posts notices, so the stop's wait is short;
+// it still handles sent messages, as every wait of the UI thread for another does.
+#include "transfer/receive_log_win.h"
+
+#include <commdlg.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/commands_win.h"
+#include "app/frame_win.h"
+#include "app/status_bar_win.h"
+#include "console/console_win.h"
+#include "resources/commands.h"
+#include "resources/transfer_ids.h"
+#include "terminal/port_win.h"
+#include "transfer/transfer_text.h"
+#include "transfer/transfer_win.h"
+
+int include_console_text = 1;
+
+static const char LOG_CAPTION[] = "受信ﾃﾞｰﾀをﾌｧｲﾙに保存";
+static const char LOG_STOPPED[] = "。受信ﾃﾞｰﾀの保存を中止しました";
+
+// Status-bar part 3: the bytes and time while logging, else empty.
+static void show_log_status(Port* port)
+{
+    if (!port->console.has_focus) return;
+    char text[TRANSFER_TEXT_SIZE] = "";
+    if (port->log_active == 1)
+        receive_log_status_text(text, transfer_load(&port->log_bytes), GetTickCount() - port->log_start_tick);
+    set_status_text(STATUS_RECEIVE_LOG, text);
+}
+
+void refresh_log_state(Port* port)
+{
+    if (!port || !port->console.has_focus) return;
+    show_log_status(port);
+    enable_command(CMD_LOG_STOP, port->log_active == 1);
+}
+
+std::int32_t log_receive_hook(Port* port, const unsigned char* data, std::int32_t length)
+{
+    if (length <= 0 || port->log_active != 1) return 1;
+    InterlockedIncrement(&port->log_writers);
+    if (port->log_active == 1 && !port->log_failed) {
+        DWORD written = 0;
+        BOOL ok = WriteFile(port->log_file, data, static_cast<DWORD>(length), &written, nullptr);
+        // Only this thread adds to the count; the UI thread reads it.
+        if (written > 0) transfer_store(&port->log_bytes, transfer_load(&port->log_bytes) + written);
+        // A full disk or a drive gone: nothing more is written, so the file never has
+        // a hole, and the UI thread ends the log and says so.
+        if (!ok || written != static_cast<DWORD>(length)) InterlockedExchange(&port->log_failed, 1);
+        transfer_notify(port);
+    }
+    InterlockedDecrement(&port->log_writers);
+    return 1;
+}
+
+// The console's text at the start of the file, under the console's lock so that no
+// append or discard moves it meanwhile. False when it was not written whole.
+static bool write_console_text(Port* port, HANDLE file, LONGLONG* bytes)
+{
+    *bytes = 0;
+    Console* console = &port->console;
+    console_lock(console);
+    std::uint32_t length = console_text_length(console);
+    const unsigned char* text = console_text_at(console, 0);
+    DWORD written = 0;
+    BOOL ok = !text || length == 0 || WriteFile(file, text, length, &written, nullptr);
+    console_unlock(console);
+    *bytes = written;
+    return ok && written == (text ? length : 0);
+}
+
+void start_receive_log(Port* port, HWND owner)
+{
+    if (!port || port->log_file_name[0] == '\0' || port->log_active) return;
+    HANDLE file = transfer_create_file(owner, port->log_file_name, LOG_CAPTION);
+    if (!file) return;
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    LONGLONG bytes = 0;
+    if (include_console_text && !write_console_text(port, file, &bytes)) {
+        CloseHandle(file);
+        transfer_tell_unwritten(owner, port->log_file_name, LOG_CAPTION, LOG_STOPPED);
+        return;
+    }
+    port->log_file = file;
+    transfer_store(&port->log_bytes, bytes);
+    InterlockedExchange(&port->log_failed, 0);
+    port->log_start_tick = GetTickCount();
+    // Everything the hook reads is in place before it can see the log active.
+    InterlockedExchange(&port->log_active, 1);
+    port->receive_hook = log_receive_hook;
+    refresh_log_state(port);
+}
+
+void stop_receive_log(Port* port)
+{
+    if (!port) return;
+    if (port->log_active) {
+        InterlockedExchange(&port->log_active, 0);
+        port->receive_hook = nullptr;
+        transfer_wait_zero(&port->log_writers);
+        CloseHandle(port->log_file);
+        port->log_file = nullptr;
+        // The port is not made quiet here: that would drop what arrives meanwhile
+        // from the console, and typed bytes from the queue, for nothing the log needs.
+    }
+    refresh_log_state(port);
+}
+
+void receive_log_check(Port* port)
+{
+    if (!port->log_active || !port->log_failed) return;
+    char name[sizeof port->log_file_name];
+    std::memcpy(name, port->log_file_name, sizeof name);
+    HWND owner = port->frame_window;
+    stop_receive_log(port);
+    transfer_tell_unwritten(owner, name, LOG_CAPTION, LOG_STOPPED);
+}
+
+static bool connected_not_logging(const Port* port)
+{
+    return port->connection_state == 1 && port->log_active == 0;
+}
+
+static void browse(HWND dialog)
+{
+    char name[MAX_PATH] = "";
+    GetDlgItemTextA(dialog, IDC_LOG_FILE, name, sizeof name);
+    OPENFILENAMEA ofn = {};
+    // The structure without the Windows 2000 additions, which every system takes.
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.hwndOwner = dialog;
+    ofn.lpstrFilter = "すべてのﾌｧｲﾙ(*.*)\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = name;
+    ofn.nMaxFile = MAX_PATH - 1;
+    ofn.lpstrTitle = "受信ﾃﾞｰﾀを保存するﾌｧｲﾙの参照";
+    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    if (GetSaveFileNameA(&ofn) && name[0] != '\0') SetDlgItemTextA(dialog, IDC_LOG_FILE, name);
+}
+
+// OK: the chosen port with the name, or null.
+static Port* accept(HWND dialog)
+{
+    char name[MAX_PATH - 1] = "";  // at most 258 characters
+    GetDlgItemTextA(dialog, IDC_LOG_FILE, name, sizeof name);
+    Port* port = transfer_selected_port(GetDlgItem(dialog, IDC_LOG_PORT));
+    // The port may have closed while the dialog was open.
+    if (!port || !port_is_open(port)) return nullptr;
+    std::memcpy(port->log_file_name, name, sizeof name);
+    include_console_text = IsDlgButtonChecked(dialog, IDC_LOG_CONSOLE_TEXT) == BST_CHECKED ? 1 : 0;
+    return port;
+}
+
+static INT_PTR CALLBACK receive_log_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) noexcept
+{
+    if (message == WM_INITDIALOG) {
+        HWND ports = GetDlgItem(dialog, IDC_LOG_PORT);
+        if (transfer_fill_ports(ports, connected_not_logging) == 0) {
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        SendMessageA(ports, CB_SETCURSEL, 0, 0);
+        SetDlgItemTextA(dialog, IDC_LOG_FILE, "");
+        CheckDlgButton(dialog, IDC_LOG_CONSOLE_TEXT, include_console_text ? BST_CHECKED : BST_UNCHECKED);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    switch (LOWORD(wparam)) {
+    case IDC_LOG_BROWSE:
+        browse(dialog);
+        return TRUE;
+    case IDOK:
+        EndDialog(dialog, reinterpret_cast<INT_PTR>(accept(dialog)));
+        return TRUE;
+    case IDCANCEL:
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void start_receive_log_command(HWND frame)
+{
+    INT_PTR result =
+        DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_RECEIVE_LOG), frame, receive_log_dialog_proc, 0);
+    if (result != 0 && result != -1) start_receive_log(reinterpret_cast<Port*>(result), frame);
+}

@@ -1,0 +1,32 @@
+// Receive log: everything a port receives, after the line-end conversion and before
+// it is shown, written to a file, optionally after the text its console already
+// shows; the bytes logged and the time since logging began in status-bar part 3 for
+// the port whose console has the focus. Several ports may log at once.
+// Threads: the dialog, start, stop and refresh on the UI thread; the hook on the
+// port's engine thread, which has the UI thread show the status through a notice
+// (transfer_notify) and never waits for it. The stop waits for a hook under way
+// before it closes the file, so no write reaches a closed or reused handle. A write
+// that fails ends the log: the UI thread, at the notice, stops the log and tells the
+// user; the console keeps every byte.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+struct Port;
+
+// The last state of check box 1416, for the run (not stored).
+extern int include_console_text;
+
+// Command 405: the dialog, then the log on the chosen port.
+void start_receive_log_command(HWND frame);
+// Creates the port's log_file_name (asking before overwriting) and starts logging.
+void start_receive_log(Port* port, HWND owner);
+// Command 406, and a port that closes: the file is closed once no hook writes to it.
+void stop_receive_log(Port* port);
+// The port's receive_hook while it logs; always lets the chunk be shown.
+std::int32_t log_receive_hook(Port* port, const unsigned char* data, std::int32_t length);
+// The status text and command 406, when the port's console has the focus.
+void refresh_log_state(Port* port);
+// At a notice, UI thread: a log whose write failed is stopped and the user told.
+void receive_log_check(Port* port);

@@ -1,0 +1,125 @@
+// The file transfer's shared pieces; see transfer_win.h. UI thread, except the
+// 64-bit counts.
+#include "transfer/transfer_win.h"
+
+#include <cstdio>
+
+#include "terminal/page_controls_win.h"
+#include "transfer/file_send_win.h"
+#include "transfer/receive_log_win.h"
+
+// The file send ends first; its abort also empties the send queue and ends a paste,
+// as every close must.
+static void stop_transfers(Port* port)
+{
+    file_send_abort(port);
+    stop_receive_log(port);
+}
+
+static void refresh_transfers(Port* port)
+{
+    file_send_refresh(port);
+    refresh_log_state(port);
+}
+
+void transfer_notify(Port* port)
+{
+    if (InterlockedExchange(&port->transfer_notice_pending, 1) != 0) return;
+    // A queue too full to take it must not leave the flag set for ever.
+    if (!PostMessageA(port->frame_window, MSG_TRANSFER_NOTICE, reinterpret_cast<WPARAM>(port), 0))
+        InterlockedExchange(&port->transfer_notice_pending, 0);
+}
+
+void transfer_notice(Port* port)
+{
+    // The port may have been closed since the notice was posted; one opened since at
+    // the same address just shows its own state.
+    if (!port_is_open(port)) return;
+    // Cleared before the state is read: a change from now on posts a new notice.
+    InterlockedExchange(&port->transfer_notice_pending, 0);
+    receive_log_check(port);
+    refresh_transfers(port);
+}
+
+void transfer_attach()
+{
+    port_transfer_hooks.stop = stop_transfers;
+    port_transfer_hooks.refresh = refresh_transfers;
+}
+
+void transfer_detach()
+{
+    port_transfer_hooks = PortTransferHooks{};
+}
+
+// The list being filled while for_each_port runs.
+static HWND filling;
+static bool (*filling_eligible)(const Port* port);
+
+static void add_port_line(Port* port)
+{
+    if (filling_eligible(port))
+        combo_add(filling, port->long_name ? port->long_name(port) : "", reinterpret_cast<LPARAM>(port));
+}
+
+int transfer_fill_ports(HWND combo, bool (*eligible)(const Port* port))
+{
+    SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    filling = combo;
+    filling_eligible = eligible;
+    for_each_port(add_port_line);
+    filling = nullptr;
+    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    return count > 0 ? static_cast<int>(count) : 0;
+}
+
+Port* transfer_selected_port(HWND combo)
+{
+    LRESULT line = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    LRESULT data = line == CB_ERR ? 0 : SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(line), 0);
+    return data == CB_ERR ? nullptr : reinterpret_cast<Port*>(data);
+}
+
+LONGLONG transfer_load(volatile LONGLONG* value)
+{
+    return InterlockedCompareExchange64(value, 0, 0);
+}
+
+void transfer_store(volatile LONGLONG* value, LONGLONG to)
+{
+    InterlockedExchange64(value, to);
+}
+
+void transfer_wait_zero(volatile LONG* value)
+{
+    while (*value != 0) handle_sent_messages(10);
+}
+
+void transfer_tell_unopened(HWND owner, const char* name, const char* caption)
+{
+    char text[MAX_PATH + 32];
+    std::snprintf(text, sizeof text, "\"%s\"が開けません", name);
+    MessageBoxA(owner, text, caption, MB_OK | MB_ICONQUESTION);
+}
+
+void transfer_tell_unwritten(HWND owner, const char* name, const char* caption, const char* meaning)
+{
+    char text[MAX_PATH + 128];
+    std::snprintf(text, sizeof text, "\"%s\"に書き込めません%s", name, meaning ? meaning : "");
+    MessageBoxA(owner, text, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+HANDLE transfer_create_file(HWND owner, const char* name, const char* caption)
+{
+    HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN,
+                              nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    char question[MAX_PATH + 64];
+    std::snprintf(question, sizeof question, "\"%s\"は既に存在します。上書きしますか？", name);
+    if (MessageBoxA(owner, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return nullptr;
+    file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN,
+                       nullptr);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    transfer_tell_unopened(owner, name, caption);
+    return nullptr;
+}
