@@ -37,7 +37,14 @@ if [ ${#missing[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     # wine32:i386 comes from Debian's i386 architecture, which apt must be told of.
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-    apt-get update -qq
+    # A mirror being synced fails an index now and then; the update is tried again,
+    # and the install goes on with the indexes that did come (it fails by itself
+    # when a package cannot be found).
+    for attempt in 1 2 3; do
+        apt-get update -qq && break
+        echo "setup: the package lists did not all update (attempt $attempt)" >&2
+        sleep 10
+    done
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
