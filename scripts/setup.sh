@@ -40,12 +40,20 @@ if [ ${#missing[@]} -gt 0 ]; then
     # A mirror being synced fails an index now and then; the update is tried again,
     # and the install goes on with the indexes that did come (it fails by itself
     # when a package cannot be found).
-    for attempt in 1 2 3; do
+    for attempt in 1 2; do
         apt-get update -qq && break
         echo "setup: the package lists did not all update (attempt $attempt)" >&2
-        sleep 10
+        sleep 5
     done
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    if ! apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+        # Wine's 32-bit half needs the i386 lists to match the amd64 ones; while a
+        # mirror is mid-sync they do not. Everything else still lets the 64-bit tiers
+        # run, and the installer tier then fails on the 32-bit program.
+        rest=()
+        for p in "${missing[@]}"; do [ "$p" = wine32:i386 ] || rest+=("$p"); done
+        apt-get install -y -qq --no-install-recommends "${rest[@]}" >/dev/null
+        echo "setup: Wine's 32-bit half (wine32:i386) could not be installed; the 32-bit install checks will fail" >&2
+    fi
 fi
 
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
