@@ -6,6 +6,7 @@
 // held while a hook runs; the receive path takes none.
 #include "terminal/port_win.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -131,35 +132,77 @@ void port_engine_callbacks(Port* port, EngineCallbacks* callbacks)
     callbacks->owner = port;
 }
 
-// Closes a port that is open or being opened, in this order: a file send and a
-// receive log end, callbacks stop, the mutex and the window go, the engine stops and
-// frees the record, and a paste's text goes last.
-static void close_now(Port* port)
+static DWORD WINAPI stop_engine(void* parameter) noexcept
 {
-    // Ends a paste under way for good: its write reports into a hook that stops. The
-    // file transfer's stop aborts the send queue itself, whether a file send runs or
-    // not, and has waited for its send thread and closed its log when it returns.
-    if (port_transfer_hooks.stop)
-        port_transfer_hooks.stop(port);
-    else
-        abort_send(port);
-    port->receive_hook = nullptr;
-    // From here on no engine call reaches the port: the mutex, the console and the
-    // record go before the engine itself is stopped.
-    stop_delivery(port);
-    if (port->mutex) CloseHandle(port->mutex);
-    port->mutex = nullptr;
-    // The engine may still be writing the paste's text: it is freed only once the
-    // engine has stopped. No hook can free it meanwhile (delivery has stopped).
-    char* paste = port->paste_text;
-    port->paste_text = nullptr;
-    destroy_terminal_window(port);
-    if (port->close) port->close(port);
-    std::free(paste);
+    Port* port = static_cast<Port*>(parameter);
+    port->close(port);
+    return 0;
+}
+
+// Stops the ports' engines and frees their records. One port's stop protocol takes
+// 100 ms at least and up to about a second, so with several each runs on a thread of
+// its own; the kinds' close routines touch nothing but their own record, engine and
+// device. A port whose thread cannot be made is stopped here meanwhile. Sent messages
+// are handled while waiting, as in stop_delivery.
+static void stop_engines(Port* const* ports, std::size_t count)
+{
+    std::vector<HANDLE> threads;
+    for (std::size_t i = 0; i < count; ++i) {
+        Port* port = ports[i];
+        if (!port->close) continue;
+        HANDLE thread = count > 1 ? CreateThread(nullptr, 0, stop_engine, port, 0, nullptr) : nullptr;
+        if (thread)
+            threads.push_back(thread);
+        else
+            port->close(port);
+    }
+    for (HANDLE thread : threads) {
+        while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1)
+            handle_sent_messages(0);
+        CloseHandle(thread);
+    }
+}
+
+// Closes ports that are open or being opened, side by side, each in this order: a
+// file send takes no further piece, what is being sent is aborted (one wait for all
+// the ports), the file send and the receive log end, callbacks stop, the mutex and
+// the window go, the engine stops and frees the record, and a paste's text goes last.
+static void close_now(Port* const* ports, std::size_t count)
+{
+    // Ends a paste under way for good: its aborted write reports into a hook that
+    // stops. The file transfer's stop has waited for the send thread and closed the
+    // log when it returns.
+    for (std::size_t i = 0; i < count; ++i)
+        if (port_transfer_hooks.stopping) port_transfer_hooks.stopping(ports[i]);
+    abort_sends(ports, count);
+    std::vector<char*> pastes(count, nullptr);
+    for (std::size_t i = 0; i < count; ++i) {
+        Port* port = ports[i];
+        if (port_transfer_hooks.stop) port_transfer_hooks.stop(port);
+        port->receive_hook = nullptr;
+        // From here on no engine call reaches the port: the mutex, the console and
+        // the record go before the engine itself is stopped.
+        stop_delivery(port);
+        // Nothing can take the mutex any more: the file send's thread has ended, the
+        // engine's calls are stopped and this thread sends nothing after a close.
+        if (InterlockedExchange(&port->mutex_made, 0)) DeleteCriticalSection(&port->mutex);
+        // The engine may still be writing the paste's text: it is freed only once the
+        // engine has stopped. No hook can free it meanwhile (delivery has stopped).
+        pastes[i] = port->paste_text;
+        port->paste_text = nullptr;
+        destroy_terminal_window(port);
+    }
+    stop_engines(ports, count);
+    for (char* paste : pastes) std::free(paste);
     if (open_port_count == 0) {
         enable_port_commands(false);
         if (app.frame_window) DrawMenuBar(app.frame_window);
     }
+}
+
+static void close_now(Port* port)
+{
+    close_now(&port, 1);
 }
 
 Port* create_port(int kind, const void* argument)
@@ -167,12 +210,12 @@ Port* create_port(int kind, const void* argument)
     if (kind < PORT_SERIAL || kind > PORT_USB || !port_kinds[kind].create) return nullptr;
     Port* port = port_kinds[kind].create(app.frame_window, argument);
     if (!port) return nullptr;
-    port->mutex = CreateMutexA(nullptr, FALSE, nullptr);
-    if (!port->mutex) {
-        // Without its mutex nothing could be sent; the system is out of handles.
+    if (!InitializeCriticalSectionAndSpinCount(&port->mutex, 0)) {
+        // Without its mutex nothing could be sent; the system is out of memory.
         if (port->close) port->close(port);
         return nullptr;
     }
+    port->mutex_made = 1;
     if (open_port_count == 0) {
         enable_port_commands(true);
         sync_key_disable_button();
@@ -183,6 +226,10 @@ Port* create_port(int kind, const void* argument)
         close_now(port);
         return nullptr;
     }
+    // The engine has run since the constructor: a change it reported before the
+    // window was there (a loopback connection is made at once) could not reach the
+    // caption, which is therefore taken again now.
+    if (port->long_name) SetWindowTextA(static_cast<HWND>(port->console.window), port->long_name(port));
     const char* name = port->short_name ? port->short_name(port) : "";
     set_status_text(STATUS_PORT_NAME, name);
     return port;
@@ -197,7 +244,12 @@ void close_port(Port* port)
 
 void close_all_ports()
 {
-    for_each_port(close_port);
+    std::vector<Port*> ports = open_ports();
+    // The MDI client lists its windows from the active one down: closed from the
+    // bottom up, no window is activated (and laid out, painted and given the caret)
+    // only to be closed next.
+    std::reverse(ports.begin(), ports.end());
+    if (!ports.empty()) close_now(ports.data(), ports.size());
 }
 
 // Issues a write the queue asked for; the port mutex is held.
@@ -208,14 +260,14 @@ static void start_write(Port* port, const SendWrite& write)
 
 std::int32_t port_send(Port* port, const unsigned char* data, std::int32_t length, PortCompletionHook hook)
 {
-    if (!port || !data || length <= 0 || !port->mutex) return 0;
-    WaitForSingleObject(port->mutex, INFINITE);
+    if (!port || !data || length <= 0 || !port->mutex_made) return 0;
+    EnterCriticalSection(&port->mutex);
     bool idle = port->send.in_flight_length == 0;
     SendWrite write;
     std::int32_t accepted = send_queue_offer(&port->send, data, length, hook != nullptr, &write);
     if (idle) port->completion_hook = hook;
     start_write(port, write);
-    ReleaseMutex(port->mutex);
+    LeaveCriticalSection(&port->mutex);
     return accepted;
 }
 
@@ -228,12 +280,12 @@ void on_sent(void* owner, const unsigned char* /*data*/, std::int32_t /*requeste
     // retry waits a little first (a direct write's hook makes its own pause). Only
     // this thread changes direct_buffer while a write is in flight.
     if (written <= 0 && !port->send.direct_buffer) Sleep(ZERO_WRITE_PAUSE_MS);
-    WaitForSingleObject(port->mutex, INFINITE);
+    EnterCriticalSection(&port->mutex);
     SendWrite next;
     bool direct_ended = send_queue_completed(&port->send, written, &next);
     PortCompletionHook hook = direct_ended ? port->completion_hook : nullptr;
     start_write(port, next);
-    ReleaseMutex(port->mutex);
+    LeaveCriticalSection(&port->mutex);
     // The hook may send again, so the mutex is free by now.
     if (hook) hook(port, written < 0 ? 0 : written);
     port_callback_leave(port);
@@ -241,20 +293,36 @@ void on_sent(void* owner, const unsigned char* /*data*/, std::int32_t /*requeste
 
 void abort_send(Port* port)
 {
-    if (!port || !port->mutex) return;
-    WaitForSingleObject(port->mutex, INFINITE);
-    InterlockedExchange(&port->quiet, 1);
-    // A paste must not send its rest when its aborted write reports after quiet is
-    // over (the report can wait for this mutex): it ends at that report.
-    InterlockedExchange(&port->paste_ending, 1);
-    if (port->kind >= PORT_SERIAL && port->kind <= PORT_USB && port_kinds[port->kind].wake_engine)
-        port_kinds[port->kind].wake_engine(port);
-    // Gives the engine time to cancel or purge what it is writing; the mutex keeps
-    // every sender out meanwhile.
-    Sleep(500);
-    send_queue_reset(&port->send);
-    InterlockedExchange(&port->quiet, 0);
-    ReleaseMutex(port->mutex);
+    abort_sends(&port, 1);
+}
+
+void abort_sends(Port* const* ports, std::size_t count)
+{
+    bool any = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        Port* port = ports[i];
+        if (!port || !port->mutex_made) continue;
+        // Several port mutexes held at once: no other thread ever waits for a second
+        // port's mutex while it holds one, so the order cannot deadlock.
+        EnterCriticalSection(&port->mutex);
+        InterlockedExchange(&port->quiet, 1);
+        // A paste must not send its rest when its aborted write reports after quiet
+        // is over (the report can wait for this mutex): it ends at that report.
+        InterlockedExchange(&port->paste_ending, 1);
+        if (port->kind >= PORT_SERIAL && port->kind <= PORT_USB && port_kinds[port->kind].wake_engine)
+            port_kinds[port->kind].wake_engine(port);
+        any = true;
+    }
+    // Gives the engines time to cancel or purge what they are writing; the mutexes
+    // keep every sender out meanwhile.
+    if (any) Sleep(500);
+    for (std::size_t i = 0; i < count; ++i) {
+        Port* port = ports[i];
+        if (!port || !port->mutex_made) continue;
+        send_queue_reset(&port->send);
+        InterlockedExchange(&port->quiet, 0);
+        LeaveCriticalSection(&port->mutex);
+    }
 }
 
 void on_receive(void* owner, const unsigned char* data, std::int32_t length)

@@ -13,6 +13,7 @@
 #include <prsht.h>
 
 #include <cstdint>
+#include <cstddef>
 
 #include "console/console.h"
 #include "terminal/engine_callbacks.h"
@@ -51,7 +52,12 @@ struct Port {
     const char* (*short_name)(Port* port);
     void (*apply_settings)(Port* port);
 
-    HANDLE mutex;
+    // The port mutex, as a critical section: under Wine every wait on a kernel mutex
+    // is a round trip to the wine server, and a file send takes this lock four times
+    // for every piece. mutex_made is 1 from create_port until the close takes it away;
+    // port_send refuses bytes without it.
+    CRITICAL_SECTION mutex;
+    volatile LONG mutex_made;
     volatile LONG quiet;             // 1 only while abort_send runs
     std::int32_t connection_state;   // 1 connected
     std::int32_t kind;               // PortKind
@@ -127,11 +133,13 @@ extern PortKindEntry port_kinds[5];
 
 extern volatile LONG open_port_count;
 
-// What the file transfer (transfer/) attaches to every port, set once at start-up:
-// stop ends a port's file send and receive log, and close_port calls it first (with
-// nothing attached, close_port only aborts what is being sent); refresh shows a
-// port's file-send and log state when its window is activated.
+// What the file transfer (transfer/) attaches to every port, set once at start-up.
+// A close runs stopping (a file send takes no further piece), then aborts the send
+// queue, then stop (the file send has ended and the receive log is closed when it
+// returns); with nothing attached, a close only aborts what is being sent. refresh
+// shows a port's file-send and log state when its window is activated.
 struct PortTransferHooks {
+    void (*stopping)(Port* port);
     void (*stop)(Port* port);
     void (*refresh)(Port* port);
 };
@@ -144,7 +152,8 @@ Port* create_port(int kind, const void* argument);
 // request posted to the frame can arrive after the port was closed another way).
 void close_port(Port* port);
 // Closes every open port, also one whose window could not be made (program end,
-// "close all").
+// "close all"). The ports are stopped side by side, each by its own close sequence:
+// their aborts wait together, and their engines stop on threads of their own.
 void close_all_ports();
 bool port_is_open(Port* port);
 
@@ -154,6 +163,8 @@ bool port_is_open(Port* port);
 // Returns the bytes accepted; never blocks on a full queue.
 std::int32_t port_send(Port* port, const unsigned char* data, std::int32_t length, PortCompletionHook hook);
 void abort_send(Port* port);
+// abort_send for several ports at once: one wait for all their engines.
+void abort_sends(Port* const* ports, std::size_t count);
 
 // The routines every constructor puts into its EngineCallbacks (owner: the Port).
 void on_receive(void* owner, const unsigned char* data, std::int32_t length);

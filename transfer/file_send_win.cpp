@@ -185,15 +185,27 @@ static void close_send_box(Port* port)
     if (port->send_thread_id) EnumThreadWindows(port->send_thread_id, close_box, 0);
 }
 
-void file_send_abort(Port* port)
+void file_send_stopping(Port* port)
 {
     if (!port) return;
     for (LONG state = port->send_state; state != SEND_IDLE; state = port->send_state)
         if (InterlockedCompareExchange(&port->send_state, SEND_STOPPING, state) == state) break;
     // A piece being handed over as the state changed is in flight once this ends,
-    // and so cancelled below (see offer in file_send_pieces_win.cpp).
+    // and so cancelled by the abort that follows (see offer in file_send_pieces_win.cpp).
     while (port->send_offering != 0) handle_sent_messages(1);
+}
+
+void file_send_abort(Port* port)
+{
+    if (!port) return;
+    file_send_stopping(port);
     abort_send(port);
+    file_send_stopped(port);
+}
+
+void file_send_stopped(Port* port)
+{
+    if (!port) return;
     while (port->send_state != SEND_IDLE) {
         close_send_box(port);
         handle_sent_messages(ABORT_POLL_MS);

@@ -34,6 +34,10 @@ bool file_send_start(Port* port);
 void file_send_pause(Port* port);
 void file_send_resume(Port* port);
 void file_send_abort(Port* port);
+// The abort's two halves around abort_send, for a close of several ports at once:
+// stopping lets the send thread take no further piece; stopped waits for it to end.
+void file_send_stopping(Port* port);
+void file_send_stopped(Port* port);
 
 // Shows the port's progress text and sets commands 402-404, when its console has the
 // focus.

@@ -8,11 +8,11 @@
 #include "transfer/file_send_win.h"
 #include "transfer/receive_log_win.h"
 
-// The file send ends first; its abort also empties the send queue and ends a paste,
-// as every close must.
+// A close has aborted the send queue (which also ends a paste) between the file
+// send's stopping and this: the file send ends first, then the log.
 static void stop_transfers(Port* port)
 {
-    file_send_abort(port);
+    file_send_stopped(port);
     stop_receive_log(port);
 }
 
@@ -43,6 +43,7 @@ void transfer_notice(Port* port)
 
 void transfer_attach()
 {
+    port_transfer_hooks.stopping = file_send_stopping;
     port_transfer_hooks.stop = stop_transfers;
     port_transfer_hooks.refresh = refresh_transfers;
 }

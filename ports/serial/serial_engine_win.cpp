@@ -147,9 +147,15 @@ void serial_engine_stop(SerialEngine* e)
 {
     if (!e) return;
     // The thread purges on the wake, finishes its own I/O and leaves; then the
-    // device goes. The core's stop closes the events and frees the buffer.
+    // device goes. The core's stop closes the events and frees the buffer. After a
+    // thread that had to be terminated only the device is closed, so that the port
+    // can be opened again: that cancels its I/O, which may still signal the events
+    // and fill the OVERLAPPEDs, so those stay (the record is never freed then).
     engine_core_stop(&e->core);
-    release_device(e);
+    if (e->core.abandoned)
+        engine_close_handle(&e->device);
+    else
+        release_device(e);
 }
 
 // Engine thread from here on.

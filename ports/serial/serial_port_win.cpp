@@ -98,8 +98,11 @@ static std::int32_t serial_write_slot(Port* port, const unsigned char* data, std
 static void serial_close_slot(Port* port)
 {
     if (!port) return;
-    serial_engine_stop(&reinterpret_cast<SerialPort*>(port)->engine);
-    std::free(port);
+    SerialEngine* engine = &reinterpret_cast<SerialPort*>(port)->engine;
+    serial_engine_stop(engine);
+    // An engine thread that had to be terminated may have left I/O under way that
+    // still refers to the record: it is left allocated for good.
+    if (!engine->core.abandoned) std::free(port);
 }
 
 void serial_wake_engine(Port* port)

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <psapi.h>
 
+#include "resources/commands.h"
 #include "tests/support/fixture_win.h"
 
 double soak_now_ms()
@@ -67,6 +68,54 @@ void Remote::command(int id) const
     PostMessageA(frame_, WM_COMMAND, static_cast<WPARAM>(id), 0);
 }
 
+// Waits for one more terminal window than count.
+static bool one_more(const Remote& program, size_t count)
+{
+    return wait_until([&] { return program.terminals().size() > count; }, 10000);
+}
+
+bool Remote::open_serial()
+{
+    size_t count = terminals().size();
+    command(CMD_CONNECT_SERIAL);
+    return one_more(*this, count);
+}
+
+bool Remote::open_parallel()
+{
+    size_t count = terminals().size();
+    command(CMD_CONNECT_PARALLEL);
+    return one_more(*this, count);
+}
+
+bool Remote::open_network(const std::string& host, int port, int protocol)
+{
+    size_t count = terminals().size();
+    command(CMD_CONNECT_NETWORK);
+    HWND dialog = wait_window("\x90\xda\x91\xb1 - \xc8\xaf\xc4\xdc\xb0\xb8", 5000);  // 接続 - ﾈｯﾄﾜｰｸ
+    // The host field is the edit inside combo box 1013.
+    HWND host_edit = dialog ? FindWindowExA(GetDlgItem(dialog, 1013), nullptr, "Edit", nullptr) : nullptr;
+    if (!host_edit) return false;
+    std::string number = std::to_string(port);
+    SendMessageA(host_edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(host.c_str()));
+    SendMessageA(GetDlgItem(dialog, 1001), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(number.c_str()));
+    SendMessageA(GetDlgItem(dialog, 1014), CB_SETCURSEL, static_cast<WPARAM>(protocol), 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    // Gone first, so that the next open cannot find this dialog still on its way out.
+    return wait_until([&] { return !IsWindow(dialog); }, 5000) && one_more(*this, count);
+}
+
+bool Remote::open_usb()
+{
+    size_t count = terminals().size();
+    command(CMD_CONNECT_USB);
+    HWND dialog = wait_window("\x90\xda\x91\xb1 - USB\xce\xdf\xb0\xc4", 5000);  // 接続 - USBﾎﾟｰﾄ
+    if (!dialog) return false;
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    // Gone first, so that the next open cannot find this dialog still on its way out.
+    return wait_until([&] { return !IsWindow(dialog); }, 5000) && one_more(*this, count);
+}
+
 struct WindowSearch {
     DWORD process;
     std::string caption;
@@ -99,13 +148,21 @@ HWND Remote::wait_window(const std::string& caption, DWORD timeout_ms) const
     return search.found;
 }
 
+static BOOL CALLBACK collect_terminal(HWND window, LPARAM parameter) noexcept
+{
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) == "TAVEX CHILD") reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> Remote::terminals() const
 {
+    // EnumChildWindows takes its list at once; walking the children one by one while
+    // the program activates (and so reorders) them could miss or repeat one.
     std::vector<HWND> windows;
     HWND client = FindWindowExA(frame_, nullptr, "MDIClient", nullptr);
-    for (HWND child = client ? FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr) : nullptr; child;
-         child = FindWindowExA(client, child, "TAVEX CHILD", nullptr))
-        windows.push_back(child);
+    if (client) EnumChildWindows(client, collect_terminal, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 

@@ -25,6 +25,14 @@ public:
     bool running() const;
 
     void command(int id) const;
+    // Opens a port by its connect command and waits for its new window; false when
+    // none came. The bench's COM and LPT ports open without a dialog; the network
+    // dialog is filled in (protocol line 0 client, 1 server); the USB dialog is
+    // confirmed with its first device.
+    bool open_serial();
+    bool open_parallel();
+    bool open_network(const std::string& host, int port, int protocol);
+    bool open_usb();
     // A dialog or message box of the program with this caption, within timeout_ms.
     HWND wait_window(const std::string& caption, DWORD timeout_ms) const;
     // The terminal windows (MDI children), in the MDI client's order.

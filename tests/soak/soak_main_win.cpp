@@ -22,6 +22,8 @@ const Scenario scenarios[] = {
     {"frame_closed_under_flood", frame_closed_under_flood},
     {"second_start_while_flooding", second_start_while_flooding},
     {"response_under_flood", response_under_flood},
+    {"sixteen_ports", sixteen_ports},
+    {"four_flooding_closed_together", four_flooding_closed_together},
 };
 
 }  // namespace

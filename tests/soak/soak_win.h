@@ -62,3 +62,5 @@ void serial_port_closed_under_flood(Verdict& v);
 void frame_closed_under_flood(Verdict& v);
 void second_start_while_flooding(Verdict& v);
 void response_under_flood(Verdict& v);
+void sixteen_ports(Verdict& v);
+void four_flooding_closed_together(Verdict& v);

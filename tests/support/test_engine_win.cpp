@@ -105,11 +105,25 @@ static void test_apply_settings(Port* port)
     InterlockedIncrement(&engine_of(port)->applied);
 }
 
+// Closes of several ports run on threads of their own, side by side.
 static std::string taken_at_stop;
+static CRITICAL_SECTION* taken_lock()
+{
+    static CRITICAL_SECTION lock;
+    static bool made = [] {
+        InitializeCriticalSection(&lock);
+        return true;
+    }();
+    (void)made;
+    return &lock;
+}
 
 std::string test_engine_taken_at_stop()
 {
-    return taken_at_stop;
+    EnterCriticalSection(taken_lock());
+    std::string taken = taken_at_stop;
+    LeaveCriticalSection(taken_lock());
+    return taken;
 }
 
 static void test_close(Port* port)
@@ -119,10 +133,12 @@ static void test_close(Port* port)
     engine_core_stop(&e->core);
     // Like a device that still sends its last write while it is being closed: the
     // bytes must still be the caller's.
+    EnterCriticalSection(taken_lock());
     taken_at_stop.clear();
     if (e->core.write_state == ENGINE_WRITE_REQUESTED && e->core.write_buffer)
         taken_at_stop.assign(reinterpret_cast<const char*>(e->core.write_buffer),
                              static_cast<size_t>(e->core.write_length));
+    LeaveCriticalSection(taken_lock());
     CloseHandle(e->work);
     DeleteCriticalSection(&e->lock);
     delete tp;

@@ -311,6 +311,27 @@ TEST(PortCreate, AnUnknownKindOrAFailingConstructorYieldsNone)
     test_engine_restore(PORT_SERIAL, before);
 }
 
+// Closing all ports stops them side by side: each with a write held in its engine
+// is closed whole, the commands are grayed after the last, and the held bytes were
+// still the sender's when its engine stopped.
+TEST_F(PortTest, CloseAllEndsEveryPortWithItsWriteUnderWay)
+{
+    std::vector<Port*> ports{port};
+    for (int i = 1; i < 6; ++i) ports.push_back(create_port(PORT_SERIAL, nullptr));
+    for (size_t i = 0; i < ports.size(); ++i) {
+        ASSERT_NE(ports[i], nullptr);
+        test_engine_hold(ports[i], true);
+        EXPECT_EQ(port_send(ports[i], reinterpret_cast<const unsigned char*>("held"), 4, nullptr), 4);
+    }
+    EXPECT_EQ(open_port_count, 6);
+    close_all_ports();
+    port = nullptr;
+    EXPECT_EQ(open_port_count, 0);
+    EXPECT_EQ(FindWindowExA(app.mdi_client, nullptr, nullptr, nullptr), nullptr);
+    EXPECT_EQ(test_engine_taken_at_stop(), "held");
+    for (Port* closed : ports) EXPECT_FALSE(port_is_open(closed));
+}
+
 // A receive hook that holds the engine inside the port until it is let go, and then
 // looks at what close_port may already have released.
 HANDLE let_go;
@@ -321,7 +342,7 @@ std::int32_t blocking_hook(Port* port, const unsigned char*, std::int32_t)
 {
     InterlockedExchange(&hook_entered, 1);
     WaitForSingleObject(let_go, 5000);
-    if (!port->mutex || !console_has_buffers(&port->console)) InterlockedExchange(&saw_released, 1);
+    if (!port->mutex_made || !console_has_buffers(&port->console)) InterlockedExchange(&saw_released, 1);
     return 1;
 }
 

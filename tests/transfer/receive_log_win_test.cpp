@@ -41,7 +41,8 @@ TEST_F(ReceiveLog, TheConsoleTextThenEveryConvertedChunk)
     start_log(port, path);
     ASSERT_EQ(port->log_active, 1);
     EXPECT_EQ(read_file(path), std::string(1000, 'c'));
-    EXPECT_EQ(status(STATUS_RECEIVE_LOG), RECEIVING + "1000 byte (00:00:00)");
+    // The elapsed time's last digit is left out: a loaded machine may pass a second.
+    EXPECT_EQ(status(STATUS_RECEIVE_LOG).substr(0, RECEIVING.size() + 18), RECEIVING + "1000 byte (00:00:0");
     EXPECT_TRUE(enabled(CMD_LOG_STOP));
 
     // As the console gets it: CR becomes CR LF.
@@ -50,7 +51,7 @@ TEST_F(ReceiveLog, TheConsoleTextThenEveryConvertedChunk)
     const std::string converted = "a\r\nb\r\n" + std::string(20000, 'x');
     EXPECT_EQ(read_file(path), std::string(1000, 'c') + converted);
     EXPECT_EQ(port->log_bytes, 1000 + static_cast<LONGLONG>(converted.size()));
-    EXPECT_EQ(status(STATUS_RECEIVE_LOG), RECEIVING + "21006 byte (00:00:00)");
+    EXPECT_EQ(status(STATUS_RECEIVE_LOG).substr(0, RECEIVING.size() + 19), RECEIVING + "21006 byte (00:00:0");
 
     // A port that logs while another has the focus leaves the text alone.
     Port* first = port;
@@ -60,7 +61,7 @@ TEST_F(ReceiveLog, TheConsoleTextThenEveryConvertedChunk)
     receive(first, "more");
     EXPECT_EQ(status(STATUS_RECEIVE_LOG), "");
     activate(first);
-    EXPECT_EQ(status(STATUS_RECEIVE_LOG), RECEIVING + "21010 byte (00:00:00)");
+    EXPECT_EQ(status(STATUS_RECEIVE_LOG).substr(0, RECEIVING.size() + 19), RECEIVING + "21010 byte (00:00:0");
 
     // 406: the file is closed (deleting it is refused while it is open).
     command(CMD_LOG_STOP);
