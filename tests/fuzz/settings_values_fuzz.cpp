@@ -3,13 +3,14 @@
 // GetPrivateProfileStringA would hand them over. Each consumer must come out with a
 // value it can work with: the serial line (a listed speed or the device's own, data
 // bits 5 to 8, codes within their tables), the parallel poll (never a countdown past
-// its interval), the network waits, the display settings and the console settings
-// built from them, the file types and their patterns, the host history.
+// its interval), the network waits, the display settings and the console built from
+// them, the file types and their patterns, the host history.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "console/console_layout.h"
 #include "ports/network/network_history.h"
 #include "ports/network/network_page.h"
 #include "ports/parallel/parallel_page.h"
@@ -121,6 +122,27 @@ static void display(Numbers& n, const std::string& text)
     check(console.line_mode == 0 || console.line_mode == 1);
     check(console.font_height >= 1 && console.font_height <= 256);
     check(std::memchr(console.font_face, '\0', sizeof console.font_face) != nullptr);
+
+    // The console a window gets from them (its buffer kept small, for speed): the text
+    // appended, the page set, the LINE input line typed with the caret kept in view.
+    ConsoleSettings small = console;
+    small.buffer_bytes = 4096;
+    Console* c = new Console();
+    console_take_settings(c, &small);
+    check(console_allocate_buffers(c, &small));
+    console_input_reset(c);
+    c->char_width = 1 + (n.next() & 63);
+    c->line_height = 1 + (n.next() & 63);
+    console_append_bytes(c, reinterpret_cast<const unsigned char*>(text.data()), static_cast<std::uint32_t>(text.size()));
+    console_set_page(c, n.next() & 0xFFFF, n.next() & 0xFFFF);
+    console_scroll_to_end_targets(c);
+    console_input_insert(c, text.data(), static_cast<int>(text.size() > 300 ? 300 : text.size()), 1);
+    check(console_render_input(c) < CONSOLE_ROW_CELLS);
+    console_scroll_input(c, c->char_width, n.next() & 0xFFFF);
+    console_input_caret_x(c);
+    console_hit_test(c, n.next() & 0xFFFF, n.next() & 0xFFFF);
+    console_release_buffers(c);
+    delete c;
 }
 
 static void file_types(Numbers& n, const std::string& text)
