@@ -69,6 +69,7 @@ void expect_sane_tables(const std::string& which)
         EXPECT_TRUE(terminated(entry.output_pipe, USB_TEXT_SIZE));
     }
     EXPECT_GT(send_buffer_size, 0);
+    EXPECT_LE(send_buffer_size, SEND_BUFFER_MAX);
 }
 
 // Start-up on the files in the current folder, the checks, then the orderly end.
