@@ -39,7 +39,7 @@ void startup_discover_ports()
 }
 
 // Steps that create what the run needs. Returns false at the first failure.
-static bool startup(HINSTANCE instance, int show_command)
+bool app_startup(HINSTANCE instance, int show_command)
 {
     app.instance = instance;
     if (!startup_check_os()) return false;
@@ -68,12 +68,17 @@ static bool startup(HINSTANCE instance, int show_command)
     return true;
 }
 
-int app_main(HINSTANCE instance, int show_command)
+void app_teardown(HINSTANCE instance)
 {
-    int exit_code = 0;
-    if (startup(instance, show_command)) exit_code = frame_message_loop();
     if (app.frame_window) DestroyWindow(app.frame_window);
     terminal_window_unregister(instance);
     frame_unregister_class(instance);
+}
+
+int app_main(HINSTANCE instance, int show_command)
+{
+    int exit_code = 0;
+    if (app_startup(instance, show_command)) exit_code = frame_message_loop();
+    app_teardown(instance);
     return exit_code;
 }

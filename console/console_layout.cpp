@@ -296,7 +296,9 @@ ScrollTargets console_scroll_to_end_targets(const Console* console)
 
 std::int32_t console_input_columns(const Console* console)
 {
-    const std::int64_t d = console->tab_width < 1 ? 1 : console->tab_width;
+    // The rows' own tab width: a width kept as the settings file gave it (up to
+    // 2^31 - 1) would put the caret past what a pixel position can hold.
+    const std::int64_t d = row_tab_width(console);
     std::int32_t end = console->input_cursor;
     if (end > CONSOLE_INPUT_MAX) end = CONSOLE_INPUT_MAX;
     std::int64_t columns = 0;

@@ -8,6 +8,11 @@
 
 constexpr std::size_t LABEL_TAIL = 25;
 
+int file_types_count(int stored)
+{
+    return stored <= 0 ? 0 : stored > FILE_TYPES_MAX ? FILE_TYPES_MAX : stored;
+}
+
 int file_types_pack(FileTypeEntry* types, int count)
 {
     int kept = 0;

@@ -16,6 +16,15 @@ struct FileTypeEntry {
     char filter[64];
 };
 
+// How many "file type title %d"/"file type filter %d" pairs start-up reads for a
+// stored "file type size": none for 0 or less, at most FILE_TYPES_MAX. Every pair is
+// two reads of the settings file, so a count of millions would hold the start-up for
+// minutes; each read checks the file again, and even a few hundred cost a slow
+// system a noticeable pause. 64 types are more than the dialog's drop-down list can
+// usefully offer.
+constexpr int FILE_TYPES_MAX = 64;
+int file_types_count(int stored);
+
 // Packs the types whose title and filter are both non-empty to the front, keeping
 // their order; returns how many were kept.
 int file_types_pack(FileTypeEntry* types, int count);

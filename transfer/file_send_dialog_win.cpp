@@ -38,7 +38,7 @@ static const char LIST_FILTER[] = "送信ﾌｧｲﾙﾘｽﾄ(*.TFL)\0*.TFL\0";
 void file_send_dialog_load()
 {
     file_types.clear();
-    int count = settings_read_int("file config", "file type size", 0);
+    int count = file_types_count(settings_read_int("file config", "file type size", 0));
     if (count > 0) {
         try {
             file_types.resize(static_cast<std::size_t>(count));

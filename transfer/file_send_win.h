@@ -14,8 +14,10 @@
 struct Port;
 
 // Bytes read from a file at a time, and so the largest piece written at once
-// ("buffer size" of "file config").
+// ("buffer size" of "file config"): 1 to SEND_BUFFER_MAX, any other stored value
+// being read as the default.
 extern std::int32_t send_buffer_size;
+constexpr std::int32_t SEND_BUFFER_MAX = 1 << 20;
 
 // Start-up: "buffer size", the file send dialog's file types and starting folder, and
 // the file transfer attached to the ports. Program end: releases what it read.

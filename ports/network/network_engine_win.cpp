@@ -296,8 +296,8 @@ static void serve_connection(NetworkEngine* e, SOCKET socket)
 }
 
 // The wait between attempts: wait_time seconds in steps of 100 ms, ended at once by
-// the stop; state 4 is reported 0.9 s before its end. Values read from the settings
-// file are not range-checked, so the step count is kept in 64 bits.
+// the stop; state 4 is reported 0.9 s before its end. The step count is kept in 64
+// bits, so no wait time the engine is handed can overflow it.
 static void retry_wait(NetworkEngine* e)
 {
     long long steps = static_cast<long long>(e->settings.wait_time) * 10;

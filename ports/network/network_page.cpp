@@ -4,6 +4,15 @@
 
 #include "ports/network/network_history.h"
 
+void network_settings_make_usable(NetworkSettings* s)
+{
+    if (!s) return;
+    if (s->wait_time < NET_WAIT_TIME_MIN || s->wait_time > NET_WAIT_TIME_MAX)
+        s->wait_time = NETWORK_DEFAULT_SETTINGS.wait_time;
+    if (s->retry_count < NET_RETRY_COUNT_MIN || s->retry_count > NET_RETRY_COUNT_MAX)
+        s->retry_count = NETWORK_DEFAULT_SETTINGS.retry_count;
+}
+
 void network_page_open(NetworkPage* page, const NetworkSettings* current)
 {
     if (page && current) page->working = *current;

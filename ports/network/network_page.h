@@ -11,6 +11,11 @@ struct NetworkPage {
     NetworkSettings working;
 };
 
+// Values read from the settings file: a wait time or retry count outside the page's
+// range is read as its default. A wait of 0 or less would retry without a pause, and
+// the page could not show either value.
+void network_settings_make_usable(NetworkSettings* settings);
+
 void network_page_open(NetworkPage* page, const NetworkSettings* current);
 // The value number field `control` (IDC_NET_WAIT_TIME or IDC_NET_RETRY_COUNT) keeps
 // when it loses the focus or the page applies: the number typed when it lies in the

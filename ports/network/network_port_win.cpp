@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "app/settings.h"
+#include "ports/network/network_page.h"
 
 static const char CONFIG_SECTION[] = "network config";
 static const char HISTORY_SECTION[] = "network history";
@@ -29,6 +30,7 @@ void network_load_settings()
     settings.reconnect = settings_read_int(CONFIG_SECTION, "re-connect", d.reconnect);
     settings.wait_time = settings_read_int(CONFIG_SECTION, "wait time", d.wait_time);
     settings.retry_count = settings_read_int(CONFIG_SECTION, "connect retry", d.retry_count);
+    network_settings_make_usable(&settings);
 }
 
 void network_save_settings()

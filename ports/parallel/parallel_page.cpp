@@ -19,6 +19,14 @@ static ParallelSettings* shown(ParallelPage* page)
     return has_selection(page) ? &page->rows[page->selection].settings : nullptr;
 }
 
+void parallel_settings_make_usable(ParallelSettings* s)
+{
+    if (!s) return;
+    for (std::int32_t value : parallel_interval_values)
+        if (static_cast<std::uint32_t>(value) == s->receive_interval) return;
+    s->receive_interval = PARALLEL_DEFAULT_SETTINGS.receive_interval;
+}
+
 void parallel_page_open(ParallelPage* page, const ParallelPortEntry* live)
 {
     if (!page || !live) return;

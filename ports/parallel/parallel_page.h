@@ -23,6 +23,11 @@ struct ParallelPageView {
     int bidirectional;
 };
 
+// Values read from the settings file: an interval the list does not carry is read as
+// the default. A stored -1 would otherwise be an interval of 49 days (no reads while
+// the port shows as connected) and the page would show it as "50ms".
+void parallel_settings_make_usable(ParallelSettings* settings);
+
 // Copies the live rows, clearing changed in the copy; selection -1.
 void parallel_page_open(ParallelPage* page, const ParallelPortEntry* live);
 // Page initialisation: the first available row becomes the selection (0 when none).

@@ -8,6 +8,7 @@
 
 #include "app/os_check.h"
 #include "app/settings.h"
+#include "ports/parallel/parallel_page.h"
 
 ParallelPortEntry parallel_port_table[PARALLEL_PORT_COUNT];
 
@@ -48,6 +49,7 @@ void parallel_load_settings()
             row.settings.receive_interval = static_cast<std::uint32_t>(
                 settings_read_int(section, "receive times", static_cast<int>(d.receive_interval)));
             row.settings.bidirectional = settings_read_int(section, "bidi", d.bidirectional);
+            parallel_settings_make_usable(&row.settings);
         }
         row.changed = 0;
     }

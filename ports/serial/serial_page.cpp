@@ -48,6 +48,21 @@ const SerialPageList serial_page_lists[5] = {
     {IDC_SERIAL_FLOW, 4, flow_texts, flow_values},
 };
 
+static bool listed(const SerialPageList& list, std::int32_t value)
+{
+    for (int i = 0; i < list.count; ++i)
+        if (list.values[i] == value) return true;
+    return false;
+}
+
+void serial_settings_make_usable(SerialSettings* s)
+{
+    if (!s) return;
+    for (int i = 0; i < 5; ++i)
+        if (!listed(serial_page_lists[i], s->*list_fields[i])) s->*list_fields[i] = SERIAL_DEFAULT_SETTINGS.*list_fields[i];
+    if (s->parity_check != 0 && s->parity_check != 1) s->parity_check = SERIAL_DEFAULT_SETTINGS.parity_check;
+}
+
 void serial_page_open(SerialPage* page, const SerialPortEntry* live)
 {
     if (!page || !live) return;
@@ -70,8 +85,8 @@ void serial_page_init_selection(SerialPage* page)
     }
 }
 
-// A stored value no list line carries (110 from the settings file, say) shows the
-// first line but stays stored until the user picks another.
+// A value no list line carries shows the first line but stays stored until the user
+// picks another (the settings file cannot bring one: see serial_settings_make_usable).
 void serial_page_view(const SerialPage* page, SerialPageView* view)
 {
     if (!view) return;

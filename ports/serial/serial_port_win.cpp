@@ -9,6 +9,7 @@
 #include "app/frame_win.h"
 #include "app/os_check.h"
 #include "app/settings.h"
+#include "ports/serial/serial_page.h"
 
 SerialPortEntry serial_port_table[SERIAL_PORT_COUNT];
 
@@ -55,6 +56,7 @@ void serial_load_settings()
             row.settings.stop_bits = settings_read_int(section, "stop bits", d.stop_bits);
             row.settings.flow_control = settings_read_int(section, "flow control", d.flow_control);
             row.settings.parity_check = settings_read_int(section, "parity check", d.parity_check);
+            serial_settings_make_usable(&row.settings);
         }
         row.changed = 0;
     }

@@ -258,6 +258,13 @@ TEST_F(Layout, LineInputCaretRenderingAndScrolling)
     console_input_reset(c);
     console_input_insert(c, std::string(256, '\t').data(), 256, 1);
     EXPECT_EQ(console_render_input(c), CONSOLE_ROW_CELLS - 1);
+    // A tab width edited into the settings file as large as it goes: a tab in the line
+    // is no wider than a row, as in the rows above it, and the caret's place fits.
+    c->tab_width = INT32_MAX;
+    console_input_reset(c);
+    console_input_insert(c, "\t\t", 2, 1);
+    EXPECT_EQ(console_input_columns(c), 2 * CONSOLE_ROW_CELLS);
+    EXPECT_EQ(console_input_caret_x(c), (2 * CONSOLE_ROW_CELLS + 1) * 8);
 }
 
 TEST_F(Layout, HitTestCountsCellsAsTheRowsWereLaidOut)

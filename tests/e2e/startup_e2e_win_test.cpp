@@ -1,12 +1,14 @@
 // Starts tavex.exe as a person would, in a scratch folder, and watches it from
 // outside: the frame appears, a second start only raises it and exits with 0, and
-// closing the frame ends the program with 0 without leaving a settings file.
+// closing the frame ends the program with 0 without leaving a settings file; and on
+// damaged settings files the frame still shows and the end is still orderly.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "tests/app/settings_files.h"
 #include "tests/e2e/program_e2e.h"
 #include "tests/support/fixture_win.h"
 
@@ -43,6 +45,29 @@ TEST(StartupEndToEnd, SingleInstanceAndOrderlyEnd)
     EXPECT_EQ(nullptr, FindWindowA("TAVEX FRAME", nullptr));
     // Nothing was confirmed, so nothing was written.
     EXPECT_FALSE(file_exists(scratch.file("tavex.ini")));
+}
+
+TEST(StartupEndToEnd, DamagedSettingsFilesStillShowTheFrameAndEndWithZero)
+{
+    ASSERT_EQ(nullptr, FindWindowA("TAVEX FRAME", nullptr)) << "a frame is already open";
+    // Two files of one extreme throughout, and three of the in-process test's seeds.
+    const std::string files[] = {settings_files::uniform_file("-1"), settings_files::uniform_file("4294967296"),
+                                 settings_files::Maker(7).file(), settings_files::Maker(42).file(),
+                                 settings_files::Maker(299).file()};
+    int n = 0;
+    for (const std::string& file : files) {
+        SCOPED_TRACE(n++);
+        ScratchDir scratch;
+        ASSERT_TRUE(write_file(scratch.file("tavex.ini"), file));
+        Started program;
+        start(program, scratch.path());
+        HWND frame = wait_for_frame(20000);
+        ASSERT_NE(nullptr, frame);
+        EXPECT_TRUE(wait_until([&] { return IsWindowVisible(frame) != 0; }, 5000));
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0u, program.wait_exit(20000));
+        EXPECT_EQ(file, read_file(scratch.file("tavex.ini")));
+    }
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 // loop: command 107 opens it; each page's change, confirmed with OK, reaches
 // tavex.ini, "default.tfk" and the open terminal window; Cancel, or OK with nothing
 // changed, writes nothing. Also start-up's reading of a hand-edited tavex.ini and
-// "default.tfk", and a refresh while an engine floods the window.
+// "default.tfk", a function-key file of a megabyte, and a refresh while an engine
+// floods the window.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -16,6 +17,7 @@
 #include "resources/commands.h"
 #include "resources/terminal_ids.h"
 #include "terminal/display_settings_win.h"
+#include "terminal/function_keys_win.h"
 #include "terminal/terminal_sheet_win.h"
 #include "tests/support/dialog_driver_win.h"
 #include "tests/support/fixture_win.h"
@@ -364,6 +366,33 @@ TEST_F(TerminalSheetTest, ARefreshWhileTheEngineFloodsLosesNoByte)
     EXPECT_EQ(console_contents(port), expected);
     EXPECT_EQ(port->console.capacity, 1024u * 1024u);
     EXPECT_EQ(settings_read_int("console", "column", -1), 83);
+}
+
+// A function-key file of a megabyte through the loader: twelve lines are read at
+// most, each cut to 143 bytes and each key to 128, whatever follows.
+TEST(FunctionKeyFile, AMegabyteFileGivesTwelveLinesAtMost)
+{
+    ScratchDir scratch;
+    // A line of 1000 bytes (its 143-byte pieces after the first are lines without a
+    // comma), then a key, then a megabyte of key lines never reached.
+    std::string file = "3," + std::string(998, 'B') + "\r\n5,five\r\n";
+    while (file.size() < (1u << 20)) file += "0,late\n";
+    file += "11,tail";
+    ASSERT_TRUE(write_file(scratch.file("big.tfk"), file));
+    FunctionKeyStrings keys;
+    std::memset(keys, 'z', sizeof keys);
+    ASSERT_EQ(1, load_function_keys(scratch.file("big.tfk").c_str(), &keys));
+    EXPECT_EQ(std::string(keys[3]), std::string(128, 'B'));
+    EXPECT_STREQ(keys[5], "five");
+    EXPECT_STREQ(keys[11], "");
+    for (const char* key : keys) EXPECT_LE(strnlen(key, FUNCTION_KEY_TEXT), 128u);
+
+    // One line of a megabyte without a line end.
+    ASSERT_TRUE(write_file(scratch.file("line.tfk"), "7," + std::string(1u << 20, 'x')));
+    ASSERT_EQ(1, load_function_keys(scratch.file("line.tfk").c_str(), &keys));
+    EXPECT_EQ(std::string(keys[7]), std::string(128, 'x'));
+    for (int i = 0; i < FUNCTION_KEY_COUNT; ++i)
+        if (i != 7) EXPECT_STREQ(keys[i], "") << i;
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -20,6 +22,14 @@ TEST(FileTypes, EntriesWithAnEmptyTextAreDroppedInOrder)
     EXPECT_STREQ(types[1].filter, "*.hex;*.mot");
     EXPECT_STREQ(types[2].title, "Log");
     EXPECT_EQ(file_types_pack(types, 0), 0);
+}
+
+TEST(FileTypes, AStoredCountIsReadUpToTheLargestTableOnly)
+{
+    const std::pair<int, int> cases[] = {{-1, 0}, {0, 0}, {INT_MIN, 0}, {1, 1},
+                                         {FILE_TYPES_MAX, FILE_TYPES_MAX}, {FILE_TYPES_MAX + 1, FILE_TYPES_MAX},
+                                         {INT_MAX, FILE_TYPES_MAX}};
+    for (auto [stored, read] : cases) EXPECT_EQ(file_types_count(stored), read) << stored;
 }
 
 TEST(FilterPatterns, StopAtAnEmptyOrTooLongPattern)

@@ -115,7 +115,7 @@ void edit_parallel_page(HWND sheet)
     HWND interval = GetDlgItem(page, 1012);
     char text[16] = {};
     SendMessageA(interval, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    shown_interval = text;  // 75 ms has no line: "50ms" shows
+    shown_interval = text;  // 75 ms has no line: read as the default, "50ms"
     SendMessageA(interval, CB_SETCURSEL, 4, 0);  // "1sec"
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(1012, CBN_SELCHANGE), reinterpret_cast<LPARAM>(interval));
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(1011, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1011)));

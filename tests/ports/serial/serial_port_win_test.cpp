@@ -86,11 +86,12 @@ TEST_F(SerialPortTest, DiscoveryOffersTheDeclaredPortWithDefaults)
 
 TEST_F(SerialPortTest, ValidOffersAnAbsentPortAndNeverHidesAPresentOne)
 {
-    enumerate("[com7]\r\nvalid=1\r\nbaudrate=110\r\n[com5]\r\nvalid=0\r\nflow control=3\r\n");
+    enumerate("[com7]\r\nvalid=1\r\nbaudrate=110\r\n[com5]\r\nvalid=0\r\nflow control=3\r\nbaudrate=-1\r\n");
     ASSERT_NE(serial_find_port(7), nullptr);
-    EXPECT_EQ(serial_find_port(7)->settings.baudrate, 110);
+    EXPECT_EQ(serial_find_port(7)->settings.baudrate, 9600);  // no line of the page: the default
     ASSERT_NE(serial_find_port(5), nullptr);
     EXPECT_EQ(serial_find_port(5)->settings.flow_control, 3);
+    EXPECT_EQ(serial_find_port(5)->settings.baudrate, 9600);
     // Saving writes the available rows' six keys, never "valid".
     serial_save_settings();
     std::string ini = read_file(scratch.file("tavex.ini"));
@@ -250,7 +251,7 @@ TEST_F(SerialPortTest, TheSheetsOkCommitsWritesAndTellsTheOpenPorts)
     drive_dialog(SHEET_CAPTION, choose_38400_untick_and_ok);
     comm_settings_sheet(frame);
     ASSERT_TRUE(dialog_was_driven());
-    EXPECT_EQ(box_text, "300");  // 110 has no line: the first one shows
+    EXPECT_EQ(box_text, "9600");  // 110 has no line: read as the default, which shows
     const SerialPortEntry* row = serial_find_port(number);
     EXPECT_EQ(row->settings.baudrate, 38400);
     EXPECT_EQ(row->settings.parity_check, 0);

@@ -1,0 +1,97 @@
+// The kinds' settings as the settings file gives them: a value the settings page
+// could not show is read as its default, so a port never runs with something the
+// page hides (a speed of -1 left to the driver, an interval of 49 days, a retry
+// without a pause); every value the page offers is kept.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <utility>
+
+#include "ports/network/network_page.h"
+#include "ports/parallel/parallel_page.h"
+#include "ports/serial/serial_page.h"
+
+namespace {
+
+struct SerialRead {
+    std::int32_t SerialSettings::*field;
+    std::int32_t stored;
+    std::int32_t used;
+};
+
+TEST(PortSettingsRead, SerialValuesThePageCannotShowAreTheDefaults)
+{
+    const SerialRead cases[] = {
+        {&SerialSettings::baudrate, -1, 9600},
+        {&SerialSettings::baudrate, 0, 9600},
+        {&SerialSettings::baudrate, 110, 9600},
+        {&SerialSettings::baudrate, 299, 9600},
+        {&SerialSettings::baudrate, 301, 9600},
+        {&SerialSettings::baudrate, 230400, 9600},
+        {&SerialSettings::baudrate, INT_MIN, 9600},
+        {&SerialSettings::baudrate, INT_MAX, 9600},
+        {&SerialSettings::baudrate, 300, 300},
+        {&SerialSettings::baudrate, 76800, 76800},
+        {&SerialSettings::baudrate, 115200, 115200},
+        {&SerialSettings::data_bits, 4, 8},
+        {&SerialSettings::data_bits, 9, 8},
+        {&SerialSettings::data_bits, -1, 8},
+        {&SerialSettings::data_bits, 5, 5},
+        {&SerialSettings::parity, -1, 0},
+        {&SerialSettings::parity, 5, 0},
+        {&SerialSettings::parity, 4, 4},
+        {&SerialSettings::stop_bits, 3, 0},
+        {&SerialSettings::stop_bits, INT_MIN, 0},
+        {&SerialSettings::stop_bits, 2, 2},
+        {&SerialSettings::flow_control, 4, 1},
+        {&SerialSettings::flow_control, -1, 1},
+        {&SerialSettings::flow_control, 0, 0},
+        {&SerialSettings::flow_control, 3, 3},
+        {&SerialSettings::parity_check, 2, 1},
+        {&SerialSettings::parity_check, -1, 1},
+        {&SerialSettings::parity_check, 0, 0},
+    };
+    for (const SerialRead& c : cases) {
+        // Every other field off its default, to see that only the one is replaced.
+        SerialSettings s = {19200, 7, 2, 2, 3, 0};
+        SerialSettings expected = s;
+        s.*c.field = c.stored;
+        expected.*c.field = c.used;
+        serial_settings_make_usable(&s);
+        EXPECT_TRUE(serial_settings_equal(s, expected)) << "stored " << c.stored << " used " << s.*c.field;
+    }
+}
+
+TEST(PortSettingsRead, ParallelIntervalsOutsideTheListAreTheDefault)
+{
+    const std::pair<std::uint32_t, std::uint32_t> cases[] = {
+        {0xFFFFFFFFu, 50}, {0, 50}, {49, 50}, {75, 50}, {60001, 50}, {0x80000000u, 50},
+        {50, 50},          {1000, 1000},      {60000, 60000},
+    };
+    for (auto [stored, used] : cases) {
+        ParallelSettings s = {stored, 0};
+        parallel_settings_make_usable(&s);
+        EXPECT_EQ(s.receive_interval, used) << "stored " << stored;
+        EXPECT_EQ(s.bidirectional, 0);
+    }
+}
+
+TEST(PortSettingsRead, NetworkWaitAndRetryOutsideThePageRangesAreTheDefaults)
+{
+    // reconnect, wait time, retry count as stored, then as used.
+    const NetworkSettings cases[][2] = {
+        {{1, 0, 10}, {1, 5, 10}},        {{1, -1, 10}, {1, 5, 10}},   {{1, 301, 10}, {1, 5, 10}},
+        {{1, INT_MAX, 10}, {1, 5, 10}},  {{1, 1, 10}, {1, 1, 10}},    {{1, 300, 10}, {1, 300, 10}},
+        {{0, 5, -1}, {0, 5, 10}},        {{0, 5, 101}, {0, 5, 10}},   {{0, 5, INT_MIN}, {0, 5, 10}},
+        {{0, 5, 0}, {0, 5, 0}},          {{7, 5, 100}, {7, 5, 100}},
+    };
+    for (const auto& c : cases) {
+        NetworkSettings s = c[0];
+        network_settings_make_usable(&s);
+        EXPECT_EQ(s.reconnect, c[1].reconnect);
+        EXPECT_EQ(s.wait_time, c[1].wait_time) << "stored " << c[0].wait_time;
+        EXPECT_EQ(s.retry_count, c[1].retry_count) << "stored " << c[0].retry_count;
+    }
+}
+
+}  // namespace
