@@ -40,12 +40,16 @@ void expect_sane_tables(const std::string& which)
     for (const SerialPortEntry& row : serial_port_table) {
         SerialSettings usable = row.settings;
         serial_settings_make_usable(&usable);
-        if (row.available) EXPECT_TRUE(serial_settings_equal(usable, row.settings)) << row.settings.baudrate;
+        if (row.available) {
+            EXPECT_TRUE(serial_settings_equal(usable, row.settings)) << row.settings.baudrate;
+        }
     }
     for (const ParallelPortEntry& row : parallel_port_table) {
         ParallelSettings usable = row.settings;
         parallel_settings_make_usable(&usable);
-        if (row.available) EXPECT_EQ(usable.receive_interval, row.settings.receive_interval);
+        if (row.available) {
+            EXPECT_EQ(usable.receive_interval, row.settings.receive_interval);
+        }
     }
     NetworkSettings network = *network_settings();
     network_settings_make_usable(&network);

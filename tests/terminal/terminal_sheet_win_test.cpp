@@ -391,8 +391,11 @@ TEST(FunctionKeyFile, AMegabyteFileGivesTwelveLinesAtMost)
     ASSERT_TRUE(write_file(scratch.file("line.tfk"), "7," + std::string(1u << 20, 'x')));
     ASSERT_EQ(1, load_function_keys(scratch.file("line.tfk").c_str(), &keys));
     EXPECT_EQ(std::string(keys[7]), std::string(128, 'x'));
-    for (int i = 0; i < FUNCTION_KEY_COUNT; ++i)
-        if (i != 7) EXPECT_STREQ(keys[i], "") << i;
+    for (int i = 0; i < FUNCTION_KEY_COUNT; ++i) {
+        if (i != 7) {
+            EXPECT_STREQ(keys[i], "") << i;
+        }
+    }
 }
 
 }  // namespace
