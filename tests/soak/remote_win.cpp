@@ -6,7 +6,45 @@
 #include <commctrl.h>
 #include <psapi.h>
 
+#include <cstring>
+
+#include "resources/commands.h"
 #include "tests/support/fixture_win.h"
+
+namespace {
+
+const char NET_CAPTION[] = "\x90\xda\x91\xb1 - \xc8\xaf\xc4\xdc\xb0\xb8";             // 接続 - ﾈｯﾄﾜｰｸ
+const char USB_CAPTION[] = "\x90\xda\x91\xb1 - USB\xce\xdf\xb0\xc4";                   // 接続 - USBﾎﾟｰﾄ
+const char SEND_CAPTION[] = "\xcc\xa7\xb2\xd9\x91\x97\x90\x4d";                        // ﾌｧｲﾙ送信
+const char LOAD_CAPTION[] =                                                                // 送信ﾌｧｲﾙﾘｽﾄの読込み
+    "\x91\x97\x90\x4d\xcc\xa7\xb2\xd9\xd8\xbd\xc4\x82\xcc\x93\xc7\x8d\x9e\x82\xdd";
+const char LOG_CAPTION[] =  // 受信ﾃﾞｰﾀをﾌｧｲﾙに保存
+    "\x8e\xf3\x90\x4d\xc3\xde\xb0\xc0\x82\xf0\xcc\xa7\xb2\xd9\x82\xc9\x95\xdb\x91\xb6";
+const char CONNECTED[] = "\x90\xda\x91\xb1\x92\x86";  // 接続中
+
+void set_text(HWND control, const std::string& text)
+{
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Selects the port line of a dialog's port list whose text contains tag. The lines
+// are read wide: Wine hands another process's list texts over as UTF-16.
+bool select_port(HWND list, const char* tag)
+{
+    std::wstring wide(tag, tag + std::strlen(tag));
+    LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t line[256] = {};
+        if (SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0) >= 255) continue;
+        SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line));
+        if (std::wstring(line).find(wide) == std::wstring::npos) continue;
+        SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 double soak_now_ms()
 {
@@ -134,6 +172,94 @@ std::string Remote::status_text(int part) const
     }
     VirtualFreeEx(info_.hProcess, remote, 0, MEM_RELEASE);
     return text;
+}
+
+HWND Remote::wait_dialog(const std::string& caption, int item, DWORD timeout_ms) const
+{
+    HWND found = nullptr;
+    wait_until(
+        [&] {
+            for (HWND w = FindWindowA("#32770", caption.c_str()); w;
+                 w = FindWindowExA(nullptr, w, "#32770", caption.c_str())) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner == info_.dwProcessId && IsWindowVisible(w) && GetDlgItem(w, item)) return (found = w) != nullptr;
+            }
+            return false;
+        },
+        timeout_ms);
+    return found;
+}
+
+bool Remote::open_port(PortKind kind, int tcp_port)
+{
+    size_t before = terminals().size();
+    switch (kind) {
+    case PortKind::com:
+        command(CMD_CONNECT_SERIAL);
+        break;
+    case PortKind::lpt:
+        command(CMD_CONNECT_PARALLEL);
+        break;
+    case PortKind::usb: {
+        command(CMD_CONNECT_USB);
+        HWND dialog = wait_dialog(USB_CAPTION, IDOK, 5000);
+        if (!dialog) return false;
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        break;
+    }
+    case PortKind::net_client:
+    case PortKind::net_server: {
+        command(CMD_CONNECT_NETWORK);
+        // The host field is the edit inside combo 1013, made when the dialog is shown.
+        HWND dialog = nullptr, host = nullptr;
+        wait_until(
+            [&] {
+                dialog = wait_dialog(NET_CAPTION, 1013, 0);
+                host = dialog ? FindWindowExA(GetDlgItem(dialog, 1013), nullptr, "Edit", nullptr) : nullptr;
+                return host != nullptr;
+            },
+            5000);
+        if (!host) return false;
+        set_text(host, "127.0.0.1");
+        set_text(GetDlgItem(dialog, 1001), std::to_string(tcp_port));
+        SendMessageA(GetDlgItem(dialog, 1014), CB_SETCURSEL, kind == PortKind::net_server ? 1 : 0, 0);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        break;
+    }
+    }
+    if (!wait_until([&] { return terminals().size() == before + 1; }, 10000)) return false;
+    return kind == PortKind::net_server || wait_until([&] { return status_text(1) == CONNECTED; }, 10000);
+}
+
+bool Remote::start_log(const std::string& path, const char* tag)
+{
+    command(CMD_LOG_START);
+    HWND dialog = wait_dialog(LOG_CAPTION, 1416, 5000);
+    if (!dialog) return false;
+    bool selected = select_port(GetDlgItem(dialog, 1401), tag);
+    SendMessageA(GetDlgItem(dialog, 1416), BM_SETCHECK, BST_UNCHECKED, 0);
+    set_text(GetDlgItem(dialog, 1402), path);
+    PostMessageA(dialog, WM_COMMAND, selected ? IDOK : IDCANCEL, 0);
+    return selected && wait_until([&] { return file_exists(path); }, 5000);
+}
+
+bool Remote::send_list(const std::string& list_file, int entries, const char* tag)
+{
+    command(CMD_FILE_SEND);
+    HWND dialog = wait_dialog(SEND_CAPTION, 1411, 5000);
+    if (!dialog) return false;
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1413, BN_CLICKED), 0);
+    HWND open = wait_dialog(LOAD_CAPTION, IDOK, 5000);
+    if (!open) return false;
+    // The name field: edt1 in the dialog of old, cmb13 in the Explorer-style one.
+    set_text(GetDlgItem(open, 0x480) ? GetDlgItem(open, 0x480) : GetDlgItem(open, 0x47c), list_file);
+    PostMessageA(open, WM_COMMAND, IDOK, 0);
+    HWND list = GetDlgItem(dialog, 1411);
+    bool loaded = wait_until([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == entries; }, 5000);
+    bool selected = loaded && select_port(GetDlgItem(dialog, 1401), tag);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(selected ? 1414 : 1415, BN_CLICKED), 0);
+    return selected;
 }
 
 double Remote::response_ms(DWORD timeout_ms) const

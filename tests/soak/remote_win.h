@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+// The port kinds the bench offers, as the soak run opens them.
+enum class PortKind { com, lpt, usb, net_client, net_server };
+
 class Remote {
 public:
     Remote() = default;
@@ -32,6 +35,21 @@ public:
     std::string text(HWND window) const;
     // A status-bar part's text, read from the program's memory.
     std::string status_text(int part) const;
+
+    // A visible dialog of the program with this caption that has control item.
+    HWND wait_dialog(const std::string& caption, int item, DWORD timeout_ms) const;
+
+    // Opens a port of the kind and waits for its window and, except for a server still
+    // waiting for its peer, for "接続中": the bench's COM5 (101) or LPT2 (102), its
+    // USB device (104; tavex.ini must list it and the host controller file must
+    // exist), or a network port to 127.0.0.1:tcp_port (103, client or server).
+    bool open_port(PortKind kind, int tcp_port = 0);
+    // Starts a receive log (405) to path for the connected port whose name contains
+    // tag ("COM5", "NET1"...), without the console's text; waits for the file.
+    bool start_log(const std::string& path, const char* tag);
+    // Sends the files of a send list file (401, its list loaded with 1413) through the
+    // port whose name contains tag.
+    bool send_list(const std::string& list_file, int entries, const char* tag);
 
     // Milliseconds the frame takes to handle a message sent to it; -1 when it does not
     // within timeout_ms.
