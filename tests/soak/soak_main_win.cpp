@@ -22,6 +22,11 @@ const Scenario scenarios[] = {
     {"frame_closed_under_flood", frame_closed_under_flood},
     {"second_start_while_flooding", second_start_while_flooding},
     {"response_under_flood", response_under_flood},
+    {"volume_com", [](Verdict& v) { volume(v, PortKind::com); }},
+    {"volume_lpt", [](Verdict& v) { volume(v, PortKind::lpt); }},
+    {"volume_usb", [](Verdict& v) { volume(v, PortKind::usb); }},
+    {"volume_net_client", [](Verdict& v) { volume(v, PortKind::net_client); }},
+    {"volume_net_server", [](Verdict& v) { volume(v, PortKind::net_server); }},
 };
 
 }  // namespace
