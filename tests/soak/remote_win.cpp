@@ -5,7 +5,9 @@
 
 #include <commctrl.h>
 #include <psapi.h>
+#include <winternl.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "resources/commands.h"
@@ -247,17 +249,21 @@ bool Remote::start_log(const std::string& path, const char* tag)
 bool Remote::send_list(const std::string& list_file, int entries, const char* tag)
 {
     command(CMD_FILE_SEND);
-    HWND dialog = wait_dialog(SEND_CAPTION, 1411, 5000);
+    HWND dialog = wait_dialog(SEND_CAPTION, 1411, 30000);
     if (!dialog) return false;
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1413, BN_CLICKED), 0);
-    HWND open = wait_dialog(LOAD_CAPTION, IDOK, 5000);
-    if (!open) return false;
+    HWND open = wait_dialog(LOAD_CAPTION, IDOK, 30000);
+    if (!open) {
+        std::printf("note: the send list dialog did not show (%s)\n", tag);
+        return false;
+    }
     // The name field: edt1 in the dialog of old, cmb13 in the Explorer-style one.
     set_text(GetDlgItem(open, 0x480) ? GetDlgItem(open, 0x480) : GetDlgItem(open, 0x47c), list_file);
     PostMessageA(open, WM_COMMAND, IDOK, 0);
     HWND list = GetDlgItem(dialog, 1411);
     bool loaded = wait_until([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == entries; }, 5000);
     bool selected = loaded && select_port(GetDlgItem(dialog, 1401), tag);
+    if (!selected) std::printf("note: list loaded %d, port %s not offered\n", loaded, tag);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(selected ? 1414 : 1415, BN_CLICKED), 0);
     return selected;
 }
@@ -270,19 +276,59 @@ double Remote::response_ms(DWORD timeout_ms) const
     return soak_now_ms() - start;
 }
 
+// The process's entry in the system's process list: Wine answers the per-process
+// questions (handle count, private usage) for the calling process only.
+static bool process_entry(DWORD process_id, SYSTEM_PROCESS_INFORMATION* entry)
+{
+    using Query = LONG(WINAPI*)(SYSTEM_INFORMATION_CLASS, void*, ULONG, ULONG*);
+    static Query query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return false;
+    std::vector<char> buffer(1 << 20);
+    ULONG needed = 0;
+    if (query(SystemProcessInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) < 0) return false;
+    for (size_t at = 0;;) {
+        auto* info = reinterpret_cast<SYSTEM_PROCESS_INFORMATION*>(buffer.data() + at);
+        if (reinterpret_cast<ULONG_PTR>(info->UniqueProcessId) == process_id) {
+            *entry = *info;
+            return true;
+        }
+        if (info->NextEntryOffset == 0) return false;
+        at += info->NextEntryOffset;
+    }
+}
+
 DWORD Remote::handle_count() const
 {
     DWORD count = 0;
-    return GetProcessHandleCount(info_.hProcess, &count) ? count : 0;
+    if (GetProcessHandleCount(info_.hProcess, &count) && count > 0) return count;
+    SYSTEM_PROCESS_INFORMATION entry;
+    return process_entry(info_.dwProcessId, &entry) ? entry.HandleCount : 0;
 }
 
-SIZE_T Remote::private_bytes() const
+SIZE_T Remote::private_bytes(const char** measure) const
 {
     PROCESS_MEMORY_COUNTERS_EX counters = {};
     counters.cb = sizeof counters;
-    if (!GetProcessMemoryInfo(info_.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters))
-        return 0;
-    return counters.PrivateUsage;
+    GetProcessMemoryInfo(info_.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    SYSTEM_PROCESS_INFORMATION entry = {};
+    process_entry(info_.dwProcessId, &entry);
+    // Wine takes private usage from the swap in use (none here): the working set
+    // (resident pages) stands in then.
+    const struct {
+        SIZE_T value;
+        const char* name;
+    } choices[] = {{counters.PrivateUsage, "private bytes"},
+                   {entry.PrivatePageCount, "private bytes"},
+                   {counters.WorkingSetSize, "working set"},
+                   {entry.VirtualMemoryCounters.WorkingSetSize, "working set"}};
+    for (const auto& choice : choices) {
+        if (choice.value == 0) continue;
+        if (measure) *measure = choice.name;
+        return choice.value;
+    }
+    if (measure) *measure = "nothing";
+    return 0;
 }
 
 DWORD Remote::wait_exit(DWORD timeout_ms) const

@@ -55,7 +55,9 @@ public:
     // within timeout_ms.
     double response_ms(DWORD timeout_ms = 5000) const;
     DWORD handle_count() const;
-    SIZE_T private_bytes() const;
+    // The process's private bytes, or what stands in for them where the system does
+    // not say (*measure names it).
+    SIZE_T private_bytes(const char** measure = nullptr) const;
 
     // Posts WM_CLOSE to the frame and waits for the program's end: its exit code, or
     // STILL_ACTIVE on time-out.

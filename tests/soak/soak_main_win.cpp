@@ -27,6 +27,14 @@ const Scenario scenarios[] = {
     {"volume_usb", [](Verdict& v) { volume(v, PortKind::usb); }},
     {"volume_net_client", [](Verdict& v) { volume(v, PortKind::net_client); }},
     {"volume_net_server", [](Verdict& v) { volume(v, PortKind::net_server); }},
+    {"concurrency", concurrency},
+    {"open_close_cycles", open_close_cycles},
+    {"net_peer_resets_mid_flood", net_peer_resets_mid_flood},
+    {"net_peer_closes_and_comes_back", net_peer_closes_and_comes_back},
+    {"usb_vanishes_mid_read", usb_vanishes_mid_read},
+    {"usb_vanishes_mid_write", usb_vanishes_mid_write},
+    {"disk_fills_while_logging", disk_fills_while_logging},
+    {"file_deleted_while_sent", file_deleted_while_sent},
 };
 
 }  // namespace
