@@ -1,5 +1,6 @@
-// The soak run's shared pieces; see soak_win.h. Driver thread, except the flood's
-// own thread.
+// The soak run's shared pieces; see soak_win.h. Driver thread, except the threads of
+// the floods and drains, which each own their loop and counters (the link is shared:
+// one thread writes it, another reads it).
 #include <winsock.h>
 
 #include "tests/soak/soak_win.h"

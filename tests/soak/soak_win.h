@@ -1,6 +1,7 @@
 // What the soak run's scenarios share: the verdict each fills, figures printed as
-// "name: value unit", a flooding peer, and the program started with its COM port
-// open. Each scenario runs on the driver's thread; everything it starts it ends.
+// "name: value unit", a checkable byte stream, the peers' ends of the ports with a
+// flooding and a draining peer, and the program started with its COM port open.
+// Each scenario runs on the driver's thread; everything it starts it ends.
 #pragma once
 #include <windows.h>
 
