@@ -176,7 +176,7 @@ std::string Remote::status_text(int part) const
     return text;
 }
 
-HWND Remote::wait_dialog(const std::string& caption, int item, DWORD timeout_ms) const
+HWND Remote::wait_dialog(const std::string& caption, int item, DWORD timeout_ms, bool shown) const
 {
     HWND found = nullptr;
     wait_until(
@@ -185,7 +185,8 @@ HWND Remote::wait_dialog(const std::string& caption, int item, DWORD timeout_ms)
                  w = FindWindowExA(nullptr, w, "#32770", caption.c_str())) {
                 DWORD owner = 0;
                 GetWindowThreadProcessId(w, &owner);
-                if (owner == info_.dwProcessId && IsWindowVisible(w) && GetDlgItem(w, item)) return (found = w) != nullptr;
+                if (owner == info_.dwProcessId && (!shown || IsWindowVisible(w)) && GetDlgItem(w, item))
+                    return (found = w) != nullptr;
             }
             return false;
         },
@@ -252,11 +253,11 @@ bool Remote::send_list(const std::string& list_file, int entries, const char* ta
     HWND dialog = wait_dialog(SEND_CAPTION, 1411, 30000);
     if (!dialog) return false;
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1413, BN_CLICKED), 0);
-    HWND open = wait_dialog(LOAD_CAPTION, IDOK, 30000);
-    if (!open) {
-        std::printf("note: the send list dialog did not show (%s)\n", tag);
-        return false;
-    }
+    // The system's file dialog is shown by its modal loop only once the queue is
+    // empty, which ports under load may delay for long; it works before it shows.
+    HWND open = wait_dialog(LOAD_CAPTION, IDOK, 30000, false);
+    if (!open) return false;
+    if (!wait_dialog(LOAD_CAPTION, IDOK, 5000)) std::printf("note: the send list dialog did not show within 5 s\n");
     // The name field: edt1 in the dialog of old, cmb13 in the Explorer-style one.
     set_text(GetDlgItem(open, 0x480) ? GetDlgItem(open, 0x480) : GetDlgItem(open, 0x47c), list_file);
     PostMessageA(open, WM_COMMAND, IDOK, 0);

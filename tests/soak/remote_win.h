@@ -36,8 +36,9 @@ public:
     // A status-bar part's text, read from the program's memory.
     std::string status_text(int part) const;
 
-    // A visible dialog of the program with this caption that has control item.
-    HWND wait_dialog(const std::string& caption, int item, DWORD timeout_ms) const;
+    // A dialog of the program with this caption that has control item; with shown,
+    // only once it is visible.
+    HWND wait_dialog(const std::string& caption, int item, DWORD timeout_ms, bool shown = true) const;
 
     // Opens a port of the kind and waits for its window and, except for a server still
     // waiting for its peer, for "接続中": the bench's COM5 (101) or LPT2 (102), its
