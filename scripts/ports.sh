@@ -148,10 +148,10 @@ tavex_unmount_small_disk() {
     return 0
 }
 
-# tavex_shrink_service DIR: cuts files short on request, as another program may while
-# the program under test has them open for reading (which Wine's own share modes
-# would refuse to a Wine process). A request is a file DIR/NAME.req holding the new
-# size and the host path; it is removed once the file is cut.
+# tavex_shrink_service DIR: cuts files short or deletes them on request, as another
+# program may while the program under test has them open for reading (which Wine's
+# own share modes would refuse to a Wine process). A request is a file DIR/NAME.req
+# holding the new size, or "delete", and the host path; it is removed once done.
 tavex_shrink_service() {
     local dir=$1
     (
@@ -159,7 +159,11 @@ tavex_shrink_service() {
         while :; do
             for req in "$dir"/*.req; do
                 [ -e "$req" ] || continue
-                read -r size path <"$req" && truncate -s "$size" "$path"
+                # "delete": emptied first, so that the reader finds no more bytes
+                # rather than the unlinked file's old ones.
+                if read -r size path <"$req"; then
+                    if [ "$size" = delete ]; then truncate -s 0 "$path" && rm -f "$path"; else truncate -s "$size" "$path"; fi
+                fi
                 rm -f "$req"
             done
             sleep 0.05

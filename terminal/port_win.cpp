@@ -252,10 +252,12 @@ void close_all_ports()
     if (!ports.empty()) close_now(ports.data(), ports.size());
 }
 
-// Issues a write the queue asked for; the port mutex is held.
-static void start_write(Port* port, const SendWrite& write)
+// Issues a write the queue asked for; the port mutex is held. False when the engine
+// refused it: an engine refuses only once it has stopped for good (a device pulled
+// out, a connection given up), and then no write of it will ever report.
+static bool start_write(Port* port, const SendWrite& write)
 {
-    if (write.data && port->write) port->write(port, write.data, write.length);
+    return !write.data || !port->write || port->write(port, write.data, write.length) > 0;
 }
 
 std::int32_t port_send(Port* port, const unsigned char* data, std::int32_t length, PortCompletionHook hook)
@@ -266,7 +268,14 @@ std::int32_t port_send(Port* port, const unsigned char* data, std::int32_t lengt
     SendWrite write;
     std::int32_t accepted = send_queue_offer(&port->send, data, length, hook != nullptr, &write);
     if (idle) port->completion_hook = hook;
-    start_write(port, write);
+    if (!start_write(port, write)) {
+        // Kept, the bytes would stay in flight for ever: typing would wait behind them
+        // and a file send for a report that never comes. Refused, a file send offers
+        // its piece again until it is stopped.
+        send_queue_reset(&port->send);
+        port->completion_hook = nullptr;
+        accepted = 0;
+    }
     LeaveCriticalSection(&port->mutex);
     return accepted;
 }

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+// The port kinds the bench offers, as the soak run opens them.
+enum class PortKind { com, lpt, usb, net_client, net_server };
+
 class Remote {
 public:
     Remote() = default;
@@ -25,14 +28,6 @@ public:
     bool running() const;
 
     void command(int id) const;
-    // Opens a port by its connect command and waits for its new window; false when
-    // none came. The bench's COM and LPT ports open without a dialog; the network
-    // dialog is filled in (protocol line 0 client, 1 server); the USB dialog is
-    // confirmed with its first device.
-    bool open_serial();
-    bool open_parallel();
-    bool open_network(const std::string& host, int port, int protocol);
-    bool open_usb();
     // A dialog or message box of the program with this caption, within timeout_ms.
     HWND wait_window(const std::string& caption, DWORD timeout_ms) const;
     // The terminal windows (MDI children), in the MDI client's order.
@@ -41,11 +36,29 @@ public:
     // A status-bar part's text, read from the program's memory.
     std::string status_text(int part) const;
 
+    // A dialog of the program with this caption that has control item; with shown,
+    // only once it is visible.
+    HWND wait_dialog(const std::string& caption, int item, DWORD timeout_ms, bool shown = true) const;
+
+    // Opens a port of the kind and waits for its window and, except for a server still
+    // waiting for its peer, for "接続中": the bench's COM5 (101) or LPT2 (102), its
+    // USB device (104; tavex.ini must list it and the host controller file must
+    // exist), or a network port to 127.0.0.1:tcp_port (103, client or server).
+    bool open_port(PortKind kind, int tcp_port = 0);
+    // Starts a receive log (405) to path for the connected port whose name contains
+    // tag ("COM5", "NET1"...), without the console's text; waits for the file.
+    bool start_log(const std::string& path, const char* tag);
+    // Sends the files of a send list file (401, its list loaded with 1413) through the
+    // port whose name contains tag.
+    bool send_list(const std::string& list_file, int entries, const char* tag);
+
     // Milliseconds the frame takes to handle a message sent to it; -1 when it does not
     // within timeout_ms.
     double response_ms(DWORD timeout_ms = 5000) const;
     DWORD handle_count() const;
-    SIZE_T private_bytes() const;
+    // The process's private bytes, or what stands in for them where the system does
+    // not say (*measure names it).
+    SIZE_T private_bytes(const char** measure = nullptr) const;
 
     // Posts WM_CLOSE to the frame and waits for the program's end: its exit code, or
     // STILL_ACTIVE on time-out.

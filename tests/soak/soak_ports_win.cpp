@@ -8,11 +8,9 @@
 namespace {
 
 // Sixteen ports: COM5, LPT2, the USB device, and network ports to fill up, half of
-// them clients of the TCP peer, the rest servers listening on loopback ports the
-// bench does not use.
+// them clients of the TCP peer, the rest servers listening on free loopback ports.
 constexpr int CLIENTS = 6;
 constexpr int SERVERS = 7;
-constexpr int FIRST_SERVER_PORT = 47310;
 
 // The host folder of the bench's USB device (its pipes and HCD0).
 std::string usb_folder()
@@ -21,26 +19,15 @@ std::string usb_folder()
     return hcd.substr(0, hcd.find_last_of('/'));
 }
 
-// A tavex.ini that lists the bench's USB device, and the host controller present,
-// so that 104 is offered from the start.
-bool start_with_usb(Remote& program, ScratchDir& scratch)
-{
-    if (!write_file(windows_path(fixture_env("TAVEX_TEST_HCD0")), "")) return false;
-    const std::string ini = "[usb]\r\ndevice name 1=Echo\r\nguid 1=" + fixture_env("TAVEX_TEST_USB_DEVICE") +
-                            "\r\ninput pipe 1=" + fixture_env("TAVEX_TEST_USB_TO_HOST") + "\r\noutput pipe 1=" +
-                            fixture_env("TAVEX_TEST_USB_FROM_HOST") + "\r\nentry=1\r\n";
-    return program.start(scratch.path(), ini);
-}
-
 void open_sixteen(Remote& program, Verdict& v)
 {
-    v.check(program.open_serial(), "COM5 did not open");
-    v.check(program.open_parallel(), "LPT2 did not open");
-    v.check(program.open_usb(), "the USB device did not open");
+    v.check(program.open_port(PortKind::com), "COM5 did not open");
+    v.check(program.open_port(PortKind::lpt), "LPT2 did not open");
+    v.check(program.open_port(PortKind::usb), "the USB device did not open");
     for (int i = 0; i < CLIENTS; ++i)
-        v.check(program.open_network("127.0.0.1", tcp_peer_port(), 0), "a network client did not open");
+        v.check(program.open_port(PortKind::net_client, tcp_peer_port()), "a network client did not open");
     for (int i = 0; i < SERVERS; ++i)
-        v.check(program.open_network("127.0.0.1", FIRST_SERVER_PORT + i, 1), "a network server did not open");
+        v.check(program.open_port(PortKind::net_server, free_tcp_port()), "a network server did not open");
     size_t open = program.terminals().size();
     v.check(open == 16, std::to_string(open) + " ports open, not sixteen");
     // Every network port, connected or listening, is named by its local address
@@ -55,9 +42,10 @@ void open_sixteen(Remote& program, Verdict& v)
 
 void sixteen_ports_close_all_and_end(Verdict& v)
 {
+    HostController controller;
     ScratchDir scratch;
     Remote program;
-    if (!start_with_usb(program, scratch)) return v.fail("the program did not start");
+    if (!program.start(scratch.path(), soak_ini())) return v.fail("the program did not start");
     open_sixteen(program, v);
     double start = soak_now_ms();
     program.command(CMD_CLOSE_ALL);
@@ -77,15 +65,16 @@ void sixteen_ports_close_all_and_end(Verdict& v)
 
 void close_all_with_four_flooding(Verdict& v)
 {
+    HostController controller;
     ScratchDir scratch;
     Remote program;
-    if (!start_with_usb(program, scratch)) return v.fail("the program did not start");
-    v.check(program.open_serial(), "COM5 did not open");
-    v.check(program.open_usb(), "the USB device did not open");
+    if (!program.start(scratch.path(), soak_ini())) return v.fail("the program did not start");
+    v.check(program.open_port(PortKind::com), "COM5 did not open");
+    v.check(program.open_port(PortKind::usb), "the USB device did not open");
     // New clients of the peer get its flood.
     v.check(tcp_peer_command("mode", "source"), "the TCP peer did not take the mode");
-    v.check(program.open_network("127.0.0.1", tcp_peer_port(), 0), "the first client did not open");
-    v.check(program.open_network("127.0.0.1", tcp_peer_port(), 0), "the second client did not open");
+    v.check(program.open_port(PortKind::net_client, tcp_peer_port()), "the first client did not open");
+    v.check(program.open_port(PortKind::net_client, tcp_peer_port()), "the second client did not open");
     v.check(tcp_peer_command("mode", "echo"), "the TCP peer did not take the mode back");
     Flood com(com_peer());
     // What is written to the device's output pipe comes out of its input pipe.
@@ -109,11 +98,9 @@ void close_all_with_four_flooding(Verdict& v)
 void sixteen_ports(Verdict& v)
 {
     sixteen_ports_close_all_and_end(v);
-    DeleteFileA(windows_path(fixture_env("TAVEX_TEST_HCD0")).c_str());
 }
 
 void four_flooding_closed_together(Verdict& v)
 {
     close_all_with_four_flooding(v);
-    DeleteFileA(windows_path(fixture_env("TAVEX_TEST_HCD0")).c_str());
 }

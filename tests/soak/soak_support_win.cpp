@@ -1,8 +1,12 @@
-// The soak run's shared pieces; see soak_win.h. Driver thread, except the flood's
-// own thread.
+// The soak run's shared pieces; see soak_win.h. Driver thread, except the threads of
+// the floods and drains, which each own their loop and counters (the link is shared:
+// one thread writes it, another reads it).
+#include <winsock.h>
+
 #include "tests/soak/soak_win.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "resources/commands.h"
 
@@ -15,10 +19,155 @@ void figure(const char* name, double value, const char* unit)
     std::fflush(stdout);
 }
 
+void Pattern::fill(char* out, unsigned long long offset, size_t count) const
+{
+    for (size_t i = 0; i < count; ++i) {
+        unsigned long long at = offset + i;
+        if (period) at %= period;
+        out[i] = seed == 0 ? static_cast<char>(at & 0xFF)
+                           : static_cast<char>((static_cast<unsigned>(at >> 2) ^ seed) >> (8 * (at & 3)));
+    }
+}
+
+long long first_difference(const std::string& path, const Pattern& pattern, unsigned long long* size)
+{
+    *size = 0;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    static char got[1 << 20], want[1 << 20];
+    long long difference = -1;
+    DWORD n = 0;
+    while (difference < 0 && ReadFile(file, got, sizeof got, &n, nullptr) && n > 0) {
+        pattern.fill(want, *size, n);
+        for (DWORD i = 0; i < n; ++i) {
+            if (got[i] == want[i]) continue;
+            difference = static_cast<long long>(*size + i);
+            break;
+        }
+        *size += n;
+    }
+    LARGE_INTEGER whole;
+    if (GetFileSizeEx(file, &whole)) *size = static_cast<unsigned long long>(whole.QuadPart);
+    CloseHandle(file);
+    return difference;
+}
+
+bool write_pattern_file(const std::string& path, const Pattern& pattern, unsigned long long size)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    static char block[1 << 20];
+    bool ok = true;
+    for (unsigned long long at = 0; ok && at < size;) {
+        DWORD n = static_cast<DWORD>(size - at < sizeof block ? size - at : sizeof block), written = 0;
+        pattern.fill(block, at, n);
+        ok = WriteFile(file, block, n, &written, nullptr) && written == n;
+        at += n;
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+unsigned long long file_size(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool StreamLink::write(const char* bytes, size_t count, DWORD timeout_ms)
+{
+    return end_.write(std::string(bytes, count), timeout_ms);
+}
+
+size_t StreamLink::read(char* bytes, size_t count, DWORD timeout_ms)
+{
+    std::string got = end_.read(count, timeout_ms);
+    std::memcpy(bytes, got.data(), got.size());
+    return got.size();
+}
+
+SocketLink::SocketLink(int port, DWORD timeout_ms) : socket_(INVALID_SOCKET)
+{
+    WSADATA wsa;
+    WSAStartup(0x0101, &wsa);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<u_short>(port));
+    wait_until(
+        [&] {
+            SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+            if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+                socket_ = s;
+                return true;
+            }
+            closesocket(s);
+            Sleep(50);
+            return false;
+        },
+        timeout_ms);
+}
+
+SocketLink::~SocketLink()
+{
+    if (is_open()) closesocket(socket_);
+    WSACleanup();
+}
+
+// Blocking sends: the program reads on, or the connection breaks.
+bool SocketLink::write(const char* bytes, size_t count, DWORD)
+{
+    while (count > 0) {
+        int n = send(socket_, bytes, static_cast<int>(count), 0);
+        if (n <= 0) return false;
+        bytes += n;
+        count -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+size_t SocketLink::read(char* bytes, size_t count, DWORD timeout_ms)
+{
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(socket_, &readable);
+    timeval wait = {static_cast<long>(timeout_ms / 1000), static_cast<long>(timeout_ms % 1000) * 1000};
+    if (select(0, &readable, nullptr, nullptr, &wait) != 1) return 0;
+    int n = recv(socket_, bytes, static_cast<int>(count), 0);
+    return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+int free_tcp_port()
+{
+    WSADATA wsa;
+    WSAStartup(0x0101, &wsa);
+    // Taken by the system, then let go.
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    closesocket(probe);
+    WSACleanup();
+    return ntohs(address.sin_port);
+}
+
+Flood::Flood(const std::string& windows_name) : own_(windows_name), link_(&own_), text_(true) {}
+
+Flood::Flood(Link& link, const Pattern& pattern, unsigned long long limit)
+    : own_(""), link_(&link), text_(false), pattern_(pattern), limit_(limit)
+{
+}
+
 bool Flood::start()
 {
-    if (!end_.is_open()) return false;
+    if (!link_->is_open()) return false;
     on_ = 1;
+    start_ms_ = last_ms_ = soak_now_ms();
     thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
     return thread_ != nullptr;
 }
@@ -33,14 +182,78 @@ void Flood::stop()
     }
 }
 
+bool Flood::finished() const
+{
+    return !thread_ || WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0;
+}
+
 DWORD WINAPI Flood::run(void* parameter) noexcept
 {
     Flood* f = static_cast<Flood*>(parameter);
     std::string block;
-    for (int line = 0; block.size() < 16384; ++line) block += "flood line " + std::to_string(line) + "\r\n";
-    while (f->on_) {
-        if (!f->end_.write(block, 1000)) continue;  // a cut or a full device: try on
-        f->sent_ += block.size();
+    for (int line = 0; f->text_ && block.size() < 16384; ++line) block += "flood line " + std::to_string(line) + "\r\n";
+    if (!f->text_) block.resize(65536);
+    while (f->on_ && (f->limit_ == 0 || f->sent_ < f->limit_)) {
+        size_t n = block.size();
+        if (!f->text_) {
+            if (f->limit_ && f->limit_ - f->sent_ < n) n = static_cast<size_t>(f->limit_ - f->sent_);
+            f->pattern_.fill(&block[0], f->sent_, n);
+        }
+        // A cut or a full device: text is tried on; a pattern must not skip bytes, so
+        // the same block is offered again.
+        if (!f->link_->write(block.data(), n, 1000)) {
+            if (!f->text_) Sleep(10);
+            continue;
+        }
+        f->sent_ += n;
+        f->last_ms_ = soak_now_ms();
+    }
+    return 0;
+}
+
+bool Drain::start()
+{
+    if (!link_.is_open()) return false;
+    on_ = 1;
+    start_ms_ = last_ms_ = soak_now_ms();
+    thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
+    return thread_ != nullptr;
+}
+
+void Drain::stop()
+{
+    InterlockedExchange(&on_, 0);
+    if (thread_) {
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+}
+
+bool Drain::finished() const
+{
+    return !thread_ || WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0;
+}
+
+DWORD WINAPI Drain::run(void* parameter) noexcept
+{
+    Drain* d = static_cast<Drain*>(parameter);
+    static thread_local char got[65536], want[65536];
+    while (d->on_ && (d->limit_ == 0 || d->received_ < d->limit_)) {
+        size_t want_count = sizeof got;
+        if (d->limit_ && d->limit_ - d->received_ < want_count) want_count = static_cast<size_t>(d->limit_ - d->received_);
+        size_t n = d->link_.read(got, want_count, 200);
+        if (n == 0) continue;
+        if (d->difference_ < 0) {
+            d->pattern_.fill(want, d->received_, n);
+            for (size_t i = 0; i < n; ++i) {
+                if (got[i] == want[i]) continue;
+                d->difference_ = static_cast<long long>(d->received_ + i);
+                break;
+            }
+        }
+        d->received_ += n;
+        d->last_ms_ = soak_now_ms();
     }
     return 0;
 }
@@ -48,6 +261,38 @@ DWORD WINAPI Flood::run(void* parameter) noexcept
 std::string com_peer()
 {
     return windows_path(fixture_env("TAVEX_TEST_COM_PEER"));
+}
+
+std::string soak_ini()
+{
+    return "[console]\r\nreceive crlf=2\r\n[network config]\r\nre-connect=1\r\nwait time=1\r\n"
+           "[usb]\r\ndevice name 1=Echo\r\nguid 1=" +
+           fixture_env("TAVEX_TEST_USB_DEVICE") + "\r\ninput pipe 1=" + fixture_env("TAVEX_TEST_USB_TO_HOST") +
+           "\r\noutput pipe 1=" + fixture_env("TAVEX_TEST_USB_FROM_HOST") + "\r\nentry=1\r\n";
+}
+
+HostController::HostController()
+{
+    write_file(windows_path(fixture_env("TAVEX_TEST_HCD0")), "");
+}
+
+HostController::~HostController()
+{
+    DeleteFileA(windows_path(fixture_env("TAVEX_TEST_HCD0")).c_str());
+}
+
+const char* port_tag(PortKind kind)
+{
+    switch (kind) {
+    case PortKind::com:
+        return "COM5";
+    case PortKind::lpt:
+        return "LPT2";
+    case PortKind::usb:
+        return "USB1";
+    default:
+        return "NET1";
+    }
 }
 
 bool start_with_com(Remote& program, ScratchDir& scratch, const std::string& ini)

@@ -226,7 +226,8 @@ bool tcp_peer_command(const char* name, const std::string& bytes, DWORD timeout_
     return std::string(name) == "mode" || wait_until([&] { return !file_exists(path); }, timeout_ms);
 }
 
-bool shrink_file(const std::string& path, size_t size)
+// Written whole under another name first: the bench must never read half a request.
+static bool bench_file_request(const std::string& path, const std::string& what)
 {
     std::string folder = fixture_env("TAVEX_TEST_SHRINK");
     if (folder.empty() || path.compare(0, 2, "Z:") != 0) return false;
@@ -234,11 +235,20 @@ bool shrink_file(const std::string& path, size_t size)
     for (char& c : host) {
         if (c == '\\') c = '/';
     }
-    // Written whole under another name first: the bench must never read half a request.
     std::string request = windows_path(folder) + "\\shrink", ready = request + ".req";
-    if (!write_file(request, std::to_string(size) + " " + host + "\n")) return false;
+    if (!write_file(request, what + " " + host + "\n")) return false;
     if (!MoveFileA(request.c_str(), ready.c_str())) return false;
     return wait_until([&] { return !file_exists(ready); }, 5000);
+}
+
+bool shrink_file(const std::string& path, size_t size)
+{
+    return bench_file_request(path, std::to_string(size));
+}
+
+bool delete_file_on_host(const std::string& path)
+{
+    return bench_file_request(path, "delete");
 }
 
 bool put_clipboard(HWND owner, const std::string& text)

@@ -68,6 +68,10 @@ bool tcp_peer_command(const char* name, const std::string& bytes = "", DWORD tim
 // while this one holds it open for reading only (Wine's share modes refuse that to
 // this process). False when the bench has no such helper or did not do it in time.
 bool shrink_file(const std::string& windows_path, size_t size);
+// Deletes a file on drive Z: through the bench while the program reads it: its bytes
+// and its name go, as when a file is deleted from a share by another machine (Wine
+// would refuse this process the delete while the program holds the file open).
+bool delete_file_on_host(const std::string& windows_path);
 
 // One end of a byte stream opened as a file (a pty's far end, a FIFO), with reads
 // and writes that give up after a time-out instead of hanging the test.

@@ -127,6 +127,22 @@ TEST_F(PortTest, AWriteThatAlwaysFailsIsRetriedAtAPace)
     EXPECT_EQ(test_engine_written(port), "");
 }
 
+// An engine that stopped by itself (its device gone) refuses writes: the port takes
+// none into its queue, so nothing waits for a report that cannot come.
+TEST_F(PortTest, AnEngineThatStoppedForGoodIsSentNothing)
+{
+    hook_log = HookLog{};
+    TestEngine* engine = test_engine_of(port);
+    InterlockedExchange(&engine->core.stop_requested, 1);
+    SetEvent(engine->core.wake);
+    EXPECT_EQ(send("typed"), 0);
+    EXPECT_EQ(send("piece", record_hook), 0);
+    EXPECT_EQ(send("again", record_hook), 0);  // nothing left in flight from before
+    Sleep(50);
+    EXPECT_EQ(hook_log.calls, 0);
+    EXPECT_EQ(test_engine_written(port), "");
+}
+
 TEST_F(PortTest, AbortWakesTheEngineAndEmptiesTheQueue)
 {
     test_engine_hold(port, true);

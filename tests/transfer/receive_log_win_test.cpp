@@ -1,9 +1,10 @@
 // The receive log through the test engine: the console's text and then every
 // converted chunk in the file, the status of the focused port only, command 406 and
 // the file closed (closing the port closes it too: the end-to-end test shows that);
-// the dialog's list and check box and the overwrite question; a full
-// disk that ends the log and says so while the console keeps every byte; and stops
-// while the engine delivers, after which no byte reaches a handle the file had.
+// the dialog's list and check box, the overwrite question, and the dialog shown at
+// once while another window repaints without end; a full disk that ends the log and
+// says so while the console keeps every byte; and stops while the engine delivers,
+// after which no byte reaches a handle the file had.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -100,6 +101,60 @@ void choose_file_and_ok(HWND dialog)
         PostMessageA(box, WM_COMMAND, script.overwrite ? IDYES : IDNO, 0);
     });
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+// A window whose paint is never done, as a console's under a flood of received bytes.
+LRESULT CALLBACK never_painted(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept
+{
+    if (message != WM_PAINT) return DefWindowProcA(window, message, wparam, lparam);
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    EndPaint(window, &paint);
+    InvalidateRect(window, nullptr, FALSE);
+    return 0;
+}
+
+// Waits on a thread of its own for the log dialog to show, notes when, and cancels it
+// (after 3 s whether shown or not).
+DWORD WINAPI cancel_when_shown(void* parameter) noexcept
+{
+    auto* shown_ms = static_cast<volatile LONG*>(parameter);
+    DWORD start = GetTickCount();
+    HWND dialog = nullptr;
+    while (GetTickCount() - start < 3000) {
+        dialog = FindWindowA("#32770", LOG_CAPTION);
+        if (dialog && IsWindowVisible(dialog)) {
+            InterlockedExchange(shown_ms, static_cast<LONG>(GetTickCount() - start));
+            break;
+        }
+        Sleep(5);
+    }
+    if (dialog) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    return 0;
+}
+
+// A modal loop shows a dialog that is not visible from the start only when its queue
+// is empty, which a window repainted without end never lets it be.
+TEST_F(ReceiveLog, TheDialogShowsWhileAWindowRepaintsWithoutEnd)
+{
+    WNDCLASSA type = {};
+    type.lpfnWndProc = never_painted;
+    type.hInstance = GetModuleHandleA(nullptr);
+    type.lpszClassName = "never painted";
+    RegisterClassA(&type);
+    HWND busy = CreateWindowA("never painted", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                              type.hInstance, nullptr);
+    ASSERT_NE(busy, nullptr);
+    volatile LONG shown_ms = -1;
+    HANDLE canceller = CreateThread(nullptr, 0, cancel_when_shown, const_cast<LONG*>(&shown_ms), 0, nullptr);
+    ASSERT_NE(canceller, nullptr);
+    start_receive_log_command(app.frame_window);
+    WaitForSingleObject(canceller, 5000);
+    CloseHandle(canceller);
+    DestroyWindow(busy);
+    EXPECT_GE(shown_ms, 0) << "the dialog never showed";
+    EXPECT_LT(shown_ms, 1000);
+    EXPECT_EQ(port->log_active, 0);
 }
 
 TEST_F(ReceiveLog, TheDialogOffersPortsNotLoggingAndAsksBeforeOverwriting)
