@@ -259,12 +259,18 @@ bool Remote::send_list(const std::string& list_file, int entries, const char* ta
 {
     command(CMD_FILE_SEND);
     HWND dialog = wait_dialog(SEND_CAPTION, 1411, 30000);
-    if (!dialog) return false;
+    if (!dialog) {
+        std::printf("note: no file send dialog\n");
+        return false;
+    }
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1413, BN_CLICKED), 0);
     // The system's file dialog is shown by its modal loop only once the queue is
     // empty, which ports under load may delay for long; it works before it shows.
     HWND open = wait_dialog(LOAD_CAPTION, IDOK, 30000, false);
-    if (!open) return false;
+    if (!open) {
+        std::printf("note: no send list file dialog\n");
+        return false;
+    }
     if (!wait_dialog(LOAD_CAPTION, IDOK, 5000)) std::printf("note: the send list dialog did not show within 5 s\n");
     // The name field: edt1 in the dialog of old, cmb13 in the Explorer-style one.
     set_text(GetDlgItem(open, 0x480) ? GetDlgItem(open, 0x480) : GetDlgItem(open, 0x47c), list_file);
@@ -274,7 +280,8 @@ bool Remote::send_list(const std::string& list_file, int entries, const char* ta
     bool selected = loaded && select_port(GetDlgItem(dialog, 1401), tag);
     if (!selected) std::printf("note: list loaded %d, port %s not offered\n", loaded, tag);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(selected ? 1414 : 1415, BN_CLICKED), 0);
-    return selected;
+    // Gone before the next command: a dialog still showing would be taken for the next.
+    return wait_until([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 10000) && selected;
 }
 
 double Remote::response_ms(DWORD timeout_ms) const
