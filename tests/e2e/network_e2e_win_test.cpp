@@ -125,16 +125,7 @@ TEST_F(NetworkEndToEnd, ServerTakesAClientAndTalksBothWays)
 {
     WSADATA wsa;
     ASSERT_EQ(WSAStartup(0x0101, &wsa), 0);
-    // A free port: taken by the system, then let go.
-    SOCKET probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int length = sizeof address;
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    closesocket(probe);
-    int port = ntohs(address.sin_port);
+    int port = free_tcp_port();
 
     ASSERT_NO_FATAL_FAILURE(open_with_dialog(frame, "127.0.0.1", port, 1));
     HWND terminal = terminal_window(frame);
@@ -143,6 +134,10 @@ TEST_F(NetworkEndToEnd, ServerTakesAClientAndTalksBothWays)
     EXPECT_EQ(status_text(frame, 1), NOT_CONNECTED);
 
     SOCKET client = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<u_short>(port));
     ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     EXPECT_TRUE(wait_until([&] { return status_text(frame, 1) == CONNECTED; }, 5000));
     ASSERT_EQ(send(client, "ping", 4, 0), 4);

@@ -139,23 +139,6 @@ size_t SocketLink::read(char* bytes, size_t count, DWORD timeout_ms)
     return n > 0 ? static_cast<size_t>(n) : 0;
 }
 
-int free_tcp_port()
-{
-    WSADATA wsa;
-    WSAStartup(0x0101, &wsa);
-    // Taken by the system, then let go.
-    SOCKET probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int length = sizeof address;
-    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    closesocket(probe);
-    WSACleanup();
-    return ntohs(address.sin_port);
-}
-
 Flood::Flood(const std::string& windows_name) : own_(windows_name), link_(&own_), text_(true) {}
 
 Flood::Flood(Link& link, const Pattern& pattern, unsigned long long limit)

@@ -80,8 +80,6 @@ private:
     UINT_PTR socket_;
 };
 
-// A free TCP port on 127.0.0.1 for the program to serve on.
-int free_tcp_port();
 
 // A peer that floods a link from a thread of its own until stopped or until limit
 // bytes (0: no limit) are written: text lines, or a pattern.

@@ -1,6 +1,8 @@
 // Scratch folders and port far ends for the Win32 tests. Runs on the test's thread.
 #include "tests/support/fixture_win.h"
 
+#include <winsock.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -280,4 +282,21 @@ std::string clipboard_text(HWND owner)
     }
     CloseClipboard();
     return text;
+}
+
+int free_tcp_port()
+{
+    WSADATA wsa;
+    WSAStartup(0x0101, &wsa);
+    // Taken by the system, then let go.
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    closesocket(probe);
+    WSACleanup();
+    return ntohs(address.sin_port);
 }

@@ -63,6 +63,8 @@ bool restore_com_port();
 // command is written whole and waited for until the peer has carried it out; false
 // on time-out.
 int tcp_peer_port();
+// A free TCP port on 127.0.0.1 for the program to serve on.
+int free_tcp_port();
 bool tcp_peer_command(const char* name, const std::string& bytes = "", DWORD timeout_ms = 5000);
 // Cuts a file on drive Z: to size bytes through the bench, as another program may
 // while this one holds it open for reading only (Wine's share modes refuse that to
