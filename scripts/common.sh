@@ -23,6 +23,12 @@ tavex_wine_env() {
 # stderr. Started here, a program and the processes it starts skip the 32-bit loader.
 TAVEX_WINE64=/usr/lib/wine/wine64
 
+# Whether Wine's 32-bit half is installed: without it no 32-bit program runs, and
+# setup installs everything else when a mirror being synced cannot give it.
+tavex_have_wine32() {
+    [ "$(dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null)" = "install ok installed" ]
+}
+
 tavex_die() {
     echo "$(basename "$0"): $*" >&2
     exit 1

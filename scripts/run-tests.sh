@@ -12,10 +12,12 @@ native=$TAVEX_OUT/native
 mingw=$TAVEX_OUT/mingw
 passed=0
 failed=0
+skipped=0
 status=0
 
 # Runs one tier, echoing its output, and adds its counts to the totals: CTest's
-# summary, or a last line "NAME: N passed, N failed" from a tier that is a script.
+# summary, or a last line "NAME: N passed, N failed[, N skipped]" from a tier that
+# is a script.
 tier() {
     local name=$1 log
     shift
@@ -30,9 +32,11 @@ tier() {
         total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
         passed=$((passed + total - bad))
         failed=$((failed + bad))
-    elif line=$(grep -E '^[a-z]+: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n1) && [ -n "$line" ]; then
+    elif line=$(grep -E '^[a-z]+: [0-9]+ passed, [0-9]+ failed(, [0-9]+ skipped)?$' "$log" | tail -n1) \
+        && [ -n "$line" ]; then
         passed=$((passed + $(sed -E 's/.*: ([0-9]+) passed.*/\1/' <<<"$line")))
-        failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")))
+        failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
+        grep -q 'skipped$' <<<"$line" && skipped=$((skipped + $(sed -E 's/.* ([0-9]+) skipped$/\1/' <<<"$line")))
     elif [ "$rc" -eq 0 ]; then
         echo "$name: ran no test" >&2
         rc=1
@@ -48,5 +52,9 @@ tier wine "$(dirname "$0")/test-bench.sh" --bin "$native" \
 tier install "$(dirname "$0")/install-test.sh"
 
 echo
-echo "total: $passed passed, $failed failed"
+if [ "$skipped" -gt 0 ]; then
+    echo "total: $passed passed, $failed failed, $skipped skipped"
+else
+    echo "total: $passed passed, $failed failed"
+fi
 exit $status

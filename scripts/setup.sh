@@ -48,11 +48,11 @@ if [ ${#missing[@]} -gt 0 ]; then
     if ! apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
         # Wine's 32-bit half needs the i386 lists to match the amd64 ones; while a
         # mirror is mid-sync they do not. Everything else still lets the 64-bit tiers
-        # run, and the installer tier then fails on the 32-bit program.
+        # run; the installer tier says which 32-bit checks it could not run.
         rest=()
         for p in "${missing[@]}"; do [ "$p" = wine32:i386 ] || rest+=("$p"); done
         apt-get install -y -qq --no-install-recommends "${rest[@]}" >/dev/null
-        echo "setup: Wine's 32-bit half (wine32:i386) could not be installed; the 32-bit install checks will fail" >&2
+        echo "setup: Wine's 32-bit half (wine32:i386) could not be installed; the 32-bit install checks that need it are skipped" >&2
     fi
 fi
 
@@ -72,6 +72,9 @@ prefix=$1
 # Bump when the prefix's configuration below changes: older prefixes are then remade.
 # 3: made with Wine's 32-bit half present, so that 32-bit programs run in it.
 prefix_version=3
+# A prefix made without the 32-bit half has no syswow64 and runs no 32-bit program
+# even after the half is installed: it is remade when the half comes.
+tavex_have_wine32 && prefix_version=$prefix_version-wow64
 [ "$(cat "$prefix/.tavex-ready" 2>/dev/null)" = "$prefix_version" ] && exit 0
 case "$prefix" in /*) ;; *) prefix=$(pwd)/$prefix ;; esac
 
