@@ -5,6 +5,9 @@
 // a refusal); the hook, as a piece's write ends, counts what was written and offers
 // the next bytes at once when it may (sending, and the write took something). The
 // buffer being written is `writing`; the other one is filled next or waits to go.
+// A buffer holds several pieces: the hook wakes the thread only when it has emptied
+// one (or offers nothing), not after every piece, since under Wine every wake-up is
+// a round trip through the server that a fast port waits for.
 //
 // Races closed on purpose:
 //  - A piece refused because typed bytes (or a paste) still hold the send queue is
@@ -34,6 +37,8 @@ constexpr DWORD PROGRESS_MS = 100;
 // After an abort the engine reports the cancelled piece within abort_send's 500 ms;
 // one that has not reported by then is not going to.
 constexpr DWORD UNREPORTED_PIECE_MS = 3000;
+// The file is read in blocks of as many whole pieces as fit in this (at least one).
+constexpr std::int32_t READ_BLOCK_BYTES = 256 * 1024;
 
 struct SendBuffer {
     unsigned char* bytes;
@@ -44,6 +49,8 @@ struct SendBuffer {
 struct SendRun {
     Port* port;
     HANDLE piece_done;
+    DWORD piece;     // the most offered at once: "buffer size"
+    DWORD capacity;  // of each buffer: whole pieces
     CRITICAL_SECTION lock;  // everything below, between the thread and the hook
     SendBuffer buffers[2];
     int writing;     // the buffer written now, or next
@@ -72,7 +79,9 @@ static bool offer(SendRun* run, const SendBuffer* buffer)
 {
     Port* port = run->port;
     InterlockedExchange(&port->send_piece_outstanding, 1);
-    std::int32_t length = static_cast<std::int32_t>(buffer->filled - buffer->offset);
+    // The rest of the current piece: a partial write leaves the pieces where they were.
+    DWORD left = buffer->filled - buffer->offset, rest = run->piece - buffer->offset % run->piece;
+    std::int32_t length = static_cast<std::int32_t>(left < rest ? left : rest);
     InterlockedIncrement(&port->send_offering);
     bool sent = port->send_state == SENDING && port_send(port, buffer->bytes + buffer->offset, length, piece_hook) > 0;
     InterlockedDecrement(&port->send_offering);
@@ -88,6 +97,7 @@ static bool offer(SendRun* run, const SendBuffer* buffer)
 static void piece_written(SendRun* run, std::int32_t count)
 {
     const SendBuffer* next = nullptr;
+    bool emptied = false;
     lock(run);
     SendBuffer* buffer = &run->buffers[run->writing];
     buffer->offset += static_cast<DWORD>(count);
@@ -97,6 +107,7 @@ static void piece_written(SendRun* run, std::int32_t count)
     run->zero_write = count == 0;
     if (buffer->offset >= buffer->filled) {
         buffer->filled = buffer->offset = 0;
+        emptied = true;
         run->writing ^= 1;
         buffer = &run->buffers[run->writing];
     }
@@ -107,8 +118,9 @@ static void piece_written(SendRun* run, std::int32_t count)
         next = buffer;
     }
     unlock(run);
-    if (next) offer(run, next);
-    SetEvent(run->piece_done);
+    // The thread is needed for an empty buffer to fill, or a piece to offer itself.
+    bool offered = next && offer(run, next);
+    if (emptied || !offered) SetEvent(run->piece_done);
 }
 
 void piece_hook(Port* port, std::int32_t count)
@@ -136,9 +148,12 @@ SendRun* send_run_open(Port* port)
     auto* run = static_cast<SendRun*>(std::calloc(1, sizeof(SendRun)));
     if (!run) return nullptr;
     run->port = port;
+    run->piece = static_cast<DWORD>(send_buffer_size);
+    // send_buffer_size is 1 byte to 1 MB, and so is the block.
+    DWORD pieces = send_buffer_size < READ_BLOCK_BYTES ? static_cast<DWORD>(READ_BLOCK_BYTES / send_buffer_size) : 1;
+    run->capacity = run->piece * pieces;
     run->piece_done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    for (SendBuffer& buffer : run->buffers)
-        buffer.bytes = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(send_buffer_size)));
+    for (SendBuffer& buffer : run->buffers) buffer.bytes = static_cast<unsigned char*>(std::malloc(run->capacity));
     if (!run->piece_done || !run->buffers[0].bytes || !run->buffers[1].bytes) {
         if (run->piece_done) CloseHandle(run->piece_done);
         for (SendBuffer& buffer : run->buffers) std::free(buffer.bytes);
@@ -188,7 +203,7 @@ void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
         unlock(run);
         if (target >= 0) {
             LONGLONG left = size - read;
-            DWORD want = left < send_buffer_size ? static_cast<DWORD>(left) : static_cast<DWORD>(send_buffer_size);
+            DWORD want = left < run->capacity ? static_cast<DWORD>(left) : run->capacity;
             DWORD got = 0;
             // A read error ends the file early; so does a file that has become
             // shorter than its size: its reads now end with nothing.

@@ -1,10 +1,11 @@
-// The pieces of a file send: how one file goes from the disk to the port. Two
-// buffers of "buffer size" bytes: while the port writes the piece in one, the send
-// thread reads the next bytes of the file into the other, and the piece hook hands
-// that one to the port as soon as the first is written whole, on the engine thread
-// as its write ends, so that the port never waits for the send thread between
-// pieces. One piece is in flight at a time; a partial write has the rest of its
-// buffer offered again at once, a write of nothing the same bytes after a pause.
+// The pieces of a file send: how one file goes from the disk to the port, in pieces
+// of "buffer size" bytes. Two buffers, each a block of whole pieces (as many as fit
+// in 256 KB, one when a piece is larger): while the port writes the pieces of one,
+// the send thread reads the next block of the file into the other, and the piece
+// hook hands the next piece to the port as each write ends, on the engine thread, so
+// that the port never waits for the send thread between pieces. One piece is in
+// flight at a time; a partial write has the rest of its piece offered again at once,
+// a write of nothing the same bytes after a pause.
 // Threads: the send thread runs everything here but the hook, which runs on the
 // port's engine thread; a lock of the run's own serialises the two over the buffers.
 #pragma once

@@ -1,9 +1,9 @@
-// File send through the test engine: pieces of the buffer size with partial and zero
-// writes offered again, the progress and the summary; pause, resume and abort with the
-// commands and the status bar of the focused window; a piece refused behind typed
-// bytes; a file that shrinks or is larger than 2 GiB; closing a port while its send
-// waits behind the message box of a missing file (the end-to-end test goes through
-// that box to the next file).
+// File send through the test engine: pieces of the buffer size (read in larger
+// blocks) with partial and zero writes offered again, the progress and the summary;
+// pause, resume and abort with the commands and the status bar of the focused window;
+// a piece refused behind typed bytes; a file that shrinks or is larger than 2 GiB;
+// closing a port while its send waits behind the message box of a missing file (the
+// end-to-end test goes through that box to the next file).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -32,27 +32,31 @@ TEST_F(FileSend, PiecesOfTheBufferSizeOfferedAgainAfterPartialAndZeroWrites)
 {
     const std::string bytes = make_file("a.bin", 40000);
     make_file("empty.bin", 0);
+    // Read in blocks of 256 KB, sent in pieces of the buffer size all the same.
+    const std::string blocks = make_file("blocks.bin", 600000);
     // The second piece is written at first not at all (for a while), then in part,
     // and what is left of it once not at all again.
     std::vector<std::int32_t> results = {16384};
     results.insert(results.end(), 30, 0);
     results.insert(results.end(), {5000, 0});
     test_engine_script(port, results);
-    send(port, {scratch.file("a.bin"), scratch.file("empty.bin")});
+    send(port, {scratch.file("a.bin"), scratch.file("empty.bin"), scratch.file("blocks.bin")});
     // Before the second piece is written.
     EXPECT_TRUE(until([&] { return status(STATUS_FILE_SEND) == SENDING + "16384 / 40000 byte (40%)"; }))
         << status(STATUS_FILE_SEND);
     ASSERT_TRUE(idle(port));
-    EXPECT_EQ(test_engine_written(port), bytes);
+    EXPECT_EQ(test_engine_written(port), bytes + blocks);
     std::vector<std::int32_t> requests(32, 16384);
     requests.insert(requests.end(), {11384, 11384, 7232});
+    requests.insert(requests.end(), 36, 16384);
+    requests.push_back(600000 - 36 * 16384);
     EXPECT_EQ(test_engine_requests(port), requests);
     // The send is over: no progress is shown.
     EXPECT_TRUE(until([&] { return status(STATUS_FILE_SEND).empty(); }));
     const std::string console = console_contents(port);
     EXPECT_NE(console.find("\"" + scratch.file("a.bin") + "\" 40000 byte, "), std::string::npos) << console;
     EXPECT_NE(console.find("\"" + scratch.file("empty.bin") + "\" 0 byte,  0.0"), std::string::npos) << console;
-    EXPECT_EQ(count_of(console, " byte/s)"), 2u);
+    EXPECT_EQ(count_of(console, " byte/s)"), 3u);
 }
 
 TEST_F(FileSend, PauseResumeAndAbortFollowTheFocusedWindow)
@@ -120,7 +124,7 @@ TEST_F(FileSend, APieceRefusedBehindTypedBytesGoesOutOnceTheyAreWritten)
 
 TEST_F(FileSend, AFileThatShrinksEndsWhereItsReadsEnd)
 {
-    const std::string bytes = make_file("shrinks.bin", 100000);
+    const std::string bytes = make_file("shrinks.bin", 1u << 20);
     test_engine_hold(port, true);
     send(port, {scratch.file("shrinks.bin")});
     ASSERT_TRUE(until([&] { return test_engine_of(port)->core.write_state != 0; }));
@@ -130,11 +134,12 @@ TEST_F(FileSend, AFileThatShrinksEndsWhereItsReadsEnd)
     }
     test_engine_hold(port, false);
     ASSERT_TRUE(idle(port));
-    // What was read before the cut (up to two pieces, one read ahead) and what is left
-    // of the file after it: no more, and then the file ends with its summary.
+    // What was read before the cut (up to two blocks of 256 KB, one read ahead) and
+    // what is left of the file after it: no more, and then the file ends with its
+    // summary.
     const std::string written = test_engine_written(port);
     EXPECT_GE(written.size(), 20000u);
-    EXPECT_LE(written.size(), 2u * 16384);
+    EXPECT_LE(written.size(), 2u * 262144);
     EXPECT_EQ(written, bytes.substr(0, written.size()));
     EXPECT_NE(console_contents(port).find("\" " + std::to_string(written.size()) + " byte, "), std::string::npos);
 }
