@@ -146,16 +146,16 @@ Flood::Flood(Link& link, const Pattern& pattern, unsigned long long limit)
 {
 }
 
-bool Flood::start()
+bool PeerThread::start()
 {
-    if (!link_->is_open()) return false;
+    if (!link_open()) return false;
     on_ = 1;
     start_ms_ = last_ms_ = soak_now_ms();
     thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
     return thread_ != nullptr;
 }
 
-void Flood::stop()
+void PeerThread::stop()
 {
     InterlockedExchange(&on_, 0);
     if (thread_) {
@@ -165,80 +165,58 @@ void Flood::stop()
     }
 }
 
-bool Flood::finished() const
+bool PeerThread::finished() const
 {
     return !thread_ || WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0;
 }
 
-DWORD WINAPI Flood::run(void* parameter) noexcept
+DWORD WINAPI PeerThread::run(void* parameter) noexcept
 {
-    Flood* f = static_cast<Flood*>(parameter);
+    static_cast<PeerThread*>(parameter)->body();
+    return 0;
+}
+
+void Flood::body()
+{
     std::string block;
-    for (int line = 0; f->text_ && block.size() < 16384; ++line) block += "flood line " + std::to_string(line) + "\r\n";
-    if (!f->text_) block.resize(65536);
-    while (f->on_ && (f->limit_ == 0 || f->sent_ < f->limit_)) {
+    for (int line = 0; text_ && block.size() < 16384; ++line) block += "flood line " + std::to_string(line) + "\r\n";
+    if (!text_) block.resize(65536);
+    while (on_ && (limit_ == 0 || sent_ < limit_)) {
         size_t n = block.size();
-        if (!f->text_) {
-            if (f->limit_ && f->limit_ - f->sent_ < n) n = static_cast<size_t>(f->limit_ - f->sent_);
-            f->pattern_.fill(&block[0], f->sent_, n);
+        if (!text_) {
+            if (limit_ && limit_ - sent_ < n) n = static_cast<size_t>(limit_ - sent_);
+            pattern_.fill(&block[0], sent_, n);
         }
         // A cut or a full device: text is tried on; a pattern must not skip bytes, so
         // the same block is offered again.
-        if (!f->link_->write(block.data(), n, 1000)) {
-            if (!f->text_) Sleep(10);
+        if (!link_->write(block.data(), n, 1000)) {
+            if (!text_) Sleep(10);
             continue;
         }
-        f->sent_ += n;
-        f->last_ms_ = soak_now_ms();
-    }
-    return 0;
-}
-
-bool Drain::start()
-{
-    if (!link_.is_open()) return false;
-    on_ = 1;
-    start_ms_ = last_ms_ = soak_now_ms();
-    thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
-    return thread_ != nullptr;
-}
-
-void Drain::stop()
-{
-    InterlockedExchange(&on_, 0);
-    if (thread_) {
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-        thread_ = nullptr;
+        sent_ += n;
+        last_ms_ = soak_now_ms();
     }
 }
 
-bool Drain::finished() const
+void Drain::body()
 {
-    return !thread_ || WaitForSingleObject(thread_, 0) == WAIT_OBJECT_0;
-}
-
-DWORD WINAPI Drain::run(void* parameter) noexcept
-{
-    Drain* d = static_cast<Drain*>(parameter);
     static thread_local char got[65536], want[65536];
-    while (d->on_ && (d->limit_ == 0 || d->received_ < d->limit_)) {
+    while (on_ && (limit_ == 0 || received_ < limit_)) {
         size_t want_count = sizeof got;
-        if (d->limit_ && d->limit_ - d->received_ < want_count) want_count = static_cast<size_t>(d->limit_ - d->received_);
-        size_t n = d->link_.read(got, want_count, 200);
+        if (limit_ && limit_ - received_ < want_count) want_count = static_cast<size_t>(limit_ - received_);
+        size_t n = link_.read(got, want_count, 200);
         if (n == 0) continue;
-        if (d->difference_ < 0) {
-            d->pattern_.fill(want, d->received_, n);
+        if (difference_ < 0) {
+            pattern_.fill(want, received_, n);
             for (size_t i = 0; i < n; ++i) {
                 if (got[i] == want[i]) continue;
-                d->difference_ = static_cast<long long>(d->received_ + i);
+                difference_ = static_cast<long long>(received_ + i);
                 break;
             }
         }
-        d->received_ += n;
-        d->last_ms_ = soak_now_ms();
+        received_ += n;
+        last_ms_ = soak_now_ms();
     }
-    return 0;
 }
 
 std::string com_peer()

@@ -81,64 +81,75 @@ private:
 };
 
 
-// A peer that floods a link from a thread of its own until stopped or until limit
-// bytes (0: no limit) are written: text lines, or a pattern.
-class Flood {
+// What a flood and a drain share: a thread of their own that runs until stopped, and
+// the times of the first and the last byte. A subclass stops it in its destructor,
+// before its own members go.
+class PeerThread {
 public:
-    explicit Flood(const std::string& windows_name);
-    Flood(Link& link, const Pattern& pattern, unsigned long long limit = 0);
-    ~Flood() { stop(); }
-    Flood(const Flood&) = delete;
-    Flood& operator=(const Flood&) = delete;
+    PeerThread() = default;
+    PeerThread(const PeerThread&) = delete;
+    PeerThread& operator=(const PeerThread&) = delete;
+    virtual ~PeerThread() = default;
+    // False when the link is not open or the thread cannot be made.
     bool start();
     void stop();
     bool finished() const;
-    unsigned long long sent() const { return sent_; }
-    // Milliseconds from start to the last byte written.
+    // Milliseconds from start to the last byte.
     double ms() const { return last_ms_ - start_ms_; }
+
+protected:
+    virtual bool link_open() const = 0;
+    // Runs on the thread while on_ is set.
+    virtual void body() = 0;
+    volatile LONG on_ = 0;
+    double start_ms_ = 0, last_ms_ = 0;
 
 private:
     static DWORD WINAPI run(void* parameter) noexcept;
+    HANDLE thread_ = nullptr;
+};
+
+// A peer that floods a link until stopped or until limit bytes (0: no limit) are
+// written: text lines, or a pattern.
+class Flood : public PeerThread {
+public:
+    explicit Flood(const std::string& windows_name);
+    Flood(Link& link, const Pattern& pattern, unsigned long long limit = 0);
+    ~Flood() override { stop(); }
+    unsigned long long sent() const { return sent_; }
+
+private:
+    bool link_open() const override { return link_->is_open(); }
+    void body() override;
     StreamLink own_;
     Link* link_;
     bool text_;
     Pattern pattern_;
     unsigned long long limit_ = 0;
-    HANDLE thread_ = nullptr;
-    volatile LONG on_ = 0;
     volatile unsigned long long sent_ = 0;
-    double start_ms_ = 0, last_ms_ = 0;
 };
 
-// A peer that reads a link from a thread of its own until stopped or until limit bytes
-// arrived, checking them against a pattern.
-class Drain {
+// A peer that reads a link until stopped or until limit bytes arrived, checking them
+// against a pattern.
+class Drain : public PeerThread {
 public:
     Drain(Link& link, const Pattern& pattern, unsigned long long limit = 0)
         : link_(link), pattern_(pattern), limit_(limit)
     {
     }
-    ~Drain() { stop(); }
-    Drain(const Drain&) = delete;
-    Drain& operator=(const Drain&) = delete;
-    bool start();
-    void stop();
-    bool finished() const;
+    ~Drain() override { stop(); }
     unsigned long long received() const { return received_; }
     // Where the bytes first differed from the pattern; -1 while they did not.
     long long first_difference() const { return difference_; }
-    double ms() const { return last_ms_ - start_ms_; }
 
 private:
-    static DWORD WINAPI run(void* parameter) noexcept;
+    bool link_open() const override { return link_.is_open(); }
+    void body() override;
     Link& link_;
     Pattern pattern_;
     unsigned long long limit_;
-    HANDLE thread_ = nullptr;
-    volatile LONG on_ = 0;
     volatile unsigned long long received_ = 0;
     volatile long long difference_ = -1;
-    double start_ms_ = 0, last_ms_ = 0;
 };
 
 // Waits while a count still grows: true once it reaches target, false when it stood
