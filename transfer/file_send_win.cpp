@@ -50,7 +50,7 @@ void file_send_load_settings()
 {
     send_buffer_size = settings_read_int("file config", "buffer size", DEFAULT_BUFFER_SIZE);
     // 0 or less would read nothing and send nothing for ever. Each send takes two
-    // buffers of this size: two of a gigabyte or more cannot be had at all by a 32-bit
+    // buffers of at least this size: two of a gigabyte or more cannot be had at all by a 32-bit
     // process, and every send would end at once without a word; a megabyte at a time
     // is plenty for every kind of port.
     if (send_buffer_size <= 0 || send_buffer_size > SEND_BUFFER_MAX) send_buffer_size = DEFAULT_BUFFER_SIZE;
