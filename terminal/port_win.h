@@ -18,6 +18,7 @@
 #include "console/console.h"
 #include "terminal/engine_callbacks.h"
 #include "terminal/send_queue.h"
+#include "terminal/send_state.h"
 
 enum PortKind {
     PORT_SERIAL = 1,
@@ -63,7 +64,7 @@ struct Port {
     std::int32_t kind;               // PortKind
     // File send (transfer/file_send_win.cpp); all zero while none runs. The send
     // thread owns the list, its read buffer and the event.
-    volatile LONG send_state;        // 0 idle, 1 sending, 3 paused, 4 stopping
+    volatile LONG send_state;        // SendState
     char (*send_list)[260];          // send_list_count full paths, NUL-terminated
     std::int32_t send_list_count;
     // 64-bit, so that a file of 2 GiB and more is sent whole and shown as it is.

@@ -27,8 +27,6 @@
 #include "transfer/transfer_text.h"
 #include "transfer/transfer_win.h"
 
-constexpr LONG SENDING = 1;
-constexpr LONG STOPPING = 4;
 constexpr DWORD POLL_MS = 10;
 constexpr DWORD PIECE_WAIT_SLICE_MS = 100;
 // The progress is shown at most this often (and always at a file's start and end):
@@ -83,7 +81,8 @@ static bool offer(SendRun* run, const SendBuffer* buffer)
     DWORD left = buffer->filled - buffer->offset, rest = run->piece - buffer->offset % run->piece;
     std::int32_t length = static_cast<std::int32_t>(left < rest ? left : rest);
     InterlockedIncrement(&port->send_offering);
-    bool sent = port->send_state == SENDING && port_send(port, buffer->bytes + buffer->offset, length, piece_hook) > 0;
+    bool sent =
+        port->send_state == SEND_SENDING && port_send(port, buffer->bytes + buffer->offset, length, piece_hook) > 0;
     InterlockedDecrement(&port->send_offering);
     if (sent) return true;
     InterlockedExchange(&port->send_piece_outstanding, 0);
@@ -113,7 +112,7 @@ static void piece_written(SendRun* run, std::int32_t count)
     }
     // A write of nothing is offered again by the thread, after a pause, so that a
     // device that takes nothing does not keep the engine thread in a loop here.
-    if (count > 0 && run->port->send_state == SENDING && buffer->filled > buffer->offset) {
+    if (count > 0 && run->port->send_state == SEND_SENDING && buffer->filled > buffer->offset) {
         run->in_flight = true;
         next = buffer;
     }
@@ -142,7 +141,7 @@ static bool paste_holds_queue(const Port* port)
 SendRun* send_run_open(Port* port)
 {
     while (port->send_piece_outstanding != 0 || port->send_hooks_running != 0) {
-        if (port->send_state == STOPPING) return nullptr;
+        if (port->send_state == SEND_STOPPING) return nullptr;
         Sleep(POLL_MS);
     }
     auto* run = static_cast<SendRun*>(std::calloc(1, sizeof(SendRun)));
@@ -192,7 +191,7 @@ void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
     bool file_over = size == 0;
     for (;;) {
         LONG state = port->send_state;
-        if (state == STOPPING) break;
+        if (state == SEND_STOPPING) break;
         show_progress(run, &shown, false);
         // The next bytes into an empty buffer: the one written next first.
         int target = -1;
@@ -219,7 +218,7 @@ void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
         }
         lock(run);
         SendBuffer* buffer = &run->buffers[run->writing];
-        bool offer_now = !run->in_flight && state == SENDING && buffer->filled > buffer->offset;
+        bool offer_now = !run->in_flight && state == SEND_SENDING && buffer->filled > buffer->offset;
         bool pause_first = offer_now && run->zero_write;
         bool finished = !run->in_flight && file_over && buffer->filled == 0 && run->buffers[run->writing ^ 1].filled == 0;
         if (offer_now) {
@@ -240,14 +239,14 @@ void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
             continue;
         }
         if (target >= 0) continue;
-        if (state != SENDING)
+        if (state != SEND_SENDING)
             Sleep(POLL_MS);
         else
             WaitForSingleObject(run->piece_done, PIECE_WAIT_SLICE_MS);
     }
     DWORD elapsed = GetTickCount() - start;
     show_progress(run, &shown, true);
-    if (port->send_state == STOPPING) return;
+    if (port->send_state == SEND_STOPPING) return;
     lock(run);
     LONGLONG done = run->done;
     unlock(run);

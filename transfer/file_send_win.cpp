@@ -32,13 +32,6 @@
 
 static_assert(sizeof(*Port::send_list) == SEND_PATH_SIZE, "a send list entry is one path slot");
 
-enum SendState : LONG {
-    SEND_IDLE = 0,
-    SEND_SENDING = 1,
-    SEND_PAUSED = 3,
-    SEND_STOPPING = 4,
-};
-
 constexpr std::int32_t DEFAULT_BUFFER_SIZE = 16384;
 constexpr DWORD ABORT_POLL_MS = 10;
 
