@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "terminal/disk_file_win.h"
 #include "terminal/page_controls_win.h"
 #include "transfer/file_send_win.h"
 #include "transfer/receive_log_win.h"
@@ -112,15 +113,17 @@ void transfer_tell_unwritten(HWND owner, const char* name, const char* caption, 
 
 HANDLE transfer_create_file(HWND owner, const char* name, const char* caption)
 {
-    HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN,
-                              nullptr);
+    // A device's name would have the question ask about a file that does not exist,
+    // and then every byte go out of the device (see disk_file.h).
+    HANDLE file = disk_file_open(name, GENERIC_WRITE, CREATE_NEW);
     if (file != INVALID_HANDLE_VALUE) return file;
-    char question[MAX_PATH + 64];
-    std::snprintf(question, sizeof question, "\"%s\"は既に存在します。上書きしますか？", name);
-    if (MessageBoxA(owner, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return nullptr;
-    file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN,
-                       nullptr);
-    if (file != INVALID_HANDLE_VALUE) return file;
+    if (GetLastError() != DISK_FILE_NOT_DISK) {
+        char question[MAX_PATH + 64];
+        std::snprintf(question, sizeof question, "\"%s\"は既に存在します。上書きしますか？", name);
+        if (MessageBoxA(owner, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return nullptr;
+        file = disk_file_open(name, GENERIC_WRITE, CREATE_ALWAYS);
+        if (file != INVALID_HANDLE_VALUE) return file;
+    }
     transfer_tell_unopened(owner, name, caption);
     return nullptr;
 }

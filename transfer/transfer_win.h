@@ -48,5 +48,7 @@ void transfer_tell_unwritten(HWND owner, const char* name, const char* caption, 
 
 // Creates a file for writing, new; when that fails, asks whether to overwrite it
 // (No is the default) and on Yes creates it empty, telling the user when that fails
-// too. The file is shared for reading. Null when there is no file to write.
+// too. The file is shared for reading. A name that is not a file on disk (a device's,
+// or one that opens something else) is refused as a file that cannot be opened,
+// before any question. Null when there is no file to write.
 HANDLE transfer_create_file(HWND owner, const char* name, const char* caption);

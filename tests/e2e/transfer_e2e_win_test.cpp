@@ -1,8 +1,9 @@
 // The file transfer as a person uses it, with tavex.exe on the bench's pty COM port
 // and the test as the device on its far end: a list of three files loaded from a list
-// file, the second missing; a send paused, resumed and aborted; and a receive log
-// with the console's text while the device sends 1 MB. The dialogs and message boxes
-// of the program are found by caption and worked through their controls.
+// file, the second missing; a send paused, resumed and aborted; a receive log with
+// the console's text while the device sends 1 MB; and a log named after a device.
+// The dialogs and message boxes of the program are found by caption and worked
+// through their controls.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -222,6 +223,40 @@ TEST_F(TransferEndToEnd, ReceiveLogWithTheConsoleTextWhileADeviceSendsOneMegabyt
     PostMessageA(disconnect, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(wait_until([&] { return terminal_window(frame) == nullptr; }, 5000));
     EXPECT_TRUE(DeleteFileA(log.c_str()));
+}
+
+// The message box with the caption, once the window before it (the dialog that led
+// to it) has gone; null when none came within timeout_ms.
+HWND box_after(HWND before, const char* caption, DWORD timeout_ms)
+{
+    if (!wait_until([&] { return !IsWindow(before); }, timeout_ms)) return nullptr;
+    return wait_for_dialog(caption, 0xFFFF, timeout_ms);
+}
+
+// A log named after a device, whatever its folder and extension: "cannot open" at
+// once, with no question about overwriting, and nothing the port receives sent
+// anywhere. COM5 is the port itself: logged "to" COM5.txt, what it receives
+// would go back out of it to the peer; and a pty whose far end reads nothing would
+// stall those writes for good.
+TEST_F(TransferEndToEnd, ALogNamedAfterADeviceIsRefusedAndNothingIsSent)
+{
+    connect();
+    for (const std::string& name : {scratch.file("com1.log"), scratch.file("COM5.txt")}) {
+        PostMessageA(frame, WM_COMMAND, 405, 0);
+        HWND dialog = wait_for_dialog(LOG_CAPTION, 1416);
+        ASSERT_NE(dialog, nullptr);
+        SendMessageA(GetDlgItem(dialog, 1402), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        HWND box = box_after(dialog, LOG_CAPTION, 2000);
+        ASSERT_NE(box, nullptr) << name << ": no message";
+        EXPECT_EQ(text_of(GetDlgItem(box, 0xFFFF)), "\"" + name + "\"" + CANNOT_OPEN);
+        PostMessageA(box, WM_COMMAND, GetDlgItem(box, IDNO) ? IDNO : IDOK, 0);
+        ASSERT_TRUE(wait_until([&] { return !IsWindow(box); }, 2000));
+    }
+    ASSERT_TRUE(peer->write("to the program\r"));
+    EXPECT_TRUE(wait_until([&] { return console_text(frame).rfind("to the program", 0) == 0; }, 5000));
+    EXPECT_EQ(peer->read(1, 1000), "");
+    EXPECT_EQ(status_text(frame, 3), "");
 }
 
 }  // namespace

@@ -3,8 +3,9 @@
 // the file closed (closing the port closes it too: the end-to-end test shows that);
 // the dialog's list and check box, the overwrite question, and the dialog shown at
 // once while another window repaints without end; a full disk that ends the log and
-// says so while the console keeps every byte; and stops while the engine delivers,
-// after which no byte reaches a handle the file had.
+// says so while the console keeps every byte; stops while the engine delivers,
+// after which no byte reaches a handle the file had; and device names refused
+// before any question.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -18,6 +19,8 @@
 namespace {
 
 const std::string RECEIVING = "\x8e\xf3\x90\x4d\x92\x86 ";                                     // 受信中
+const std::string CANNOT_OPEN = "\x82\xaa\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1";          // が開けません
+const std::string CANNOT_WRITE = "\x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1";  // に書き込めません
 const char LOG_CAPTION[] = "\x8e\xf3\x90\x4d\xc3\xde\xb0\xc0\x82\xf0\xcc\xa7\xb2\xd9\x82\xc9\x95\xdb\x91\xb6";  // 受信ﾃﾞｰﾀをﾌｧｲﾙに保存
 
 struct ReceiveLog : TransferPorts {
@@ -221,8 +224,7 @@ TEST_F(ReceiveLog, AFullDiskEndsTheLogAndSaysSoWhileTheConsoleKeepsEverything)
     test_engine_receive(port, stream);
     ASSERT_TRUE(test_engine_settle(port));
     ASSERT_TRUE(until([&] { return dialog_was_driven(); }));
-    EXPECT_EQ(told.find("\"" + path + "\"\x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1"), 0u)
-        << told;  // に書き込めません
+    EXPECT_EQ(told.find("\"" + path + "\"" + CANNOT_WRITE), 0u) << told;
     EXPECT_EQ(port->log_active, 0);
     EXPECT_EQ(status(STATUS_RECEIVE_LOG), "");
     EXPECT_EQ(console_contents(port), stream);
@@ -258,6 +260,23 @@ TEST_F(ReceiveLog, StopsWhileTheEngineDeliversLoseNothingAndReachNoOtherFile)
         const std::string logged = read_file(path);
         EXPECT_EQ(logged.size(), static_cast<size_t>(port->log_bytes));
         EXPECT_EQ(logged.find_first_not_of(piece), std::string::npos);
+    }
+}
+
+// Names of devices, in any folder and case and with an extension: "cannot open",
+// and no question about overwriting a file that does not exist. The bench's COM5 is
+// a pty whose far end nobody reads.
+TEST_F(ReceiveLog, DeviceNamesAreRefusedBeforeAnyQuestion)
+{
+    static std::vector<std::string> boxes;
+    const std::string names[] = {scratch.file("com1.log"), "COM5", "aux.txt", scratch.file("LPT2.log "), "nul", "CON:"};
+    for (const std::string& name : names) {
+        boxes.clear();
+        drive_dialog(LOG_CAPTION, [](HWND box) { boxes.push_back(dismiss_message_box(box)); });
+        start_log(port, name);
+        EXPECT_EQ(boxes, std::vector<std::string>{"\"" + name + "\"" + CANNOT_OPEN}) << name;
+        EXPECT_EQ(port->log_active, 0) << name;
+        stop_receive_log(port);
     }
 }
 
