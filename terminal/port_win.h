@@ -32,6 +32,7 @@ constexpr UINT MSG_CLOSE_PORT = WM_USER + 101;             // wParam: the Port
 constexpr UINT MSG_PORT_SETTINGS_CHANGED = WM_USER + 102;  // wParam: the kind
 
 struct Port;
+struct LogWriter;
 typedef void (*PortCompletionHook)(Port* port, std::int32_t count);
 typedef std::int32_t (*PortReceiveHook)(Port* port, const unsigned char* data, std::int32_t length);
 
@@ -80,12 +81,11 @@ struct Port {
     DWORD send_thread_id;               // an abort closes the thread's message box
     // Receive log (transfer/receive_log_win.cpp).
     volatile LONG log_active;        // 1 while logging
-    HANDLE log_file;                 // null while not logging
+    LogWriter* log_writer;           // the file's writer; null while not logging
     char log_file_name[260];
     volatile LONGLONG log_bytes;     // bytes written to the file since logging began
     DWORD log_start_tick;
-    volatile LONG log_writers;       // log hook calls under way; the stop waits for them
-    volatile LONG log_failed;        // a write failed: the log is over, the UI thread says so
+    volatile LONG log_hooks_running; // log hook calls under way; the stop waits for them
     // 1 while a notice of the file send or the log waits for the UI thread to show it.
     volatile LONG transfer_notice_pending;
     unsigned char rx_convert_buffer[8192];
@@ -135,10 +135,11 @@ extern PortKindEntry port_kinds[5];
 extern volatile LONG open_port_count;
 
 // What the file transfer (transfer/) attaches to every port, set once at start-up.
-// A close runs stopping (a file send takes no further piece), then aborts the send
-// queue, then stop (the file send has ended and the receive log is closed when it
-// returns); with nothing attached, a close only aborts what is being sent. refresh
-// shows a port's file-send and log state when its window is activated.
+// A close runs stopping (a file send takes no further piece, a receive log nothing
+// more), then aborts the send queue, then stop (the file send has ended and the
+// receive log is closed when it returns); with nothing attached, a close only aborts
+// what is being sent. refresh shows a port's file-send and log state when its window
+// is activated.
 struct PortTransferHooks {
     void (*stopping)(Port* port);
     void (*stop)(Port* port);

@@ -9,6 +9,13 @@
 #include "transfer/file_send_win.h"
 #include "transfer/receive_log_win.h"
 
+// A port that closes: its file send takes no further piece, and its log nothing more.
+static void stopping_transfers(Port* port)
+{
+    file_send_stopping(port);
+    receive_log_stopping(port);
+}
+
 // A close has aborted the send queue (which also ends a paste) between the file
 // send's stopping and this: the file send ends first, then the log.
 static void stop_transfers(Port* port)
@@ -44,7 +51,7 @@ void transfer_notice(Port* port)
 
 void transfer_attach()
 {
-    port_transfer_hooks.stopping = file_send_stopping;
+    port_transfer_hooks.stopping = stopping_transfers;
     port_transfer_hooks.stop = stop_transfers;
     port_transfer_hooks.refresh = refresh_transfers;
 }

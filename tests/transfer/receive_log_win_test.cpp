@@ -4,8 +4,9 @@
 // the dialog's list and check box, the overwrite question, and the dialog shown at
 // once while another window repaints without end; a full disk that ends the log and
 // says so while the console keeps every byte; stops while the engine delivers,
-// after which no byte reaches a handle the file had; and device names refused
-// before any question.
+// after which no byte reaches a handle the file had; device names refused before
+// any question; and a file whose writes never come back, which holds up neither
+// reception nor the stop.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 
 #include "tests/support/dialog_driver_win.h"
 #include "tests/transfer/transfer_test_support.h"
+#include "transfer/log_writer_win.h"
 #include "transfer/receive_log_win.h"
 
 namespace {
@@ -29,6 +31,11 @@ struct ReceiveLog : TransferPorts {
         test_engine_receive(into, bytes);
         ASSERT_TRUE(test_engine_settle(into));
         pump_messages();
+    }
+    // Until the log's writer, on its own thread, has written count bytes in all.
+    bool logged(Port* on, LONGLONG count)
+    {
+        return until([&] { return on->log_bytes >= count; });
     }
     void start_log(Port* on, const std::string& path)
     {
@@ -53,9 +60,12 @@ TEST_F(ReceiveLog, TheConsoleTextThenEveryConvertedChunk)
     display_settings.receive_crlf = 0;
     receive(port, "a\rb\r" + std::string(20000, 'x'));
     const std::string converted = "a\r\nb\r\n" + std::string(20000, 'x');
+    ASSERT_TRUE(logged(port, 1000 + static_cast<LONGLONG>(converted.size())));
     EXPECT_EQ(read_file(path), std::string(1000, 'c') + converted);
     EXPECT_EQ(port->log_bytes, 1000 + static_cast<LONGLONG>(converted.size()));
-    EXPECT_EQ(status(STATUS_RECEIVE_LOG).substr(0, RECEIVING.size() + 19), RECEIVING + "21006 byte (00:00:0");
+    EXPECT_TRUE(until([&] {
+        return status(STATUS_RECEIVE_LOG).substr(0, RECEIVING.size() + 19) == RECEIVING + "21006 byte (00:00:0";
+    })) << status(STATUS_RECEIVE_LOG);
 
     // A port that logs while another has the focus leaves the text alone.
     Port* first = port;
@@ -63,6 +73,7 @@ TEST_F(ReceiveLog, TheConsoleTextThenEveryConvertedChunk)
     EXPECT_EQ(status(STATUS_RECEIVE_LOG), "");
     EXPECT_FALSE(enabled(CMD_LOG_STOP));
     receive(first, "more");
+    ASSERT_TRUE(logged(first, 21010));
     EXPECT_EQ(status(STATUS_RECEIVE_LOG), "");
     activate(first);
     EXPECT_EQ(status(STATUS_RECEIVE_LOG).substr(0, RECEIVING.size() + 19), RECEIVING + "21010 byte (00:00:0");
@@ -191,6 +202,7 @@ TEST_F(ReceiveLog, TheDialogOffersPortsNotLoggingAndAsksBeforeOverwriting)
     EXPECT_EQ(other->log_active, 1);
     EXPECT_EQ(read_file(script.file), "");
     receive(other, "new");
+    ASSERT_TRUE(logged(other, 3));
     EXPECT_EQ(read_file(script.file), "new");
 
     // Both ports log: the dialog ends at once.
@@ -278,6 +290,85 @@ TEST_F(ReceiveLog, DeviceNamesAreRefusedBeforeAnyQuestion)
         EXPECT_EQ(port->log_active, 0) << name;
         stop_receive_log(port);
     }
+}
+
+// A file whose writes never come back (a share gone quiet, a disk that hangs): the
+// write is the writer's own thread's, so reception goes on, the stop (406), a port's
+// close and the close of every port (the program's end) each end within their
+// bounds, and a log that fills its queue meanwhile ends with the message.
+HANDLE released;
+volatile LONG writes_entered;
+
+BOOL WINAPI write_never_returns(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED)
+{
+    InterlockedIncrement(&writes_entered);
+    WaitForSingleObject(released, INFINITE);
+    *written = 0;
+    return FALSE;
+}
+
+TEST_F(ReceiveLog, AFileWhoseWritesNeverReturnHoldsUpNothing)
+{
+    released = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(released, nullptr);
+    writes_entered = 0;
+    auto write_file_before = log_writer_write_file;
+    log_writer_write_file = write_never_returns;
+    include_console_text = 0;
+    auto stuck_log = [&](Port* on, const char* name) {
+        start_log(on, scratch.file(name));
+        ASSERT_EQ(on->log_active, 1);
+        LONG entered = writes_entered;
+        test_engine_receive(on, std::string(100000, 'r'));
+        ASSERT_TRUE(until([&] { return writes_entered > entered; }, 5000));
+        ASSERT_TRUE(test_engine_settle(on, 1000));
+    };
+    auto timed = [](auto action) {
+        DWORD start = GetTickCount();
+        action();
+        return GetTickCount() - start;
+    };
+
+    stuck_log(port, "stop.log");
+    EXPECT_LT(timed([&] { command(CMD_LOG_STOP); }), 1000u);
+    EXPECT_EQ(port->log_active, 0);
+
+    stuck_log(port, "close.log");
+    EXPECT_LT(timed([&] { close_port(port); }), 2000u);
+    EXPECT_FALSE(port_is_open(port));
+
+    open();
+    Port* other = create_port(PORT_SERIAL, nullptr);
+    ASSERT_NE(other, nullptr);
+    stuck_log(port, "all1.log");
+    stuck_log(other, "all2.log");
+    EXPECT_LT(timed([] { close_all_ports(); }), 2000u);
+    EXPECT_EQ(open_port_count, 0);
+
+    // More than the queue holds: reception waits for room only while the write might
+    // still come back, then the log ends and says so; the console shows what came to
+    // the end (its line table keeps the last lines of so long a stream).
+    open();
+    static std::string told;
+    told.clear();
+    drive_dialog(LOG_CAPTION, [](HWND box) { told = dismiss_message_box(box); });
+    stuck_log(port, "full.log");
+    const std::string flood(2u << 20, 'f');
+    DWORD start = GetTickCount();
+    test_engine_receive(port, flood);
+    ASSERT_TRUE(test_engine_settle(port, 10000));
+    EXPECT_LT(GetTickCount() - start, LOG_WRITER_STALL_MS + 2000);
+    ASSERT_TRUE(until([&] { return dialog_was_driven() && port->log_active == 0; }, 5000));
+    EXPECT_EQ(told.find("\"" + scratch.file("full.log") + "\"" + CANNOT_WRITE), 0u) << told;
+    const std::string shown = console_contents(port);
+    EXPECT_FALSE(shown.empty());
+    EXPECT_EQ(shown.find_first_not_of('f'), std::string::npos);
+
+    // The writers left in the system end once their writes return, and free what they own.
+    log_writer_write_file = write_file_before;
+    SetEvent(released);
+    Sleep(100);
+    CloseHandle(released);
 }
 
 }  // namespace
