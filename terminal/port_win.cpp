@@ -84,6 +84,20 @@ Port* find_active_port()
     return port_of_window(active);
 }
 
+HWND port_window(const Port* port)
+{
+    return port ? static_cast<HWND>(port->console.window) : nullptr;
+}
+
+Port* port_from_window(HWND window)
+{
+    // The system does not give a destroyed window's handle to the next window made
+    // (each handle carries a use count of its slot), so a handle that is still an MDI
+    // child holding a Port names the port it was taken from.
+    if (!window || !app.mdi_client || !IsWindow(window) || GetParent(window) != app.mdi_client) return nullptr;
+    return port_of_window(window);
+}
+
 bool port_callback_enter(Port* port)
 {
     if (!port) return false;

@@ -189,3 +189,10 @@ void handle_sent_messages(DWORD timeout_ms);
 // The open ports are the MDI client's children that hold a Port.
 Port* find_active_port();
 void for_each_port(void (*routine)(Port* port));
+
+// A port as a dialog or a question holds it across a modal loop, in which the port
+// may be closed (its window's close box, a close posted to the frame) and another
+// opened at the same address: by its terminal window, which no other port ever has.
+// port_from_window is the port that window holds while it is open, else null.
+HWND port_window(const Port* port);
+Port* port_from_window(HWND window);

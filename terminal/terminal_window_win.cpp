@@ -380,8 +380,11 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
         // The frame closes the port, and close_port destroys the window: the window
         // stays until then (not destroyed by the default processing), so every open
         // port is always among the MDI client's windows and the program needs no list
-        // of its own. A second close request finds the port closed and is ignored.
-        PostMessageA(port->frame_window, MSG_CLOSE_PORT, reinterpret_cast<WPARAM>(port), 0);
+        // of its own. A second close request finds the port closed and is ignored;
+        // the window goes with it, so that a port opened meanwhile at the same
+        // address is not taken for this one.
+        PostMessageA(port->frame_window, MSG_CLOSE_PORT, reinterpret_cast<WPARAM>(port),
+                     reinterpret_cast<LPARAM>(window));
         return 0;
     case WM_CHAR:
         key_typed(port, wparam);

@@ -3,6 +3,8 @@
 // portable (file_browser.h), those of the list files too (send_list.h).
 // A path that would be longer than a list entry's 259 bytes is refused with a
 // message, never cut: a cut path would name another file or none.
+// The ports are held by their windows (port_from_window): one may be closed while
+// the dialog or one of its file dialogs is open, and another opened in its place.
 #include "transfer/file_send_dialog_win.h"
 
 #include <commdlg.h>
@@ -27,6 +29,11 @@ static char send_folder[SEND_PATH_SIZE];
 static char send_filter[sizeof FileTypeEntry::filter] = "*.*";
 static std::vector<FileTypeEntry> file_types;
 static std::vector<std::string> last_send_list;
+
+// The list of the last OK, for file_send_dialog to hand to the port once the dialog
+// has ended and the port is found open again.
+static char (*accepted_list)[SEND_PATH_SIZE];
+static std::int32_t accepted_count;
 
 static char ALL_FILES_FILTER[] = "*.*";
 static const char SEND_CAPTION[] = "ﾌｧｲﾙ送信";
@@ -313,15 +320,16 @@ static char (*port_copy(const std::vector<std::string>& entries))[SEND_PATH_SIZE
     return copy;
 }
 
-// OK: the list becomes the last list and the chosen port's own; the dialog's result.
-static Port* accept(HWND dialog)
+// OK: the list becomes the last list and, in accepted_list, the one to send; the
+// dialog's result is the chosen port's window.
+static HWND accept(HWND dialog)
 {
     last_send_list.clear();
-    HWND ports = item(dialog, IDC_SEND_PORT);
-    Port* port = transfer_selected_port(ports);
+    HWND window = transfer_selected_port(item(dialog, IDC_SEND_PORT));
     // The port may have been closed while the dialog was open (its window's close
     // box works meanwhile), or have begun another send.
-    if (!port || !port_is_open(port) || !idle_connected(port)) return nullptr;
+    Port* port = port_from_window(window);
+    if (!port || !idle_connected(port)) return nullptr;
     std::vector<std::string> entries;
     try {
         entries = send_list_entries(dialog);
@@ -336,9 +344,9 @@ static Port* accept(HWND dialog)
         last_send_list.clear();
         return nullptr;
     }
-    port->send_list = copy;
-    port->send_list_count = static_cast<std::int32_t>(entries.size());
-    return port;
+    accepted_list = copy;
+    accepted_count = static_cast<std::int32_t>(entries.size());
+    return window;
 }
 
 static void init_dialog(HWND dialog)
@@ -432,6 +440,19 @@ static INT_PTR CALLBACK file_send_dialog_proc(HWND dialog, UINT message, WPARAM 
 
 Port* file_send_dialog(HWND frame)
 {
+    accepted_list = nullptr;
+    accepted_count = 0;
     INT_PTR result = DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_FILE_SEND), frame, file_send_dialog_proc, 0);
-    return result == -1 ? nullptr : reinterpret_cast<Port*>(result);
+    char(*list)[SEND_PATH_SIZE] = accepted_list;
+    std::int32_t count = accepted_count;
+    accepted_list = nullptr;
+    // Taken again: the dialog's loop has ended since OK found it open.
+    Port* port = result == 0 || result == -1 ? nullptr : port_from_window(reinterpret_cast<HWND>(result));
+    if (!port || !list || !idle_connected(port)) {
+        std::free(list);
+        return nullptr;
+    }
+    port->send_list = list;
+    port->send_list_count = count;
+    return port;
 }

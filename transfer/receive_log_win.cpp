@@ -7,8 +7,12 @@
 // waits for it before the writer goes. A hook waiting for room in the writer's queue
 // is let go first. A port that closes ends its log's writer before the abort of its
 // send queue, so that the writer's bounded wait runs meanwhile, and the writers of
-// several ports closed together end side by side. The stop's waits handle sent messages, as every wait of the UI
-// thread for another does.
+// several ports closed together end side by side. The stop's waits handle sent
+// messages, as every wait of the UI thread for another does.
+//
+// Every port pointer is taken again after a modal loop (the dialog, the overwrite
+// question): the port may have been closed meanwhile, and another opened in its
+// place; see port_from_window.
 #include "transfer/receive_log_win.h"
 
 #include <commdlg.h>
@@ -99,7 +103,9 @@ static bool copy_console_text(Port* port, unsigned char** text, std::size_t* len
 void start_receive_log(Port* port, HWND owner)
 {
     if (!port || port->log_file_name[0] == '\0' || port->log_active) return;
-    HANDLE file = transfer_create_file(owner, port->log_file_name, LOG_CAPTION);
+    // The overwrite question lets the port be closed: transfer_create_file takes it
+    // again from its window after the answer, and touches nothing when it is gone.
+    HANDLE file = transfer_create_file(owner, port->log_file_name, LOG_CAPTION, port_window(port));
     if (!file) return;
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     unsigned char* text = nullptr;
@@ -181,17 +187,19 @@ static void browse(HWND dialog)
     if (GetSaveFileNameA(&ofn) && name[0] != '\0') SetDlgItemTextA(dialog, IDC_LOG_FILE, name);
 }
 
-// OK: the chosen port with the name, or null.
-static Port* accept(HWND dialog)
+// OK: the chosen port's window, its log_file_name set, or null.
+static HWND accept(HWND dialog)
 {
     char name[MAX_PATH - 1] = "";  // at most 258 characters
     GetDlgItemTextA(dialog, IDC_LOG_FILE, name, sizeof name);
-    Port* port = transfer_selected_port(GetDlgItem(dialog, IDC_LOG_PORT));
-    // The port may have closed while the dialog was open.
-    if (!port || !port_is_open(port)) return nullptr;
+    HWND window = transfer_selected_port(GetDlgItem(dialog, IDC_LOG_PORT));
+    // The port may have closed while the dialog was open (its window's close box
+    // works meanwhile, as does the file dialog's own loop).
+    Port* port = port_from_window(window);
+    if (!port) return nullptr;
     std::memcpy(port->log_file_name, name, sizeof name);
     include_console_text = IsDlgButtonChecked(dialog, IDC_LOG_CONSOLE_TEXT) == BST_CHECKED ? 1 : 0;
-    return port;
+    return window;
 }
 
 static INT_PTR CALLBACK receive_log_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) noexcept
@@ -226,5 +234,6 @@ void start_receive_log_command(HWND frame)
 {
     INT_PTR result =
         DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_RECEIVE_LOG), frame, receive_log_dialog_proc, 0);
-    if (result != 0 && result != -1) start_receive_log(reinterpret_cast<Port*>(result), frame);
+    if (result == 0 || result == -1) return;
+    if (Port* port = port_from_window(reinterpret_cast<HWND>(result))) start_receive_log(port, frame);
 }

@@ -68,7 +68,8 @@ static bool (*filling_eligible)(const Port* port);
 static void add_port_line(Port* port)
 {
     if (filling_eligible(port))
-        combo_add(filling, port->long_name ? port->long_name(port) : "", reinterpret_cast<LPARAM>(port));
+        combo_add(filling, port->long_name ? port->long_name(port) : "",
+                  reinterpret_cast<LPARAM>(port_window(port)));
 }
 
 int transfer_fill_ports(HWND combo, bool (*eligible)(const Port* port))
@@ -82,11 +83,11 @@ int transfer_fill_ports(HWND combo, bool (*eligible)(const Port* port))
     return count > 0 ? static_cast<int>(count) : 0;
 }
 
-Port* transfer_selected_port(HWND combo)
+HWND transfer_selected_port(HWND combo)
 {
     LRESULT line = SendMessageA(combo, CB_GETCURSEL, 0, 0);
     LRESULT data = line == CB_ERR ? 0 : SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(line), 0);
-    return data == CB_ERR ? nullptr : reinterpret_cast<Port*>(data);
+    return data == CB_ERR ? nullptr : reinterpret_cast<HWND>(data);
 }
 
 LONGLONG transfer_load(volatile LONGLONG* value)
@@ -118,7 +119,7 @@ void transfer_tell_unwritten(HWND owner, const char* name, const char* caption, 
     MessageBoxA(owner, text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
-HANDLE transfer_create_file(HWND owner, const char* name, const char* caption)
+HANDLE transfer_create_file(HWND owner, const char* name, const char* caption, HWND port_window)
 {
     // A device's name would have the question ask about a file that does not exist,
     // and then every byte go out of the device (see disk_file.h).
@@ -128,6 +129,8 @@ HANDLE transfer_create_file(HWND owner, const char* name, const char* caption)
         char question[MAX_PATH + 64];
         std::snprintf(question, sizeof question, "\"%s\"は既に存在します。上書きしますか？", name);
         if (MessageBoxA(owner, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return nullptr;
+        // The port may have been closed while the question was open.
+        if (port_window && !port_from_window(port_window)) return nullptr;
         file = disk_file_open(name, GENERIC_WRITE, CREATE_ALWAYS);
         if (file != INVALID_HANDLE_VALUE) return file;
     }

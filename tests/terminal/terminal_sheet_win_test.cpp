@@ -2,8 +2,9 @@
 // loop: command 107 opens it; each page's change, confirmed with OK, reaches
 // tavex.ini, "default.tfk" and the open terminal window; Cancel, or OK with nothing
 // changed, writes nothing. Also start-up's reading of a hand-edited tavex.ini and
-// "default.tfk", a function-key file of a megabyte and one named after a device, and
-// a refresh while an engine floods the window.
+// "default.tfk", a function-key file of a megabyte and one named after a device, a
+// refresh while an engine floods the window, and a port closed while the sheet is
+// open.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -367,6 +368,27 @@ TEST_F(TerminalSheetTest, ARefreshWhileTheEngineFloodsLosesNoByte)
     EXPECT_EQ(console_contents(port), expected);
     EXPECT_EQ(port->console.capacity, 1024u * 1024u);
     EXPECT_EQ(settings_read_int("console", "column", -1), 83);
+}
+
+// A port closed while the sheet is open, by its window's close box, and another
+// opened: the confirmed change reaches the port open then, and nothing else.
+Port* closing;
+Port* opened;
+
+TEST_F(TerminalSheetTest, APortClosedWhileTheSheetIsOpenIsLeftOutOfTheChange)
+{
+    closing = port;
+    open_sheet([](HWND sheet) {
+        SendMessageA(window_of(closing), WM_CLOSE, 0, 0);
+        pump_messages();
+        opened = create_port(PORT_SERIAL, nullptr);
+        leave_field(current_page(sheet), IDC_COLUMN, "100");
+        press(sheet, PSBTN_OK);
+    });
+    port = opened;
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(open_port_count, 1);
+    EXPECT_EQ(opened->console.column, 100);
 }
 
 // Names that Windows takes for devices are refused as files that cannot be opened,

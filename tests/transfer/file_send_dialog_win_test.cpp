@@ -238,4 +238,26 @@ TEST_F(FileSendDialog, TheListSavedAndLoadedThroughListFiles)
     EXPECT_EQ(seen.files, seen.saved);
 }
 
+// The port closed while the dialog is open (its window's close box works meanwhile),
+// and another opened, perhaps at the same address: OK sends through neither.
+TEST_F(FileSendDialog, APortClosedWhileTheDialogIsOpenIsNotSentThrough)
+{
+    static Port* closing;
+    static Port* opened;
+    closing = port;
+    Port* chosen = run([](HWND d) {
+        choose(d, 1402, "a.txt", false, LBN_SELCHANGE);
+        click(d, 1407);
+        SendMessageA(window_of(closing), WM_CLOSE, 0, 0);
+        pump_messages();
+        opened = create_port(PORT_SERIAL, nullptr);
+        click(d, 1414);
+    });
+    port = opened;
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(chosen, nullptr) << (opened == closing ? "at the closed port's address" : "elsewhere");
+    EXPECT_EQ(opened->send_list, nullptr);
+    EXPECT_EQ(opened->send_list_count, 0);
+}
+
 }  // namespace

@@ -5,8 +5,8 @@
 // once while another window repaints without end; a full disk that ends the log and
 // says so while the console keeps every byte; stops while the engine delivers,
 // after which no byte reaches a handle the file had; device names refused before
-// any question; and a file whose writes never come back, which holds up neither
-// reception nor the stop.
+// any question; a port closed while its dialog or question is open; and a file
+// whose writes never come back, which holds up neither reception nor the stop.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -290,6 +290,50 @@ TEST_F(ReceiveLog, DeviceNamesAreRefusedBeforeAnyQuestion)
         EXPECT_EQ(port->log_active, 0) << name;
         stop_receive_log(port);
     }
+}
+
+// What the routines below act on: the port to close under a dialog or a question,
+// and the one opened in its place (at the same address, as often as not).
+Port* closing;
+Port* opened;
+
+// The port's window closed by its close box while a modal loop runs, as the user
+// can; then another port opened.
+void close_and_open_another()
+{
+    SendMessageA(window_of(closing), WM_CLOSE, 0, 0);
+    pump_messages();  // the frame's close request, handled in the modal loop
+    opened = create_port(PORT_SERIAL, nullptr);
+}
+
+TEST_F(ReceiveLog, APortClosedWhileItsDialogOrQuestionIsOpenIsLeftAlone)
+{
+    ASSERT_TRUE(write_file(scratch.file("exists.txt"), "keep me"));
+    closing = port;
+    drive_dialog(LOG_CAPTION, [](HWND box) {
+        close_and_open_another();
+        PostMessageA(box, WM_COMMAND, IDYES, 0);
+    });
+    start_log(port, scratch.file("exists.txt"));
+    ASSERT_TRUE(dialog_was_driven());
+    port = opened;
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(read_file(scratch.file("exists.txt")), "keep me");
+    EXPECT_EQ(opened->log_active, 0) << (opened == closing ? "at the closed port's address" : "elsewhere");
+
+    // The same in the dialog: its port closed and another opened, then OK.
+    closing = port;
+    drive_dialog(LOG_CAPTION, [](HWND dialog) {
+        SetDlgItemTextA(dialog, 1402, "new.log");
+        close_and_open_another();
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    start_receive_log_command(app.frame_window);
+    ASSERT_TRUE(dialog_was_driven());
+    port = opened;
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->log_active, 0) << (opened == closing ? "at the closed port's address" : "elsewhere");
+    EXPECT_FALSE(file_exists(scratch.file("new.log")));
 }
 
 // A file whose writes never come back (a share gone quiet, a disk that hangs): the
