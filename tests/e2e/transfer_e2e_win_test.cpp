@@ -1,9 +1,9 @@
 // The file transfer as a person uses it, with tavex.exe on the bench's pty COM port
 // and the test as the device on its far end: a list of three files loaded from a list
 // file, the second missing; a send paused, resumed and aborted; a receive log with
-// the console's text while the device sends 1 MB; and a log named after a device.
-// The dialogs and message boxes of the program are found by caption and worked
-// through their controls.
+// the console's text while the device sends 1 MB; a log named after a device; and a
+// file that is not a send list loaded. The dialogs and message boxes of the program
+// are found by caption and worked through their controls.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -257,6 +257,40 @@ TEST_F(TransferEndToEnd, ALogNamedAfterADeviceIsRefusedAndNothingIsSent)
     EXPECT_TRUE(wait_until([&] { return console_text(frame).rfind("to the program", 0) == 0; }, 5000));
     EXPECT_EQ(peer->read(1, 1000), "");
     EXPECT_EQ(status_text(frame, 3), "");
+}
+
+// "読込み" pointed at 4 MB of random bytes: refused with a message at once, and the
+// dialog goes on answering with its list as it was.
+TEST_F(TransferEndToEnd, LoadingAFileThatIsNotASendListIsRefusedAtOnce)
+{
+    std::string random(4u << 20, '\0');
+    unsigned state = 2024;
+    for (char& c : random) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 16);
+    const std::string path = scratch.file("random.bin");
+    ASSERT_TRUE(write_file(path, random));
+    connect();
+    PostMessageA(frame, WM_COMMAND, 401, 0);
+    HWND dialog = wait_for_dialog(SEND_CAPTION, 1411);
+    ASSERT_NE(dialog, nullptr);
+    command(dialog, 1413);
+    HWND open = wait_for_dialog(LOAD_TITLE, IDOK);
+    ASSERT_NE(open, nullptr);
+    HWND name = GetDlgItem(open, 0x480) ? GetDlgItem(open, 0x480) : GetDlgItem(open, 0x47c);
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    DWORD start = GetTickCount();
+    PostMessageA(open, WM_COMMAND, IDOK, 0);
+    HWND box = box_after(open, LOAD_TITLE, 2000);
+    ASSERT_NE(box, nullptr) << "no answer in 2 s";
+    EXPECT_LT(GetTickCount() - start, 2000u);
+    // は送信ﾌｧｲﾙﾘｽﾄではありません
+    EXPECT_EQ(text_of(GetDlgItem(box, 0xFFFF)), "\"" + path + "\"\x82\xcd\x91\x97\x90\x4d\xcc\xa7\xb2\xd9\xd8\xbd\xc4"
+                                                "\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    DWORD_PTR count = 1;
+    EXPECT_NE(SendMessageTimeoutA(GetDlgItem(dialog, 1411), LB_GETCOUNT, 0, 0, SMTO_NORMAL, 2000, &count), 0);
+    EXPECT_EQ(count, 0u);
+    command(dialog, 1415);
+    EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 2000));
 }
 
 }  // namespace
