@@ -271,7 +271,10 @@ void close_all_ports()
 // out, a connection given up), and then no write of it will ever report.
 static bool start_write(Port* port, const SendWrite& write)
 {
-    return !write.data || !port->write || port->write(port, write.data, write.length) > 0;
+    if (!write.data || !port->write) return true;
+    bool taken = port->write(port, write.data, write.length) > 0;
+    InterlockedExchange(&port->write_refused, taken ? 0 : 1);
+    return taken;
 }
 
 std::int32_t port_send(Port* port, const unsigned char* data, std::int32_t length, PortCompletionHook hook)

@@ -79,6 +79,10 @@ struct Port {
     volatile LONG send_hooks_running;   // piece hooks under way
     volatile LONG send_offering;        // pieces being handed to the port; an abort waits for them
     DWORD send_thread_id;               // an abort closes the thread's message box
+    // 1 while the engine refuses writes: the port has given up for good (a device
+    // gone, a connection not to be made again) or still ends an aborted write; 0
+    // again once it takes one.
+    volatile LONG write_refused;
     // Receive log (transfer/receive_log_win.cpp).
     volatile LONG log_active;        // 1 while logging
     LogWriter* log_writer;           // the file's writer; null while not logging

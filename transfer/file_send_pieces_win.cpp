@@ -138,6 +138,14 @@ static bool paste_holds_queue(const Port* port)
     return port->paste_text != nullptr;
 }
 
+// The engine refused the piece and the port is not connected: its engine has stopped
+// for good. An engine still ending an aborted write refuses too, but its port is
+// connected, and the piece goes once it is done.
+static bool port_gave_up(const Port* port)
+{
+    return port->write_refused && port->connection_state != 1;
+}
+
 SendRun* send_run_open(Port* port)
 {
     while (port->send_piece_outstanding != 0 || port->send_hooks_running != 0) {
@@ -174,7 +182,7 @@ static void show_progress(SendRun* run, DWORD* shown, bool now)
     transfer_notify(run->port);
 }
 
-void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
+bool send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
 {
     Port* port = run->port;
     DWORD start = GetTickCount(), shown = 0;
@@ -188,7 +196,7 @@ void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
     transfer_store(&port->send_file_size, size);
     show_progress(run, &shown, true);
     LONGLONG read = 0;
-    bool file_over = size == 0;
+    bool file_over = size == 0, gave_up = false;
     for (;;) {
         LONG state = port->send_state;
         if (state == SEND_STOPPING) break;
@@ -234,6 +242,7 @@ void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
                 lock(run);
                 run->in_flight = false;
                 unlock(run);
+                if ((gave_up = port_gave_up(port))) break;
                 Sleep(POLL_MS);  // refused: offered again shortly
             }
             continue;
@@ -246,13 +255,14 @@ void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
     }
     DWORD elapsed = GetTickCount() - start;
     show_progress(run, &shown, true);
-    if (port->send_state == SEND_STOPPING) return;
+    if (port->send_state == SEND_STOPPING) return false;
     lock(run);
     LONGLONG done = run->done;
     unlock(run);
     char summary[SUMMARY_TEXT_SIZE];
     int length = file_send_summary_text(summary, path, done, elapsed);
     console_show(port, reinterpret_cast<const unsigned char*>(summary), length, SHOW_FILE_SEND);
+    return !gave_up;
 }
 
 static bool piece_in_flight(SendRun* run)

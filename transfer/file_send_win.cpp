@@ -94,8 +94,10 @@ static void send_files(Port* port, SendRun* run)
         HANDLE file = disk_file_open(path, GENERIC_READ, OPEN_EXISTING);
         LONGLONG size = 0;
         if (file != INVALID_HANDLE_VALUE && file_size(file, &size)) {
-            send_run_file(run, path, file, size);
+            bool port_takes_more = send_run_file(run, path, file, size);
             CloseHandle(file);
+            // A port that has given up for good takes none of the files left.
+            if (!port_takes_more) break;
             continue;
         }
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);

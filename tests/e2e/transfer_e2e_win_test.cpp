@@ -28,21 +28,6 @@ std::string text_of(HWND window)
     return text;
 }
 
-// A visible top-level dialog of the caption; with_item: one that has that control
-// (the file send dialog and the send's message box share their caption).
-HWND wait_for_dialog(const char* caption, int with_item, DWORD timeout_ms = 10000)
-{
-    HWND found = nullptr;
-    wait_until(
-        [&] {
-            for (HWND w = FindWindowA("#32770", caption); w; w = FindWindowExA(nullptr, w, "#32770", caption))
-                if (IsWindowVisible(w) && GetDlgItem(w, with_item)) return (found = w) != nullptr;
-            return false;
-        },
-        timeout_ms);
-    return found;
-}
-
 void command(HWND window, int id)
 {
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
@@ -102,23 +87,6 @@ struct TransferEndToEnd : ::testing::Test {
         PostMessageA(frame, WM_COMMAND, 101, 0);
         ASSERT_TRUE(wait_until([&] { return terminal_window(frame) != nullptr; }, 10000));
     }
-    // Command 401 with a list file loaded into the dialog, then OK.
-    void send_list_file(const std::string& list_file, int entries)
-    {
-        PostMessageA(frame, WM_COMMAND, 401, 0);
-        HWND dialog = wait_for_dialog(SEND_CAPTION, 1411);
-        ASSERT_NE(dialog, nullptr);
-        command(dialog, 1413);
-        HWND open = wait_for_dialog(LOAD_TITLE, IDOK);
-        ASSERT_NE(open, nullptr);
-        // The name field: edt1 in the dialog of old, cmb13 in the Explorer-style one.
-        HWND name = GetDlgItem(open, 0x480) ? GetDlgItem(open, 0x480) : GetDlgItem(open, 0x47c);
-        SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(list_file.c_str()));
-        PostMessageA(open, WM_COMMAND, IDOK, 0);
-        HWND list = GetDlgItem(dialog, 1411);
-        ASSERT_TRUE(wait_until([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == entries; }, 5000));
-        command(dialog, 1414);
-    }
 };
 
 TEST_F(TransferEndToEnd, AListOfThreeFilesWithTheSecondMissing)
@@ -130,7 +98,7 @@ TEST_F(TransferEndToEnd, AListOfThreeFilesWithTheSecondMissing)
     ASSERT_TRUE(write_file(scratch.file("three.TFL"),
                            scratch.file("first.bin") + "\r\n" + missing + "\r\n" + scratch.file("third.bin") + "\r\n"));
     connect();
-    send_list_file(scratch.file("three.TFL"), 3);
+    send_list_file(frame, scratch.file("three.TFL"), 3);
 
     EXPECT_EQ(peer->read(first.size(), 10000), first);
     // The missing file's box, once; nothing more is sent while it is open.
@@ -163,7 +131,7 @@ TEST_F(TransferEndToEnd, PauseHoldsTheStreamResumeContinuesItAbortEndsIt)
     ASSERT_TRUE(write_file(scratch.file("big.bin"), pattern(size, 3)));
     ASSERT_TRUE(write_file(scratch.file("big.TFL"), scratch.file("big.bin") + "\n"));
     connect();
-    send_list_file(scratch.file("big.TFL"), 1);
+    send_list_file(frame, scratch.file("big.TFL"), 1);
     size_t received = peer->read(200000, 10000).size();
     ASSERT_EQ(received, 200000u);
 
