@@ -5,7 +5,7 @@
 #include "app/help_win.h"
 
 #include <commctrl.h>
-#include <htmlhelp.h> // the command numbers only: HtmlHelpA is reached through the library
+#include <htmlhelp.h>  // the command numbers only: HtmlHelpA is reached through the library
 #include <prsht.h>
 
 #include <string>

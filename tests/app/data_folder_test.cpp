@@ -48,4 +48,4 @@ TEST(DataFolder, InsideProgramFoldersSkipsMissingOnes)
     EXPECT_FALSE(inside_program_folders("C:\\Velkaro", folders, 0));
 }
 
-} // namespace
+}  // namespace

@@ -17,4 +17,4 @@ TEST(TickCount, WideningCarriesEachWrap)
     EXPECT_EQ(0x100000010ull, tick_count_widen(0x100000010ull, 0x10));
 }
 
-} // namespace
+}  // namespace

@@ -163,7 +163,7 @@ std::string as_shown(const std::string& text)
         } else {
             while (i + 1 < shown.size() && std::strchr("-+ #0123456789.hlLjzt", shown[i + 1]))
                 ++i;
-            if (i + 1 < shown.size()) ++i; // the conversion letter
+            if (i + 1 < shown.size()) ++i;  // the conversion letter
             out += HOLE;
         }
     }
@@ -191,7 +191,7 @@ std::vector<std::string> program_texts()
     std::set<std::string> texts;
     for (const fs::path& path : sources)
         for (const std::string& literal : string_literals(read_file(path))) {
-            std::stringstream parts(literal); // a filter's or a version value's NULs part it
+            std::stringstream parts(literal);  // a filter's or a version value's NULs part it
             for (std::string part; std::getline(parts, part, '\0');) {
                 // A C++ source's Japanese is UTF-8 (Shift-JIS once compiled) unless the
                 // portable core wrote it as Shift-JIS escapes, which are not UTF-8.
@@ -492,4 +492,4 @@ TEST(HelpTopics, EveryDialogTemplateNamesItsOwnHelpContext)
     EXPECT_TRUE(faults.empty()) << failures(faults);
 }
 
-} // namespace
+}  // namespace
