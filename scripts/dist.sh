@@ -10,9 +10,9 @@ set -uo pipefail
 . "$(dirname "$0")/common.sh"
 
 version=$(tavex_version) || tavex_die "no version in resources/version.h"
-# The numeric form of the version resources: the digits are hexadecimal, as in
-# the program's own version block.
-version4="$((16#${version%.*})).$((16#${version#*.})).0.0"
+# The numeric form of the version resources: the digits read as decimal numbers, as
+# in the program's own version block ("1.10" is 1.10.0.0).
+version4="$((10#${version%.*})).$((10#${version#*.})).0.0"
 dist=$TAVEX_OUT/dist
 
 # package ARCH BUILD_DIR TRIPLET
