@@ -43,11 +43,13 @@ std::string make_traffic(const std::string& kind)
     return out;
 }
 
-// Appends the traffic once over; returns the bytes appended.
+// Appends the traffic once over, a piece a millisecond; returns the bytes appended.
 std::size_t append_all(Console* console, const std::string& traffic)
 {
+    static ConsoleTime time = 0;
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(traffic.data());
-    for (std::size_t at = 0; at + PIECE <= traffic.size(); at += PIECE) console_append_bytes(console, bytes + at, PIECE);
+    for (std::size_t at = 0; at + PIECE <= traffic.size(); at += PIECE)
+        console_append_bytes(console, bytes + at, PIECE, ++time);
     return traffic.size() / PIECE * PIECE;
 }
 
@@ -65,7 +67,7 @@ void run_append(benchmark::State& state, const std::string& kind, std::uint32_t 
     std::size_t total = 0;
     for (auto _ : state) {
         total += append_all(console, traffic);
-        benchmark::DoNotOptimize(console->used);
+        benchmark::DoNotOptimize(console->buffer.used);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(total));
     free_test_console(console);
