@@ -61,9 +61,13 @@ inline std::string console_invariant_fault(const Console* c, bool check_wrap = t
             return "line " + std::to_string(i) + " has the wrong end";
     }
     if (console_line_info(c, last_line).end != LINE_OPEN) return "the last line is not open";
-    for (std::uint32_t i = 1; i <= last_line; ++i)
-        if (console_line_info(c, i).continues != (console_line_info(c, i - 1).end == LINE_WRAPPED))
+    for (std::uint32_t i = 0; i <= last_line; ++i) {
+        if (i > 0 && console_line_info(c, i).continues != (console_line_info(c, i - 1).end == LINE_WRAPPED))
             return "line " + std::to_string(i) + " does not know whether it continues a wrap";
+        if (console_line_end(c, i) > console_line_start(c, i) &&
+            console_line_info(c, i).first_byte_time == CONSOLE_TIME_NONE)
+            return "line " + std::to_string(i) + " holds bytes but no time";
+    }
     if (c->input.input_length < 0 || c->input.input_length > CONSOLE_INPUT_MAX)
         return "input length out of range";
     if (c->input.input_text[c->input.input_length] != '\0') return "input line not terminated";

@@ -104,6 +104,28 @@ TEST_F(TerminalTest, FunctionKeysSendTheirExpandedStrings)
     EXPECT_EQ(test_engine_written(port), "AT\r");
 }
 
+// Each line keeps the local wall-clock time its first byte came at, in milliseconds
+// since 1601, echoed or received alike.
+TEST_F(TerminalTest, LinesKeepTheLocalTimeTheirFirstByteCameAt)
+{
+    auto local_now = []() {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        FILETIME time;
+        SystemTimeToFileTime(&now, &time);
+        return static_cast<ConsoleTime>((ULONGLONG{time.dwHighDateTime} << 32 | time.dwLowDateTime) / 10000);
+    };
+    const ConsoleTime before = local_now();
+    type("a\r");
+    receive("b");
+    const ConsoleTime after = local_now();
+    ASSERT_EQ(console_last_line(&port->console), 1u);
+    for (std::uint32_t line : {0u, 1u}) {
+        const ConsoleTime time = console_line_info(&port->console, line).first_byte_time;
+        EXPECT_TRUE(before <= time && time <= after) << line << ": " << before << " " << time << " " << after;
+    }
+}
+
 LPARAM point(int x, int y)
 {
     return MAKELPARAM(x, y);
