@@ -261,8 +261,8 @@ void refresh_display_settings(HWND window)
     ConsoleSettings settings;
     display_console_settings(&display_settings, &settings);
     Console* console = &port->console;
-    const std::int32_t char_width = console->char_width, line_height = console->line_height;
-    const std::int32_t line_mode = console->line_mode;
+    const std::int32_t char_width = console->view.char_width, line_height = console->view.line_height;
+    const std::int32_t line_mode = console->input.line_mode;
     // An engine may be appending meanwhile: the apply takes the console's lock for
     // the moment it replaces the buffer, so every byte lands in the old buffer before
     // it is copied or in the new one after.
@@ -273,8 +273,8 @@ void refresh_display_settings(HWND window)
     // second time only then.)
     console_measure_font(console, window);
     RECT client;
-    if ((console->char_width != char_width || console->line_height != line_height ||
-         console->line_mode != line_mode) &&
+    if ((console->view.char_width != char_width || console->view.line_height != line_height ||
+         console->input.line_mode != line_mode) &&
         GetClientRect(window, &client))
         console_resized(console, client.right, client.bottom, display_settings.auto_scroll != 0);
 }
@@ -291,7 +291,7 @@ void refresh_all_display_settings()
 
 static void take_key_disable(Port* port)
 {
-    port->console.keys_disabled = display_settings.key_disable;
+    port->console.input.keys_disabled = display_settings.key_disable;
 }
 
 void refresh_key_disable()

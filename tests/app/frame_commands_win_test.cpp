@@ -138,7 +138,7 @@ TEST_F(FrameCommands, KeyDisableIsProgramWideAndSavedAtOnce)
     command(206);
     EXPECT_TRUE(checked(206));
     EXPECT_EQ(display_settings.key_disable, 1);
-    EXPECT_EQ(port->console.keys_disabled, 1);
+    EXPECT_EQ(port->console.input.keys_disabled, 1);
     EXPECT_NE(SendMessageA(app.toolbar, TB_ISBUTTONCHECKED, 206, 0), 0);
     EXPECT_EQ(settings_read_int("console", "key disable", -1), 1);
     SendMessageA(window_of(port), WM_CHAR, 'x', 1);

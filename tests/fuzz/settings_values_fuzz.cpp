@@ -131,14 +131,15 @@ static void display(Numbers& n, const std::string& text)
     console_take_settings(c, &small);
     check(console_allocate_buffers(c, &small));
     console_input_reset(c);
-    c->char_width = 1 + (n.next() & 63);
-    c->line_height = 1 + (n.next() & 63);
-    console_append_bytes(c, reinterpret_cast<const unsigned char*>(text.data()), static_cast<std::uint32_t>(text.size()));
+    c->view.char_width = 1 + (n.next() & 63);
+    c->view.line_height = 1 + (n.next() & 63);
+    console_append_bytes(c, reinterpret_cast<const unsigned char*>(text.data()),
+                         static_cast<std::uint32_t>(text.size()), 0);
     console_set_page(c, n.next() & 0xFFFF, n.next() & 0xFFFF);
     console_scroll_to_end_targets(c);
     console_input_insert(c, text.data(), static_cast<int>(text.size() > 300 ? 300 : text.size()), 1);
     check(console_render_input(c) < CONSOLE_ROW_CELLS);
-    console_scroll_input(c, c->char_width, n.next() & 0xFFFF);
+    console_scroll_input(c, c->view.char_width, n.next() & 0xFFFF);
     console_input_caret_x(c);
     console_hit_test(c, n.next() & 0xFFFF, n.next() & 0xFFFF);
     console_release_buffers(c);
