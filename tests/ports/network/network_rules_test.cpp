@@ -145,8 +145,10 @@ TEST(NetworkPageModel, FieldsKeepInRangeNumbersElseTheValueTheyOpenedWith)
     const Case cases[] = {
         {IDC_NET_WAIT_TIME, "500", 7},   {IDC_NET_WAIT_TIME, "300", 300}, {IDC_NET_WAIT_TIME, "1", 1},
         {IDC_NET_WAIT_TIME, "0", 7},     {IDC_NET_WAIT_TIME, "x", 7},     {IDC_NET_WAIT_TIME, "12s", 12},
-        {IDC_NET_RETRY_COUNT, "0", 0},   {IDC_NET_RETRY_COUNT, "100", 100}, {IDC_NET_RETRY_COUNT, "101", 4},
-        {IDC_NET_RETRY_COUNT, "-1", 4},  {IDC_NET_RETRY_COUNT, "", 4},
+        {IDC_NET_WAIT_TIME, "", 7},      {IDC_NET_RETRY_COUNT, "0", 0},   {IDC_NET_RETRY_COUNT, "100", 100},
+        {IDC_NET_RETRY_COUNT, "101", 4}, {IDC_NET_RETRY_COUNT, "-1", 4},
+        // A cleared field, or one without digits, is the number 0.
+        {IDC_NET_RETRY_COUNT, "", 0},    {IDC_NET_RETRY_COUNT, "x", 0},
     };
     for (const Case& c : cases) EXPECT_EQ(network_page_field(&page, c.control, c.text), c.kept) << c.text;
     NetworkSettings applied = network_page_apply(&page, false, "600", "9");

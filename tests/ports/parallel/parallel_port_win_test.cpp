@@ -109,52 +109,72 @@ TEST_F(ParallelPortTest, ConnectOpensTheOnlyPortAtOnceAndAsksAmongTwo)
 std::string shown_interval;
 int shown_bidi = -1;
 
-void edit_parallel_page(HWND sheet)
+std::string interval_text(HWND page)
+{
+    char text[16] = {};
+    SendMessageA(GetDlgItem(page, 1012), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void click(HWND page, int id)
+{
+    HWND control = GetDlgItem(page, id);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+}
+
+// Only the box: the interval the list has no line for stays as it was.
+void untick_bidirectional(HWND sheet)
 {
     HWND page = PropSheet_GetCurrentPageHwnd(sheet);
-    HWND interval = GetDlgItem(page, 1012);
-    char text[16] = {};
-    SendMessageA(interval, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    shown_interval = text;  // 75 ms has no line: read as the default, "50ms"
-    SendMessageA(interval, CB_SETCURSEL, 4, 0);  // "1sec"
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(1012, CBN_SELCHANGE), reinterpret_cast<LPARAM>(interval));
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(1011, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1011)));
+    shown_interval = interval_text(page);
+    click(page, 1011);
     shown_bidi = IsDlgButtonChecked(page, 1011);
+    PropSheet_PressButton(sheet, PSBTN_OK);
+}
+
+// "標準に戻す" shows the defaults at once; then "1sec" is chosen.
+void restore_defaults_then_one_second(HWND sheet)
+{
+    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    click(page, 1008);
+    shown_interval = interval_text(page);
+    shown_bidi = IsDlgButtonChecked(page, 1011);
+    HWND interval = GetDlgItem(page, 1012);
+    SendMessageA(interval, CB_SETCURSEL, 4, 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(1012, CBN_SELCHANGE), reinterpret_cast<LPARAM>(interval));
     PropSheet_PressButton(sheet, PSBTN_OK);
 }
 
 TEST_F(ParallelPortTest, TheSheetsOkStoresTheRowAndItsOpenPortTakesIt)
 {
+    // 75 ms has no line in the list: it is shown as "50ms", but used and kept.
     enumerate("[lpt2]\r\nreceive times=75\r\n");
     Port* port = connect();
     ASSERT_NE(port, nullptr);
-    drive_dialog(SHEET_CAPTION, edit_parallel_page);
+    const ParallelEngine& engine = reinterpret_cast<ParallelPort*>(port)->engine;
+    EXPECT_EQ(engine.receive_interval, 75);
+    drive_dialog(SHEET_CAPTION, untick_bidirectional);
     comm_settings_sheet(app.frame_window);
     ASSERT_TRUE(dialog_was_driven());
     EXPECT_EQ(shown_interval, "50ms");
     EXPECT_EQ(shown_bidi, BST_UNCHECKED);
-    EXPECT_EQ(settings_read_int("lpt2", "receive times", 0), 1000);
+    EXPECT_EQ(settings_read_int("lpt2", "receive times", 0), 75);
     EXPECT_EQ(settings_read_int("lpt2", "bidi", -1), 0);
     // The frame passes the notice on to every open port.
     pump_messages();
-    const ParallelEngine& engine = reinterpret_cast<ParallelPort*>(port)->engine;
-    EXPECT_EQ(engine.receive_interval, 1000);
+    EXPECT_EQ(engine.receive_interval, 75);
     EXPECT_EQ(engine.bidirectional, 0);
     EXPECT_EQ(parallel_find_port(2)->changed, 0);
-    // "標準に戻す" shows the defaults at once; Cancel keeps them from the live row.
-    drive_dialog(SHEET_CAPTION, [](HWND sheet) {
-        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
-        SendMessageA(page, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1008)));
-        char text[16] = {};
-        SendMessageA(GetDlgItem(page, 1012), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-        shown_interval = text;
-        shown_bidi = IsDlgButtonChecked(page, 1011);
-        PropSheet_PressButton(sheet, PSBTN_CANCEL);
-    });
+
+    drive_dialog(SHEET_CAPTION, restore_defaults_then_one_second);
     comm_settings_sheet(app.frame_window);
     EXPECT_EQ(shown_interval, "50ms");
     EXPECT_EQ(shown_bidi, BST_CHECKED);
-    EXPECT_EQ(parallel_find_port(2)->settings.receive_interval, 1000u);
+    EXPECT_EQ(settings_read_int("lpt2", "receive times", 0), 1000);
+    EXPECT_EQ(settings_read_int("lpt2", "bidi", -1), 1);
+    pump_messages();
+    EXPECT_EQ(engine.receive_interval, 1000);
+    EXPECT_EQ(engine.bidirectional, 1);
 }
 
 TEST_F(ParallelPortTest, APortWhoseFarEndGoesAwayShowsNotConnectedAndCloses)
