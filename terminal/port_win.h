@@ -16,6 +16,7 @@
 #include <cstddef>
 
 #include "console/console.h"
+#include "terminal/connection_state.h"
 #include "terminal/engine_callbacks.h"
 #include "terminal/send_queue.h"
 
@@ -59,7 +60,7 @@ struct Port {
     CRITICAL_SECTION mutex;
     volatile LONG mutex_made;
     volatile LONG quiet;             // 1 only while abort_send runs
-    std::int32_t connection_state;   // 1 connected
+    std::int32_t connection_state;   // PortConnectionState
     std::int32_t kind;               // PortKind
     // File send (transfer/file_send_win.cpp); all zero while none runs. The send
     // thread owns the list, its read buffer and the event.

@@ -189,7 +189,8 @@ static void paste_written(Port* port, std::int32_t count)
 {
     port->paste_sent += count;
     std::int32_t remaining = port->paste_length - port->paste_sent;
-    if (remaining <= 0 || port->connection_state != 1 || port->quiet || port->paste_ending) {
+    if (remaining <= 0 || !connection_takes_input(port->connection_state) || port->quiet ||
+        port->paste_ending) {
         end_paste(port);
         return;
     }

@@ -127,13 +127,14 @@ void parallel_apply_settings(Port* port)
 static const PortSlots PARALLEL_SLOTS = {parallel_close_slot, parallel_write_slot, parallel_long_name,
                                          parallel_short_name, parallel_apply_settings};
 
-// The parallel kind's status routine: a device that fails its transfers leaves the
-// port not connected ("通信不可") until one succeeds again; the window stays.
+// The parallel kind's status routine: a device that fails its transfers shows as not
+// connected ("通信不可") until one succeeds again, but the port goes on taking input,
+// whose next write may be the one that succeeds; the window stays.
 static void parallel_port_status(void* owner)
 {
     Port* port = static_cast<Port*>(owner);
     if (!port_callback_enter(port)) return;
-    port->connection_state = parallel_of(port)->engine.failing ? 0 : 1;
+    port->connection_state = parallel_of(port)->engine.failing ? PORT_FAILING : PORT_CONNECTED;
     port_callback_leave(port);
     show_connection_status(port);
 }
@@ -148,7 +149,7 @@ static Port* open_parallel_port(int number)
     parallel->lpt_number = number;
     port_set_slots(port, &PARALLEL_SLOTS);
     port->kind = PORT_PARALLEL;
-    port->connection_state = 1;
+    port->connection_state = PORT_CONNECTED;
     ParallelOpenParams params;
     params.settings = row->settings;
     port_engine_callbacks(port, &params.callbacks);

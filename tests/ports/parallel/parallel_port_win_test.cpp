@@ -1,7 +1,8 @@
 // The parallel kind on the bench's LPT port: discovery and the "valid" key, the
 // connect command with one port and with two, the warning box of a port that cannot
 // be opened, the page of the communication-settings sheet driven through its
-// controls with its change reaching an open port, and a port whose far end goes away.
+// controls with its change reaching an open port, a port whose far end goes away, a
+// printer switched off and on again, and a driver that cannot read.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -37,7 +38,12 @@ struct ParallelPortTest : ::testing::Test {
         ASSERT_TRUE(test_frame->made);
         ASSERT_TRUE(settings_path_init());
     }
-    void TearDown() override { delete test_frame; }
+    void TearDown() override
+    {
+        delete test_frame;
+        // A test that stopped half-way must leave the port's transfers working.
+        fail_bench_transfers("LPT", "");
+    }
     void enumerate(const std::string& ini = "")
     {
         if (!ini.empty()) {
@@ -185,14 +191,85 @@ TEST_F(ParallelPortTest, APortWhoseFarEndGoesAwayShowsNotConnectedAndCloses)
     pump_messages();
     ASSERT_TRUE(cut_bench_port("LPT", true));
     EXPECT_TRUE(shows_not_connected(1000));
-    EXPECT_EQ(port->connection_state, 0);
-    // Typing goes nowhere, and costs nothing but the port's retries.
+    EXPECT_EQ(port->connection_state, PORT_FAILING);
+    // Typing is taken and tried again, to no avail here, and costs nothing but the
+    // port's retries: the close is as prompt as ever.
     SendMessageA(window_of(port), WM_CHAR, 'x', 1);
+    EXPECT_EQ(port->send.in_flight_length, 1);
     EXPECT_TRUE(port_is_open(port));
     DWORD start = GetTickCount();
     close_port(port);
     EXPECT_LT(GetTickCount() - start, 1500u);
     EXPECT_TRUE(cut_bench_port("LPT", false));
+}
+
+const char CONNECTED[] = "\x90\xda\x91\xb1\x92\x86";  // 接続中
+
+// What arrives at the far end, handling messages meanwhile: the engine thread sets
+// the status bar through this thread before it writes on.
+std::string read_pumping(StreamEnd& far_end, size_t count)
+{
+    std::string got;
+    wait_until(
+        [&] {
+            pump_messages();
+            got += far_end.read(count - got.size(), 50);
+            return got.size() >= count;
+        },
+        5000);
+    return got;
+}
+
+bool shows_connected(DWORD timeout_ms)
+{
+    return wait_until(
+        [] {
+            pump_messages();
+            return status_text(1) == CONNECTED;
+        },
+        timeout_ms);
+}
+
+// A printer switched off and on again, on a port that only sends: its failed write
+// shows "通信不可", what is typed meanwhile is taken, and all of it goes out once the
+// device takes writes again.
+TEST_F(ParallelPortTest, APrinterSwitchedOffAndOnIsUsedAgainWithWhatWasTypedMeanwhile)
+{
+    enumerate("[lpt2]\r\nbidi=0\r\n");
+    Port* port = connect();
+    ASSERT_NE(port, nullptr);
+    StreamEnd far_end(windows_path(fixture_env("TAVEX_TEST_LPT_PEER")));
+    ASSERT_TRUE(far_end.is_open());
+    ASSERT_TRUE(fail_bench_transfers("LPT", "write"));
+    SendMessageA(window_of(port), WM_CHAR, 'a', 1);
+    EXPECT_TRUE(shows_not_connected(1000));
+    EXPECT_EQ(port->connection_state, PORT_FAILING);
+    SendMessageA(window_of(port), WM_CHAR, 'b', 1);
+    EXPECT_TRUE(fail_bench_transfers("LPT", ""));
+    EXPECT_EQ(read_pumping(far_end, 2), "ab");
+    EXPECT_TRUE(shows_connected(1000));
+    EXPECT_EQ(port->connection_state, PORT_CONNECTED);
+    close_port(port);
+}
+
+// A driver that rejects every read of a bidirectional port: the port only sends, and
+// is shown connected.
+TEST_F(ParallelPortTest, ADriverWithoutReverseChannelLeavesThePortConnected)
+{
+    ASSERT_TRUE(fail_bench_transfers("LPT", "read"));
+    enumerate();
+    Port* port = connect();
+    ASSERT_NE(port, nullptr);
+    StreamEnd far_end(windows_path(fixture_env("TAVEX_TEST_LPT_PEER")));
+    SendMessageA(window_of(port), WM_CHAR, 'x', 1);
+    EXPECT_EQ(read_pumping(far_end, 1), "x");
+    // Reads are tried every 50 ms: a few of them have been rejected by now.
+    Sleep(300);
+    pump_messages();
+    EXPECT_EQ(port->connection_state, PORT_CONNECTED);
+    EXPECT_EQ(status_text(1), CONNECTED);
+    close_port(port);
+    EXPECT_TRUE(fail_bench_transfers("LPT", ""));
 }
 
 }  // namespace
