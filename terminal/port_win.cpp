@@ -356,7 +356,11 @@ void show_connection_status(void* owner)
 {
     Port* port = static_cast<Port*>(owner);
     if (!port_callback_enter(port)) return;
-    if (port->console.has_focus)
-        set_status_text(STATUS_CONNECTION, port->connection_state == 1 ? "接続中" : "通信不可");
+    if (port->console.has_focus) set_status_text(STATUS_CONNECTION, port_connection_text(port));
     port_callback_leave(port);
+}
+
+const char* port_connection_text(const Port* port)
+{
+    return port->connection_state == PORT_CONNECTED ? "接続中" : "通信不可";
 }

@@ -171,6 +171,8 @@ void abort_sends(Port* const* ports, std::size_t count);
 void on_receive(void* owner, const unsigned char* data, std::int32_t length);
 void on_sent(void* owner, const unsigned char* data, std::int32_t requested, std::int32_t written);
 void show_connection_status(void* owner);
+// The connection text of status-bar part 1: "接続中" only while connected.
+const char* port_connection_text(const Port* port);
 // Fills the trailing EngineCallbacks fields for a new port.
 void port_engine_callbacks(Port* port, EngineCallbacks* callbacks);
 
