@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <vector>
 
 #include "app/commands_win.h"
@@ -46,12 +48,19 @@ static Port* port_of_window(HWND window)
     return window ? reinterpret_cast<Port*>(GetWindowLongPtrA(window, GWLP_USERDATA)) : nullptr;
 }
 
-static BOOL CALLBACK collect_port(HWND window, LPARAM list)
+// No exception may leave the callback: without the memory for the list, the ports
+// collected so far are what the caller gets.
+static BOOL CALLBACK collect_port(HWND window, LPARAM list) noexcept
 {
     // EnumChildWindows also visits the children's own children.
     if (GetParent(window) != app.mdi_client) return TRUE;
     Port* port = port_of_window(window);
-    if (port) reinterpret_cast<std::vector<Port*>*>(list)->push_back(port);
+    if (!port) return TRUE;
+    try {
+        reinterpret_cast<std::vector<Port*>*>(list)->push_back(port);
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
     return TRUE;
 }
 
