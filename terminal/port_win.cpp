@@ -214,11 +214,26 @@ static void close_now(Port* port)
     close_now(&port, 1);
 }
 
+// Whether an open port has the device already.
+static bool device_open(const char* device)
+{
+    for (Port* open : open_ports())
+        if (lstrcmpiA(open->device_name, device) == 0) return true;
+    return false;
+}
+
 Port* create_port(int kind, const void* argument)
 {
     if (kind < PORT_SERIAL || kind > PORT_USB || !port_kinds[kind].create) return nullptr;
-    Port* port = port_kinds[kind].create(app.frame_window, argument);
+    const PortKindEntry& entry = port_kinds[kind];
+    char device[PORT_DEVICE_NAME_SIZE] = "";
+    if (entry.device_name && entry.device_name(argument, device, sizeof device) && device_open(device)) {
+        if (entry.refuse) entry.refuse(app.frame_window, argument);
+        return nullptr;
+    }
+    Port* port = entry.create(app.frame_window, argument);
     if (!port) return nullptr;
+    std::memcpy(port->device_name, device, sizeof device);
     if (!InitializeCriticalSectionAndSpinCount(&port->mutex, 0)) {
         // Without its mutex nothing could be sent; the system is out of memory.
         if (port->close) port->close(port);

@@ -164,13 +164,26 @@ static Port* open_parallel_port(int number)
 // Windows can hold an LPT port for a printer assigned to it; the open then fails like
 // any other (no sharing), and nothing the program can ask tells that cause apart from
 // a port in use by another program, so the one message is shown for every failure.
+static int number_of(const void* argument)
+{
+    return argument ? *static_cast<const int*>(argument) : 0;
+}
+
 Port* parallel_port_create(HWND frame, const void* argument)
 {
-    int number = argument ? *static_cast<const int*>(argument) : 0;
-    Port* port = open_parallel_port(number);
-    if (port) return port;
+    Port* port = open_parallel_port(number_of(argument));
+    if (!port) parallel_refuse(frame, argument);
+    return port;
+}
+
+bool parallel_device_name(const void* argument, char* out, std::size_t size)
+{
+    return std::snprintf(out, size, "LPT%d", number_of(argument)) > 0;
+}
+
+void parallel_refuse(HWND frame, const void* argument)
+{
     char text[64];
-    std::snprintf(text, sizeof text, "LPT%d はｵｰﾌﾟﾝ出来ません", number);
+    std::snprintf(text, sizeof text, "LPT%d はｵｰﾌﾟﾝ出来ません", number_of(argument));
     MessageBoxA(frame, text, "ﾊﾟﾗﾚﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
-    return nullptr;
 }

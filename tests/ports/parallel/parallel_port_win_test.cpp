@@ -101,6 +101,13 @@ TEST_F(ParallelPortTest, ConnectOpensTheOnlyPortAtOnceAndAsksAmongTwo)
     EXPECT_STREQ(port->long_name(port), LONG_LPT2);
     EXPECT_STREQ(port->short_name(port), "LPT2");
     EXPECT_STREQ(parallel_long_name(nullptr), "");
+    // Again while it is open: refused before any open is tried (the system does not
+    // refuse a second open of every parallel port), and the one window stays.
+    drive_dialog(OPEN_CAPTION, read_and_close_box);
+    EXPECT_EQ(connect(), port);
+    ASSERT_TRUE(dialog_was_driven());
+    EXPECT_EQ(box_text, "LPT2 \x82\xcd\xb5\xb0\xcc\xdf\xdd\x8f\x6f\x97\x88\x82\xdc\x82\xb9\x82\xf1");
+    EXPECT_EQ(open_port_count, 1);
     close_port(port);
     // LPT7 is offered but absent: chosen in the dialog, it cannot be opened.
     enumerate("[lpt7]\r\nvalid=1\r\n");
