@@ -113,21 +113,23 @@ TEST(NumberField, ReadsSignAndLeadingDigitsOfAtMost14Characters)
     struct Case {
         const char* text;
         std::int32_t value;
-        bool digits;
+        bool fits;  // in 32 bits
     };
     const Case cases[] = {
         {"10000", 10000, true},   {"-1", -1, true},         {"65536", 65536, true},
-        {"80abc", 80, true},      {"abc", 0, false},        {"", 0, false},
-        {"-", 0, false},          {" 80", 0, false},        {"0008", 8, true},
-        {"12345678901234567", 2147483647, true},   // fourteen characters read, then held to 32 bits
-        {"4294967376", 2147483647, true},          // never wraps round to port 80
-        {"-99999999999999", -2147483647 - 1, true},
-        {"1234567890123x5", 2147483647, true},
+        {"80abc", 80, true},      {"abc", 0, true},         {"", 0, true},
+        {"-", 0, true},           {" 80", 0, true},         {"0008", 8, true},
+        {"2147483647", 2147483647, true},                  {"-2147483648", -2147483647 - 1, true},
+        {"2147483648", 2147483647, false},
+        {"12345678901234567", 2147483647, false},  // fourteen characters read, then held to 32 bits
+        {"4294967376", 2147483647, false},         // never wraps round to port 80
+        {"-99999999999999", -2147483647 - 1, false},
+        {"1234567890123x5", 2147483647, false},
     };
     for (const Case& c : cases) {
-        bool digits = !c.digits;
-        EXPECT_EQ(net_read_number(c.text, &digits), c.value) << c.text;
-        EXPECT_EQ(digits, c.digits) << c.text;
+        bool fits = !c.fits;
+        EXPECT_EQ(net_read_number(c.text, &fits), c.value) << c.text;
+        EXPECT_EQ(fits, c.fits) << c.text;
     }
     EXPECT_EQ(net_read_number(nullptr, nullptr), 0);
 }
