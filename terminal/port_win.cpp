@@ -180,9 +180,14 @@ static void close_now(Port* const* ports, std::size_t count)
 {
     // Ends a paste under way for good: its aborted write reports into a hook that
     // stops. The file transfer's stop has waited for the send thread and closed the
-    // log when it returns.
-    for (std::size_t i = 0; i < count; ++i)
+    // log when it returns. What arrives from the start of the close on is neither
+    // shown nor logged: the abort drops what arrives during its quiet half second,
+    // and a chunk logged after that would leave a hole in the log, which therefore
+    // ends where the close began.
+    for (std::size_t i = 0; i < count; ++i) {
+        InterlockedExchange(&ports[i]->closing, 1);
         if (port_transfer_hooks.stopping) port_transfer_hooks.stopping(ports[i]);
+    }
     abort_sends(ports, count);
     std::vector<char*> pastes(count, nullptr);
     for (std::size_t i = 0; i < count; ++i) {
@@ -363,7 +368,7 @@ void on_receive(void* owner, const unsigned char* data, std::int32_t length)
     Port* port = static_cast<Port*>(owner);
     if (!data || length <= 0 || !port_callback_enter(port)) return;
     std::uint32_t at = 0, total = static_cast<std::uint32_t>(length);
-    while (at < total && !port->quiet) {
+    while (at < total && !port->quiet && !port->closing) {
         std::uint32_t consumed = 0;
         // Read afresh for every chunk: the settings sheet may change it meanwhile.
         int mode = display_settings.receive_crlf;

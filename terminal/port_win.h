@@ -105,6 +105,8 @@ struct Port {
     // console and the mutex go, so no engine call reaches released state.
     volatile LONG delivery_stopped;
     volatile LONG callbacks_running;
+    // Set as the close begins: nothing received after it is shown or logged.
+    volatile LONG closing;
 };
 
 // The five slots, as each kind fills them from one constant table of its own.
