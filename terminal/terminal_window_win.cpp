@@ -189,7 +189,8 @@ static void paste_written(Port* port, std::int32_t count)
 {
     port->paste_sent += count;
     std::int32_t remaining = port->paste_length - port->paste_sent;
-    if (remaining <= 0 || port->connection_state != 1 || port->quiet || port->paste_ending) {
+    if (remaining <= 0 || !connection_takes_input(port->connection_state) || port->quiet ||
+        port->paste_ending) {
         end_paste(port);
         return;
     }
@@ -313,7 +314,7 @@ static void activation_update(Port* port)
     enable_command(CMD_PASTE, true);
     enable_text_commands(console_text_length(console) != 0);
     set_status_text(STATUS_PORT_NAME, port->short_name ? port->short_name(port) : "");
-    set_status_text(STATUS_CONNECTION, port->connection_state == 1 ? "接続中" : "通信不可");
+    set_status_text(STATUS_CONNECTION, port_connection_text(port));
     if (console->window) SetFocus(static_cast<HWND>(console->window));
     // After the focus: only the port whose console has it shows its file-send and log
     // texts, and the console takes it on WM_SETFOCUS, which SetFocus has just sent.

@@ -195,7 +195,7 @@ static void fill_file_types(HWND dialog)
 
 static bool idle_connected(const Port* port)
 {
-    return port->connection_state == 1 && port->send_state == 0;
+    return connection_takes_input(port->connection_state) && port->send_state == 0;
 }
 
 static void open_folder(HWND dialog)
