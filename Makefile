@@ -15,8 +15,9 @@ JOBS ?= $(shell nproc)
 
 all: native mingw
 
+# Run by hand (`make setup`), it also tries again what an earlier run could not install.
 setup:
-	@scripts/setup.sh
+	@TAVEX_SETUP_AGAIN=$(if $(filter setup,$(MAKECMDGOALS)),1) scripts/setup.sh
 
 $(NATIVE)/build.ninja:
 	cmake -G Ninja -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo \

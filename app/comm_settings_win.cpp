@@ -17,7 +17,7 @@ void comm_settings_sheet(HWND frame)
     if (count > 0) {
         PROPSHEETHEADERA header = {};
         header.dwSize = sizeof header;
-        header.dwFlags = PSH_NOAPPLYNOW;
+        header.dwFlags = PSH_NOAPPLYNOW | PSH_HASHELP;
         header.hwndParent = frame;
         header.hInstance = GetModuleHandleA(nullptr);
         header.pszCaption = "通信条件の設定";

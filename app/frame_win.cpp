@@ -111,6 +111,9 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_NOTIFY:
         toolbar_tooltip_text(reinterpret_cast<NMHDR*>(lparam));
         return 0;
+    case WM_HELP:
+        help_on_request(window, reinterpret_cast<const HELPINFO*>(lparam));
+        return TRUE;
     case WM_CLOSE:
         frame_close(window);
         return 0;

@@ -12,8 +12,8 @@ enum OsPlatform {
 // os_family values.
 enum OsFamily {
     OS_FAMILY_REFUSED = -1,  // the program must not start
-    OS_FAMILY_98 = 0,        // Windows 98 / Me: ports are probed by number
-    OS_FAMILY_NT = 1,        // Windows 2000 and later: ports are listed by QueryDosDeviceA
+    OS_FAMILY_98 = 0,        // Windows 98 / Me: ports are probed by number (refused at start-up now)
+    OS_FAMILY_NT = 1,        // Windows XP and later: ports are listed by QueryDosDeviceA
 };
 
 // version_known is false when GetVersionExA failed.

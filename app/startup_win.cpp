@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "app/data_folder_win.h"
 #include "app/frame_win.h"
 #include "app/os_check.h"
 #include "app/bars_win.h"
@@ -44,6 +45,9 @@ bool app_startup(HINSTANCE instance, int show_command)
     app.instance = instance;
     if (!startup_check_os()) return false;
     if (frame_raise_other_instance()) return false;
+    // A start folder that cannot keep the settings (an installed copy's own folder)
+    // gives way to the user's data folder before anything is read from it.
+    data_folder_choose();
     // The settings path cannot fail the start-up: too long a directory means a run on
     // defaults with nothing written.
     settings_path_init();

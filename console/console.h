@@ -7,11 +7,13 @@
 // file-send thread or the window's thread) with console_mutex held by the caller;
 // everything else runs on the window's thread, and anything that reads or replaces
 // the text while an append may run takes console_mutex too (console_win.cpp).
-// Ownership: the console owns text, line_starts and row_table (console_create /
+// Ownership: the console owns text, its line table and row_table (console_create /
 // console_destroy); window and console_mutex are Win32 handles kept as opaque
 // pointers so that this header needs no <windows.h>.
 #pragma once
 #include <cstdint>
+
+#include "console/console_lines.h"
 
 typedef std::uint32_t ColorRef;  // a Win32 COLORREF, 0x00BBGGRR
 
@@ -70,7 +72,7 @@ struct Console;
 // (tests, or before the window exists) simply has nothing redrawn. lines_changed and
 // scroll_to_end are called on the appending thread with console_mutex held, so they
 // must never wait for the window's thread (post to it, do not send).
-struct ConsoleView {
+struct ConsoleViewHooks {
     void (*invalidate)(Console* console);        // repaint the whole window, no erase
     void (*lines_changed)(Console* console);     // set up the vertical scroll bar again
     void (*scroll_to_end)(Console* console);     // auto scroll, without repainting
@@ -81,41 +83,60 @@ struct ConsoleView {
     void (*font_changed)(Console* console);      // measure the font, renew the caret
 };
 
-struct Console {
-    void* window;          // HWND of the terminal window; null when not attached
-    void* console_mutex;   // HANDLE; serialises appends with readers of the text
-    std::int32_t has_focus;
-    std::int32_t char_width;
-    std::int32_t line_height;
-    std::int32_t tab_width;
-    std::int32_t show_vscroll;
-    std::int32_t show_hscroll;
-    std::int32_t keys_disabled;
-    std::int32_t line_mode;
-    std::int32_t hex_mode;
-    std::uint32_t line_table_size;
-    std::int32_t column;
-    std::uint32_t capacity;
+// The stored text and its lines. Bytes 0 .. used - 1 of text are the text; the line
+// table (console_lines.h) divides them into lines 0 .. lines.last_line.
+struct ConsoleBuffer {
+    std::int32_t column;     // wrap width in bytes, for bytes stored from now on
+    std::uint32_t capacity;  // bytes of text
     std::uint32_t used;
     unsigned char* text;
-    std::uint32_t last_line;
-    std::uint32_t* line_starts;
+    ConsoleLines lines;
+    // 1 while the last line is full and ends in the lead byte of a character: the
+    // line waits for the trail byte, so that no character is split over two lines.
+    std::int32_t wrap_held;
+};
+
+// The selection: a state 0 to 3 (none, pressed, dragging, complete) and its two ends,
+// byte offsets in the text; the marks tell a press off the text (console_selection.h).
+struct ConsoleSelection {
     std::int32_t selection_state;
     ConsolePosition sel_anchor;
     ConsolePosition sel_end;
-    std::int32_t row_table_size;
-    ConsoleRow* row_table;
-    std::int32_t last_row;
-    unsigned char row_chars[CONSOLE_ROW_CELLS];
-    unsigned char row_classes[CONSOLE_ROW_CELLS];
-    ColorRef colours[6];
+    std::int32_t press_before_mark;
+    std::int32_t press_after_mark;
+};
+
+// The LINE input line the user edits before it is sent (window's thread only).
+struct ConsoleInputLine {
+    std::int32_t line_mode;      // LINE input mode; the line exists only then
+    std::int32_t keys_disabled;  // paste and the Delete key are refused
     std::int32_t input_cursor;
     std::int32_t input_first_column;
     std::int32_t input_length;
     char input_text[CONSOLE_INPUT_MAX + 1];
     ConsoleRect input_area;
-    ColorRef input_colours[2];
+    ColorRef input_colours[2];  // text, background
     char input_render[CONSOLE_ROW_CELLS];
+};
+
+// How the text is shown: display settings, font metrics, the visible-row table and
+// the rendered row, scroll positions and ranges, the caret (console_layout.h and
+// console_view_win.cpp).
+struct ConsoleViewState {
+    std::int32_t char_width;
+    std::int32_t line_height;
+    std::int32_t tab_width;
+    std::int32_t show_vscroll;
+    std::int32_t show_hscroll;
+    std::int32_t hex_mode;
+    ColorRef colours[6];
+    std::int32_t font_height;
+    char font_face[32];
+    std::int32_t row_table_size;
+    ConsoleRow* row_table;
+    std::int32_t last_row;
+    unsigned char row_chars[CONSOLE_ROW_CELLS];
+    unsigned char row_classes[CONSOLE_ROW_CELLS];
     std::int32_t hscroll_range;
     std::int32_t vscroll_range;
     std::int32_t page_columns;
@@ -124,29 +145,34 @@ struct Console {
     std::int32_t vscroll_pos;
     std::int32_t caret_x;
     std::int32_t caret_y;
-    std::int32_t font_height;
-    char font_face[32];
-    std::int32_t press_before_mark;
-    std::int32_t press_after_mark;
-    const ConsoleView* view;  // null: nothing to redraw
-    // Set by an append that changed what the scroll bars show; the window's thread
-    // clears it when it brings them up to date (see console_view_win.cpp).
-    volatile long view_update_pending;
     // Rows and columns wholly inside the text area (page_rows and page_columns count
     // a partly shown one too); the scroll to the end keeps the last line in them.
     std::int32_t full_rows;
     std::int32_t full_columns;
-    // 1 while the last line is full and ends in the lead byte of a character: the
-    // line waits for the trail byte, so that no character is split over two lines.
-    std::int32_t wrap_held;
+    // Set by an append that changed what the scroll bars show; the window's thread
+    // clears it when it brings them up to date (see console_view_win.cpp).
+    volatile long view_update_pending;
+};
+
+struct Console {
+    void* window;          // HWND of the terminal window; null when not attached
+    void* console_mutex;   // HANDLE; serialises appends with readers of the text
+    std::int32_t has_focus;
+    ConsoleBuffer buffer;
+    ConsoleSelection selection;
+    ConsoleInputLine input;
+    ConsoleViewState view;
+    const ConsoleViewHooks* hooks;  // null: nothing to redraw
 };
 
 // Buffer operations. The caller holds console_mutex where an append may run.
 
-// Appends length bytes (BS, CR/LF pairing, wrap at column, discarding whole lines
-// from the front when full). Returns true when anything was discarded. Does nothing
+// Appends length bytes that arrived at `time` (BS, CR/LF pairing, wrap at column,
+// discarding whole lines from the front when full): a line that gets its first byte
+// from them takes that time. Returns true when anything was discarded. Does nothing
 // for a console without buffers.
-bool console_append_bytes(Console* console, const unsigned char* bytes, std::uint32_t length);
+bool console_append_bytes(Console* console, const unsigned char* bytes, std::uint32_t length,
+                          ConsoleTime time);
 // Removes whole lines from the front so that at least need bytes (and at least a
 // sixteenth of the buffer) are freed; clears everything when only the last line
 // would stay.
@@ -177,6 +203,15 @@ const unsigned char* console_text_at(const Console* console, std::uint32_t offse
 std::uint32_t console_line_start(const Console* console, std::uint32_t line);
 std::uint32_t console_line_end(const Console* console, std::uint32_t line);
 std::uint32_t console_last_line_length(const Console* console);
+std::uint32_t console_last_line(const Console* console);
+// When a line's first byte arrived and how it ended (LINE_OPEN and no time past the
+// last line). A line that continues a wrapped one shares its text line.
+ConsoleLineInfo console_line_info(const Console* console, std::uint32_t line);
+// Positions that stay valid while lines are discarded from the front: line i is line
+// number console_first_line_number + i, text offset k is byte number
+// console_first_byte_number + k; both only grow (clearing counts as discarding all).
+std::uint64_t console_first_line_number(const Console* console);
+std::uint64_t console_first_byte_number(const Console* console);
 
 // Empties the selection (state 0, both positions zero).
 void console_clear_selection(Console* console);

@@ -27,7 +27,9 @@ void console_mouse_down(Console* console, HWND window, int x, int y)
 
 void console_mouse_move(Console* console, int x, int y)
 {
-    if (!console || (console->selection_state != 1 && console->selection_state != 2)) return;
+    if (!console) return;
+    const std::int32_t state = console->selection.selection_state;
+    if (state != 1 && state != 2) return;
     console_lock(console);
     bool changed = console_selection_move(console, x, y);
     console_unlock(console);
@@ -35,10 +37,10 @@ void console_mouse_move(Console* console, int x, int y)
     RECT client;
     if (window && GetClientRect(window, &client)) {
         // Once per move message: holding the pointer still outside does not scroll on.
-        if (x < client.left) console_set_hscroll(console, console->hscroll_pos - 1, true);
-        if (x > client.right) console_set_hscroll(console, console->hscroll_pos + 1, true);
-        if (y < client.top) console_set_vscroll(console, console->vscroll_pos - 1, true);
-        if (y > client.bottom) console_set_vscroll(console, console->vscroll_pos + 1, true);
+        if (x < client.left) console_set_hscroll(console, console->view.hscroll_pos - 1, true);
+        if (x > client.right) console_set_hscroll(console, console->view.hscroll_pos + 1, true);
+        if (y < client.top) console_set_vscroll(console, console->view.vscroll_pos - 1, true);
+        if (y > client.bottom) console_set_vscroll(console, console->view.vscroll_pos + 1, true);
     }
     if (changed) repaint(console);
 }
@@ -100,7 +102,7 @@ void console_select_all_and_copy(Console* console)
 
 char* console_paste(Console* console, int line_end_mode, int echo)
 {
-    if (!console || console->keys_disabled) return nullptr;
+    if (!console || console->input.keys_disabled) return nullptr;
     if (!OpenClipboard(static_cast<HWND>(console->window))) return nullptr;
     HANDLE data = GetClipboardData(CF_TEXT);
     if (!data) {
@@ -128,7 +130,7 @@ char* console_paste(Console* console, int line_end_mode, int echo)
         }
         GlobalUnlock(data);
     }
-    if (converted && console->line_mode) {
+    if (converted && console->input.line_mode) {
         if (console_input_insert(console, converted, static_cast<int>(length), 1) > 0) repaint(console);
         std::free(converted);
         converted = nullptr;

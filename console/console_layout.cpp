@@ -21,14 +21,14 @@ static const unsigned char LONE_LEAD_SHOWN = 0xA5;  // ･ (half-width middle do
 // the first byte of a row always fits.
 static std::int32_t row_tab_width(const Console* console)
 {
-    std::int32_t d = console->tab_width;
+    std::int32_t d = console->view.tab_width;
     if (d < 1) return 1;
     return d > CONSOLE_ROW_CELLS ? CONSOLE_ROW_CELLS : d;
 }
 
 static bool shown_as_hex(const Console* console, unsigned char b)
 {
-    return console->hex_mode && b <= 0x1F;
+    return console->view.hex_mode && b <= 0x1F;
 }
 
 // Cells byte b takes when it starts at cell `at` of a display row.
@@ -47,14 +47,14 @@ static std::int32_t cells_of(const Console* console, unsigned char b, std::int32
 // space, the "<" of a hexadecimal group); it is shown as a half-width dot instead.
 static void mark_lone_lead(Console* console, std::int32_t cell)
 {
-    console->row_chars[cell] = LONE_LEAD_SHOWN;
+    console->view.row_chars[cell] = LONE_LEAD_SHOWN;
 }
 
 RowLayout console_layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::int32_t lo, std::int32_t hi)
 {
     RowLayout row{0, 0};
-    if (!console || !console->text) return row;
-    const std::int64_t column = console->column;
+    if (!console || !console->buffer.text) return row;
+    const std::int64_t column = console->buffer.column;
     std::uint32_t j = 0;
     std::int32_t i = 0;
     std::int32_t lead_cell = -1;  // the cell of a lead byte whose trail is still to come
@@ -64,10 +64,10 @@ RowLayout console_layout_row(Console* console, std::uint32_t p, std::uint32_t n,
         if (j > 0) {
             if (static_cast<std::int64_t>(j) > column) break;
             if (static_cast<std::int64_t>(j) == column &&
-                !is_double_byte(console->text[p - 1], console->text[p]))
+                !is_double_byte(console->buffer.text[p - 1], console->buffer.text[p]))
                 break;
         }
-        const unsigned char b = console->text[p];
+        const unsigned char b = console->buffer.text[p];
         const std::int32_t k = cells_of(console, b, i);
         if (i + k > CONSOLE_ROW_CELLS) break;  // this byte starts the next row
         const bool selected = static_cast<std::int64_t>(lo) <= p && p <= static_cast<std::int64_t>(hi);
@@ -76,13 +76,13 @@ RowLayout console_layout_row(Console* console, std::uint32_t p, std::uint32_t n,
             if (!selected) cls = CELL_HEX;
             const unsigned char group[4] = {'<', static_cast<unsigned char>(HEX_DIGITS[b >> 4]),
                                             static_cast<unsigned char>(HEX_DIGITS[b & 0x0F]), '>'};
-            for (int g = 0; g < 4; ++g) console->row_chars[i + g] = group[g];
+            for (int g = 0; g < 4; ++g) console->view.row_chars[i + g] = group[g];
         } else if (b == TAB || b == CR || b == LF) {
-            for (std::int32_t g = 0; g < k; ++g) console->row_chars[i + g] = ' ';
+            for (std::int32_t g = 0; g < k; ++g) console->view.row_chars[i + g] = ' ';
         } else {
-            console->row_chars[i] = b;
+            console->view.row_chars[i] = b;
         }
-        for (std::int32_t g = 0; g < k; ++g) console->row_classes[i + g] = cls;
+        for (std::int32_t g = 0; g < k; ++g) console->view.row_classes[i + g] = cls;
         if (lead_cell >= 0) {
             if (!is_trail_byte(b)) mark_lone_lead(console, lead_cell);
             lead_cell = -1;
@@ -102,37 +102,39 @@ RowLayout console_layout_row(Console* console, std::uint32_t p, std::uint32_t n,
 // The visible-row table holds at least a page of rows.
 static bool grow_row_table(Console* console)
 {
-    if (console->page_rows <= console->row_table_size && console->row_table) return true;
-    std::int32_t size = 2 * console->page_rows;
+    if (console->view.page_rows <= console->view.row_table_size && console->view.row_table) return true;
+    std::int32_t size = 2 * console->view.page_rows;
     ConsoleRow* table = static_cast<ConsoleRow*>(std::calloc(static_cast<size_t>(size > 0 ? size : 1), sizeof(ConsoleRow)));
     if (!table) return false;
-    std::free(console->row_table);
-    console->row_table = table;
-    console->row_table_size = size;
+    std::free(console->view.row_table);
+    console->view.row_table = table;
+    console->view.row_table_size = size;
     return true;
 }
 
 bool console_paint_rows(Console* console, std::int32_t right, std::int32_t bottom, const ConsolePaintSink* sink)
 {
     console_set_page(console, right - CONSOLE_LEFT_MARGIN, bottom - CONSOLE_TOP_MARGIN);
-    console->last_row = 0;
+    console->view.last_row = 0;
     if (!grow_row_table(console) || !console_has_buffers(console)) return false;
-    const std::int32_t cw = console->char_width, lh = console->line_height;
-    console->caret_x = -2 * cw;  // out of sight until a row places it
-    console->caret_y = 0;
+    ConsoleViewState& view = console->view;
+    const std::int32_t cw = view.char_width, lh = view.line_height;
+    view.caret_x = -2 * cw;  // out of sight until a row places it
+    view.caret_y = 0;
     const SelectionRange selection = console_selection_range(console);
     const std::int32_t last_length = static_cast<std::int32_t>(console_last_line_length(console));
-    std::uint32_t next_line = static_cast<std::uint32_t>(console->vscroll_pos > 0 ? console->vscroll_pos : 0);
+    const std::uint32_t last_line = console_last_line(console);
+    std::uint32_t next_line = static_cast<std::uint32_t>(view.vscroll_pos > 0 ? view.vscroll_pos : 0);
     std::uint32_t g = 0, e = 0, line = 0;  // the line being shown: from g, ending at e
     bool have_line = false;
-    for (std::int32_t i = 0; i < console->page_rows; ++i) {
+    for (std::int32_t i = 0; i < view.page_rows; ++i) {
         const std::int32_t y = CONSOLE_TOP_MARGIN + i * lh;
         std::int32_t x = CONSOLE_LEFT_MARGIN;
-        console->row_table[i] = ConsoleRow{-1, 0};
+        view.row_table[i] = ConsoleRow{-1, 0};
         bool on_row = false;  // this row shows (part of) a line, possibly empty
         if (g < e) {
             on_row = true;
-        } else if (next_line <= console->last_line) {
+        } else if (next_line <= last_line) {
             line = next_line++;
             g = console_line_start(console, line);
             e = console_line_end(console, line);
@@ -140,15 +142,16 @@ bool console_paint_rows(Console* console, std::int32_t right, std::int32_t botto
         }
         if (on_row && e > g) {
             RowLayout row = console_layout_row(console, g, e - g, selection.lo, selection.hi);
-            console->row_table[i] = ConsoleRow{static_cast<std::int32_t>(g), static_cast<std::int32_t>(row.consumed)};
-            console->last_row = i;
+            view.row_table[i] =
+                ConsoleRow{static_cast<std::int32_t>(g), static_cast<std::int32_t>(row.consumed)};
+            view.last_row = i;
             bool shifted = false;
             std::int32_t column = console_left_edge_column(console, row.columns, &shifted);
             if (shifted) x -= cw;
             while (column >= 0 && column < row.columns) {
                 std::int32_t run = console_run_length(console, column, row.columns);
-                sink->run(sink->context, x, y, reinterpret_cast<const char*>(console->row_chars) + column, run,
-                          console->row_classes[column]);
+                sink->run(sink->context, x, y, reinterpret_cast<const char*>(view.row_chars) + column, run,
+                          view.row_classes[column]);
                 x += run * cw;
                 column += run;
             }
@@ -156,10 +159,10 @@ bool console_paint_rows(Console* console, std::int32_t right, std::int32_t botto
         }
         // The caret's cell need only begin inside the text area: in a window
         // narrower or lower than a cell or two it would otherwise never show.
-        if (on_row && have_line && line == console->last_line && console->hscroll_pos <= last_length && x < right &&
+        if (on_row && have_line && line == last_line && view.hscroll_pos <= last_length && x < right &&
             y < bottom) {
-            console->caret_x = x;
-            console->caret_y = y;
+            view.caret_x = x;
+            view.caret_y = y;
         }
         if (x < right) sink->fill(sink->context, x, y, right, y + lh);
     }
@@ -171,12 +174,12 @@ std::int32_t console_left_edge_column(const Console* console, std::int32_t colum
     if (shifted) *shifted = false;
     if (!console) return -1;
     if (columns > CONSOLE_ROW_CELLS) columns = CONSOLE_ROW_CELLS;
-    const std::int32_t first = console->hscroll_pos < 0 ? 0 : console->hscroll_pos;
+    const std::int32_t first = console->view.hscroll_pos < 0 ? 0 : console->view.hscroll_pos;
     if (first >= columns) return -1;
     // Walk the cells as drawn: a lead byte takes its trail along, so the first
     // column may be the right half of a character that then starts one cell early.
     for (std::int32_t c = 0; c < first;) {
-        if (is_lead_byte(console->row_chars[c])) {
+        if (is_lead_byte(console->view.row_chars[c])) {
             if (c + 1 == first) {
                 if (shifted) *shifted = true;
                 return c;
@@ -194,9 +197,9 @@ std::int32_t console_run_length(const Console* console, std::int32_t from, std::
     if (!console || from < 0) return 0;
     if (columns > CONSOLE_ROW_CELLS) columns = CONSOLE_ROW_CELLS;
     if (from >= columns) return 0;
-    const unsigned char cls = console->row_classes[from];
+    const unsigned char cls = console->view.row_classes[from];
     std::int32_t end = from + 1;
-    while (end < columns && console->row_classes[end] == cls) ++end;
+    while (end < columns && console->view.row_classes[end] == cls) ++end;
     return end - from;
 }
 
@@ -209,21 +212,21 @@ std::int32_t console_page_count(std::int32_t extent, std::int32_t cell)
 
 void console_set_page(Console* console, std::int32_t width, std::int32_t height)
 {
-    const std::int32_t cw = console->char_width, lh = console->line_height;
-    console->page_columns = console_page_count(width, cw);
-    console->page_rows = console_page_count(height, lh);
-    console->full_columns = cw > 0 && width > 0 ? width / cw : 0;
-    console->full_rows = lh > 0 && height > 0 ? height / lh : 0;
+    const std::int32_t cw = console->view.char_width, lh = console->view.line_height;
+    console->view.page_columns = console_page_count(width, cw);
+    console->view.page_rows = console_page_count(height, lh);
+    console->view.full_columns = cw > 0 && width > 0 ? width / cw : 0;
+    console->view.full_rows = lh > 0 && height > 0 ? height / lh : 0;
 }
 
 std::int32_t console_vscroll_range(const Console* console)
 {
-    return static_cast<std::int32_t>(console->last_line) + 8;
+    return static_cast<std::int32_t>(console_last_line(console)) + 8;
 }
 
 std::int32_t console_hscroll_range(const Console* console)
 {
-    return console->hex_mode ? console->column * 4 + 8 : console->column + 8;
+    return console->view.hex_mode ? console->buffer.column * 4 + 8 : console->buffer.column + 8;
 }
 
 std::int32_t console_clamp_scroll(std::int32_t position, std::int32_t range, std::int32_t page)
@@ -273,24 +276,24 @@ ScrollTargets console_scroll_to_end_targets(const Console* console)
 {
     ScrollTargets t{false, 0, false, 0};
     const std::int32_t n = static_cast<std::int32_t>(console_last_line_length(console));
-    if (n < console->hscroll_pos) {
+    if (n < console->view.hscroll_pos) {
         t.set_h = true;
         t.h = n - 1;
-    } else if (n > console->hscroll_pos + console->page_columns - 2) {
+    } else if (n > console->view.hscroll_pos + console->view.page_columns - 2) {
         t.set_h = true;
-        t.h = n - console->page_columns + 4;
+        t.h = n - console->view.page_columns + 4;
     }
-    keep_in_view(&t.set_h, &t.h, console->hscroll_pos, n, console->full_columns);
-    const std::int32_t last = static_cast<std::int32_t>(console->last_line);
-    if (last < console->vscroll_pos) {
+    keep_in_view(&t.set_h, &t.h, console->view.hscroll_pos, n, console->view.full_columns);
+    const std::int32_t last = static_cast<std::int32_t>(console_last_line(console));
+    if (last < console->view.vscroll_pos) {
         t.set_v = true;
         t.v = last - 1;
-    } else if (last > console->vscroll_pos + console->page_rows - 2) {
+    } else if (last > console->view.vscroll_pos + console->view.page_rows - 2) {
         // Leaves three rows below the last line.
         t.set_v = true;
-        t.v = last - console->page_rows + 4;
+        t.v = last - console->view.page_rows + 4;
     }
-    keep_in_view(&t.set_v, &t.v, console->vscroll_pos, last, console->full_rows);
+    keep_in_view(&t.set_v, &t.v, console->view.vscroll_pos, last, console->view.full_rows);
     return t;
 }
 
@@ -299,50 +302,51 @@ std::int32_t console_input_columns(const Console* console)
     // The rows' own tab width: a width kept as the settings file gave it (up to
     // 2^31 - 1) would put the caret past what a pixel position can hold.
     const std::int64_t d = row_tab_width(console);
-    std::int32_t end = console->input_cursor;
+    std::int32_t end = console->input.input_cursor;
     if (end > CONSOLE_INPUT_MAX) end = CONSOLE_INPUT_MAX;
     std::int64_t columns = 0;
     for (std::int32_t k = 0; k < end; ++k)
-        columns = console->input_text[k] == '\t' ? (columns / d + 1) * d : columns + 1;
+        columns = console->input.input_text[k] == '\t' ? (columns / d + 1) * d : columns + 1;
     return columns > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(columns);
 }
 
 std::int32_t console_input_caret_x(const Console* console)
 {
-    return (console_input_columns(console) - console->input_first_column + 1) * console->char_width;
+    const std::int32_t columns = console_input_columns(console) - console->input.input_first_column + 1;
+    return columns * console->view.char_width;
 }
 
 std::int32_t console_render_input(Console* console)
 {
     const std::int32_t limit = CONSOLE_ROW_CELLS - 1;
-    const std::int32_t d = console->tab_width < 2 ? 1 : console->tab_width;
-    std::int32_t length = console->input_length;
+    const std::int32_t d = console->view.tab_width < 2 ? 1 : console->view.tab_width;
+    std::int32_t length = console->input.input_length;
     if (length > CONSOLE_INPUT_MAX) length = CONSOLE_INPUT_MAX;
     std::int32_t out = 0;
     for (std::int32_t k = 0; k < length && out < limit; ++k) {
-        const char b = console->input_text[k];
+        const char b = console->input.input_text[k];
         if (b != '\t') {
-            console->input_render[out++] = b;
+            console->input.input_render[out++] = b;
             continue;
         }
         for (std::int32_t spaces = d - out % d; spaces > 0 && out < limit; --spaces)
-            console->input_render[out++] = ' ';
+            console->input.input_render[out++] = ' ';
     }
-    console->input_render[out] = '\0';
+    console->input.input_render[out] = '\0';
     return out;
 }
 
 void console_scroll_input(Console* console, std::int32_t x1, std::int32_t area_right)
 {
-    if (console->char_width <= 0) return;  // nothing measured yet
+    if (console->view.char_width <= 0) return;  // nothing measured yet
     const std::int32_t cx = console_input_caret_x(console);
-    const std::int32_t limit = area_right - 4 * console->char_width;
+    const std::int32_t limit = area_right - 4 * console->view.char_width;
     if (limit <= 0) return;
-    const std::int32_t first = console->input_first_column;
+    const std::int32_t first = console->input.input_first_column;
     std::int32_t f;
     bool left = false;
     if (cx >= limit) {
-        f = first + (cx - limit) / console->char_width;
+        f = first + (cx - limit) / console->view.char_width;
     } else if (cx < x1 && first > 0) {
         f = first - 1;
         left = true;
@@ -351,15 +355,16 @@ void console_scroll_input(Console* console, std::int32_t x1, std::int32_t area_r
     }
     if (f < 0) return;
     if (console_input_on_trail_byte(console, f)) f += left ? -1 : 1;
-    console->input_first_column = f;
+    console->input.input_first_column = f;
 }
 
 ConsoleHit console_hit_test(const Console* console, std::int32_t x, std::int32_t y)
 {
     ConsoleHit hit{-1, 0, 0, -1, -1};
-    if (!console || console->char_width <= 0 || console->line_height <= 0) return hit;
-    std::int32_t column = x >= CONSOLE_LEFT_MARGIN ? (x - CONSOLE_LEFT_MARGIN) / console->char_width : -1;
-    std::int32_t row = y >= CONSOLE_TOP_MARGIN ? (y - CONSOLE_TOP_MARGIN) / console->line_height : -1;
+    if (!console || console->view.char_width <= 0 || console->view.line_height <= 0) return hit;
+    const ConsoleViewState& view = console->view;
+    std::int32_t column = x >= CONSOLE_LEFT_MARGIN ? (x - CONSOLE_LEFT_MARGIN) / view.char_width : -1;
+    std::int32_t row = y >= CONSOLE_TOP_MARGIN ? (y - CONSOLE_TOP_MARGIN) / view.line_height : -1;
     if (row < 0) {
         row = 0;
         hit.before_mark = 0;
@@ -370,28 +375,28 @@ ConsoleHit console_hit_test(const Console* console, std::int32_t x, std::int32_t
     }
     hit.row = row;
     hit.column = column;
-    if (!console->row_table) return hit;
-    if (row > console->last_row) {
-        row = console->last_row;
-        column = console->page_columns;
+    if (!view.row_table) return hit;
+    if (row > view.last_row) {
+        row = view.last_row;
+        column = view.page_columns;
         hit.row = row;
         hit.column = column;
         hit.after_mark = row;
     }
-    if (row < 0 || row >= console->row_table_size) return hit;
-    const ConsoleRow entry = console->row_table[row];
-    std::int64_t count = entry.offset < 0 || !console->text || entry.count < 0 ? 0 : entry.count;
-    if (entry.offset >= 0 && entry.offset + count > console->capacity)
-        count = console->capacity - entry.offset;
+    if (row < 0 || row >= view.row_table_size) return hit;
+    const ConsoleRow entry = view.row_table[row];
+    std::int64_t count = entry.offset < 0 || !console->buffer.text || entry.count < 0 ? 0 : entry.count;
+    if (entry.offset >= 0 && entry.offset + count > console->buffer.capacity)
+        count = console->buffer.capacity - entry.offset;
     if (count < 0) count = 0;
     // Count cells as the row was laid out, up to the byte whose cells pass the
     // point; the last byte also takes every point beyond the row's text.
-    const std::int64_t target = static_cast<std::int64_t>(console->hscroll_pos) + column;
+    const std::int64_t target = static_cast<std::int64_t>(view.hscroll_pos) + column;
     std::int64_t cells = 0;
     std::int64_t index = 0;
     bool passed = false;
     for (; index + 1 < count; ++index) {
-        const unsigned char b = console->text[entry.offset + index];
+        const unsigned char b = console->buffer.text[entry.offset + index];
         cells += cells_of(console, b, static_cast<std::int32_t>(cells));
         if (cells > target) {
             passed = true;

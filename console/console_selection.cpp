@@ -14,8 +14,9 @@ static const char LF = 0x0A;
 
 SelectionRange console_selection_range(const Console* console)
 {
-    if (console->selection_state != 2 && console->selection_state != 3) return {-1, -1};
-    std::int32_t a = console->sel_anchor.offset, e = console->sel_end.offset;
+    const ConsoleSelection& s = console->selection;
+    if (s.selection_state != 2 && s.selection_state != 3) return {-1, -1};
+    std::int32_t a = s.sel_anchor.offset, e = s.sel_end.offset;
     return a <= e ? SelectionRange{a, e} : SelectionRange{e, a};
 }
 
@@ -23,9 +24,9 @@ SelectionRange console_selection_range(const Console* console)
 // when the point is on no stored byte.
 static bool position_of(const Console* console, const ConsoleHit& hit, ConsolePosition* out)
 {
-    if (hit.offset < 0 || static_cast<std::uint32_t>(hit.offset) >= console->used) return false;
-    if (!console->row_table || hit.row < 0 || hit.row >= console->row_table_size) return false;
-    const ConsoleRow& row = console->row_table[hit.row];
+    if (hit.offset < 0 || static_cast<std::uint32_t>(hit.offset) >= console->buffer.used) return false;
+    if (!console->view.row_table || hit.row < 0 || hit.row >= console->view.row_table_size) return false;
+    const ConsoleRow& row = console->view.row_table[hit.row];
     *out = {hit.offset, row.offset, row.count};
     return true;
 }
@@ -38,50 +39,53 @@ static void anchor_at(Console* console, const ConsoleHit& hit)
         console_clear_selection(console);
         return;
     }
-    console->sel_anchor = console->sel_end = p;
-    console->selection_state = 1;
+    console->selection.sel_anchor = console->selection.sel_end = p;
+    console->selection.selection_state = 1;
 }
 
 bool console_selection_press(Console* console, std::int32_t x, std::int32_t y)
 {
-    bool repaint = console->selection_state != 0;
+    ConsoleSelection& s = console->selection;
+    bool repaint = s.selection_state != 0;
     console_clear_selection(console);
     ConsoleHit hit = console_hit_test(console, x, y);
-    console->press_before_mark = hit.before_mark;
-    console->press_after_mark = hit.after_mark;
+    s.press_before_mark = hit.before_mark;
+    s.press_after_mark = hit.after_mark;
     anchor_at(console, hit);
-    return repaint || console->selection_state == 1;
+    return repaint || s.selection_state == 1;
 }
 
 bool console_selection_move(Console* console, std::int32_t x, std::int32_t y)
 {
-    if (console->selection_state != 1 && console->selection_state != 2) return false;
+    ConsoleSelection& s = console->selection;
+    if (s.selection_state != 1 && s.selection_state != 2) return false;
     ConsoleHit hit = console_hit_test(console, x, y);
     // Still in the margin or past the text where the button went down: the drag
     // has not really begun, so it starts over from here.
-    if ((console->press_before_mark >= 0 && console->press_before_mark == hit.before_mark) ||
-        (console->press_after_mark >= 0 && console->press_after_mark == hit.after_mark)) {
+    if ((s.press_before_mark >= 0 && s.press_before_mark == hit.before_mark) ||
+        (s.press_after_mark >= 0 && s.press_after_mark == hit.after_mark)) {
         anchor_at(console, hit);
         return true;
     }
     ConsolePosition p;
     if (!position_of(console, hit, &p)) return false;
-    console->sel_end = p;
-    console->selection_state = 2;
+    s.sel_end = p;
+    s.selection_state = 2;
     console_selection_adjust_ends(console);
     return true;
 }
 
 void console_selection_release(Console* console)
 {
-    if (console->selection_state != 2 || console->used == 0) {
+    ConsoleSelection& s = console->selection;
+    if (s.selection_state != 2 || console->buffer.used == 0) {
         console_clear_selection(console);
         return;
     }
-    std::int32_t last = static_cast<std::int32_t>(console->used - 1);
-    if (console->sel_end.offset < 0) console->sel_end.offset = 0;
-    if (console->sel_end.offset > last) console->sel_end.offset = last;
-    console->selection_state = 3;
+    std::int32_t last = static_cast<std::int32_t>(console->buffer.used - 1);
+    if (s.sel_end.offset < 0) s.sel_end.offset = 0;
+    if (s.sel_end.offset > last) s.sel_end.offset = last;
+    s.selection_state = 3;
 }
 
 // Moves one end off the middle of a double-byte character, looking only at the row
@@ -92,9 +96,9 @@ static void adjust_end(const Console* console, ConsolePosition* p, bool higher)
     if (start < 0 || count < 2) return;
     // A row recorded before the text moved may reach past it.
     std::int64_t end = static_cast<std::int64_t>(start) + count;
-    if (end > console->used) end = console->used;
+    if (end > console->buffer.used) end = console->buffer.used;
     for (std::int64_t q = start; q + 1 < end && q <= p->offset; ++q) {
-        if (!is_double_byte(console->text[q], console->text[q + 1])) continue;
+        if (!is_double_byte(console->buffer.text[q], console->buffer.text[q + 1])) continue;
         if (higher && p->offset == q) p->offset = static_cast<std::int32_t>(q + 1);
         if (!higher && p->offset == q + 1) p->offset = static_cast<std::int32_t>(q);
         ++q;  // the trail byte starts nothing
@@ -103,35 +107,37 @@ static void adjust_end(const Console* console, ConsolePosition* p, bool higher)
 
 void console_selection_adjust_ends(Console* console)
 {
-    bool anchor_lower = console->sel_anchor.offset <= console->sel_end.offset;
-    adjust_end(console, &console->sel_anchor, !anchor_lower);
-    adjust_end(console, &console->sel_end, anchor_lower);
+    ConsoleSelection& s = console->selection;
+    bool anchor_lower = s.sel_anchor.offset <= s.sel_end.offset;
+    adjust_end(console, &s.sel_anchor, !anchor_lower);
+    adjust_end(console, &s.sel_end, anchor_lower);
 }
 
 bool console_selection_select_all(Console* console)
 {
-    if (console->used == 0) {
+    if (console->buffer.used == 0) {
         console_clear_selection(console);
         return false;
     }
-    console->sel_anchor.offset = 0;
-    console->sel_end.offset = static_cast<std::int32_t>(console->used - 1);
-    console->selection_state = 3;
+    ConsoleSelection& s = console->selection;
+    s.sel_anchor.offset = 0;
+    s.sel_end.offset = static_cast<std::int32_t>(console->buffer.used - 1);
+    s.selection_state = 3;
     return true;
 }
 
 std::uint32_t console_selection_copy_length(const Console* console)
 {
-    if (console->selection_state != 3) return 0;
+    if (console->selection.selection_state != 3) return 0;
     SelectionRange r = console_selection_range(console);
-    if (r.lo < 0 || static_cast<std::uint32_t>(r.hi) >= console->used) return 0;
+    if (r.lo < 0 || static_cast<std::uint32_t>(r.hi) >= console->buffer.used) return 0;
     return static_cast<std::uint32_t>(r.hi - r.lo) + 1;
 }
 
 void console_selection_copy_text(const Console* console, char* out)
 {
     std::uint32_t n = console_selection_copy_length(console);
-    const unsigned char* from = n ? console->text + console_selection_range(console).lo : nullptr;
+    const unsigned char* from = n ? console->buffer.text + console_selection_range(console).lo : nullptr;
     for (std::uint32_t i = 0; i < n; ++i) out[i] = from[i] ? static_cast<char>(from[i]) : ' ';
     out[n] = '\0';
 }

@@ -19,13 +19,13 @@
 void console_logfont(const Console* console, LOGFONTA* font)
 {
     std::memset(font, 0, sizeof *font);
-    font->lfHeight = console->font_height;
+    font->lfHeight = console->view.font_height;
     font->lfWeight = 0;
     font->lfCharSet = SHIFTJIS_CHARSET;
     font->lfPitchAndFamily = FIXED_PITCH;
-    std::memcpy(font->lfFaceName, console->font_face, sizeof font->lfFaceName < sizeof console->font_face
-                                                          ? sizeof font->lfFaceName
-                                                          : sizeof console->font_face);
+    const auto& face = console->view.font_face;
+    const std::size_t size = sizeof font->lfFaceName < sizeof face ? sizeof font->lfFaceName : sizeof face;
+    std::memcpy(font->lfFaceName, face, size);
     font->lfFaceName[sizeof font->lfFaceName - 1] = '\0';
 }
 
@@ -40,8 +40,8 @@ static void take_metrics(Console* console, HDC dc)
 {
     TEXTMETRICA metrics;
     if (!GetTextMetricsA(dc, &metrics)) return;
-    console->char_width = metrics.tmAveCharWidth;
-    console->line_height = metrics.tmHeight + metrics.tmExternalLeading;
+    console->view.char_width = metrics.tmAveCharWidth;
+    console->view.line_height = metrics.tmHeight + metrics.tmExternalLeading;
 }
 
 void console_measure_font(Console* console, HWND window)
@@ -67,11 +67,11 @@ void console_setup_scroll_bar(Console* console, bool vertical)
     HWND window = window_of(console);
     if (!window) return;
     int range = vertical ? console_vscroll_range(console) : console_hscroll_range(console);
-    bool shown = vertical ? console->show_vscroll : console->show_hscroll;
+    bool shown = vertical ? console->view.show_vscroll : console->view.show_hscroll;
     if (vertical)
-        console->vscroll_range = range;
+        console->view.vscroll_range = range;
     else
-        console->hscroll_range = range;
+        console->view.hscroll_range = range;
     int bar = vertical ? SB_VERT : SB_HORZ;
     if (shown) {
         SCROLLINFO info = {};
@@ -79,8 +79,8 @@ void console_setup_scroll_bar(Console* console, bool vertical)
         info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
         info.nMin = 0;
         info.nMax = range - 1;
-        info.nPage = static_cast<UINT>(vertical ? console->page_rows : console->page_columns);
-        info.nPos = vertical ? console->vscroll_pos : console->hscroll_pos;
+        info.nPage = static_cast<UINT>(vertical ? console->view.page_rows : console->view.page_columns);
+        info.nPos = vertical ? console->view.vscroll_pos : console->view.hscroll_pos;
         SetScrollInfo(window, bar, &info, TRUE);
     }
     ShowScrollBar(window, bar, shown ? TRUE : FALSE);
@@ -89,20 +89,20 @@ void console_setup_scroll_bar(Console* console, bool vertical)
 static void show_position(Console* console, bool vertical)
 {
     HWND window = window_of(console);
-    if (!window || !(vertical ? console->show_vscroll : console->show_hscroll)) return;
+    if (!window || !(vertical ? console->view.show_vscroll : console->view.show_hscroll)) return;
     SCROLLINFO info = {};
     info.cbSize = sizeof info;
     info.fMask = SIF_POS;
-    info.nPos = vertical ? console->vscroll_pos : console->hscroll_pos;
+    info.nPos = vertical ? console->view.vscroll_pos : console->view.hscroll_pos;
     SetScrollInfo(window, vertical ? SB_VERT : SB_HORZ, &info, TRUE);
 }
 
 static bool store_position(Console* console, bool vertical, int position)
 {
     int range = vertical ? console_vscroll_range(console) : console_hscroll_range(console);
-    int page = vertical ? console->page_rows : console->page_columns;
+    int page = vertical ? console->view.page_rows : console->view.page_columns;
     int clamped = console_clamp_scroll(position, range, page);
-    std::int32_t& field = vertical ? console->vscroll_pos : console->hscroll_pos;
+    std::int32_t& field = vertical ? console->view.vscroll_pos : console->view.hscroll_pos;
     bool changed = field != clamped;
     field = clamped;
     return changed;
@@ -129,7 +129,7 @@ void console_set_vscroll(Console* console, int position, bool repaint)
 static void request_view_update(Console* console)
 {
     HWND window = window_of(console);
-    if (window && InterlockedExchange(&console->view_update_pending, 1) == 0)
+    if (window && InterlockedExchange(&console->view.view_update_pending, 1) == 0)
         PostMessageA(window, MSG_CONSOLE_VIEW_UPDATE, 0, 0);
 }
 
@@ -148,7 +148,7 @@ static void hook_scroll_to_end(Console* console)
 
 static void view_update(Console* console)
 {
-    InterlockedExchange(&console->view_update_pending, 0);
+    InterlockedExchange(&console->view.view_update_pending, 0);
     console_setup_scroll_bar(console, true);
     console_setup_scroll_bar(console, false);
 }
@@ -157,10 +157,11 @@ void console_resized(Console* console, int width, int height, bool follow_end)
 {
     HWND window = console ? window_of(console) : nullptr;
     if (!window || width <= 0 || height <= 0) return;  // minimized: nothing to show
-    if (console->char_width <= 0 || console->line_height <= 0) console_measure_font(console, window);
-    if (console->char_width <= 0 || console->line_height <= 0) return;
+    const ConsoleViewState& view = console->view;
+    if (view.char_width <= 0 || view.line_height <= 0) console_measure_font(console, window);
+    if (view.char_width <= 0 || view.line_height <= 0) return;
     int text_height = height - CONSOLE_TOP_MARGIN;
-    if (console->line_mode) text_height -= console->line_height + 4;
+    if (console->input.line_mode) text_height -= console->view.line_height + 4;
     // The page sizes follow the new size now, not at the next paint: an append in
     // between would otherwise scroll for the old size and leave the end out of view.
     console_lock(console);
@@ -180,15 +181,16 @@ void console_resized(Console* console, int width, int height, bool follow_end)
 static void place_caret(Console* console)
 {
     if (!console->has_focus) return;
-    if (console->line_mode)
-        SetCaretPos(console_input_caret_x(console), console->input_area.top + 2);
+    if (console->input.line_mode)
+        SetCaretPos(console_input_caret_x(console), console->input.input_area.top + 2);
     else
-        SetCaretPos(console->caret_x, console->caret_y);
+        SetCaretPos(console->view.caret_x, console->view.caret_y);
 }
 
 static void make_caret(Console* console, HWND window)
 {
-    CreateCaret(window, nullptr, console->line_mode ? 2 : console->char_width, console->line_height);
+    const int width = console->input.line_mode ? 2 : console->view.char_width;
+    CreateCaret(window, nullptr, width, console->view.line_height);
     place_caret(console);
     ShowCaret(window);
 }
@@ -206,8 +208,8 @@ static void hook_scroll_bars_changed(Console* console)
 static void hook_input_caret_moved(Console* console)
 {
     int x = console_input_caret_x(console);
-    int right = console->input_area.right - 4 * console->char_width;
-    if (x < console->char_width || x > right)
+    int right = console->input.input_area.right - 4 * console->view.char_width;
+    if (x < console->view.char_width || x > right)
         hook_invalidate(console);  // the paint scrolls the line
     else
         place_caret(console);
@@ -222,7 +224,7 @@ static void hook_font_changed(Console* console)
     make_caret(console, window);
 }
 
-static const ConsoleView window_view = {
+static const ConsoleViewHooks window_view = {
     hook_invalidate, hook_lines_changed, hook_scroll_to_end, hook_scroll_bars_changed, hook_input_caret_moved,
     hook_font_changed,
 };
@@ -231,7 +233,7 @@ void console_attach_window(Console* console, HWND window)
 {
     if (!console) return;
     console->window = window;
-    console->view = &window_view;
+    console->hooks = &window_view;
     console_setup_scroll_bar(console, true);
     console_setup_scroll_bar(console, false);
 }
@@ -270,36 +272,37 @@ static int draw_text(HDC dc, int x, int y, const char* text, int count)
 // The LINE input area at the bottom; returns the top of it.
 static int paint_input_area(Console* console, HDC dc, const RECT* client, PaintColours* colours)
 {
-    int height = console->line_height + 4;
-    console->input_area = ConsoleRect{client->left, client->bottom - height, client->right, client->bottom};
-    int y = client->bottom - console->line_height - 2;
-    use_colours(colours, console->input_colours[0], console->input_colours[1]);
+    ConsoleInputLine& line = console->input;
+    int height = console->view.line_height + 4;
+    line.input_area = ConsoleRect{client->left, client->bottom - height, client->right, client->bottom};
+    int y = client->bottom - console->view.line_height - 2;
+    use_colours(colours, line.input_colours[0], line.input_colours[1]);
     int x1 = draw_text(dc, client->left, y, ">", 1);
     int length = console_render_input(console);
-    console_scroll_input(console, x1, console->input_area.right);
-    int first = console->input_first_column;
+    console_scroll_input(console, x1, line.input_area.right);
+    int first = line.input_first_column;
     int x2 = x1;
-    if (first >= 0 && first < length) x2 = draw_text(dc, x1, y, console->input_render + first, length - first);
-    COLORREF back = console->input_colours[1];
-    fill(dc, client->left, console->input_area.top, client->right, console->input_area.top + 2, back);
+    if (first >= 0 && first < length) x2 = draw_text(dc, x1, y, line.input_render + first, length - first);
+    COLORREF back = line.input_colours[1];
+    const ConsoleRect& area = line.input_area;
+    fill(dc, client->left, area.top, client->right, area.top + 2, back);
     fill(dc, client->left, client->bottom - 2, client->right, client->bottom, back);
-    fill(dc, x2, console->input_area.top, client->right, client->bottom, back);
-    if (console->has_focus) SetCaretPos(console_input_caret_x(console), console->input_area.top + 2);
-    ExcludeClipRect(dc, console->input_area.left, console->input_area.top, console->input_area.right,
-                    console->input_area.bottom);
-    return console->input_area.top;
+    fill(dc, x2, area.top, client->right, client->bottom, back);
+    if (console->has_focus) SetCaretPos(console_input_caret_x(console), area.top + 2);
+    ExcludeClipRect(dc, area.left, area.top, area.right, area.bottom);
+    return area.top;
 }
 
 static void update_page(Console* console, bool vertical)
 {
     HWND window = window_of(console);
-    if (!window || !(vertical ? console->show_vscroll : console->show_hscroll)) return;
+    if (!window || !(vertical ? console->view.show_vscroll : console->view.show_hscroll)) return;
     int bar = vertical ? SB_VERT : SB_HORZ;
     SCROLLINFO info = {};
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;
     if (!GetScrollInfo(window, bar, &info)) return;
-    UINT page = static_cast<UINT>(vertical ? console->page_rows : console->page_columns);
+    UINT page = static_cast<UINT>(vertical ? console->view.page_rows : console->view.page_columns);
     if (info.nPage == page) return;
     if (static_cast<int>(info.nPage) > info.nMax && static_cast<int>(page) > info.nMax) return;
     info.fMask = SIF_PAGE | SIF_DISABLENOSCROLL;
@@ -316,14 +319,14 @@ struct RowPainter {
 static void paint_run(void* context, std::int32_t x, std::int32_t y, const char* cells, std::int32_t count, int cls)
 {
     RowPainter* p = static_cast<RowPainter*>(context);
-    use_colours(p->colours, p->console->colours[2 * cls], p->console->colours[2 * cls + 1]);
+    use_colours(p->colours, p->console->view.colours[2 * cls], p->console->view.colours[2 * cls + 1]);
     TextOutA(p->colours->dc, x, y, cells, count);
 }
 
 static void paint_fill(void* context, std::int32_t x, std::int32_t y, std::int32_t right, std::int32_t bottom)
 {
     RowPainter* p = static_cast<RowPainter*>(context);
-    fill(p->colours->dc, x, y, right, bottom, p->console->colours[COLOUR_BACK]);
+    fill(p->colours->dc, x, y, right, bottom, p->console->view.colours[COLOUR_BACK]);
 }
 
 static void paint_rows(Console* console, int right, int bottom, PaintColours* colours)
@@ -331,7 +334,8 @@ static void paint_rows(Console* console, int right, int bottom, PaintColours* co
     RowPainter painter = {console, colours};
     const ConsolePaintSink sink = {&painter, paint_run, paint_fill};
     if (!console_paint_rows(console, right, bottom, &sink)) return;
-    if (console->has_focus && !console->line_mode) SetCaretPos(console->caret_x, console->caret_y);
+    if (console->has_focus && !console->input.line_mode)
+        SetCaretPos(console->view.caret_x, console->view.caret_y);
     update_page(console, false);
     update_page(console, true);
 }
@@ -343,7 +347,7 @@ void console_paint(Console* console, HDC dc, const RECT* client)
     HFONT font = create_font(console);
     HGDIOBJ old_font = SelectObject(dc, font);
     take_metrics(console, dc);
-    if (console->char_width <= 0 || console->line_height <= 0) {
+    if (console->view.char_width <= 0 || console->view.line_height <= 0) {
         SelectObject(dc, old_font);
         DeleteObject(font);
         console_unlock(console);
@@ -352,8 +356,8 @@ void console_paint(Console* console, HDC dc, const RECT* client)
     SetBkMode(dc, OPAQUE);
     PaintColours colours = {dc, GetTextColor(dc), GetBkColor(dc)};
     int bottom = client->bottom;
-    if (console->line_mode) bottom = paint_input_area(console, dc, client, &colours);
-    COLORREF back = console->colours[COLOUR_BACK];
+    if (console->input.line_mode) bottom = paint_input_area(console, dc, client, &colours);
+    COLORREF back = console->view.colours[COLOUR_BACK];
     fill(dc, client->left, client->top, CONSOLE_LEFT_MARGIN, bottom, back);
     ExcludeClipRect(dc, client->left, client->top, CONSOLE_LEFT_MARGIN, bottom);
     fill(dc, client->left, client->top, client->right, CONSOLE_TOP_MARGIN, back);
@@ -381,25 +385,25 @@ static void key_down(Console* console, WPARAM key)
 {
     switch (key) {
     case VK_LEFT:
-        if (console->line_mode)
+        if (console->input.line_mode)
             console_input_move_cursor(console, -1);
         else
-            console_set_hscroll(console, console->hscroll_pos - 2, true);
+            console_set_hscroll(console, console->view.hscroll_pos - 2, true);
         break;
     case VK_RIGHT:
-        if (console->line_mode)
+        if (console->input.line_mode)
             console_input_move_cursor(console, 1);
         else
-            console_set_hscroll(console, console->hscroll_pos + 2, true);
+            console_set_hscroll(console, console->view.hscroll_pos + 2, true);
         break;
     case VK_UP:
-        console_set_vscroll(console, console->vscroll_pos - 2, true);
+        console_set_vscroll(console, console->view.vscroll_pos - 2, true);
         break;
     case VK_DOWN:
-        console_set_vscroll(console, console->vscroll_pos + 2, true);
+        console_set_vscroll(console, console->view.vscroll_pos + 2, true);
         break;
     case VK_DELETE:
-        if (console->line_mode && !console->keys_disabled) console_input_delete(console);
+        if (console->input.line_mode && !console->input.keys_disabled) console_input_delete(console);
         break;
     }
 }
@@ -410,12 +414,12 @@ static void place_composition(Console* console, HWND window)
     if (!context) return;
     COMPOSITIONFORM form = {};
     form.dwStyle = CFS_POINT;
-    if (console->line_mode) {
+    if (console->input.line_mode) {
         form.ptCurrentPos.x = console_input_caret_x(console);
-        form.ptCurrentPos.y = console->input_area.top + 2;
+        form.ptCurrentPos.y = console->input.input_area.top + 2;
     } else {
-        form.ptCurrentPos.x = console->caret_x > 4 ? console->caret_x : 4;
-        form.ptCurrentPos.y = console->caret_y > 2 ? console->caret_y : 2;
+        form.ptCurrentPos.x = console->view.caret_x > 4 ? console->view.caret_x : 4;
+        form.ptCurrentPos.y = console->view.caret_y > 2 ? console->view.caret_y : 2;
     }
     ImmSetCompositionWindow(context, &form);
     LOGFONTA font;
@@ -430,7 +434,8 @@ int console_handle_message(Console* console, HWND window, UINT message, WPARAM w
     switch (message) {
     case WM_SETFOCUS:
         console->has_focus = 1;
-        if (console->char_width == 0 || console->line_height == 0) console_measure_font(console, window);
+        if (console->view.char_width == 0 || console->view.line_height == 0)
+            console_measure_font(console, window);
         make_caret(console, window);
         return 1;
     case WM_KILLFOCUS:
@@ -449,9 +454,11 @@ int console_handle_message(Console* console, HWND window, UINT message, WPARAM w
     case WM_VSCROLL:
         scroll_message(console, window, true, wparam);
         return 1;
-    case WM_MOUSEWHEEL:
-        console_set_vscroll(console, console_wheel_scroll(console->vscroll_pos, static_cast<short>(HIWORD(wparam))), true);
+    case WM_MOUSEWHEEL: {
+        const int delta = static_cast<short>(HIWORD(wparam));
+        console_set_vscroll(console, console_wheel_scroll(console->view.vscroll_pos, delta), true);
         return 1;
+    }
     case WM_MOUSEMOVE:
         console_mouse_move(console, static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
         return 1;

@@ -19,7 +19,11 @@ void console_apply_settings(Console* console, const ConsoleSettings* settings);
 // (null if none), which the caller destroys.
 HWND console_destroy(Console* console);
 
-// Appends bytes; does nothing before a window is attached or after destruction.
+// The local wall-clock time to the millisecond, as the console's lines keep it.
+ConsoleTime console_clock_now();
+
+// Appends bytes, stamped with the time of the call; does nothing before a window is
+// attached or after destruction.
 void console_append(Console* console, const unsigned char* bytes, std::uint32_t length, int scroll_to_end);
 
 // Command 205: empties the console and scrolls home. Returns 1 (0 for no console).

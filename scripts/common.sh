@@ -55,8 +55,8 @@ tavex_start_xvfb() {
 # resources/version.h, which the version block and the About box also use.
 tavex_version() {
     local header=$TAVEX_ROOT/resources/version.h major minor
-    major=$(sed -n 's/^#define TAVEX_VERSION_MAJOR_DIGITS \([0-9A-Fa-f]\{1,2\}\)$/\1/p' "$header")
-    minor=$(sed -n 's/^#define TAVEX_VERSION_MINOR_DIGITS \([0-9A-Fa-f]\{2\}\)$/\1/p' "$header")
+    major=$(sed -n 's/^#define TAVEX_VERSION_MAJOR_DIGITS \([1-9][0-9]\{0,1\}\)$/\1/p' "$header")
+    minor=$(sed -n 's/^#define TAVEX_VERSION_MINOR_DIGITS \([0-9]\{2\}\)$/\1/p' "$header")
     [ -n "$major" ] && [ -n "$minor" ] || return 1
     echo "$major.$minor"
 }

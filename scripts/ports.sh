@@ -25,7 +25,7 @@ tavex_pty_pair() {
 # take away and give back, as a device is unplugged and plugged in again. While
 # DIR/NAME.cut exists the pair is gone (socat ended: the program's side fails its I/O);
 # DIR/NAME.down says it is gone, DIR/NAME.up that it is there. The modem-line files of
-# the shim are kept under stable names, DIR/NAME.in, .out and .bare, through links
+# the shim are kept under stable names, DIR/NAME.in, .out, .bare and .fail, through links
 # from the current pty's names. (NAME must not be a device name such as COM5: Windows
 # takes COM5.in for the device.)
 tavex_pty_pair_cuttable() {
@@ -38,7 +38,7 @@ tavex_pty_pair_cuttable() {
             pid=$!
             tavex_until test -e "$a" -a -e "$b"
             minor=$(tavex_pty_minor "$a")
-            for suffix in in out bare; do ln -sfn "$name.$suffix" "$dir/pts$minor.$suffix"; done
+            for suffix in in out bare fail; do ln -sfn "$name.$suffix" "$dir/pts$minor.$suffix"; done
             touch "$dir/$name.in"
             rm -f "$dir/$name.down"
             touch "$dir/$name.up"

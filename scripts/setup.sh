@@ -25,6 +25,22 @@ for p in "${packages[@]}"; do
     [ "$status" = "install ok installed" ] || missing+=("$p")
 done
 
+# Wine's 32-bit half cannot be had while the mirror's i386 lists are mid-sync, and
+# trying costs two failed package-list updates (about 20 s) on every command. A
+# failure is remembered in the build tree, so a fresh clone (and CI) always tries
+# once: for a day, or until `make setup` is run by hand (TAVEX_SETUP_AGAIN=1).
+wine32_stamp=$TAVEX_OUT/setup/wine32-unavailable
+if [ "${TAVEX_SETUP_AGAIN:-}" = 1 ]; then
+    rm -f "$wine32_stamp"
+elif [ -n "$(find "$wine32_stamp" -mmin -1440 2>/dev/null)" ]; then
+    rest=()
+    for p in "${missing[@]}"; do [ "$p" = wine32:i386 ] || rest+=("$p"); done
+    if [ ${#rest[@]} -lt ${#missing[@]} ]; then
+        echo "setup: Wine's 32-bit half could not be installed at $(date -r "$wine32_stamp" '+%F %R'); not tried again for a day or until \`make setup\`" >&2
+        missing=("${rest[@]}")
+    fi
+fi
+
 if [ ${#missing[@]} -gt 0 ]; then
     if [ "$(id -u)" -ne 0 ]; then
         echo "These Debian packages are needed and missing:" >&2
@@ -51,10 +67,14 @@ if [ ${#missing[@]} -gt 0 ]; then
         # run; the installer tier says which 32-bit checks it could not run.
         rest=()
         for p in "${missing[@]}"; do [ "$p" = wine32:i386 ] || rest+=("$p"); done
-        apt-get install -y -qq --no-install-recommends "${rest[@]}" >/dev/null
-        echo "setup: Wine's 32-bit half (wine32:i386) could not be installed; the 32-bit install checks that need it are skipped" >&2
+        [ ${#rest[@]} -eq 0 ] || apt-get install -y -qq --no-install-recommends "${rest[@]}" >/dev/null
+        if [ ${#rest[@]} -lt ${#missing[@]} ]; then
+            mkdir -p "$(dirname "$wine32_stamp")" && touch "$wine32_stamp"
+            echo "setup: Wine's 32-bit half (wine32:i386) could not be installed; the 32-bit install checks that need it are skipped" >&2
+        fi
     fi
 fi
+tavex_have_wine32 && rm -f "$wine32_stamp"
 
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
     if [ "$(id -u)" -ne 0 ]; then

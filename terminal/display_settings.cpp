@@ -100,11 +100,13 @@ void display_custom_colour_key(int index, char* out)
 // line stays well under a sixteenth of the smallest buffer, so discarding old text
 // always keeps whole lines. A buffer of 0 KB or less, or one so large that the
 // kilobytes overflow or eight windows could not have it, would leave a console
-// without any buffer: up to 16 MB each is taken as stored. A font height of 0 or
-// less has no entry in the size list, and one of thousands of pixels shows no text.
+// without any buffer: up to 16 MB each is taken as stored. A font height of 0 is the
+// system's default height; a negative one has no entry in the size list, and one of
+// thousands of pixels shows no text.
 constexpr std::int32_t USABLE_COLUMN_MAX = 1024;
 constexpr std::int32_t USABLE_BUFFER_KB_MAX = 16384;
 constexpr std::int32_t USABLE_FONT_SIZE_MAX = 256;
+constexpr ColorRef COLOUR_RGB_MASK = 0x00FFFFFF;
 
 static void keep_within(std::int32_t* value, std::int32_t low, std::int32_t high, std::int32_t fallback)
 {
@@ -113,9 +115,12 @@ static void keep_within(std::int32_t* value, std::int32_t low, std::int32_t high
 
 // Kept as stored: the flags (any value but 0 is on), "send crlf" (Enter takes an
 // unknown value as CR), "receive crlf" (an unknown value converts nothing), "tabs"
-// (the console takes a width below 1 as 1 and never wider than a row) and the
-// colours. Replaced by the default: an input mode other than CHAR or LINE, which the
-// window, the console and the sheet would otherwise each read differently.
+// (the console takes a width below 1 as 1 and never wider than a row). Replaced by
+// the default: an input mode other than CHAR or LINE, which the window, the console
+// and the sheet would otherwise each read differently; and a colour with anything in
+// its top byte, which the program never writes: 1 there makes the rest a palette
+// index, which the screen shows as black ("console back 1=16777216" would be black
+// text on black), and the red, green and blue bytes of such a value mean nothing.
 void display_settings_make_usable(DisplaySettings* s)
 {
     DisplaySettings defaults;
@@ -123,7 +128,11 @@ void display_settings_make_usable(DisplaySettings* s)
     keep_within(&s->column, 1, USABLE_COLUMN_MAX, defaults.column);
     keep_within(&s->buffer_size, 1, USABLE_BUFFER_KB_MAX, defaults.buffer_size);
     keep_within(&s->input_mode, 0, 1, defaults.input_mode);
-    keep_within(&s->text_font_size, 1, USABLE_FONT_SIZE_MAX, defaults.text_font_size);
+    keep_within(&s->text_font_size, 0, USABLE_FONT_SIZE_MAX, defaults.text_font_size);
+    for (int i = 0; i < COLOUR_COUNT; ++i)
+        if (s->colours[i] & ~COLOUR_RGB_MASK) s->colours[i] = defaults.colours[i];
+    for (int i = 0; i < CUSTOM_COLOUR_COUNT; ++i)
+        if (s->custom_colours[i] & ~COLOUR_RGB_MASK) s->custom_colours[i] = defaults.custom_colours[i];
 }
 
 void display_settings_take_font_name(DisplaySettings* s, const char* stored)

@@ -8,7 +8,8 @@
 
 bool key_input_refused(const KeyGate* gate)
 {
-    return gate->key_disable || gate->connection_state != 1 || gate->quiet || gate->file_send || gate->pasting;
+    return gate->key_disable || !connection_takes_input(gate->connection_state) || gate->quiet ||
+           gate->file_send || gate->pasting;
 }
 
 int key_enter_bytes(int send_crlf, unsigned char out[2])

@@ -6,11 +6,12 @@
 #include <cstdint>
 
 #include "console/console.h"
+#include "terminal/connection_state.h"
 
 // What refuses typing, function keys and paste on a port.
 struct KeyGate {
     int key_disable;       // "key disable" (typing and function keys only)
-    int connection_state;  // 1 connected
+    int connection_state;  // PortConnectionState
     int quiet;             // abort_send under way
     int file_send;         // a file send runs
     int pasting;           // a paste runs

@@ -14,6 +14,8 @@ static INT_PTR CALLBACK page_proc(HWND page, UINT message, WPARAM wparam, LPARAM
         const PageBinding* binding =
             reinterpret_cast<const PageBinding*>(reinterpret_cast<const PROPSHEETPAGEA*>(lparam)->lParam);
         SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(binding));
+        // The sheet's help button, in the program's own words (the system names it).
+        SetDlgItemTextA(GetParent(page), IDHELP, "ﾍﾙﾌﾟ");
         binding->routines->init(page, binding->context);
         return TRUE;
     }
@@ -22,6 +24,13 @@ static INT_PTR CALLBACK page_proc(HWND page, UINT message, WPARAM wparam, LPARAM
     const PageRoutines* routines = binding->routines;
     if (message == WM_COMMAND) {
         routines->command(page, binding->context, LOWORD(wparam), HIWORD(wparam));
+        return TRUE;
+    }
+    if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lparam)->code == static_cast<UINT>(PSN_HELP)) {
+        // The help button asks as F1 does: WM_HELP for the page, which climbs through
+        // the sheet to the frame, where the page's help context picks its topic.
+        HELPINFO help = {sizeof help, HELPINFO_WINDOW, 0, page, GetWindowContextHelpId(page), {0, 0}};
+        SendMessageA(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
         return TRUE;
     }
     if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lparam)->code == static_cast<UINT>(PSN_APPLY)) {
@@ -36,6 +45,7 @@ HPROPSHEETPAGE page_create(int template_id, const PageBinding* binding)
 {
     PROPSHEETPAGEA page = {};
     page.dwSize = sizeof page;
+    page.dwFlags = PSP_HASHELP;
     page.hInstance = app.instance;
     page.pszTemplate = MAKEINTRESOURCEA(template_id);
     page.pfnDlgProc = page_proc;

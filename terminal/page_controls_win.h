@@ -1,7 +1,8 @@
 // What the property pages share (the communication-settings pages of the kinds, the
 // terminal-settings pages): a page made from a dialog template with a dialog
-// procedure that runs the page's routines, the answer to PSN_APPLY, and the drop-down
-// lists whose lines carry a number as item data. UI thread only.
+// procedure that runs the page's routines, the answers to PSN_APPLY and to the sheet's
+// help button (the page's topic, as F1 gives it), and the drop-down lists whose lines
+// carry a number as item data. UI thread only.
 #pragma once
 #include <windows.h>
 #include <prsht.h>

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <vector>
 
 #include "app/commands_win.h"
@@ -46,12 +48,19 @@ static Port* port_of_window(HWND window)
     return window ? reinterpret_cast<Port*>(GetWindowLongPtrA(window, GWLP_USERDATA)) : nullptr;
 }
 
-static BOOL CALLBACK collect_port(HWND window, LPARAM list)
+// No exception may leave the callback: without the memory for the list, the ports
+// collected so far are what the caller gets.
+static BOOL CALLBACK collect_port(HWND window, LPARAM list) noexcept
 {
     // EnumChildWindows also visits the children's own children.
     if (GetParent(window) != app.mdi_client) return TRUE;
     Port* port = port_of_window(window);
-    if (port) reinterpret_cast<std::vector<Port*>*>(list)->push_back(port);
+    if (!port) return TRUE;
+    try {
+        reinterpret_cast<std::vector<Port*>*>(list)->push_back(port);
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
     return TRUE;
 }
 
@@ -185,9 +194,14 @@ static void close_now(Port* const* ports, std::size_t count)
 {
     // Ends a paste under way for good: its aborted write reports into a hook that
     // stops. The file transfer's stop has waited for the send thread and closed the
-    // log when it returns.
-    for (std::size_t i = 0; i < count; ++i)
+    // log when it returns. What arrives from the start of the close on is neither
+    // shown nor logged: the abort drops what arrives during its quiet half second,
+    // and a chunk logged after that would leave a hole in the log, which therefore
+    // ends where the close began.
+    for (std::size_t i = 0; i < count; ++i) {
+        InterlockedExchange(&ports[i]->closing, 1);
         if (port_transfer_hooks.stopping) port_transfer_hooks.stopping(ports[i]);
+    }
     abort_sends(ports, count);
     std::vector<char*> pastes(count, nullptr);
     for (std::size_t i = 0; i < count; ++i) {
@@ -219,11 +233,26 @@ static void close_now(Port* port)
     close_now(&port, 1);
 }
 
+// Whether an open port has the device already.
+static bool device_open(const char* device)
+{
+    for (Port* open : open_ports())
+        if (lstrcmpiA(open->device_name, device) == 0) return true;
+    return false;
+}
+
 Port* create_port(int kind, const void* argument)
 {
     if (kind < PORT_SERIAL || kind > PORT_USB || !port_kinds[kind].create) return nullptr;
-    Port* port = port_kinds[kind].create(app.frame_window, argument);
+    const PortKindEntry& entry = port_kinds[kind];
+    char device[PORT_DEVICE_NAME_SIZE] = "";
+    if (entry.device_name && entry.device_name(argument, device, sizeof device) && device_open(device)) {
+        if (entry.refuse) entry.refuse(app.frame_window, argument);
+        return nullptr;
+    }
+    Port* port = entry.create(app.frame_window, argument);
     if (!port) return nullptr;
+    std::memcpy(port->device_name, device, sizeof device);
     if (!InitializeCriticalSectionAndSpinCount(&port->mutex, 0)) {
         // Without its mutex nothing could be sent; the system is out of memory.
         if (port->close) port->close(port);
@@ -356,7 +385,7 @@ void on_receive(void* owner, const unsigned char* data, std::int32_t length)
     Port* port = static_cast<Port*>(owner);
     if (!data || length <= 0 || !port_callback_enter(port)) return;
     std::uint32_t at = 0, total = static_cast<std::uint32_t>(length);
-    while (at < total && !port->quiet) {
+    while (at < total && !port->quiet && !port->closing) {
         std::uint32_t consumed = 0;
         // Read afresh for every chunk: the settings sheet may change it meanwhile.
         int mode = display_settings.receive_crlf;
@@ -373,7 +402,11 @@ void show_connection_status(void* owner)
 {
     Port* port = static_cast<Port*>(owner);
     if (!port_callback_enter(port)) return;
-    if (port->console.has_focus)
-        set_status_text(STATUS_CONNECTION, port->connection_state == 1 ? "接続中" : "通信不可");
+    if (port->console.has_focus) set_status_text(STATUS_CONNECTION, port_connection_text(port));
     port_callback_leave(port);
+}
+
+const char* port_connection_text(const Port* port)
+{
+    return port->connection_state == PORT_CONNECTED ? "接続中" : "通信不可";
 }

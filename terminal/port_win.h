@@ -16,6 +16,7 @@
 #include <cstddef>
 
 #include "console/console.h"
+#include "terminal/connection_state.h"
 #include "terminal/engine_callbacks.h"
 #include "terminal/send_queue.h"
 #include "terminal/send_state.h"
@@ -30,6 +31,9 @@ enum PortKind {
 // Frame window messages.
 constexpr UINT MSG_CLOSE_PORT = WM_USER + 101;             // wParam: the Port
 constexpr UINT MSG_PORT_SETTINGS_CHANGED = WM_USER + 102;  // wParam: the kind
+
+// A device's name as a kind gives it: a USB device with its two pipes is the longest.
+constexpr std::size_t PORT_DEVICE_NAME_SIZE = 800;
 
 struct Port;
 struct LogWriter;
@@ -61,7 +65,7 @@ struct Port {
     CRITICAL_SECTION mutex;
     volatile LONG mutex_made;
     volatile LONG quiet;             // 1 only while abort_send runs
-    std::int32_t connection_state;   // 1 connected
+    std::int32_t connection_state;   // PortConnectionState
     std::int32_t kind;               // PortKind
     // File send (transfer/file_send_win.cpp); all zero while none runs. The send
     // thread owns the list, its read buffer and the event.
@@ -98,11 +102,16 @@ struct Port {
     char long_name_text[128];
     PortCompletionHook completion_hook;
     PortReceiveHook receive_hook;    // non-null while a receive log runs
+    // The device the port opened, as its kind names it (see PortKindEntry); empty for
+    // a kind that names none. Set by create_port.
+    char device_name[PORT_DEVICE_NAME_SIZE];
 
     // Callback delivery: close_port stops it and waits for calls under way before the
     // console and the mutex go, so no engine call reaches released state.
     volatile LONG delivery_stopped;
     volatile LONG callbacks_running;
+    // Set as the close begins: nothing received after it is shown or logged.
+    volatile LONG closing;
 };
 
 // The five slots, as each kind fills them from one constant table of its own.
@@ -119,7 +128,10 @@ void port_set_slots(Port* port, const PortSlots* slots);
 // (serial and parallel cancel or purge their I/O on it), and for the frame its
 // start-up discovery (1 when the kind can be offered), its connect command, its page
 // of the communication-settings sheet, its notice once that sheet has closed, and its
-// release at program end, after every port is closed.
+// release at program end, after every port is closed. A kind whose ports name a
+// device also gives that name for an open argument ("COM5", "LPT2", a USB device and
+// its pipes; compared without regard to case) and its warning that the port cannot
+// be opened: create_port refuses a device that is open already with that warning.
 // The kinds' table, ports/port_kinds_win.cpp, is the one door through which the
 // kind-independent code reaches the kinds; an entry without a constructor is a kind
 // the program does not offer. Tests put a test engine in an entry.
@@ -132,6 +144,8 @@ struct PortKindEntry {
     HPROPSHEETPAGE (*settings_page)(HWND frame);
     void (*settings_notify)(HWND frame);
     void (*release)();
+    bool (*device_name)(const void* argument, char* out, std::size_t size);
+    void (*refuse)(HWND frame, const void* argument);
 };
 // Indexed by PortKind.
 extern PortKindEntry port_kinds[5];
@@ -151,8 +165,10 @@ struct PortTransferHooks {
 };
 extern PortTransferHooks port_transfer_hooks;
 
-// Opens a port of the kind through its constructor; none when the kind is unknown or
-// its engine could not be opened (the constructor has shown why).
+// Opens a port of the kind through its constructor; none when the kind is unknown, its
+// engine could not be opened (the constructor has shown why), or the device it names
+// is open in this program already (refused with the kind's warning before any open
+// is tried: the system does not refuse a second open of every device).
 Port* create_port(int kind, const void* argument);
 // Closes one port completely; does nothing for a port that is no longer open (a close
 // request posted to the frame can arrive after the port was closed another way).
@@ -176,6 +192,8 @@ void abort_sends(Port* const* ports, std::size_t count);
 void on_receive(void* owner, const unsigned char* data, std::int32_t length);
 void on_sent(void* owner, const unsigned char* data, std::int32_t requested, std::int32_t written);
 void show_connection_status(void* owner);
+// The connection text of status-bar part 1: "接続中" only while connected.
+const char* port_connection_text(const Port* port);
 // Fills the trailing EngineCallbacks fields for a new port.
 void port_engine_callbacks(Port* port, EngineCallbacks* callbacks);
 

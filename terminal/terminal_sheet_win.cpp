@@ -32,7 +32,7 @@ void terminal_settings_sheet(HWND frame)
     }
     PROPSHEETHEADERA header = {};
     header.dwSize = sizeof header;
-    header.dwFlags = PSH_NOAPPLYNOW;
+    header.dwFlags = PSH_NOAPPLYNOW | PSH_HASHELP;
     header.hwndParent = frame;
     header.hInstance = GetModuleHandleA(nullptr);
     header.pszCaption = "端末の設定";

@@ -189,7 +189,8 @@ static void paste_written(Port* port, std::int32_t count)
 {
     port->paste_sent += count;
     std::int32_t remaining = port->paste_length - port->paste_sent;
-    if (remaining <= 0 || port->connection_state != 1 || port->quiet || port->paste_ending) {
+    if (remaining <= 0 || !connection_takes_input(port->connection_state) || port->quiet ||
+        port->paste_ending) {
         end_paste(port);
         return;
     }
@@ -261,8 +262,8 @@ void refresh_display_settings(HWND window)
     ConsoleSettings settings;
     display_console_settings(&display_settings, &settings);
     Console* console = &port->console;
-    const std::int32_t char_width = console->char_width, line_height = console->line_height;
-    const std::int32_t line_mode = console->line_mode;
+    const std::int32_t char_width = console->view.char_width, line_height = console->view.line_height;
+    const std::int32_t line_mode = console->input.line_mode;
     // An engine may be appending meanwhile: the apply takes the console's lock for
     // the moment it replaces the buffer, so every byte lands in the old buffer before
     // it is copied or in the new one after.
@@ -273,8 +274,8 @@ void refresh_display_settings(HWND window)
     // second time only then.)
     console_measure_font(console, window);
     RECT client;
-    if ((console->char_width != char_width || console->line_height != line_height ||
-         console->line_mode != line_mode) &&
+    if ((console->view.char_width != char_width || console->view.line_height != line_height ||
+         console->input.line_mode != line_mode) &&
         GetClientRect(window, &client))
         console_resized(console, client.right, client.bottom, display_settings.auto_scroll != 0);
 }
@@ -291,7 +292,7 @@ void refresh_all_display_settings()
 
 static void take_key_disable(Port* port)
 {
-    port->console.keys_disabled = display_settings.key_disable;
+    port->console.input.keys_disabled = display_settings.key_disable;
 }
 
 void refresh_key_disable()
@@ -313,7 +314,7 @@ static void activation_update(Port* port)
     enable_command(CMD_PASTE, true);
     enable_text_commands(console_text_length(console) != 0);
     set_status_text(STATUS_PORT_NAME, port->short_name ? port->short_name(port) : "");
-    set_status_text(STATUS_CONNECTION, port->connection_state == 1 ? "接続中" : "通信不可");
+    set_status_text(STATUS_CONNECTION, port_connection_text(port));
     if (console->window) SetFocus(static_cast<HWND>(console->window));
     // After the focus: only the port whose console has it shows its file-send and log
     // texts, and the console takes it on WM_SETFOCUS, which SetFocus has just sent.

@@ -211,7 +211,7 @@ static void fill_file_types(HWND dialog)
 
 static bool idle_connected(const Port* port)
 {
-    return port->connection_state == 1 && port->send_state == SEND_IDLE;
+    return connection_takes_input(port->connection_state) && port->send_state == SEND_IDLE;
 }
 
 static void open_folder(HWND dialog)

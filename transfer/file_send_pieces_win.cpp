@@ -138,12 +138,13 @@ static bool paste_holds_queue(const Port* port)
     return port->paste_text != nullptr;
 }
 
-// The engine refused the piece and the port is not connected: its engine has stopped
+// The engine refused the piece and the port takes no input: its engine has stopped
 // for good. An engine still ending an aborted write refuses too, but its port is
-// connected, and the piece goes once it is done.
+// connected, and the piece goes once it is done; a parallel port whose transfers fail
+// still takes input and tries again with every write, so its send goes on.
 static bool port_gave_up(const Port* port)
 {
-    return port->write_refused && port->connection_state != 1;
+    return port->write_refused && !connection_takes_input(port->connection_state);
 }
 
 SendRun* send_run_open(Port* port)

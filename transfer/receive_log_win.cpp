@@ -167,7 +167,7 @@ void receive_log_check(Port* port)
 
 static bool connected_not_logging(const Port* port)
 {
-    return port->connection_state == 1 && port->log_active == 0;
+    return connection_takes_input(port->connection_state) && port->log_active == 0;
 }
 
 static void browse(HWND dialog)

@@ -35,11 +35,28 @@ void init_dialog(HWND dialog, const NetworkHistory* history)
     SendMessageA(protocols, CB_SETCURSEL, static_cast<WPARAM>(line), 0);
 }
 
-void take_choice(HWND dialog, ConnectDialog* connect)
+// A port beyond 32 bits cannot even be shown as a number: the field is refused with
+// the message an open that fails gives, showing the port as typed, and the dialog
+// stays for a better one. Nothing is remembered.
+bool port_typed_fits(HWND dialog, std::int32_t* port)
 {
-    char port[16] = {};
-    GetDlgItemTextA(dialog, IDC_NET_PORT, port, 15);  // the rule reads at most 14 characters
-    connect->port = net_read_number(port, nullptr);
+    char typed[64] = {};
+    GetDlgItemTextA(dialog, IDC_NET_PORT, typed, sizeof typed);
+    bool fits = true;
+    *port = net_read_number(typed, &fits);  // the rule reads at most 14 characters
+    if (fits) return true;
+    char host[NET_HOST_FIELD_SIZE] = {};
+    GetDlgItemTextA(dialog, IDC_NET_HOST, host, sizeof host);
+    network_tell_not_opened(dialog, host, typed);
+    HWND field = GetDlgItem(dialog, IDC_NET_PORT);
+    SetFocus(field);
+    SendMessageA(field, EM_SETSEL, 0, -1);
+    return false;
+}
+
+void take_choice(HWND dialog, ConnectDialog* connect, std::int32_t port)
+{
+    connect->port = port;
     GetDlgItemTextA(dialog, IDC_NET_HOST, connect->host, sizeof connect->host);
     connect->mode = combo_selected_data(GetDlgItem(dialog, IDC_NET_PROTOCOL));
     net_history_use(&connect->history, connect->host);
@@ -56,8 +73,10 @@ INT_PTR CALLBACK connect_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM l
         return TRUE;
     case WM_COMMAND: {
         auto* connect = reinterpret_cast<ConnectDialog*>(GetWindowLongPtrA(dialog, DWLP_USER));
+        std::int32_t port = 0;
         if (LOWORD(wparam) == IDOK && connect) {
-            take_choice(dialog, connect);
+            if (!port_typed_fits(dialog, &port)) return TRUE;
+            take_choice(dialog, connect, port);
             EndDialog(dialog, 1);
             return TRUE;
         }

@@ -345,7 +345,8 @@ static int attempt(NetworkEngine* e, SOCKET socket)
 // with a wait between them.
 static void connect_phase(NetworkEngine* e)
 {
-    for (int failures = 0; !stopping(e);) {
+    // Counted in 64 bits: a retry count of 2^31 - 1 read from the file never wraps.
+    for (long long failures = 0; !stopping(e);) {
         SOCKET socket = new_socket(e);
         if (socket == INVALID_SOCKET) return;
         publish(e, &e->connecting_socket, socket);

@@ -52,9 +52,8 @@ bool net_history_use(NetworkHistory* history, const char* host)
     return true;
 }
 
-std::int32_t net_read_number(const char* text, bool* had_digits)
+std::int32_t net_read_number(const char* text, bool* fits)
 {
-    bool digits = false;
     std::int64_t value = 0;
     bool negative = false;
     if (text) {
@@ -64,13 +63,11 @@ std::int32_t net_read_number(const char* text, bool* had_digits)
             at = 1;
         }
         // Fourteen characters hold at most thirteen digits: no overflow of 64 bits.
-        for (; at < 14 && text[at] >= '0' && text[at] <= '9'; ++at) {
+        for (; at < 14 && text[at] >= '0' && text[at] <= '9'; ++at)
             value = value * 10 + (text[at] - '0');
-            digits = true;
-        }
     }
-    if (had_digits) *had_digits = digits;
     if (negative) value = -value;
+    if (fits) *fits = value >= INT32_MIN && value <= INT32_MAX;
     if (value > INT32_MAX) return INT32_MAX;
     if (value < INT32_MIN) return INT32_MIN;
     return static_cast<std::int32_t>(value);

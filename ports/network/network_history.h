@@ -31,7 +31,7 @@ void net_history_add_stored(NetworkHistory* history, const char* value);
 bool net_history_use(NetworkHistory* history, const char* host);
 
 // A number typed into a field: at most 14 characters are read, an optional leading
-// minus sign, then the digits up to the first other character. No digits gives 0 with
-// *had_digits false. Numbers beyond 32 bits stop at the nearest 32-bit value, so that
-// no typed port can wrap around into a valid one.
-std::int32_t net_read_number(const char* text, bool* had_digits);
+// minus sign, then the digits up to the first other character; no digits gives 0.
+// Numbers beyond 32 bits stop at the nearest 32-bit value, so that no typed port can
+// wrap around into a valid one, and *fits is false for them.
+std::int32_t net_read_number(const char* text, bool* fits);

@@ -7,10 +7,8 @@
 void network_settings_make_usable(NetworkSettings* s)
 {
     if (!s) return;
-    if (s->wait_time < NET_WAIT_TIME_MIN || s->wait_time > NET_WAIT_TIME_MAX)
-        s->wait_time = NETWORK_DEFAULT_SETTINGS.wait_time;
-    if (s->retry_count < NET_RETRY_COUNT_MIN || s->retry_count > NET_RETRY_COUNT_MAX)
-        s->retry_count = NETWORK_DEFAULT_SETTINGS.retry_count;
+    if (s->wait_time <= 0) s->wait_time = NETWORK_DEFAULT_SETTINGS.wait_time;
+    if (s->retry_count < 0) s->retry_count = NETWORK_DEFAULT_SETTINGS.retry_count;
 }
 
 void network_page_open(NetworkPage* page, const NetworkSettings* current)
@@ -25,9 +23,9 @@ std::int32_t network_page_field(const NetworkPage* page, int control, const char
     std::int32_t kept = wait ? page->working.wait_time : page->working.retry_count;
     std::int32_t low = wait ? NET_WAIT_TIME_MIN : NET_RETRY_COUNT_MIN;
     std::int32_t high = wait ? NET_WAIT_TIME_MAX : NET_RETRY_COUNT_MAX;
-    bool had_digits = false;
-    std::int32_t typed = net_read_number(text, &had_digits);
-    return had_digits && typed >= low && typed <= high ? typed : kept;
+    // A field without digits (cleared) reads as 0, as every number field does.
+    std::int32_t typed = net_read_number(text, nullptr);
+    return typed >= low && typed <= high ? typed : kept;
 }
 
 NetworkSettings network_page_apply(const NetworkPage* page, bool reconnect_marked, const char* wait_text,

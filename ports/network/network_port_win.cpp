@@ -174,8 +174,15 @@ Port* network_port_new(HWND frame, const void* argument)
         if (net_open(&net->engine, &params) == 0) return port;
         std::free(net);
     }
-    char text[NET_HOST_TEXT_SIZE + 64];
-    std::snprintf(text, sizeof text, "\"%s\"(%d)はｵｰﾌﾟﾝ出来ません", given.host, given.port);
-    MessageBoxA(frame, text, "ﾈｯﾄﾜｰｸ･ﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+    char port[16];
+    std::snprintf(port, sizeof port, "%d", given.port);
+    network_tell_not_opened(frame, given.host, port);
     return nullptr;
+}
+
+void network_tell_not_opened(HWND owner, const char* host, const char* port)
+{
+    char text[NET_HOST_TEXT_SIZE + 96];
+    std::snprintf(text, sizeof text, "\"%s\"(%s)はｵｰﾌﾟﾝ出来ません", host, port);
+    MessageBoxA(owner, text, "ﾈｯﾄﾜｰｸ･ﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
 }

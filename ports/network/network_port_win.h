@@ -38,6 +38,8 @@ void network_connect(HWND frame);
 // The kind's constructor: argument points at a NetworkTarget. The network Port, or
 // none after the warning box.
 Port* network_port_new(HWND frame, const void* argument);
+// The warning that host and port (as text) cannot be opened.
+void network_tell_not_opened(HWND owner, const char* host, const char* port);
 const char* network_long_name(Port* port);
 const char* network_short_name(Port* port);
 // abort_send: a write still waiting for the connection ends unsent.

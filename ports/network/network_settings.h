@@ -24,8 +24,8 @@ struct NetworkSettings {
 
 constexpr NetworkSettings NETWORK_DEFAULT_SETTINGS = {1, 5, 10};
 
-// What the settings page accepts; values read from the settings file outside these
-// ranges are read as the defaults (network_settings_make_usable).
+// What the settings page accepts. Values read from the settings file are kept beyond
+// these ranges; only those that would be a fault are not (network_settings_make_usable).
 constexpr std::int32_t NET_WAIT_TIME_MIN = 1;
 constexpr std::int32_t NET_WAIT_TIME_MAX = 300;
 constexpr std::int32_t NET_RETRY_COUNT_MIN = 0;

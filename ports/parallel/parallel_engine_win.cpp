@@ -16,9 +16,11 @@
 //
 // A transfer that fails for any reason but our own cancel marks the device failing
 // (reported once, through on_status); the next one that succeeds clears it. The read
-// is tried again at the interval and each write as the owner sends it, so a printer
-// switched back on is used again, while a device that is gone costs one failing
-// read per interval, never a tight loop.
+// is tried again at the interval and each write as the owner sends it (the port goes
+// on taking input while failing), so a printer switched back on is used again, while
+// a device that is gone costs one failing read per interval, never a tight loop. A
+// driver without a reverse channel rejects every read: that is no failure of the
+// device, and such a port only sends.
 #include "ports/parallel/parallel_engine_win.h"
 
 #include <cstdio>
@@ -106,6 +108,13 @@ static void transfer_ended(ParallelEngine* e, bool ok, DWORD error)
         set_failing(e, true);
 }
 
+// A read the driver does not offer (a port without a reverse channel, or a driver
+// that cannot read in the port's mode) tells nothing about the device.
+static void read_ended(ParallelEngine* e, bool ok, DWORD error)
+{
+    if (ok || (error != ERROR_INVALID_FUNCTION && error != ERROR_NOT_SUPPORTED)) transfer_ended(e, ok, error);
+}
+
 static void start_read(ParallelEngine* e)
 {
     e->read_pending = 1;
@@ -118,7 +127,7 @@ static void start_read(ParallelEngine* e)
         DWORD error = GetLastError();
         if (error == ERROR_IO_PENDING) return;
         e->read_pending = 0;  // the countdown already counts from here: tried again after the interval
-        transfer_ended(e, false, error);
+        read_ended(e, false, error);
     }
 }
 
@@ -129,7 +138,7 @@ static void read_completed(ParallelEngine* e)
     e->read_pending = 0;
     DWORD count = 0;
     bool ok = GetOverlappedResult(e->device, &e->read_overlapped, &count, FALSE) != 0;
-    transfer_ended(e, ok, ok ? 0 : GetLastError());
+    read_ended(e, ok, ok ? 0 : GetLastError());
     if (ok) engine_core_receive(&e->core, count);
 }
 

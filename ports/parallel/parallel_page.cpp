@@ -21,10 +21,8 @@ static ParallelSettings* shown(ParallelPage* page)
 
 void parallel_settings_make_usable(ParallelSettings* s)
 {
-    if (!s) return;
-    for (std::int32_t value : parallel_interval_values)
-        if (static_cast<std::uint32_t>(value) == s->receive_interval) return;
-    s->receive_interval = PARALLEL_DEFAULT_SETTINGS.receive_interval;
+    if (s && static_cast<std::int32_t>(s->receive_interval) <= 0)
+        s->receive_interval = PARALLEL_DEFAULT_SETTINGS.receive_interval;
 }
 
 void parallel_page_open(ParallelPage* page, const ParallelPortEntry* live)

@@ -23,9 +23,11 @@ struct ParallelPageView {
     int bidirectional;
 };
 
-// Values read from the settings file: an interval the list does not carry is read as
-// the default. A stored -1 would otherwise be an interval of 49 days (no reads while
-// the port shows as connected) and the page would show it as "50ms".
+// Values read from the settings file: an interval of 0 or less is read as the default.
+// A stored -1 would otherwise be an interval of 49 days (no reads while the port
+// shows as connected). Any other interval is kept and used, also one the list does
+// not carry (the page shows it as "50ms" and keeps it until another is chosen); the
+// engine counts one below 50 ms as 50.
 void parallel_settings_make_usable(ParallelSettings* settings);
 
 // Copies the live rows, clearing changed in the copy; selection -1.

@@ -127,13 +127,14 @@ void parallel_apply_settings(Port* port)
 static const PortSlots PARALLEL_SLOTS = {parallel_close_slot, parallel_write_slot, parallel_long_name,
                                          parallel_short_name, parallel_apply_settings};
 
-// The parallel kind's status routine: a device that fails its transfers leaves the
-// port not connected ("通信不可") until one succeeds again; the window stays.
+// The parallel kind's status routine: a device that fails its transfers shows as not
+// connected ("通信不可") until one succeeds again, but the port goes on taking input,
+// whose next write may be the one that succeeds; the window stays.
 static void parallel_port_status(void* owner)
 {
     Port* port = static_cast<Port*>(owner);
     if (!port_callback_enter(port)) return;
-    port->connection_state = parallel_of(port)->engine.failing ? 0 : 1;
+    port->connection_state = parallel_of(port)->engine.failing ? PORT_FAILING : PORT_CONNECTED;
     port_callback_leave(port);
     show_connection_status(port);
 }
@@ -148,7 +149,7 @@ static Port* open_parallel_port(int number)
     parallel->lpt_number = number;
     port_set_slots(port, &PARALLEL_SLOTS);
     port->kind = PORT_PARALLEL;
-    port->connection_state = 1;
+    port->connection_state = PORT_CONNECTED;
     ParallelOpenParams params;
     params.settings = row->settings;
     port_engine_callbacks(port, &params.callbacks);
@@ -163,13 +164,26 @@ static Port* open_parallel_port(int number)
 // Windows can hold an LPT port for a printer assigned to it; the open then fails like
 // any other (no sharing), and nothing the program can ask tells that cause apart from
 // a port in use by another program, so the one message is shown for every failure.
+static int number_of(const void* argument)
+{
+    return argument ? *static_cast<const int*>(argument) : 0;
+}
+
 Port* parallel_port_create(HWND frame, const void* argument)
 {
-    int number = argument ? *static_cast<const int*>(argument) : 0;
-    Port* port = open_parallel_port(number);
-    if (port) return port;
+    Port* port = open_parallel_port(number_of(argument));
+    if (!port) parallel_refuse(frame, argument);
+    return port;
+}
+
+bool parallel_device_name(const void* argument, char* out, std::size_t size)
+{
+    return std::snprintf(out, size, "LPT%d", number_of(argument)) > 0;
+}
+
+void parallel_refuse(HWND frame, const void* argument)
+{
     char text[64];
-    std::snprintf(text, sizeof text, "LPT%d はｵｰﾌﾟﾝ出来ません", number);
+    std::snprintf(text, sizeof text, "LPT%d はｵｰﾌﾟﾝ出来ません", number_of(argument));
     MessageBoxA(frame, text, "ﾊﾟﾗﾚﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
-    return nullptr;
 }

@@ -36,6 +36,9 @@ void parallel_connect(HWND frame);
 // The parallel Port for LPT number, or none after the warning box. The kind's
 // constructor: argument points at the number.
 Port* parallel_port_create(HWND frame, const void* argument);
+// The device the argument names ("LPT2"), and the warning that it cannot be opened.
+bool parallel_device_name(const void* argument, char* out, std::size_t size);
+void parallel_refuse(HWND frame, const void* argument);
 const char* parallel_long_name(Port* port);
 const char* parallel_short_name(Port* port);
 void parallel_apply_settings(Port* port);

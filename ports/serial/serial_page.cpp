@@ -55,12 +55,22 @@ static bool listed(const SerialPageList& list, std::int32_t value)
     return false;
 }
 
+// What an unlisted value is read as: the default, but for the flow control, which is
+// none, as the engine takes a mode it does not know. Read as the default XON/XOFF,
+// it would swallow every 0x11 and 0x13 of binary data.
+static constexpr SerialSettings UNLISTED_READ_AS = [] {
+    SerialSettings s = SERIAL_DEFAULT_SETTINGS;
+    s.flow_control = 0;
+    return s;
+}();
+
 void serial_settings_make_usable(SerialSettings* s)
 {
     if (!s) return;
     for (int i = 0; i < 5; ++i)
-        if (!listed(serial_page_lists[i], s->*list_fields[i])) s->*list_fields[i] = SERIAL_DEFAULT_SETTINGS.*list_fields[i];
-    if (s->parity_check != 0 && s->parity_check != 1) s->parity_check = SERIAL_DEFAULT_SETTINGS.parity_check;
+        if (!listed(serial_page_lists[i], s->*list_fields[i]))
+            s->*list_fields[i] = UNLISTED_READ_AS.*list_fields[i];
+    if (s->parity_check != 0 && s->parity_check != 1) s->parity_check = UNLISTED_READ_AS.parity_check;
 }
 
 void serial_page_open(SerialPage* page, const SerialPortEntry* live)

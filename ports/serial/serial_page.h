@@ -30,8 +30,9 @@ struct SerialPageView {
 };
 
 // Values read from the settings file: each one the page's lists or check box cannot
-// show (a speed of -1 or 110, parity 7, a check of 2) is read as its default, so the
-// line runs with what the page shows instead of what a driver makes of the value.
+// show (a speed of -1 or 110, parity 7, a check of 2) is read as its default, and a
+// flow control of 4 as none, so the line runs with what the page shows instead of
+// what a driver makes of the value.
 void serial_settings_make_usable(SerialSettings* settings);
 
 // Copies the live rows, clearing changed in the copy; selection -1.

@@ -174,13 +174,26 @@ static Port* open_serial_port(int number)
     return port;
 }
 
+static int number_of(const void* argument)
+{
+    return argument ? *static_cast<const int*>(argument) : 0;
+}
+
 Port* serial_port_create(HWND frame, const void* argument)
 {
-    int number = argument ? *static_cast<const int*>(argument) : 0;
-    Port* port = open_serial_port(number);
-    if (port) return port;
+    Port* port = open_serial_port(number_of(argument));
+    if (!port) serial_refuse(frame, argument);
+    return port;
+}
+
+bool serial_device_name(const void* argument, char* out, std::size_t size)
+{
+    return std::snprintf(out, size, "COM%d", number_of(argument)) > 0;
+}
+
+void serial_refuse(HWND frame, const void* argument)
+{
     char text[64];
-    std::snprintf(text, sizeof text, "COM%d はｵｰﾌﾟﾝ出来ません", number);
+    std::snprintf(text, sizeof text, "COM%d はｵｰﾌﾟﾝ出来ません", number_of(argument));
     MessageBoxA(frame, text, "ｼﾘｱﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
-    return nullptr;
 }

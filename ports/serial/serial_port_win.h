@@ -38,6 +38,9 @@ void serial_connect(HWND frame);
 // The serial Port for COM number, or none after the warning box. The kind's
 // constructor: argument points at the number.
 Port* serial_port_create(HWND frame, const void* argument);
+// The device the argument names ("COM5"), and the warning that it cannot be opened.
+bool serial_device_name(const void* argument, char* out, std::size_t size);
+void serial_refuse(HWND frame, const void* argument);
 const char* serial_long_name(Port* port);
 const char* serial_short_name(Port* port);
 void serial_apply_settings(Port* port);

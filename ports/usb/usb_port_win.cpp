@@ -137,8 +137,24 @@ Port* usb_port_new(HWND owner, const void* argument)
         if (usb_open(&usb->engine, &params) == 0) return port;
         std::free(usb);
     }
+    usb_refuse(owner, argument);
+    return nullptr;
+}
+
+// The device (its GUID or name) and both pipes: another entry for the same pipes of
+// the same device names the same device.
+bool usb_device_name(const void* argument, char* out, std::size_t size)
+{
+    const UsbDeviceEntry* entry = static_cast<const UsbDeviceEntry*>(argument);
+    return entry &&
+           std::snprintf(out, size, "%s|%s|%s", entry->guid, entry->input_pipe, entry->output_pipe) > 0;
+}
+
+void usb_refuse(HWND owner, const void* argument)
+{
+    const UsbDeviceEntry* entry = static_cast<const UsbDeviceEntry*>(argument);
+    if (!entry) return;
     char text[USB_TEXT_SIZE + 32];
     std::snprintf(text, sizeof text, "%s はｵｰﾌﾟﾝ出来ません", entry->name);
     MessageBoxA(owner, text, "USBﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
-    return nullptr;
 }

@@ -39,6 +39,10 @@ void usb_connect(HWND frame);
 // box; none without a message for no entry. Every call that gets as far as making
 // the record takes the next USB number, also when the open then fails.
 Port* usb_port_new(HWND owner, const void* argument);
+// The device the entry names (its GUID or name and both pipes), and the warning that
+// it cannot be opened.
+bool usb_device_name(const void* argument, char* out, std::size_t size);
+void usb_refuse(HWND owner, const void* argument);
 
 // The page of the communication-settings sheet (usb_page_win.cpp); none without a
 // host controller.

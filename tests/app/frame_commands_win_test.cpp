@@ -1,9 +1,11 @@
 // The frame with its menu, toolbar and status bar in-process: the enable rules as
 // ports open, activate and close; the tooltip texts; the bar toggles and their keys;
-// the layout of the MDI client; command 206; F5 with no window; the About box.
+// the layout of the MDI client; command 206; F5 with no window; the About box; help
+// and context help.
 #include <windows.h>
 
 #include <commctrl.h>
+#include <prsht.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,6 +17,7 @@
 #include "app/settings.h"
 #include "app/startup_win.h"
 #include "app/status_bar_win.h"
+#include "resources/help_topics.h"
 #include "ports/serial/serial_port_win.h"
 #include "tests/support/dialog_driver_win.h"
 #include "tests/support/fixture_win.h"
@@ -135,7 +138,7 @@ TEST_F(FrameCommands, KeyDisableIsProgramWideAndSavedAtOnce)
     command(206);
     EXPECT_TRUE(checked(206));
     EXPECT_EQ(display_settings.key_disable, 1);
-    EXPECT_EQ(port->console.keys_disabled, 1);
+    EXPECT_EQ(port->console.input.keys_disabled, 1);
     EXPECT_NE(SendMessageA(app.toolbar, TB_ISBUTTONCHECKED, 206, 0), 0);
     EXPECT_EQ(settings_read_int("console", "key disable", -1), 1);
     SendMessageA(window_of(port), WM_CHAR, 'x', 1);
@@ -246,6 +249,71 @@ TEST_F(FrameCommands, HelpOpensTheContentsAndTheEndClosesIt)
         Sleep(20);
     }
     EXPECT_EQ(find_help_window(), nullptr);
+}
+
+// What a driven dialog saw: the page its help context names, and whether asking for
+// help opened a help window (Wine's viewer shows no page, but the window opens).
+struct HelpSeen {
+    std::string page;
+    bool opened = false;
+    std::string button;
+};
+HelpSeen help_seen;
+
+std::string page_of(HWND window)
+{
+    const char* page = help_context_page(GetWindowContextHelpId(window));
+    return page ? page : "";
+}
+
+// F1 in a dialog and in a settings page reaches the frame as WM_HELP from the control
+// with the focus, whose parents carry it up; the sheets' "ﾍﾙﾌﾟ" button asks the same
+// way; F1 on a menu item opens its command's page; F1 in the frame opens nothing.
+TEST_F(FrameCommands, F1AndTheHelpButtonOpenTheDialogsOwnPage)
+{
+    help_seen = HelpSeen();
+    drive_dialog("Velkaro\x82\xc9\x82\xc2\x82\xa2\x82\xc4", [](HWND box) {  // Velkaroについて
+        help_seen.page = page_of(box);
+        HWND ok = GetDlgItem(box, IDOK);
+        HELPINFO f1 = {sizeof f1, HELPINFO_WINDOW, IDOK, ok, 0, {0, 0}};
+        SendMessageA(ok, WM_HELP, 0, reinterpret_cast<LPARAM>(&f1));
+        help_seen.opened = find_help_window() != nullptr;
+        SendMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    command(602);
+    ASSERT_TRUE(dialog_was_driven());
+    EXPECT_EQ(help_seen.page, "about.htm");
+    EXPECT_TRUE(help_seen.opened);
+    help_close_windows(app.frame_window);
+    ASSERT_TRUE(wait_until([] { return pump_messages(), find_help_window() == nullptr; }, 5000));
+
+    help_seen = HelpSeen();
+    drive_dialog("\x92\x5b\x96\x96\x82\xcc\x90\xdd\x92\xe8", [](HWND sheet) {  // 端末の設定
+        HWND button = GetDlgItem(sheet, IDHELP);
+        if (button && IsWindowVisible(button) && IsWindowEnabled(button)) help_seen.button = window_text(button);
+        help_seen.page = page_of(PropSheet_GetCurrentPageHwnd(sheet));
+        SendMessageA(button, BM_CLICK, 0, 0);
+        help_seen.opened = find_help_window() != nullptr;
+        PropSheet_PressButton(sheet, PSBTN_CANCEL);
+    });
+    command(107);
+    ASSERT_TRUE(dialog_was_driven());
+    EXPECT_EQ(help_seen.button, "\xcd\xd9\xcc\xdf");  // ﾍﾙﾌﾟ
+    EXPECT_EQ(help_seen.page, "terminal_settings.htm#display");
+    EXPECT_TRUE(help_seen.opened);
+    help_close_windows(app.frame_window);
+    ASSERT_TRUE(wait_until([] { return pump_messages(), find_help_window() == nullptr; }, 5000));
+
+    HELPINFO in_frame = {sizeof in_frame, HELPINFO_WINDOW, 0, app.mdi_client, 0, {0, 0}};
+    SendMessageA(app.mdi_client, WM_HELP, 0, reinterpret_cast<LPARAM>(&in_frame));
+    EXPECT_EQ(find_help_window(), nullptr);
+
+    HELPINFO on_menu = {sizeof on_menu, HELPINFO_MENUITEM, 101, GetMenu(app.frame_window), 0, {0, 0}};
+    SendMessageA(app.frame_window, WM_HELP, 0, reinterpret_cast<LPARAM>(&on_menu));
+    EXPECT_NE(find_help_window(), nullptr);
+    EXPECT_STREQ(help_context_page(HELP_COMMAND_CONTEXT(101)), "serial.htm#connect");
+    help_close_windows(app.frame_window);
+    ASSERT_TRUE(wait_until([] { return pump_messages(), find_help_window() == nullptr; }, 5000));
 }
 
 }  // namespace

@@ -37,12 +37,12 @@ void run_receive(benchmark::State& state, int mode)
             while (done < 4096) {
                 std::uint32_t consumed = 0;
                 std::uint32_t length = receive_convert_chunk(mode, bytes + at + done, 4096 - done, &consumed, chunk);
-                console_append_bytes(console, chunk, length);
+                console_append_bytes(console, chunk, length, static_cast<ConsoleTime>(at));
                 done += consumed;
             }
             total += 4096;
         }
-        benchmark::DoNotOptimize(console->used);
+        benchmark::DoNotOptimize(console->buffer.used);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(total));
     free_test_console(console);

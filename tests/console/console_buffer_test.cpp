@@ -24,7 +24,7 @@ struct ConsoleBuffer : ::testing::Test {
     std::vector<std::string> lines() const
     {
         std::vector<std::string> out;
-        for (std::uint32_t i = 0; i <= c->last_line; ++i) out.push_back(console_line(c, i));
+        for (std::uint32_t i = 0; i <= console_last_line(c); ++i) out.push_back(console_line(c, i));
         return out;
     }
     void remake(std::uint32_t bytes, std::int32_t column)
@@ -100,7 +100,7 @@ TEST_F(ConsoleBuffer, WrapKeepsADoubleByteCharacterWhole)
     for (const Case& k : cases) {
         remake(65536, 40);
         for (const std::string& bytes : k.appends) append_text(c, bytes);
-        ASSERT_EQ(c->last_line + 1, k.lines.size()) << k.appends[0].size();
+        ASSERT_EQ(console_last_line(c) + 1, k.lines.size()) << k.appends[0].size();
         for (std::uint32_t i = 0; i < k.lines.size(); ++i) EXPECT_EQ(console_line(c, i), k.lines[i]) << i;
         EXPECT_EQ(console_invariant_fault(c), "");
     }
@@ -113,7 +113,7 @@ TEST_F(ConsoleBuffer, ColumnChangeAffectsOnlyNewBytes)
     console_set_column(c, 50);
     column_changed = true;
     console_set_column(c, 0);  // ignored
-    EXPECT_EQ(c->column, 50);
+    EXPECT_EQ(c->buffer.column, 50);
     append_text(c, std::string(50, 'b'));
     EXPECT_EQ(console_line(c, 0).size(), 40u);
     EXPECT_EQ(console_line(c, 1), std::string(5, 'a') + std::string(45, 'b'));
@@ -123,7 +123,7 @@ TEST_F(ConsoleBuffer, ColumnChangeAffectsOnlyNewBytes)
 TEST_F(ConsoleBuffer, Backspace)
 {
     append_text(c, "\x08");
-    EXPECT_EQ(c->used, 0u);
+    EXPECT_EQ(c->buffer.used, 0u);
     append_text(c, "A\x08");
     EXPECT_EQ(lines(), (Lines{""}));
     append_text(c, "x\x82\xa0\x08");
@@ -146,13 +146,13 @@ TEST_F(ConsoleBuffer, FullBufferDiscardsWholeLinesBeyondTheSixteenth)
     line += "\r\n";
     for (int i = 0; i < 655; ++i) append_text(c, line);
     append_text(c, std::string(30, 't'));
-    ASSERT_EQ(c->used, 65530u);
-    ASSERT_EQ(c->last_line, 655u);
+    ASSERT_EQ(c->buffer.used, 65530u);
+    ASSERT_EQ(console_last_line(c), 655u);
     append_text(c, "0123456789");
     // Threshold 4096; the first line starting beyond it starts at 4100: 41 lines go.
-    EXPECT_EQ(c->used, 65530u + 10 - 4100);
-    EXPECT_EQ(c->last_line, 655u - 41);
-    EXPECT_EQ(console_line(c, c->last_line), std::string(30, 't') + "0123456789");
+    EXPECT_EQ(c->buffer.used, 65530u + 10 - 4100);
+    EXPECT_EQ(console_last_line(c), 655u - 41);
+    EXPECT_EQ(console_line(c, console_last_line(c)), std::string(30, 't') + "0123456789");
     EXPECT_EQ(console_line(c, 0), line);
 }
 
@@ -160,17 +160,17 @@ TEST_F(ConsoleBuffer, DiscardClearsWhenOnlyTheLastLineCouldStay)
 {
     append_text(c, "short\r\n");
     append_text(c, std::string(65000, 'z'));  // wraps into 80-byte lines
-    std::uint32_t before = c->used;
+    std::uint32_t before = c->buffer.used;
     EXPECT_GT(before, 65000u);
     console_discard_front(c, 1);
-    EXPECT_LT(c->used, before);
+    EXPECT_LT(c->buffer.used, before);
     // One huge last line with nothing before it: everything goes.
     remake(65536, 256);
-    c->column = 1 << 20;
+    c->buffer.column = 1 << 20;
     append_text(c, std::string(65000, 'q'));
-    ASSERT_EQ(c->last_line, 0u);
+    ASSERT_EQ(console_last_line(c), 0u);
     append_text(c, std::string(600, 'r'));
-    EXPECT_EQ(c->used, 600u);
+    EXPECT_EQ(c->buffer.used, 600u);
 }
 
 TEST_F(ConsoleBuffer, InputLongerThanTheBufferKeepsItsFirstBytes)
@@ -180,27 +180,27 @@ TEST_F(ConsoleBuffer, InputLongerThanTheBufferKeepsItsFirstBytes)
     std::string block;
     for (int i = 0; i < 70000; ++i) block += static_cast<char>('a' + i % 26);
     append_text(c, block);
-    EXPECT_EQ(c->used, 65536u);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(c->text), 80), block.substr(0, 80));
-    EXPECT_EQ(c->text[65535], static_cast<unsigned char>(block[65535]));
+    EXPECT_EQ(c->buffer.used, 65536u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(c->buffer.text), 80), block.substr(0, 80));
+    EXPECT_EQ(c->buffer.text[65535], static_cast<unsigned char>(block[65535]));
     // Exactly the capacity fits as well.
     remake(65536, 80);
     append_text(c, "x");
     append_text(c, block.substr(0, 65536));
-    EXPECT_EQ(c->used, 65536u);
-    EXPECT_EQ(c->text[0], 'a');
+    EXPECT_EQ(c->buffer.used, 65536u);
+    EXPECT_EQ(c->buffer.text[0], 'a');
 }
 
 TEST_F(ConsoleBuffer, FullLineTableDiscardsLinesCoveringASixteenth)
 {
     for (int i = 0; i < 9999; ++i) append_text(c, "\n");
-    ASSERT_EQ(c->last_line, 9999u);
+    ASSERT_EQ(console_last_line(c), 9999u);
     append_text(c, "a");
-    ASSERT_EQ(c->last_line, 9999u);
+    ASSERT_EQ(console_last_line(c), 9999u);
     append_text(c, "\n");
     // More than 65536 / 16 bytes of lines went.
-    EXPECT_EQ(c->last_line, 9999u - 4097u + 1u);
-    EXPECT_EQ(console_line(c, c->last_line - 1), "a\n");
+    EXPECT_EQ(console_last_line(c), 9999u - 4097u + 1u);
+    EXPECT_EQ(console_line(c, console_last_line(c) - 1), "a\n");
 }
 
 TEST_F(ConsoleBuffer, FullLineTableOfTinyLinesInALargeBufferKeepsTheNewByte)
@@ -210,7 +210,7 @@ TEST_F(ConsoleBuffer, FullLineTableOfTinyLinesInALargeBufferKeepsTheNewByte)
     remake(1 << 20, 80);
     for (int i = 0; i < 9999; ++i) append_text(c, "\n");
     append_text(c, "x\r");
-    EXPECT_EQ(c->last_line, 1u);
+    EXPECT_EQ(console_last_line(c), 1u);
     EXPECT_EQ(lines(), (Lines{"\r", ""}));
 }
 
@@ -220,22 +220,22 @@ TEST_F(ConsoleBuffer, ResizeSmallerKeepsTheNewestWholeLines)
     std::string line(98, 'R');
     line += "\r\n";
     for (int i = 0; i < 600; ++i) append_text(c, line);  // 60000 bytes
-    c->selection_state = 2;
-    c->sel_anchor.offset = 59000;
-    c->sel_end.offset = 59990;
+    c->selection.selection_state = 2;
+    c->selection.sel_anchor.offset = 59000;
+    c->selection.sel_end.offset = 59990;
     console_resize_buffer(c, 32768);
-    EXPECT_EQ(c->capacity, 32768u);
-    EXPECT_LE(c->used, 32768u);
+    EXPECT_EQ(c->buffer.capacity, 32768u);
+    EXPECT_LE(c->buffer.used, 32768u);
     // At least the excess (27232) and at least a sixteenth of the old size went, in
     // whole lines.
-    EXPECT_EQ(c->used % 100, 0u);
-    EXPECT_EQ(c->used, 60000u - 27300u);
-    EXPECT_EQ(c->selection_state, 0);
+    EXPECT_EQ(c->buffer.used % 100, 0u);
+    EXPECT_EQ(c->buffer.used, 60000u - 27300u);
+    EXPECT_EQ(c->selection.selection_state, 0);
     EXPECT_EQ(console_line(c, 0), line);
     // Growing keeps all.
     console_resize_buffer(c, 1 << 20);
-    EXPECT_EQ(c->used, 60000u - 27300u);
-    EXPECT_EQ(console_line(c, c->last_line - 1), line);
+    EXPECT_EQ(c->buffer.used, 60000u - 27300u);
+    EXPECT_EQ(console_line(c, console_last_line(c) - 1), line);
 }
 
 TEST_F(ConsoleBuffer, QueriesOutsideTheTextAnswerNothing)
@@ -257,14 +257,14 @@ TEST_F(ConsoleBuffer, QueriesOutsideTheTextAnswerNothing)
 TEST_F(ConsoleBuffer, ClearEmptiesTextLinesAndSelection)
 {
     append_text(c, "one\r\ntwo");
-    c->selection_state = 3;
-    c->sel_end.offset = 4;
+    c->selection.selection_state = 3;
+    c->selection.sel_end.offset = 4;
     console_clear_buffer(c);
-    EXPECT_EQ(c->used, 0u);
-    EXPECT_EQ(c->last_line, 0u);
-    EXPECT_EQ(c->selection_state, 0);
-    EXPECT_EQ(c->sel_end.offset, 0);
-    EXPECT_EQ(c->text[0], 0);
+    EXPECT_EQ(c->buffer.used, 0u);
+    EXPECT_EQ(console_last_line(c), 0u);
+    EXPECT_EQ(c->selection.selection_state, 0);
+    EXPECT_EQ(c->selection.sel_end.offset, 0);
+    EXPECT_EQ(c->buffer.text[0], 0);
 }
 
 TEST(ConsoleBufferAllocation, WithoutBuffersEveryAppendIsIgnored)
@@ -275,7 +275,7 @@ TEST(ConsoleBufferAllocation, WithoutBuffersEveryAppendIsIgnored)
     settings.column = 80;
     EXPECT_FALSE(console_allocate_buffers(c, &settings));
     const unsigned char bytes[] = {'a', '\r'};
-    EXPECT_FALSE(console_append_bytes(c, bytes, 2));
+    EXPECT_FALSE(console_append_bytes(c, bytes, 2, 0));
     console_resize_buffer(c, 4096);
     console_discard_front(c, 10);
     console_clear_buffer(c);
@@ -296,13 +296,13 @@ TEST(ConsoleSettingsTake, TakesValuesAndTerminatesTheFaceName)
     s.colours[5] = 0x123456;
     std::memset(s.font_face, 'F', sizeof s.font_face);
     console_take_settings(c, &s);
-    EXPECT_EQ(c->capacity, 131072u);
-    EXPECT_EQ(c->column, 120);
-    EXPECT_EQ(c->tab_width, 4);
-    EXPECT_EQ(c->colours[5], 0x123456u);
-    EXPECT_EQ(std::strlen(c->font_face), 31u);
+    EXPECT_EQ(c->buffer.capacity, 131072u);
+    EXPECT_EQ(c->buffer.column, 120);
+    EXPECT_EQ(c->view.tab_width, 4);
+    EXPECT_EQ(c->view.colours[5], 0x123456u);
+    EXPECT_EQ(std::strlen(c->view.font_face), 31u);
     // Switching the input mode empties the LINE input line.
-    EXPECT_EQ(c->input_length, 0);
+    EXPECT_EQ(c->input.input_length, 0);
     free_test_console(c);
 }
 

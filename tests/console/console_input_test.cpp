@@ -12,14 +12,14 @@ struct LineInput : ::testing::Test {
     Console* c = make_test_console(65536, 80);
     int redraws = 0;
     int caret_moves = 0;
-    ConsoleView view{};
+    ConsoleViewHooks view{};
     static LineInput* self;
     void SetUp() override
     {
         self = this;
         view.invalidate = [](Console*) { ++self->redraws; };
         view.input_caret_moved = [](Console*) { ++self->caret_moves; };
-        c->view = &view;
+        c->hooks = &view;
     }
     void TearDown() override
     {
@@ -38,7 +38,7 @@ TEST_F(LineInput, InsertStopsAtTheLimit)
 {
     EXPECT_EQ(insert(std::string(300, 'a')), 256);
     EXPECT_EQ(console_input_length(c), 256);
-    EXPECT_EQ(c->input_cursor, 256);
+    EXPECT_EQ(c->input.input_cursor, 256);
     EXPECT_EQ(insert("b"), 0);
     EXPECT_EQ(text(), std::string(256, 'a'));
 }
@@ -66,10 +66,10 @@ TEST_F(LineInput, InsertAtTheCursorOrAtTheEnd)
     console_input_move_cursor(c, -1);
     EXPECT_EQ(insert("b"), 1);
     EXPECT_EQ(text(), "abce");
-    EXPECT_EQ(c->input_cursor, 2);
+    EXPECT_EQ(c->input.input_cursor, 2);
     EXPECT_EQ(insert("\r\n", 0), 2);
     EXPECT_EQ(text(), "abce\r\n");
-    EXPECT_EQ(c->input_cursor, 6);
+    EXPECT_EQ(c->input.input_cursor, 6);
     EXPECT_GT(redraws, 0);
 }
 
@@ -80,12 +80,12 @@ TEST_F(LineInput, BackspaceRemovesWholeCharacters)
     insert("a\x82\xa0");
     EXPECT_EQ(insert("\x08"), 1);
     EXPECT_EQ(text(), "a");
-    EXPECT_EQ(c->input_cursor, 1);
+    EXPECT_EQ(c->input.input_cursor, 1);
     insert("\x88\x9f" "b");
     console_input_move_cursor(c, -1);  // before "b"
     insert("\x08");
     EXPECT_EQ(text(), "ab");
-    EXPECT_EQ(c->input_cursor, 1);
+    EXPECT_EQ(c->input.input_cursor, 1);
     // A BS among other bytes is stored as it is.
     EXPECT_EQ(insert("\x08x"), 2);
     EXPECT_EQ(text(), "a\x08xb");
@@ -98,7 +98,7 @@ TEST_F(LineInput, DeleteRemovesWholeCharacters)
     EXPECT_EQ(text(), "\x82\xa0z");
     console_input_move_cursor(c, -1);
     console_input_move_cursor(c, -1);
-    EXPECT_EQ(c->input_cursor, 0);
+    EXPECT_EQ(c->input.input_cursor, 0);
     console_input_delete(c);
     EXPECT_EQ(text(), "z");
     console_input_delete(c);
@@ -114,19 +114,19 @@ TEST_F(LineInput, CursorSkipsTrailBytes)
 {
     insert("a\x82\xa0" "b");
     console_input_move_cursor(c, -1);
-    EXPECT_EQ(c->input_cursor, 3);
+    EXPECT_EQ(c->input.input_cursor, 3);
     console_input_move_cursor(c, -1);  // lands on the lead byte
-    EXPECT_EQ(c->input_cursor, 1);
+    EXPECT_EQ(c->input.input_cursor, 1);
     console_input_move_cursor(c, 1);
-    EXPECT_EQ(c->input_cursor, 3);
+    EXPECT_EQ(c->input.input_cursor, 3);
     console_input_move_cursor(c, 1);
-    EXPECT_EQ(c->input_cursor, 4);
+    EXPECT_EQ(c->input.input_cursor, 4);
     int moves = caret_moves;
     console_input_move_cursor(c, 1);  // at the end: nothing
-    EXPECT_EQ(c->input_cursor, 4);
+    EXPECT_EQ(c->input.input_cursor, 4);
     EXPECT_EQ(caret_moves, moves);
     console_input_move_cursor(c, 5);  // not a step
-    EXPECT_EQ(c->input_cursor, 4);
+    EXPECT_EQ(c->input.input_cursor, 4);
 }
 
 TEST_F(LineInput, TrailByteRuleScansFromTheStart)
@@ -145,8 +145,8 @@ TEST_F(LineInput, ResetEmptiesTheLine)
     insert("hello");
     console_input_reset(c);
     EXPECT_EQ(console_input_length(c), 0);
-    EXPECT_EQ(c->input_cursor, 0);
-    EXPECT_EQ(c->input_text[4], 0);
+    EXPECT_EQ(c->input.input_cursor, 0);
+    EXPECT_EQ(c->input.input_text[4], 0);
 }
 
 TEST(LineInputMissing, NoConsoleIsANoOp)

@@ -19,12 +19,12 @@ struct Layout : ::testing::Test {
     std::string row(std::uint32_t p, std::uint32_t n, std::int32_t lo = -1, std::int32_t hi = -1)
     {
         last = console_layout_row(c, p, n, lo, hi);
-        return std::string(reinterpret_cast<const char*>(c->row_chars), last.columns);
+        return std::string(reinterpret_cast<const char*>(c->view.row_chars), last.columns);
     }
     std::string classes() const
     {
         std::string s;
-        for (std::int32_t i = 0; i < last.columns; ++i) s += static_cast<char>('0' + c->row_classes[i]);
+        for (std::int32_t i = 0; i < last.columns; ++i) s += static_cast<char>('0' + c->view.row_classes[i]);
         return s;
     }
     std::string line_row(std::uint32_t line)
@@ -39,7 +39,7 @@ struct Layout : ::testing::Test {
 
 TEST_F(Layout, HexDisplayShowsEveryControlByteAsAGroup)
 {
-    c->hex_mode = 1;
+    c->view.hex_mode = 1;
     append_text(c, "A\r\nB");
     EXPECT_EQ(line_row(0), "A<0D><0A>");
     EXPECT_EQ(classes(), "011111111");
@@ -53,10 +53,10 @@ TEST_F(Layout, HexDisplayShowsEveryControlByteAsAGroup)
 
 TEST_F(Layout, CharDisplayExpandsTabsFromTheRowStart)
 {
-    c->tab_width = 4;
+    c->view.tab_width = 4;
     append_text(c, "ab\tc\r\n");
     EXPECT_EQ(line_row(0), "ab  c  ");  // CR and LF: one blank cell each
-    c->tab_width = 0;  // acts as 1
+    c->view.tab_width = 0;  // acts as 1
     EXPECT_EQ(line_row(0), "ab c  ");
 }
 
@@ -77,9 +77,9 @@ TEST_F(Layout, ALoneLeadByteLeavesTheNextByteItsCells)
         {0, "\x82\xa0\x82", "\x82\xa0\xa5"},    // a whole character stays as it is
         {0, "\x88\x8a\x8a", "\x88\x8a\xa5"},    // 8A after 88 is that one's trail
     };
-    c->tab_width = 4;
+    c->view.tab_width = 4;
     for (const Case& k : cases) {
-        c->hex_mode = k.hex;
+        c->view.hex_mode = k.hex;
         console_clear_buffer(c);
         append_text(c, k.bytes);
         EXPECT_EQ(line_row(0), k.cells) << k.bytes;
@@ -115,35 +115,35 @@ struct Painted {
 
 TEST_F(Layout, PaintDecidesRunsBackgroundRowsAndCaret)
 {
-    c->char_width = 8;
-    c->line_height = 16;
+    c->view.char_width = 8;
+    c->view.line_height = 16;
     append_text(c, "ab\r\nxyz");
-    c->selection_state = 3;
-    c->sel_anchor.offset = c->sel_end.offset = 5;  // "y"
+    c->selection.selection_state = 3;
+    c->selection.sel_anchor.offset = c->selection.sel_end.offset = 5;  // "y"
     Painted painted;
     const ConsolePaintSink sink = {&painted, Painted::run, Painted::fill};
     ASSERT_TRUE(console_paint_rows(c, 4 + 80, 2 + 3 * 16, &sink));
     EXPECT_EQ(painted.runs, (std::vector<std::string>{"4,2:0:ab  ", "4,18:0:x", "12,18:2:y", "20,18:0:z"}));
     EXPECT_EQ(painted.fills, (std::vector<std::string>{"36,2", "28,18", "4,34"}));
-    EXPECT_EQ(c->page_rows, 3);
-    EXPECT_EQ(c->page_columns, 10);
-    EXPECT_EQ(c->last_row, 1);
-    EXPECT_EQ(c->row_table[1].offset, 4);
-    EXPECT_EQ(c->row_table[1].count, 3);
-    EXPECT_EQ(c->caret_x, 28);  // just after the last byte
-    EXPECT_EQ(c->caret_y, 18);
+    EXPECT_EQ(c->view.page_rows, 3);
+    EXPECT_EQ(c->view.page_columns, 10);
+    EXPECT_EQ(c->view.last_row, 1);
+    EXPECT_EQ(c->view.row_table[1].offset, 4);
+    EXPECT_EQ(c->view.row_table[1].count, 3);
+    EXPECT_EQ(c->view.caret_x, 28);  // just after the last byte
+    EXPECT_EQ(c->view.caret_y, 18);
 
     // Scrolled onto the right half of a double-byte character: it is drawn from one
     // cell left of the text area; scrolled past the text, the caret is out of sight.
     console_clear_buffer(c);
     append_text(c, "a\x82\xa0" "b");
-    c->hscroll_pos = 2;
+    c->view.hscroll_pos = 2;
     painted = Painted{};
     ASSERT_TRUE(console_paint_rows(c, 4 + 80, 2 + 16, &sink));
     EXPECT_EQ(painted.runs, (std::vector<std::string>{"-4,2:0:\x82\xa0" "b"}));
-    c->hscroll_pos = 5;
+    c->view.hscroll_pos = 5;
     console_paint_rows(c, 4 + 80, 2 + 16, &sink);
-    EXPECT_LT(c->caret_x, 0);
+    EXPECT_LT(c->view.caret_x, 0);
 }
 
 TEST_F(Layout, RowEndsAtTheCellCapacityWithoutLosingBytes)
@@ -156,7 +156,7 @@ TEST_F(Layout, RowEndsAtTheCellCapacityWithoutLosingBytes)
     row(132, 125);
     EXPECT_EQ(last.consumed, 125u);
     EXPECT_EQ(last.columns, 1000);
-    c->tab_width = 5000;  // one TAB still makes a row
+    c->view.tab_width = 5000;  // one TAB still makes a row
     row(0, 257);
     EXPECT_EQ(last.consumed, 1u);
 }
@@ -168,7 +168,7 @@ TEST_F(Layout, LeftEdgeShiftsOffTrailCellsAndRunsFollowClasses)
     bool shifted = false;
     const std::int32_t expected[][2] = {{0, 0}, {1, 0}, {1, 1}, {3, 0}, {4, 0}, {-1, 0}};
     for (std::int32_t h = 0; h < 6; ++h) {
-        c->hscroll_pos = h == 5 ? 6 : h;
+        c->view.hscroll_pos = h == 5 ? 6 : h;
         EXPECT_EQ(console_left_edge_column(c, last.columns, &shifted), expected[h][0]) << h;
         EXPECT_EQ(shifted, expected[h][1] == 1) << h;
     }
@@ -188,8 +188,8 @@ TEST_F(Layout, WheelClampAndScrollToEnd)
     EXPECT_EQ(console_clamp_scroll(10, console_vscroll_range(c), 5), 3);
     EXPECT_EQ(console_page_count(33, 16), 3);
     EXPECT_EQ(console_page_count(32, 16), 2);
-    c->page_rows = c->full_rows = 30;
-    c->page_columns = c->full_columns = 80;
+    c->view.page_rows = c->view.full_rows = 30;
+    c->view.page_columns = c->view.full_columns = 80;
     append_text(c, std::string(28, '\n'));
     ScrollTargets t = console_scroll_to_end_targets(c);
     EXPECT_FALSE(t.set_v || t.set_h);
@@ -198,8 +198,8 @@ TEST_F(Layout, WheelClampAndScrollToEnd)
     EXPECT_TRUE(t.set_v && t.set_h);
     EXPECT_EQ(t.v, 3);
     EXPECT_EQ(t.h, 3);
-    c->vscroll_pos = 40;
-    c->hscroll_pos = 90;
+    c->view.vscroll_pos = 40;
+    c->view.hscroll_pos = 90;
     t = console_scroll_to_end_targets(c);
     EXPECT_EQ(t.v, 28);
     EXPECT_EQ(t.h, 78);
@@ -214,12 +214,12 @@ TEST_F(Layout, ScrollToEndKeepsTheEndInTinyViews)
     };
     const Case cases[] = {{30, 29, 173}, {3, 2, 199}, {2, 1, 199}, {1, 0, 199}, {0, 0, 199}};
     for (const Case& k : cases) {
-        c->vscroll_pos = 0;
-        c->hscroll_pos = 0;
-        c->page_rows = k.page;
-        c->full_rows = k.full;
-        c->page_columns = 2;
-        c->full_columns = 1;
+        c->view.vscroll_pos = 0;
+        c->view.hscroll_pos = 0;
+        c->view.page_rows = k.page;
+        c->view.full_rows = k.full;
+        c->view.page_columns = 2;
+        c->view.full_columns = 1;
         ScrollTargets t = console_scroll_to_end_targets(c);
         EXPECT_TRUE(t.set_v) << k.page;
         EXPECT_EQ(t.v, k.expected_v) << k.page;
@@ -230,13 +230,13 @@ TEST_F(Layout, ScrollToEndKeepsTheEndInTinyViews)
 
 TEST_F(Layout, LineInputCaretRenderingAndScrolling)
 {
-    c->tab_width = 4;
-    c->char_width = 8;
+    c->view.tab_width = 4;
+    c->view.char_width = 8;
     console_input_insert(c, "ab\tc", 4, 1);
     EXPECT_EQ(console_input_columns(c), 5);
     EXPECT_EQ(console_input_caret_x(c), 48);
     EXPECT_EQ(console_render_input(c), 5);
-    EXPECT_STREQ(c->input_render, "ab  c");
+    EXPECT_STREQ(c->input.input_render, "ab  c");
     console_input_reset(c);
     for (int typed = 0; typed < 80; ++typed) {
         console_input_insert(c, "x", 1, 1);
@@ -244,23 +244,23 @@ TEST_F(Layout, LineInputCaretRenderingAndScrolling)
         EXPECT_GT(404 - console_input_caret_x(c), 3 * 8) << typed;
     }
     EXPECT_LE(404 - console_input_caret_x(c), 4 * 8);
-    const std::int32_t first = c->input_first_column;
-    c->input_cursor = first - 1;
+    const std::int32_t first = c->input.input_first_column;
+    c->input.input_cursor = first - 1;
     console_scroll_input(c, 8, 404);
-    EXPECT_EQ(c->input_first_column, first - 1);  // one column per call
+    EXPECT_EQ(c->input.input_first_column, first - 1);  // one column per call
     console_input_reset(c);
     console_input_insert(c, "a\x82\xA0" "bcd", 6, 1);
-    c->input_first_column = 3;
-    c->input_cursor = 0;
+    c->input.input_first_column = 3;
+    c->input.input_cursor = 0;
     console_scroll_input(c, 8, 404);
-    EXPECT_EQ(c->input_first_column, 1);  // stepped off the trail byte, leftwards
-    c->tab_width = 8;
+    EXPECT_EQ(c->input.input_first_column, 1);  // stepped off the trail byte, leftwards
+    c->view.tab_width = 8;
     console_input_reset(c);
     console_input_insert(c, std::string(256, '\t').data(), 256, 1);
     EXPECT_EQ(console_render_input(c), CONSOLE_ROW_CELLS - 1);
     // A tab width edited into the settings file as large as it goes: a tab in the line
     // is no wider than a row, as in the rows above it, and the caret's place fits.
-    c->tab_width = INT32_MAX;
+    c->view.tab_width = INT32_MAX;
     console_input_reset(c);
     console_input_insert(c, "\t\t", 2, 1);
     EXPECT_EQ(console_input_columns(c), 2 * CONSOLE_ROW_CELLS);
@@ -269,14 +269,14 @@ TEST_F(Layout, LineInputCaretRenderingAndScrolling)
 
 TEST_F(Layout, HitTestCountsCellsAsTheRowsWereLaidOut)
 {
-    c->hex_mode = 1;
+    c->view.hex_mode = 1;
     append_text(c, "A\r\n\x01\x82\xA0z");
-    c->row_table[0] = {0, 3};
-    c->row_table[1] = {3, 4};
-    c->last_row = 1;
-    c->page_columns = 80;
-    c->char_width = 8;
-    c->line_height = 16;
+    c->view.row_table[0] = {0, 3};
+    c->view.row_table[1] = {3, 4};
+    c->view.last_row = 1;
+    c->view.page_columns = 80;
+    c->view.char_width = 8;
+    c->view.line_height = 16;
     EXPECT_EQ(hit(3, 0).offset, 1);  // third cell of <0D>
     EXPECT_EQ(hit(4, 1).offset, 4);  // each half of the double-byte character
     EXPECT_EQ(hit(5, 1).offset, 5);
@@ -293,16 +293,16 @@ TEST_F(Layout, HitTestCountsCellsAsTheRowsWereLaidOut)
     EXPECT_EQ(h.column, 80);
     EXPECT_EQ(h.after_mark, 1);
     EXPECT_EQ(h.offset, 6);
-    c->hscroll_pos = 4;
+    c->view.hscroll_pos = 4;
     EXPECT_EQ(hit(0, 1).offset, 4);
-    c->hex_mode = 0;
-    c->hscroll_pos = 0;
+    c->view.hex_mode = 0;
+    c->view.hscroll_pos = 0;
     console_clear_buffer(c);
     append_text(c, "a\tb");
     EXPECT_EQ(hit(7, 0).offset, 1);  // the TAB's last cell
-    c->row_table[0] = {-1, 0};
+    c->view.row_table[0] = {-1, 0};
     EXPECT_EQ(hit(0, 0).offset, -1);
-    c->char_width = 0;
+    c->view.char_width = 0;
     EXPECT_EQ(hit(0, 1).offset, -1);
 }
 

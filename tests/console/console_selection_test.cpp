@@ -25,11 +25,11 @@ struct Selection : ::testing::Test {
     {
         append_text(c, text);
         int i = 0;
-        for (ConsoleRow r : rows) c->row_table[i++] = r;
-        c->last_row = i - 1;
-        c->page_columns = 80;
-        c->char_width = 8;
-        c->line_height = 16;
+        for (ConsoleRow r : rows) c->view.row_table[i++] = r;
+        c->view.last_row = i - 1;
+        c->view.page_columns = 80;
+        c->view.char_width = 8;
+        c->view.line_height = 16;
     }
     bool press(int col, int row) { return console_selection_press(c, 4 + col * 8, 2 + row * 16); }
     bool move(int col, int row) { return console_selection_move(c, 4 + col * 8, 2 + row * 16); }
@@ -52,11 +52,11 @@ TEST_F(Selection, ClickWithoutDragSelectsNothing)
 {
     show("abcdef", {{0, 6}});
     EXPECT_TRUE(press(2, 0));
-    EXPECT_EQ(c->selection_state, 1);
-    EXPECT_EQ(c->sel_anchor.offset, 2);
+    EXPECT_EQ(c->selection.selection_state, 1);
+    EXPECT_EQ(c->selection.sel_anchor.offset, 2);
     EXPECT_EQ(range(), std::make_pair(-1, -1));  // nothing shown yet
     console_selection_release(c);
-    EXPECT_EQ(c->selection_state, 0);
+    EXPECT_EQ(c->selection.selection_state, 0);
     EXPECT_EQ(console_selection_copy_length(c), 0u);
 }
 
@@ -84,7 +84,7 @@ TEST_F(Selection, AdjustmentPairsBytesFromTheRowStart)
     move(1, 0);
     EXPECT_EQ(range(), std::make_pair(0, 1));
     // A lead byte that ends its row has no trail within it.
-    c->row_table[0] = {0, 2};
+    c->view.row_table[0] = {0, 2};
     move(1, 0);
     EXPECT_EQ(range(), std::make_pair(0, 1));
 }
@@ -95,8 +95,8 @@ TEST_F(Selection, DragBesideTheTextRestartsUntilItEntersTheText)
     press(7, 1);  // right of "fgh": anchored on its last byte
     for (int col : {9, 4, 20}) {
         EXPECT_TRUE(move(col, 1));
-        EXPECT_EQ(c->selection_state, 1);
-        EXPECT_EQ(c->sel_anchor.offset, 7);
+        EXPECT_EQ(c->selection.selection_state, 1);
+        EXPECT_EQ(c->selection.sel_anchor.offset, 7);
     }
     move(1, 1);
     EXPECT_EQ(range(), std::make_pair(6, 7));
@@ -105,7 +105,7 @@ TEST_F(Selection, DragBesideTheTextRestartsUntilItEntersTheText)
     // The left margin likewise, until the pointer reaches another row.
     press(-1, 1);
     move(-1, 1);
-    EXPECT_EQ(c->selection_state, 1);
+    EXPECT_EQ(c->selection.selection_state, 1);
     move(-1, 0);
     EXPECT_EQ(range(), std::make_pair(0, 5));
 }
@@ -117,15 +117,15 @@ TEST_F(Selection, PressOffTheTextEmptiesTheSelection)
     EXPECT_FALSE(move(1, 0));  // a complete selection does not follow the pointer
     EXPECT_EQ(range(), std::make_pair(0, 2));
     EXPECT_TRUE(press(0, 1));  // a row without text
-    EXPECT_EQ(c->selection_state, 0);
-    EXPECT_EQ(c->sel_end.offset, 0);
+    EXPECT_EQ(c->selection.selection_state, 0);
+    EXPECT_EQ(c->selection.sel_end.offset, 0);
     EXPECT_FALSE(press(0, 1));  // nothing to repaint
 }
 
 TEST_F(Selection, SelectAllAndCopy)
 {
     EXPECT_FALSE(console_selection_select_all(c));
-    EXPECT_EQ(c->selection_state, 0);
+    EXPECT_EQ(c->selection.selection_state, 0);
     append_text(c, std::string("a\0b\r\nc", 6));
     EXPECT_TRUE(console_selection_select_all(c));
     EXPECT_EQ(console_selection_copy_length(c), 6u);

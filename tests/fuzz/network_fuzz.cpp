@@ -43,21 +43,19 @@ static bool dotted_by_pieces(const std::string& text, unsigned char out[4])
 
 static void fuzz_number(const std::string& text)
 {
-    bool digits = false;
-    std::int32_t value = net_read_number(text.c_str(), &digits);
+    bool fits = false;
+    std::int32_t value = net_read_number(text.c_str(), &fits);
     std::string read = text.substr(0, 14);
     bool negative = !read.empty() && read[0] == '-';
     size_t at = negative ? 1 : 0;
     long long expected = 0;
-    bool any = false;
-    for (; at < read.size() && read[at] >= '0' && read[at] <= '9'; ++at) {
+    for (; at < read.size() && read[at] >= '0' && read[at] <= '9'; ++at)
         expected = expected * 10 + (read[at] - '0');
-        any = true;
-    }
     if (negative) expected = -expected;
+    const bool in_range = expected >= INT32_MIN && expected <= INT32_MAX;
     if (expected > INT32_MAX) expected = INT32_MAX;
     if (expected < INT32_MIN) expected = INT32_MIN;
-    check(digits == any && value == expected);
+    check(fits == in_range && value == expected);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -2,7 +2,8 @@
 // and buffer size, the network page's wait time and retry count) with whatever text a
 // field may hold. The value a field keeps is the number typed when it lies in the
 // field's range and the previous value otherwise; the number is read from at most the
-// first 31 (display) or 14 (network) bytes: an optional minus sign, then digits.
+// first 31 (display) or 14 (network) bytes: an optional minus sign, then digits (on
+// the network page a text without digits is the number 0).
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -17,8 +18,10 @@ static void check(bool ok)
 }
 
 // The rule written plainly: true with the number when the leading digits of at most
-// limit bytes form one within low to high.
-static bool in_range(const std::string& text, size_t limit, std::int64_t low, std::int64_t high, std::int64_t* number)
+// limit bytes form one within low to high. Without digits there is no number on the
+// display page, and the number 0 on the network page (a cleared field).
+static bool in_range(const std::string& text, size_t limit, std::int64_t low, std::int64_t high,
+                     std::int64_t* number, bool no_digits_is_zero = false)
 {
     const std::string head = text.substr(0, limit);
     size_t at = head.size() && head[0] == '-' ? 1 : 0;
@@ -28,7 +31,7 @@ static bool in_range(const std::string& text, size_t limit, std::int64_t low, st
         value = value * 10 + (head[at] - '0');
         if (value > 1000000000000LL) return false;  // far out of every range
     }
-    if (at == first) return false;
+    if (at == first && !no_digits_is_zero) return false;
     if (first) value = -value;
     *number = value;
     return value >= low && value <= high;
@@ -69,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     network_page_open(&page, &NETWORK_DEFAULT_SETTINGS);
     const std::int32_t previous = field == 2 ? NETWORK_DEFAULT_SETTINGS.wait_time : NETWORK_DEFAULT_SETTINGS.retry_count;
     const std::int32_t kept = network_page_field(&page, control, text.c_str());
-    check(kept == (in_range(text, 14, low, high, &number) ? number : previous));
+    check(kept == (in_range(text, 14, low, high, &number, true) ? number : previous));
     const NetworkSettings applied = network_page_apply(&page, true, text.c_str(), text.c_str());
     check(applied.reconnect == 1);
     check(applied.wait_time >= NET_WAIT_TIME_MIN && applied.wait_time <= NET_WAIT_TIME_MAX);

@@ -2,9 +2,10 @@
 // run of 32-bit numbers and a text, as GetPrivateProfileIntA and
 // GetPrivateProfileStringA would hand them over. Each consumer must come out with a
 // value it can work with: the serial line (a listed speed or the device's own, data
-// bits 5 to 8, codes within their tables), the parallel poll (never a countdown past
-// its interval), the network waits, the display settings and the console built from
-// them, the file types and their patterns, the host history.
+// bits 5 to 8, codes within their tables), the parallel poll (a positive interval,
+// never a countdown past it), the network waits (a pause between attempts), the
+// display settings (colours without a palette byte) and the console built from them,
+// the file types and their patterns, the host history.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -79,7 +80,7 @@ static void parallel(Numbers& n)
 {
     ParallelSettings s = {static_cast<std::uint32_t>(n.next()), n.next()};
     parallel_settings_make_usable(&s);
-    check(s.receive_interval >= 50 && s.receive_interval <= 60000);
+    check(s.receive_interval > 0 && s.receive_interval <= 0x7FFFFFFFu);
     ParallelPoll poll = {s.receive_interval, s.bidirectional, 0};
     for (int i = 0; i < 8; ++i) {
         const std::uint32_t elapsed = static_cast<std::uint32_t>(n.next()) % 200000;
@@ -92,8 +93,7 @@ static void network(Numbers& n, const std::string& text)
 {
     NetworkSettings s = {n.next(), n.next(), n.next()};
     network_settings_make_usable(&s);
-    check(s.wait_time >= NET_WAIT_TIME_MIN && s.wait_time <= NET_WAIT_TIME_MAX);
-    check(s.retry_count >= NET_RETRY_COUNT_MIN && s.retry_count <= NET_RETRY_COUNT_MAX);
+    check(s.wait_time >= NET_WAIT_TIME_MIN && s.retry_count >= NET_RETRY_COUNT_MIN);
 
     NetworkHistory history;
     net_history_clear(&history);
@@ -112,6 +112,7 @@ static void display(Numbers& n, const std::string& text)
     display_settings_defaults(&s);
     for (const DisplaySettingsKey& k : display_int_keys) s.*k.field = n.next();
     for (ColorRef& c : s.colours) c = static_cast<ColorRef>(n.next());
+    for (ColorRef& c : s.custom_colours) c = static_cast<ColorRef>(n.next());
     display_settings_take_font_name(&s, text.c_str());
     check(std::memchr(s.text_font_name, '\0', sizeof s.text_font_name) != nullptr);
     display_settings_make_usable(&s);
@@ -120,7 +121,9 @@ static void display(Numbers& n, const std::string& text)
     check(console.column >= 1 && console.column <= 1024);
     check(console.buffer_bytes >= 1024 && console.buffer_bytes <= 16384u * 1024u);
     check(console.line_mode == 0 || console.line_mode == 1);
-    check(console.font_height >= 1 && console.font_height <= 256);
+    check(console.font_height >= 0 && console.font_height <= 256);
+    for (ColorRef c : s.colours) check(c <= 0xFFFFFF);
+    for (ColorRef c : s.custom_colours) check(c <= 0xFFFFFF);
     check(std::memchr(console.font_face, '\0', sizeof console.font_face) != nullptr);
 
     // The console a window gets from them (its buffer kept small, for speed): the text
@@ -131,14 +134,15 @@ static void display(Numbers& n, const std::string& text)
     console_take_settings(c, &small);
     check(console_allocate_buffers(c, &small));
     console_input_reset(c);
-    c->char_width = 1 + (n.next() & 63);
-    c->line_height = 1 + (n.next() & 63);
-    console_append_bytes(c, reinterpret_cast<const unsigned char*>(text.data()), static_cast<std::uint32_t>(text.size()));
+    c->view.char_width = 1 + (n.next() & 63);
+    c->view.line_height = 1 + (n.next() & 63);
+    console_append_bytes(c, reinterpret_cast<const unsigned char*>(text.data()),
+                         static_cast<std::uint32_t>(text.size()), 0);
     console_set_page(c, n.next() & 0xFFFF, n.next() & 0xFFFF);
     console_scroll_to_end_targets(c);
     console_input_insert(c, text.data(), static_cast<int>(text.size() > 300 ? 300 : text.size()), 1);
     check(console_render_input(c) < CONSOLE_ROW_CELLS);
-    console_scroll_input(c, c->char_width, n.next() & 0xFFFF);
+    console_scroll_input(c, c->view.char_width, n.next() & 0xFFFF);
     console_input_caret_x(c);
     console_hit_test(c, n.next() & 0xFFFF, n.next() & 0xFFFF);
     console_release_buffers(c);

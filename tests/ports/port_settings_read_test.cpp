@@ -1,7 +1,7 @@
-// The kinds' settings as the settings file gives them: a value the settings page
-// could not show is read as its default, so a port never runs with something the
-// page hides (a speed of -1 left to the driver, an interval of 49 days, a retry
-// without a pause); every value the page offers is kept.
+// The kinds' settings as the settings file gives them: a value that would be a fault
+// is read as its default (a speed of -1 left to the driver, an interval of 49 days, a
+// retry without a pause, XON/XOFF swallowing binary data); every value the page
+// offers is kept, and so are the parallel and network values beyond it.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -19,7 +19,7 @@ struct SerialRead {
     std::int32_t used;
 };
 
-TEST(PortSettingsRead, SerialValuesThePageCannotShowAreTheDefaults)
+TEST(PortSettingsRead, SerialValuesThePageCannotShowAreTheDefaultsAndAnUnknownFlowNone)
 {
     const SerialRead cases[] = {
         {&SerialSettings::baudrate, -1, 9600},
@@ -43,8 +43,9 @@ TEST(PortSettingsRead, SerialValuesThePageCannotShowAreTheDefaults)
         {&SerialSettings::stop_bits, 3, 0},
         {&SerialSettings::stop_bits, INT_MIN, 0},
         {&SerialSettings::stop_bits, 2, 2},
-        {&SerialSettings::flow_control, 4, 1},
-        {&SerialSettings::flow_control, -1, 1},
+        {&SerialSettings::flow_control, 4, 0},  // none, as the engine takes a mode it does not know
+        {&SerialSettings::flow_control, -1, 0},
+        {&SerialSettings::flow_control, 1, 1},
         {&SerialSettings::flow_control, 0, 0},
         {&SerialSettings::flow_control, 3, 3},
         {&SerialSettings::parity_check, 2, 1},
@@ -62,11 +63,13 @@ TEST(PortSettingsRead, SerialValuesThePageCannotShowAreTheDefaults)
     }
 }
 
-TEST(PortSettingsRead, ParallelIntervalsOutsideTheListAreTheDefault)
+TEST(PortSettingsRead, ParallelIntervalsOfZeroOrLessAreTheDefault)
 {
+    // As stored in the file (a signed number), then as used; the engine counts an
+    // interval below 50 ms as 50.
     const std::pair<std::uint32_t, std::uint32_t> cases[] = {
-        {0xFFFFFFFFu, 50}, {0, 50}, {49, 50}, {75, 50}, {60001, 50}, {0x80000000u, 50},
-        {50, 50},          {1000, 1000},      {60000, 60000},
+        {0xFFFFFFFFu, 50}, {0, 50},       {0x80000000u, 50}, {49, 49},           {75, 75},
+        {90000, 90000},    {60001, 60001}, {50, 50},          {0x7FFFFFFF, 0x7FFFFFFF},
     };
     for (auto [stored, used] : cases) {
         ParallelSettings s = {stored, 0};
@@ -76,14 +79,14 @@ TEST(PortSettingsRead, ParallelIntervalsOutsideTheListAreTheDefault)
     }
 }
 
-TEST(PortSettingsRead, NetworkWaitAndRetryOutsideThePageRangesAreTheDefaults)
+TEST(PortSettingsRead, NetworkWaitOfZeroOrLessAndNegativeRetriesAreTheDefaults)
 {
     // reconnect, wait time, retry count as stored, then as used.
     const NetworkSettings cases[][2] = {
-        {{1, 0, 10}, {1, 5, 10}},        {{1, -1, 10}, {1, 5, 10}},   {{1, 301, 10}, {1, 5, 10}},
-        {{1, INT_MAX, 10}, {1, 5, 10}},  {{1, 1, 10}, {1, 1, 10}},    {{1, 300, 10}, {1, 300, 10}},
-        {{0, 5, -1}, {0, 5, 10}},        {{0, 5, 101}, {0, 5, 10}},   {{0, 5, INT_MIN}, {0, 5, 10}},
-        {{0, 5, 0}, {0, 5, 0}},          {{7, 5, 100}, {7, 5, 100}},
+        {{1, 0, 10}, {1, 5, 10}},          {{1, -1, 10}, {1, 5, 10}},   {{1, 600, 10}, {1, 600, 10}},
+        {{1, INT_MAX, 10}, {1, INT_MAX, 10}}, {{1, 1, 10}, {1, 1, 10}}, {{1, 300, 10}, {1, 300, 10}},
+        {{0, 5, -1}, {0, 5, 10}},          {{0, 5, 200}, {0, 5, 200}},  {{0, 5, INT_MIN}, {0, 5, 10}},
+        {{0, 5, 0}, {0, 5, 0}},            {{7, 5, INT_MAX}, {7, 5, INT_MAX}},
     };
     for (const auto& c : cases) {
         NetworkSettings s = c[0];

@@ -6,6 +6,7 @@
 // Driver thread, with the peers on threads of their own.
 #include "tests/soak/soak_win.h"
 
+#include <cstdio>
 #include <string>
 
 #include "resources/commands.h"
@@ -57,6 +58,20 @@ bool start_flooded_client(Verdict& v, Remote& program, const ScratchDir& scratch
         return false;
     }
     return wait_until([&] { return file_size(log) > (1u << 20); }, 10000);
+}
+
+// The bytes around a break in a log: 16 before it and 32 from it, in hex.
+std::string bytes_at(const std::string& bytes, size_t at)
+{
+    std::string text;
+    char hex[4];
+    for (size_t i = at < 16 ? 0 : at - 16; i < bytes.size() && i < at + 32; ++i) {
+        if (!text.empty()) text += ' ';
+        if (i == at) text += "| ";
+        std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(bytes[i]));
+        text += hex;
+    }
+    return text;
 }
 
 }  // namespace
@@ -120,7 +135,9 @@ void net_peer_closes_and_comes_back(Verdict& v)
     size_t at = second;
     while (at < bytes.size() && static_cast<unsigned char>(bytes[at]) == ((at - second) & 0xFF)) ++at;
     figure("soak_net_close_logged", static_cast<double>(bytes.size()), "bytes");
-    v.check(at == bytes.size(), "the log breaks off at offset " + std::to_string(at));
+    v.check(at == bytes.size(), "the log breaks off at offset " + std::to_string(at) + " of " +
+                                    std::to_string(bytes.size()) + " (the second stream from " +
+                                    std::to_string(second) + "): " + bytes_at(bytes, at));
 }
 
 void usb_vanishes_mid_read(Verdict& v)

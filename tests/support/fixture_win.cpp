@@ -199,6 +199,18 @@ bool cut_bench_port(const char* kind, bool cut)
     return wait_until([&] { return file_exists(up_path) != cut; }, 5000);
 }
 
+bool fail_bench_transfers(const char* kind, const char* which)
+{
+    // Beside the bench's cut file, under the port's name.
+    std::string cut_file = fixture_env((std::string("TAVEX_TEST_") + kind + "_CUT").c_str());
+    const std::string suffix = ".cut";
+    if (cut_file.size() <= suffix.size()) return false;
+    std::string path = windows_path(cut_file.substr(0, cut_file.size() - suffix.size()) + ".fail");
+    bool done = *which ? write_file(path, which) : (DeleteFileA(path.c_str()) || !file_exists(path));
+    Sleep(50);
+    return done;
+}
+
 bool cut_com_port()
 {
     return cut_bench_port("COM", true);

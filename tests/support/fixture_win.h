@@ -54,6 +54,11 @@ std::string clipboard_text(HWND owner = nullptr);
 // the far end and the names), and given back: "COM" (COM5), "LPT" (LPT2) or "USB"
 // (both pipes). Each waits until the bench has done it; false on time-out.
 bool cut_bench_port(const char* kind, bool cut);
+// A bench port's transfers failing as a parallel port's driver fails them (the pty
+// shim does it): "write" makes every write fail (a printer switched off), "read"
+// every read (a driver without a reverse channel, ERROR_NOT_SUPPORTED), "" neither.
+// Takes effect within 20 ms; the test waits that long. False without the bench.
+bool fail_bench_transfers(const char* kind, const char* which);
 bool cut_com_port();
 bool restore_com_port();
 

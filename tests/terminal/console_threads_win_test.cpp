@@ -73,15 +73,15 @@ TEST(ConsoleThreads, AppendsRaceWithClearResizeSelectionAndReads)
         case 2:
             // A selection reaching to the end, as the user might make one.
             console_lock(console);
-            console->selection_state = 3;
-            console->sel_anchor.offset = 0;
-            console->sel_end.offset = static_cast<std::int32_t>(console->used);
+            console->selection.selection_state = 3;
+            console->selection.sel_anchor.offset = 0;
+            console->selection.sel_end.offset = static_cast<std::int32_t>(console->buffer.used);
             console_unlock(console);
             break;
         default: {
             console_lock(console);
             if (fault.empty()) fault = console_invariant_fault(console, false);
-            std::string text(reinterpret_cast<const char*>(console->text), console->used);
+            std::string text(reinterpret_cast<const char*>(console->buffer.text), console->buffer.used);
             console_unlock(console);
             if (check_run(text) == -2 && fault.empty()) fault = "run broken";
             ++looks;

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "terminal/display_settings.h"
 #include "terminal/terminal_sheet.h"
@@ -26,7 +27,7 @@ TEST(DisplaySettingsRead, HandEditedValuesAreUsedOnlyWhereTheProgramCopes)
         {&DisplaySettings::column, 1, 1},           {&DisplaySettings::buffer_size, 0, 64},
         {&DisplaySettings::buffer_size, -1, 64},    {&DisplaySettings::buffer_size, 5000000, 64},
         {&DisplaySettings::buffer_size, 2048, 2048}, {&DisplaySettings::input_mode, 7, 0},
-        {&DisplaySettings::input_mode, 1, 1},       {&DisplaySettings::text_font_size, 0, 18},
+        {&DisplaySettings::input_mode, 1, 1},       {&DisplaySettings::text_font_size, 0, 0},
         {&DisplaySettings::text_font_size, 5000, 18}, {&DisplaySettings::text_font_size, -12, 18},
         {&DisplaySettings::text_font_size, 30, 30}, {&DisplaySettings::tabs, 0, 0},
         {&DisplaySettings::tabs, -4, -4},           {&DisplaySettings::send_crlf, 5, 5},
@@ -38,6 +39,26 @@ TEST(DisplaySettingsRead, HandEditedValuesAreUsedOnlyWhereTheProgramCopes)
         s.*c.field = c.stored;
         display_settings_make_usable(&s);
         EXPECT_EQ(s.*c.field, c.used) << "stored " << c.stored;
+    }
+}
+
+TEST(DisplaySettingsRead, AColourWithATopByteIsTheDefault)
+{
+    DisplaySettings defaults;
+    display_settings_defaults(&defaults);
+    // A palette index (black on the screen), a palette colour, every bit; then colours
+    // as the program writes them.
+    const std::pair<ColorRef, bool> cases[] = {{0x01000000, false}, {0x02FF0000, false}, {0xFFFFFFFF, false},
+                                               {0x00123456, true},  {0x00FFFFFF, true},  {0x00000000, true}};
+    for (auto [stored, kept] : cases) {
+        DisplaySettings s = defaults;
+        for (ColorRef& colour : s.colours) colour = stored;
+        for (ColorRef& colour : s.custom_colours) colour = stored;
+        display_settings_make_usable(&s);
+        for (int i = 0; i < COLOUR_COUNT; ++i)
+            EXPECT_EQ(s.colours[i], kept ? stored : defaults.colours[i]) << std::hex << stored << " " << i;
+        for (int i = 0; i < CUSTOM_COLOUR_COUNT; ++i)
+            EXPECT_EQ(s.custom_colours[i], kept ? stored : defaults.custom_colours[i]) << std::hex << stored;
     }
 }
 

@@ -66,15 +66,26 @@ TEST(Escapes, DoubleByteCharactersStayWholeBeforeEveryEscapeLetter)
     EXPECT_EQ(expand("\x95\x5cn \x83\x5c" "0 \x95\x5c\x8e\xa6"), "\x95\x5cn \x83\x5c" "0 \x95\x5c\x8e\xa6");
 }
 
-TEST(Escapes, EveryShortTextFitsTheBuffer)
+// Every text of five characters from escapes, digits, letters and a lead byte, at
+// every small limit: the whole expansion when it fits the limit, otherwise at least
+// the limit and at most three bytes past it (the caller's buffer allows four).
+TEST(Escapes, EveryShortTextStopsAtTheLimitAndFitsTheBuffer)
 {
     const char letters[] = "\\x4G\x95";
-    for (int limit = 0; limit <= 5; ++limit)
-        for (int code = 0; code < 5 * 5 * 5 * 5 * 5; ++code) {
-            std::string text;
-            for (int c = code, k = 0; k < 5; ++k, c /= 5) text += letters[c % 5];
-            expand(text, limit);
+    for (int code = 0; code < 5 * 5 * 5 * 5 * 5; ++code) {
+        std::string text;
+        for (int c = code, k = 0; k < 5; ++k, c /= 5) text += letters[c % 5];
+        const std::string whole = expand(text);
+        for (int limit = 0; limit <= 5; ++limit) {
+            const std::string cut = expand(text, limit);
+            if (static_cast<int>(whole.size()) <= limit) {
+                EXPECT_EQ(cut, whole) << text << " " << limit;
+            } else {
+                EXPECT_GE(static_cast<int>(cut.size()), limit) << text << " " << limit;
+                EXPECT_LE(static_cast<int>(cut.size()), limit + 3) << text << " " << limit;
+            }
         }
+    }
 }
 
 }  // namespace

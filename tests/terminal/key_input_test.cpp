@@ -16,12 +16,16 @@ std::string bytes_of(const TypedCharacter& typed)
 
 TEST(KeyInput, EachReasonRefusesInput)
 {
-    const KeyGate open = {0, 1, 0, 0, 0};
+    const KeyGate open = {0, PORT_CONNECTED, 0, 0, 0};
     EXPECT_FALSE(key_input_refused(&open));
+    // A device failing its transfers still takes input: the next write may succeed.
+    KeyGate failing = open;
+    failing.connection_state = PORT_FAILING;
+    EXPECT_FALSE(key_input_refused(&failing));
     for (int reason = 0; reason < 5; ++reason) {
         KeyGate gate = open;
         int* fields[] = {&gate.key_disable, &gate.connection_state, &gate.quiet, &gate.file_send, &gate.pasting};
-        *fields[reason] = reason == 1 ? 0 : 1;
+        *fields[reason] = reason == 1 ? PORT_NOT_CONNECTED : 1;
         EXPECT_TRUE(key_input_refused(&gate)) << reason;
     }
 }

@@ -144,10 +144,10 @@ TEST_F(TerminalSheetTest, TheDisplayPageReachesTheFileDefaultTfkAndTheOpenWindow
     EXPECT_EQ(settings_read_int("console color", "custom 15", -1), 0xFFFFFF);
     EXPECT_EQ(read_file(scratch.file("default.tfk")), TWELVE_EMPTY_KEYS);
     const Console* console = &port->console;
-    EXPECT_EQ(console->column, 120);
-    EXPECT_EQ(console->hex_mode, 1);
-    EXPECT_EQ(console->line_mode, 1);
-    EXPECT_EQ(console->tab_width, 8);
+    EXPECT_EQ(console->buffer.column, 120);
+    EXPECT_EQ(console->view.hex_mode, 1);
+    EXPECT_EQ(console->input.line_mode, 1);
+    EXPECT_EQ(console->view.tab_width, 8);
     // LINE input at once: Enter sends the line with CR LF.
     for (char c : std::string("ok\r")) SendMessageA(window_of(port), WM_CHAR, static_cast<unsigned char>(c), 1);
     ASSERT_TRUE(test_engine_settle(port));
@@ -176,7 +176,7 @@ TEST_F(TerminalSheetTest, CancelAndAnOkWithoutChangeWriteNothing)
     });
     EXPECT_FALSE(file_exists(scratch.file("tavex.ini")));
     EXPECT_FALSE(file_exists(scratch.file("default.tfk")));
-    EXPECT_EQ(port->console.column, 80);
+    EXPECT_EQ(port->console.buffer.column, 80);
 }
 
 void choose_colour(HWND chooser)
@@ -206,7 +206,7 @@ TEST_F(TerminalSheetTest, TheColourPageChangesAColourAndACustomColour)
     EXPECT_EQ(settings_read_int("console color", "console text 1", -1), 0x563412);
     EXPECT_EQ(settings_read_int("console color", "custom 0", -1), 0x563412);
     EXPECT_EQ(settings_read_int("console color", "console back 1", -1), 0xFFFFFF);
-    EXPECT_EQ(port->console.colours[COLOUR_TEXT], 0x563412u);
+    EXPECT_EQ(port->console.view.colours[COLOUR_TEXT], 0x563412u);
 }
 
 // The function-key page, step by step: F5 set and saved to a file that exists (No
@@ -338,7 +338,7 @@ TEST_F(TerminalSheetTest, StartUpTakesAHandEditedFileAsFarAsItCan)
     ASSERT_TRUE(test_engine_settle(port));
     EXPECT_EQ(test_engine_written(port), "AT\r\r");  // "send crlf" 9 sends CR
     UpdateWindow(window_of(port));
-    EXPECT_GT(port->console.row_table[0].count, 0);
+    EXPECT_GT(port->console.view.row_table[0].count, 0);
 }
 
 // Settings confirmed again and again while an engine delivers: every byte received
@@ -366,7 +366,7 @@ TEST_F(TerminalSheetTest, ARefreshWhileTheEngineFloodsLosesNoByte)
     ASSERT_TRUE(test_engine_settle(port));
     pump_messages();
     EXPECT_EQ(console_contents(port), expected);
-    EXPECT_EQ(port->console.capacity, 1024u * 1024u);
+    EXPECT_EQ(port->console.buffer.capacity, 1024u * 1024u);
     EXPECT_EQ(settings_read_int("console", "column", -1), 83);
 }
 
@@ -388,7 +388,7 @@ TEST_F(TerminalSheetTest, APortClosedWhileTheSheetIsOpenIsLeftOutOfTheChange)
     port = opened;
     ASSERT_NE(opened, nullptr);
     EXPECT_EQ(open_port_count, 1);
-    EXPECT_EQ(opened->console.column, 100);
+    EXPECT_EQ(opened->console.buffer.column, 100);
 }
 
 // Names that Windows takes for devices are refused as files that cannot be opened,

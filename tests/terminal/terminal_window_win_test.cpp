@@ -104,6 +104,28 @@ TEST_F(TerminalTest, FunctionKeysSendTheirExpandedStrings)
     EXPECT_EQ(test_engine_written(port), "AT\r");
 }
 
+// Each line keeps the local wall-clock time its first byte came at, in milliseconds
+// since 1601, echoed or received alike.
+TEST_F(TerminalTest, LinesKeepTheLocalTimeTheirFirstByteCameAt)
+{
+    auto local_now = []() {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        FILETIME time;
+        SystemTimeToFileTime(&now, &time);
+        return static_cast<ConsoleTime>((ULONGLONG{time.dwHighDateTime} << 32 | time.dwLowDateTime) / 10000);
+    };
+    const ConsoleTime before = local_now();
+    type("a\r");
+    receive("b");
+    const ConsoleTime after = local_now();
+    ASSERT_EQ(console_last_line(&port->console), 1u);
+    for (std::uint32_t line : {0u, 1u}) {
+        const ConsoleTime time = console_line_info(&port->console, line).first_byte_time;
+        EXPECT_TRUE(before <= time && time <= after) << line << ": " << before << " " << time << " " << after;
+    }
+}
+
 LPARAM point(int x, int y)
 {
     return MAKELPARAM(x, y);
@@ -116,24 +138,24 @@ TEST_F(TerminalTest, MouseSelectionCopiesShiftJisTextWhole)
     HWND window = window_of(port);
     UpdateWindow(window);
     const Console* console = &port->console;
-    ASSERT_GT(console->char_width, 0);
-    int cw = console->char_width, lh = console->line_height;
+    ASSERT_GT(console->view.char_width, 0);
+    int cw = console->view.char_width, lh = console->view.line_height;
     int y = 2 + lh / 2;
     // From the middle of "b" to the trail half of the character: it comes whole.
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, point(4 + cw + cw / 2, y));
     SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, point(4 + 3 * cw + cw / 2, y));
     SendMessageA(window, WM_LBUTTONUP, 0, point(4 + 3 * cw + cw / 2, y));
-    ASSERT_EQ(console->selection_state, 3);
+    ASSERT_EQ(console->selection.selection_state, 3);
     EXPECT_EQ(console_copy(&port->console), 1);
     EXPECT_EQ(clipboard_text(window), "b\x82\xa0");
-    EXPECT_EQ(console->selection_state, 0);
+    EXPECT_EQ(console->selection.selection_state, 0);
     // Select all and copy: the stored bytes as they are.
     console_select_all_and_copy(&port->console);
     EXPECT_EQ(clipboard_text(window), "ab\x82\xa0" "cd\r\nnext");
     // A click without a drag selects nothing.
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, point(4 + cw / 2, y));
     SendMessageA(window, WM_LBUTTONUP, 0, point(4 + cw / 2, y));
-    EXPECT_EQ(console->selection_state, 0);
+    EXPECT_EQ(console->selection.selection_state, 0);
 }
 
 TEST_F(TerminalTest, PasteConvertsLineEndsSendsAndEchoes)
@@ -191,15 +213,15 @@ TEST_F(TerminalTest, WheelAndKeysScrollByTwoLines)
     Console* console = &port->console;
     console_set_vscroll(console, 0, true);
     SendMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), 0);
-    EXPECT_EQ(console->vscroll_pos, 4);
+    EXPECT_EQ(console->view.vscroll_pos, 4);
     SendMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
-    EXPECT_EQ(console->vscroll_pos, 2);
+    EXPECT_EQ(console->view.vscroll_pos, 2);
     SendMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, 60), 0);
-    EXPECT_EQ(console->vscroll_pos, 2);
+    EXPECT_EQ(console->view.vscroll_pos, 2);
     SendMessageA(window, WM_KEYDOWN, VK_DOWN, 0);
-    EXPECT_EQ(console->vscroll_pos, 4);
+    EXPECT_EQ(console->view.vscroll_pos, 4);
     SendMessageA(window, WM_VSCROLL, SB_BOTTOM, 0);
-    EXPECT_EQ(console->vscroll_pos, console_vscroll_range(console) - console->page_rows);
+    EXPECT_EQ(console->view.vscroll_pos, console_vscroll_range(console) - console->view.page_rows);
 }
 
 COLORREF pixel(HDC dc, int x, int y)
@@ -221,15 +243,15 @@ TEST_F(TerminalTest, PaintDrawsEachClassInItsColours)
     Console* console = &port->console;
     console_select_all(console);
     // Select only "C": offsets 4..4.
-    console->sel_anchor.offset = 4;
-    console->sel_end.offset = 4;
+    console->selection.sel_anchor.offset = 4;
+    console->selection.sel_end.offset = 4;
     RECT client = {0, 0, 400, 200};
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
     HGDIOBJ old = SelectObject(dc, bitmap);
     console_paint(console, dc, &client);
-    int cw = console->char_width, lh = console->line_height;
+    int cw = console->view.char_width, lh = console->view.line_height;
     ASSERT_GT(cw, 0);
     // Row 0: "A" normal, then <0D><0A> as eight hexadecimal cells.
     EXPECT_EQ(pixel(dc, 4 + cw / 2, 2), RGB(255, 255, 255));
@@ -242,11 +264,11 @@ TEST_F(TerminalTest, PaintDrawsEachClassInItsColours)
     // The margins, and the LINE input area at the bottom.
     EXPECT_EQ(pixel(dc, 1, 50), RGB(255, 255, 255));
     EXPECT_EQ(pixel(dc, 200, client.bottom - 1), RGB(128, 128, 128));
-    EXPECT_EQ(console->input_area.top, client.bottom - lh - 4);
-    EXPECT_EQ(console->row_table[0].offset, 0);
-    EXPECT_EQ(console->row_table[0].count, 3);
-    EXPECT_EQ(console->row_table[1].offset, 3);
-    EXPECT_EQ(console->last_row, 1);
+    EXPECT_EQ(console->input.input_area.top, client.bottom - lh - 4);
+    EXPECT_EQ(console->view.row_table[0].offset, 0);
+    EXPECT_EQ(console->view.row_table[0].count, 3);
+    EXPECT_EQ(console->view.row_table[1].offset, 3);
+    EXPECT_EQ(console->view.last_row, 1);
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
@@ -391,8 +413,8 @@ TEST_F(TerminalTest, JapaneseTextAtTheWrapColumnStaysWhole)
     HWND window = window_of(port);
     UpdateWindow(window);
     Console* console = &port->console;
-    ASSERT_EQ(console->row_table[0].count, 81);
-    int cw = console->char_width, lh = console->line_height;
+    ASSERT_EQ(console->view.row_table[0].count, 81);
+    int cw = console->view.char_width, lh = console->view.line_height;
     int y = 2 + lh / 2;
     // From the last letter to the right half of 漢: the character comes whole.
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, point(4 + 78 * cw + cw / 2, y));
@@ -418,12 +440,13 @@ TEST_F(TerminalTest, TheEndOfTheTextStaysInViewAtAnySize)
         UpdateWindow(window);
         RECT client;
         GetClientRect(window, &client);
-        std::int32_t last_start = static_cast<std::int32_t>(console_line_start(console, console->last_line));
-        for (int row = 0; row <= console->last_row; ++row) {
-            if (console->row_table[row].offset != last_start) continue;
-            int top = 2 + row * console->line_height;
-            bool whole = top + console->line_height <= client.bottom;
-            return (whole || row == 0) && console->caret_x >= 0 && console->caret_y == top;
+        std::int32_t last_start =
+            static_cast<std::int32_t>(console_line_start(console, console_last_line(console)));
+        for (int row = 0; row <= console->view.last_row; ++row) {
+            if (console->view.row_table[row].offset != last_start) continue;
+            int top = 2 + row * console->view.line_height;
+            bool whole = top + console->view.line_height <= client.bottom;
+            return (whole || row == 0) && console->view.caret_x >= 0 && console->view.caret_y == top;
         }
         ADD_FAILURE() << "last line not shown, client height " << height;
         return false;

@@ -188,7 +188,25 @@ void cancel(HWND dialog)
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
-TEST_F(NetworkPorts, StoredHostsComeFirstAndARefusedPortIsSavedAndShown)
+// A port beyond 32 bits: the message shows it as typed, and the dialog stays (it is
+// then cancelled, after the message).
+HWND connect_dialog;
+void read_close_and_cancel(HWND box)
+{
+    read_and_close(box);
+    PostMessageA(connect_dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+void type_a_port_beyond_32_bits(HWND dialog)
+{
+    connect_dialog = dialog;
+    SendMessageA(GetDlgItem(dialog, IDC_NET_HOST), CB_SETCURSEL, 2, 0);
+    SetDlgItemTextA(dialog, IDC_NET_PORT, "99999999999999999");
+    drive_dialog(OPEN_FAILED_CAPTION, read_close_and_cancel);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(NetworkPorts, StoredHostsComeFirstAndARefusedPortIsSavedAndShownAsTyped)
 {
     const std::string stored =
         "[network history]\r\nlist entry=4\r\nhost list 1=alpha\r\nhost list 2=\r\nhost list 3=beta\r\n"
@@ -197,6 +215,12 @@ TEST_F(NetworkPorts, StoredHostsComeFirstAndARefusedPortIsSavedAndShown)
     drive_dialog(CONNECT_CAPTION, cancel);
     network_connect(app.frame_window);
     EXPECT_EQ(read_file(scratch.file("tavex.ini")), stored);  // Cancel writes nothing
+    message_seen.clear();
+    drive_dialog(CONNECT_CAPTION, type_a_port_beyond_32_bits);
+    network_connect(app.frame_window);
+    EXPECT_EQ(message_seen, std::string("\"gamma\"(99999999999999999)") + CANNOT_OPEN);
+    EXPECT_EQ(read_file(scratch.file("tavex.ini")), stored);
+    EXPECT_EQ(open_port_count, 0);
 
     seen = Seen{};
     message_seen.clear();

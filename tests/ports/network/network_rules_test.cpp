@@ -113,21 +113,23 @@ TEST(NumberField, ReadsSignAndLeadingDigitsOfAtMost14Characters)
     struct Case {
         const char* text;
         std::int32_t value;
-        bool digits;
+        bool fits;  // in 32 bits
     };
     const Case cases[] = {
         {"10000", 10000, true},   {"-1", -1, true},         {"65536", 65536, true},
-        {"80abc", 80, true},      {"abc", 0, false},        {"", 0, false},
-        {"-", 0, false},          {" 80", 0, false},        {"0008", 8, true},
-        {"12345678901234567", 2147483647, true},   // fourteen characters read, then held to 32 bits
-        {"4294967376", 2147483647, true},          // never wraps round to port 80
-        {"-99999999999999", -2147483647 - 1, true},
-        {"1234567890123x5", 2147483647, true},
+        {"80abc", 80, true},      {"abc", 0, true},         {"", 0, true},
+        {"-", 0, true},           {" 80", 0, true},         {"0008", 8, true},
+        {"2147483647", 2147483647, true},                  {"-2147483648", -2147483647 - 1, true},
+        {"2147483648", 2147483647, false},
+        {"12345678901234567", 2147483647, false},  // fourteen characters read, then held to 32 bits
+        {"4294967376", 2147483647, false},         // never wraps round to port 80
+        {"-99999999999999", -2147483647 - 1, false},
+        {"1234567890123x5", 2147483647, false},
     };
     for (const Case& c : cases) {
-        bool digits = !c.digits;
-        EXPECT_EQ(net_read_number(c.text, &digits), c.value) << c.text;
-        EXPECT_EQ(digits, c.digits) << c.text;
+        bool fits = !c.fits;
+        EXPECT_EQ(net_read_number(c.text, &fits), c.value) << c.text;
+        EXPECT_EQ(fits, c.fits) << c.text;
     }
     EXPECT_EQ(net_read_number(nullptr, nullptr), 0);
 }
@@ -145,8 +147,10 @@ TEST(NetworkPageModel, FieldsKeepInRangeNumbersElseTheValueTheyOpenedWith)
     const Case cases[] = {
         {IDC_NET_WAIT_TIME, "500", 7},   {IDC_NET_WAIT_TIME, "300", 300}, {IDC_NET_WAIT_TIME, "1", 1},
         {IDC_NET_WAIT_TIME, "0", 7},     {IDC_NET_WAIT_TIME, "x", 7},     {IDC_NET_WAIT_TIME, "12s", 12},
-        {IDC_NET_RETRY_COUNT, "0", 0},   {IDC_NET_RETRY_COUNT, "100", 100}, {IDC_NET_RETRY_COUNT, "101", 4},
-        {IDC_NET_RETRY_COUNT, "-1", 4},  {IDC_NET_RETRY_COUNT, "", 4},
+        {IDC_NET_WAIT_TIME, "", 7},      {IDC_NET_RETRY_COUNT, "0", 0},   {IDC_NET_RETRY_COUNT, "100", 100},
+        {IDC_NET_RETRY_COUNT, "101", 4}, {IDC_NET_RETRY_COUNT, "-1", 4},
+        // A cleared field, or one without digits, is the number 0.
+        {IDC_NET_RETRY_COUNT, "", 0},    {IDC_NET_RETRY_COUNT, "x", 0},
     };
     for (const Case& c : cases) EXPECT_EQ(network_page_field(&page, c.control, c.text), c.kept) << c.text;
     NetworkSettings applied = network_page_apply(&page, false, "600", "9");

@@ -1,7 +1,8 @@
 // The parallel kind on the bench's LPT port: discovery and the "valid" key, the
 // connect command with one port and with two, the warning box of a port that cannot
 // be opened, the page of the communication-settings sheet driven through its
-// controls with its change reaching an open port, and a port whose far end goes away.
+// controls with its change reaching an open port, a port whose far end goes away, a
+// printer switched off and on again, and a driver that cannot read.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -37,7 +38,12 @@ struct ParallelPortTest : ::testing::Test {
         ASSERT_TRUE(test_frame->made);
         ASSERT_TRUE(settings_path_init());
     }
-    void TearDown() override { delete test_frame; }
+    void TearDown() override
+    {
+        delete test_frame;
+        // A test that stopped half-way must leave the port's transfers working.
+        fail_bench_transfers("LPT", "");
+    }
     void enumerate(const std::string& ini = "")
     {
         if (!ini.empty()) {
@@ -95,6 +101,13 @@ TEST_F(ParallelPortTest, ConnectOpensTheOnlyPortAtOnceAndAsksAmongTwo)
     EXPECT_STREQ(port->long_name(port), LONG_LPT2);
     EXPECT_STREQ(port->short_name(port), "LPT2");
     EXPECT_STREQ(parallel_long_name(nullptr), "");
+    // Again while it is open: refused before any open is tried (the system does not
+    // refuse a second open of every parallel port), and the one window stays.
+    drive_dialog(OPEN_CAPTION, read_and_close_box);
+    EXPECT_EQ(connect(), port);
+    ASSERT_TRUE(dialog_was_driven());
+    EXPECT_EQ(box_text, "LPT2 \x82\xcd\xb5\xb0\xcc\xdf\xdd\x8f\x6f\x97\x88\x82\xdc\x82\xb9\x82\xf1");
+    EXPECT_EQ(open_port_count, 1);
     close_port(port);
     // LPT7 is offered but absent: chosen in the dialog, it cannot be opened.
     enumerate("[lpt7]\r\nvalid=1\r\n");
@@ -109,52 +122,72 @@ TEST_F(ParallelPortTest, ConnectOpensTheOnlyPortAtOnceAndAsksAmongTwo)
 std::string shown_interval;
 int shown_bidi = -1;
 
-void edit_parallel_page(HWND sheet)
+std::string interval_text(HWND page)
+{
+    char text[16] = {};
+    SendMessageA(GetDlgItem(page, 1012), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void click(HWND page, int id)
+{
+    HWND control = GetDlgItem(page, id);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+}
+
+// Only the box: the interval the list has no line for stays as it was.
+void untick_bidirectional(HWND sheet)
 {
     HWND page = PropSheet_GetCurrentPageHwnd(sheet);
-    HWND interval = GetDlgItem(page, 1012);
-    char text[16] = {};
-    SendMessageA(interval, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    shown_interval = text;  // 75 ms has no line: read as the default, "50ms"
-    SendMessageA(interval, CB_SETCURSEL, 4, 0);  // "1sec"
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(1012, CBN_SELCHANGE), reinterpret_cast<LPARAM>(interval));
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(1011, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1011)));
+    shown_interval = interval_text(page);
+    click(page, 1011);
     shown_bidi = IsDlgButtonChecked(page, 1011);
+    PropSheet_PressButton(sheet, PSBTN_OK);
+}
+
+// "標準に戻す" shows the defaults at once; then "1sec" is chosen.
+void restore_defaults_then_one_second(HWND sheet)
+{
+    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    click(page, 1008);
+    shown_interval = interval_text(page);
+    shown_bidi = IsDlgButtonChecked(page, 1011);
+    HWND interval = GetDlgItem(page, 1012);
+    SendMessageA(interval, CB_SETCURSEL, 4, 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(1012, CBN_SELCHANGE), reinterpret_cast<LPARAM>(interval));
     PropSheet_PressButton(sheet, PSBTN_OK);
 }
 
 TEST_F(ParallelPortTest, TheSheetsOkStoresTheRowAndItsOpenPortTakesIt)
 {
+    // 75 ms has no line in the list: it is shown as "50ms", but used and kept.
     enumerate("[lpt2]\r\nreceive times=75\r\n");
     Port* port = connect();
     ASSERT_NE(port, nullptr);
-    drive_dialog(SHEET_CAPTION, edit_parallel_page);
+    const ParallelEngine& engine = reinterpret_cast<ParallelPort*>(port)->engine;
+    EXPECT_EQ(engine.receive_interval, 75);
+    drive_dialog(SHEET_CAPTION, untick_bidirectional);
     comm_settings_sheet(app.frame_window);
     ASSERT_TRUE(dialog_was_driven());
     EXPECT_EQ(shown_interval, "50ms");
     EXPECT_EQ(shown_bidi, BST_UNCHECKED);
-    EXPECT_EQ(settings_read_int("lpt2", "receive times", 0), 1000);
+    EXPECT_EQ(settings_read_int("lpt2", "receive times", 0), 75);
     EXPECT_EQ(settings_read_int("lpt2", "bidi", -1), 0);
     // The frame passes the notice on to every open port.
     pump_messages();
-    const ParallelEngine& engine = reinterpret_cast<ParallelPort*>(port)->engine;
-    EXPECT_EQ(engine.receive_interval, 1000);
+    EXPECT_EQ(engine.receive_interval, 75);
     EXPECT_EQ(engine.bidirectional, 0);
     EXPECT_EQ(parallel_find_port(2)->changed, 0);
-    // "標準に戻す" shows the defaults at once; Cancel keeps them from the live row.
-    drive_dialog(SHEET_CAPTION, [](HWND sheet) {
-        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
-        SendMessageA(page, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1008)));
-        char text[16] = {};
-        SendMessageA(GetDlgItem(page, 1012), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-        shown_interval = text;
-        shown_bidi = IsDlgButtonChecked(page, 1011);
-        PropSheet_PressButton(sheet, PSBTN_CANCEL);
-    });
+
+    drive_dialog(SHEET_CAPTION, restore_defaults_then_one_second);
     comm_settings_sheet(app.frame_window);
     EXPECT_EQ(shown_interval, "50ms");
     EXPECT_EQ(shown_bidi, BST_CHECKED);
-    EXPECT_EQ(parallel_find_port(2)->settings.receive_interval, 1000u);
+    EXPECT_EQ(settings_read_int("lpt2", "receive times", 0), 1000);
+    EXPECT_EQ(settings_read_int("lpt2", "bidi", -1), 1);
+    pump_messages();
+    EXPECT_EQ(engine.receive_interval, 1000);
+    EXPECT_EQ(engine.bidirectional, 1);
 }
 
 TEST_F(ParallelPortTest, APortWhoseFarEndGoesAwayShowsNotConnectedAndCloses)
@@ -165,14 +198,85 @@ TEST_F(ParallelPortTest, APortWhoseFarEndGoesAwayShowsNotConnectedAndCloses)
     pump_messages();
     ASSERT_TRUE(cut_bench_port("LPT", true));
     EXPECT_TRUE(shows_not_connected(1000));
-    EXPECT_EQ(port->connection_state, 0);
-    // Typing goes nowhere, and costs nothing but the port's retries.
+    EXPECT_EQ(port->connection_state, PORT_FAILING);
+    // Typing is taken and tried again, to no avail here, and costs nothing but the
+    // port's retries: the close is as prompt as ever.
     SendMessageA(window_of(port), WM_CHAR, 'x', 1);
+    EXPECT_EQ(port->send.in_flight_length, 1);
     EXPECT_TRUE(port_is_open(port));
     DWORD start = GetTickCount();
     close_port(port);
     EXPECT_LT(GetTickCount() - start, 1500u);
     EXPECT_TRUE(cut_bench_port("LPT", false));
+}
+
+const char CONNECTED[] = "\x90\xda\x91\xb1\x92\x86";  // 接続中
+
+// What arrives at the far end, handling messages meanwhile: the engine thread sets
+// the status bar through this thread before it writes on.
+std::string read_pumping(StreamEnd& far_end, size_t count)
+{
+    std::string got;
+    wait_until(
+        [&] {
+            pump_messages();
+            got += far_end.read(count - got.size(), 50);
+            return got.size() >= count;
+        },
+        5000);
+    return got;
+}
+
+bool shows_connected(DWORD timeout_ms)
+{
+    return wait_until(
+        [] {
+            pump_messages();
+            return status_text(1) == CONNECTED;
+        },
+        timeout_ms);
+}
+
+// A printer switched off and on again, on a port that only sends: its failed write
+// shows "通信不可", what is typed meanwhile is taken, and all of it goes out once the
+// device takes writes again.
+TEST_F(ParallelPortTest, APrinterSwitchedOffAndOnIsUsedAgainWithWhatWasTypedMeanwhile)
+{
+    enumerate("[lpt2]\r\nbidi=0\r\n");
+    Port* port = connect();
+    ASSERT_NE(port, nullptr);
+    StreamEnd far_end(windows_path(fixture_env("TAVEX_TEST_LPT_PEER")));
+    ASSERT_TRUE(far_end.is_open());
+    ASSERT_TRUE(fail_bench_transfers("LPT", "write"));
+    SendMessageA(window_of(port), WM_CHAR, 'a', 1);
+    EXPECT_TRUE(shows_not_connected(1000));
+    EXPECT_EQ(port->connection_state, PORT_FAILING);
+    SendMessageA(window_of(port), WM_CHAR, 'b', 1);
+    EXPECT_TRUE(fail_bench_transfers("LPT", ""));
+    EXPECT_EQ(read_pumping(far_end, 2), "ab");
+    EXPECT_TRUE(shows_connected(1000));
+    EXPECT_EQ(port->connection_state, PORT_CONNECTED);
+    close_port(port);
+}
+
+// A driver that rejects every read of a bidirectional port: the port only sends, and
+// is shown connected.
+TEST_F(ParallelPortTest, ADriverWithoutReverseChannelLeavesThePortConnected)
+{
+    ASSERT_TRUE(fail_bench_transfers("LPT", "read"));
+    enumerate();
+    Port* port = connect();
+    ASSERT_NE(port, nullptr);
+    StreamEnd far_end(windows_path(fixture_env("TAVEX_TEST_LPT_PEER")));
+    SendMessageA(window_of(port), WM_CHAR, 'x', 1);
+    EXPECT_EQ(read_pumping(far_end, 1), "x");
+    // Reads are tried every 50 ms: a few of them have been rejected by now.
+    Sleep(300);
+    pump_messages();
+    EXPECT_EQ(port->connection_state, PORT_CONNECTED);
+    EXPECT_EQ(status_text(1), CONNECTED);
+    close_port(port);
+    EXPECT_TRUE(fail_bench_transfers("LPT", ""));
 }
 
 }  // namespace

@@ -192,7 +192,7 @@ void read_and_close_box(HWND box)
     SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
-TEST_F(SerialPortTest, APortThatCannotOpenShowsTheWarning)
+TEST_F(SerialPortTest, APortThatCannotOpenOrIsOpenShowsTheWarning)
 {
     enumerate("[com7]\r\nvalid=1\r\n");
     int absent = 7;
@@ -205,6 +205,19 @@ TEST_F(SerialPortTest, APortThatCannotOpenShowsTheWarning)
     EXPECT_EQ(serial_port_create(frame, &unknown), nullptr);
     EXPECT_TRUE(dialog_was_driven());
     EXPECT_EQ(box_text.substr(0, 6), "COM17 ");
+    // A port open in this program is refused as such, and goes on working.
+    int five = 5;
+    Port* open = create_port(PORT_SERIAL, &five);
+    ASSERT_NE(open, nullptr);
+    drive_dialog(OPEN_CAPTION, read_and_close_box);
+    EXPECT_EQ(create_port(PORT_SERIAL, &five), nullptr);
+    EXPECT_TRUE(dialog_was_driven());
+    EXPECT_EQ(box_text, "\x43\x4f\x4d\x35\x20\x82\xcd\xb5\xb0\xcc\xdf\xdd\x8f\x6f\x97\x88\x82\xdc\x82\xb9\x82\xf1");
+    EXPECT_EQ(open_port_count, 1);
+    StreamEnd far_end(windows_path(fixture_env("TAVEX_TEST_COM_PEER")));
+    EXPECT_EQ(port_send(open, reinterpret_cast<const unsigned char*>("x"), 1, nullptr), 1);
+    EXPECT_EQ(far_end.read(1), "x");
+    close_port(open);
 }
 
 TEST_F(SerialPortTest, AChangedRowIsAppliedToItsOpenPortOnce)

@@ -220,8 +220,13 @@ TEST_F(UsbPortTest, ConnectOffersTheUsableEntriesAndNumbersEveryOpen)
     // An open that fails says so and still uses up its number.
     EXPECT_EQ(connect(1), first);
     EXPECT_EQ(message, std::string("Gone") + CANNOT_OPEN);
+    // A device open already is refused before any open is tried, and uses none.
+    EXPECT_EQ(connect(0), first);
+    EXPECT_EQ(message, std::string("Echo") + CANNOT_OPEN);
+    EXPECT_EQ(open_port_count, 1);
+    close_port(first);
     Port* third = connect(0);
-    ASSERT_NE(third, first);
+    ASSERT_NE(third, nullptr);
     EXPECT_EQ(caption(third), "Echo(USB3)");
     EXPECT_EQ(usb_port_new(app.frame_window, nullptr), nullptr);  // no entry, no message
 }
