@@ -2,7 +2,7 @@
 // and the test as the device on its far end: a list of three files loaded from a list
 // file, the second missing; a send paused, resumed and aborted; a receive log with
 // the console's text while the device sends 1 MB; a log named after a device; and a
-// file that is not a send list loaded. The dialogs and message boxes of the program
+// file that is not a send list loaded; a log whose file takes no data. The dialogs and message boxes of the program
 // are found by caption and worked through their controls.
 #include <windows.h>
 
@@ -225,6 +225,63 @@ TEST_F(TransferEndToEnd, ALogNamedAfterADeviceIsRefusedAndNothingIsSent)
     EXPECT_TRUE(wait_until([&] { return console_text(frame).rfind("to the program", 0) == 0; }, 5000));
     EXPECT_EQ(peer->read(1, 1000), "");
     EXPECT_EQ(status_text(frame, 3), "");
+}
+
+// A log whose file stops taking data, as a share gone quiet does (the bench holds
+// every write to the files of its stall folder): what the device sends is shown all
+// the same, and the log's stop, the port's close and the program's end each take
+// less than 2 s.
+TEST_F(TransferEndToEnd, ALogWhoseFileTakesNoDataHoldsUpNothing)
+{
+    const std::string folder = fixture_env("TAVEX_STALL_DIR"), hold = fixture_env("TAVEX_STALL_HOLD");
+    ASSERT_FALSE(folder.empty() || hold.empty()) << "run under the test bench";
+    struct Hold {
+        std::string path;
+        ~Hold() { DeleteFileA(path.c_str()); }
+    } held{windows_path(hold)};
+    ASSERT_TRUE(write_file(held.path, ""));
+    connect();
+    int round = 0;
+    auto log_held = [&] {
+        const std::string log = windows_path(folder + "/held" + std::to_string(++round) + ".log");
+        PostMessageA(frame, WM_COMMAND, 405, 0);
+        HWND dialog = wait_for_dialog(LOG_CAPTION, 1416);
+        ASSERT_NE(dialog, nullptr);
+        SendMessageA(GetDlgItem(dialog, 1416), BM_SETCHECK, BST_UNCHECKED, 0);
+        SendMessageA(GetDlgItem(dialog, 1402), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(log.c_str()));
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog) && file_exists(log); }, 5000));
+        const std::string end = "end of round " + std::to_string(round);
+        ASSERT_TRUE(peer->write(std::string(100000, 'x') + "\r\n" + end + "\r\n", 5000));
+        EXPECT_TRUE(wait_until([&] { return console_text(frame).find(end) != std::string::npos; }, 1500));
+        EXPECT_EQ(read_file(log).size(), 0u) << "the write was not held";
+    };
+    auto took = [](auto action) {
+        DWORD start = GetTickCount();
+        action();
+        return GetTickCount() - start;
+    };
+
+    log_held();
+    DWORD_PTR result = 0;
+    EXPECT_LT(took([&] { SendMessageTimeoutA(frame, WM_COMMAND, 406, 0, SMTO_NORMAL, 5000, &result); }), 2000u);
+    EXPECT_EQ(status_text(frame, 3), "");
+
+    log_held();
+    EXPECT_LT(took([&] {
+                  PostMessageA(terminal_window(frame), WM_CLOSE, 0, 0);
+                  wait_until([&] { return terminal_window(frame) == nullptr; }, 5000);
+              }),
+              2000u);
+
+    PostMessageA(frame, WM_COMMAND, 101, 0);
+    ASSERT_TRUE(wait_until([&] { return terminal_window(frame) != nullptr; }, 10000));
+    log_held();
+    EXPECT_LT(took([&] {
+                  PostMessageA(frame, WM_CLOSE, 0, 0);
+                  EXPECT_EQ(program.wait_exit(5000), 0u);
+              }),
+              2000u);
 }
 
 // "読込み" pointed at 4 MB of random bytes: refused with a message at once, and the
