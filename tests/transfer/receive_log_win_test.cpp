@@ -4,9 +4,9 @@
 // the dialog's list and check box, the overwrite question, and the dialog shown at
 // once while another window repaints without end; a full disk that ends the log and
 // says so while the console keeps every byte; stops while the engine delivers,
-// after which no byte reaches a handle the file had; device names refused before
-// any question; a port closed while its dialog or question is open; and a file
-// whose writes never come back, which holds up neither reception nor the stop.
+// after which no byte reaches a handle the file had; a port closed while its dialog
+// or question is open; and a file whose writes never come back, which holds up
+// neither reception nor the stop (the end-to-end story closes and exits with one).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -21,7 +21,6 @@
 namespace {
 
 const std::string RECEIVING = "\x8e\xf3\x90\x4d\x92\x86 ";                                     // 受信中
-const std::string CANNOT_OPEN = "\x82\xaa\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1";          // が開けません
 const std::string CANNOT_WRITE = "\x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1";  // に書き込めません
 const char LOG_CAPTION[] = "\x8e\xf3\x90\x4d\xc3\xde\xb0\xc0\x82\xf0\xcc\xa7\xb2\xd9\x82\xc9\x95\xdb\x91\xb6";  // 受信ﾃﾞｰﾀをﾌｧｲﾙに保存
 
@@ -275,23 +274,6 @@ TEST_F(ReceiveLog, StopsWhileTheEngineDeliversLoseNothingAndReachNoOtherFile)
     }
 }
 
-// Names of devices, in any folder and case and with an extension: "cannot open",
-// and no question about overwriting a file that does not exist. The bench's COM5 is
-// a pty whose far end nobody reads.
-TEST_F(ReceiveLog, DeviceNamesAreRefusedBeforeAnyQuestion)
-{
-    static std::vector<std::string> boxes;
-    const std::string names[] = {scratch.file("com1.log"), "COM5", "aux.txt", scratch.file("LPT2.log "), "nul", "CON:"};
-    for (const std::string& name : names) {
-        boxes.clear();
-        drive_dialog(LOG_CAPTION, [](HWND box) { boxes.push_back(dismiss_message_box(box)); });
-        start_log(port, name);
-        EXPECT_EQ(boxes, std::vector<std::string>{"\"" + name + "\"" + CANNOT_OPEN}) << name;
-        EXPECT_EQ(port->log_active, 0) << name;
-        stop_receive_log(port);
-    }
-}
-
 // What the routines below act on: the port to close under a dialog or a question,
 // and the one opened in its place (at the same address, as often as not).
 Port* closing;
@@ -337,9 +319,8 @@ TEST_F(ReceiveLog, APortClosedWhileItsDialogOrQuestionIsOpenIsLeftAlone)
 }
 
 // A file whose writes never come back (a share gone quiet, a disk that hangs): the
-// write is the writer's own thread's, so reception goes on, the stop (406), a port's
-// close and the close of every port (the program's end) each end within their
-// bounds, and a log that fills its queue meanwhile ends with the message.
+// write is the writer's own thread's, so reception goes on, the stop (406) ends
+// within its bound, and a log that fills its queue meanwhile ends with the message.
 HANDLE released;
 volatile LONG writes_entered;
 
@@ -367,32 +348,16 @@ TEST_F(ReceiveLog, AFileWhoseWritesNeverReturnHoldsUpNothing)
         ASSERT_TRUE(until([&] { return writes_entered > entered; }, 5000));
         ASSERT_TRUE(test_engine_settle(on, 1000));
     };
-    auto timed = [](auto action) {
-        DWORD start = GetTickCount();
-        action();
-        return GetTickCount() - start;
-    };
 
     stuck_log(port, "stop.log");
-    EXPECT_LT(timed([&] { command(CMD_LOG_STOP); }), 1000u);
+    DWORD stop_start = GetTickCount();
+    command(CMD_LOG_STOP);
+    EXPECT_LT(GetTickCount() - stop_start, 1000u);
     EXPECT_EQ(port->log_active, 0);
-
-    stuck_log(port, "close.log");
-    EXPECT_LT(timed([&] { close_port(port); }), 2000u);
-    EXPECT_FALSE(port_is_open(port));
-
-    open();
-    Port* other = create_port(PORT_SERIAL, nullptr);
-    ASSERT_NE(other, nullptr);
-    stuck_log(port, "all1.log");
-    stuck_log(other, "all2.log");
-    EXPECT_LT(timed([] { close_all_ports(); }), 2000u);
-    EXPECT_EQ(open_port_count, 0);
 
     // More than the queue holds: reception waits for room only while the write might
     // still come back, then the log ends and says so; the console shows what came to
     // the end (its line table keeps the last lines of so long a stream).
-    open();
     static std::string told;
     told.clear();
     drive_dialog(LOG_CAPTION, [](HWND box) { told = dismiss_message_box(box); });
