@@ -118,7 +118,9 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         frame_close(window);
         return 0;
     case MSG_CLOSE_PORT:
-        close_port(reinterpret_cast<Port*>(wparam));
+        // lParam, when given, is the port's window: the request is for that port only.
+        if (!lparam || port_from_window(reinterpret_cast<HWND>(lparam)) == reinterpret_cast<Port*>(wparam))
+            close_port(reinterpret_cast<Port*>(wparam));
         return 0;
     case MSG_PORT_SETTINGS_CHANGED:
         for_each_port(apply_port_settings);

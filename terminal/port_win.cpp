@@ -93,6 +93,20 @@ Port* find_active_port()
     return port_of_window(active);
 }
 
+HWND port_window(const Port* port)
+{
+    return port ? static_cast<HWND>(port->console.window) : nullptr;
+}
+
+Port* port_from_window(HWND window)
+{
+    // The system does not give a destroyed window's handle to the next window made
+    // (each handle carries a use count of its slot), so a handle that is still an MDI
+    // child holding a Port names the port it was taken from.
+    if (!window || !app.mdi_client || !IsWindow(window) || GetParent(window) != app.mdi_client) return nullptr;
+    return port_of_window(window);
+}
+
 bool port_callback_enter(Port* port)
 {
     if (!port) return false;
@@ -286,7 +300,10 @@ void close_all_ports()
 // out, a connection given up), and then no write of it will ever report.
 static bool start_write(Port* port, const SendWrite& write)
 {
-    return !write.data || !port->write || port->write(port, write.data, write.length) > 0;
+    if (!write.data || !port->write) return true;
+    bool taken = port->write(port, write.data, write.length) > 0;
+    InterlockedExchange(&port->write_refused, taken ? 0 : 1);
+    return taken;
 }
 
 std::int32_t port_send(Port* port, const unsigned char* data, std::int32_t length, PortCompletionHook hook)

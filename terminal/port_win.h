@@ -19,6 +19,7 @@
 #include "terminal/connection_state.h"
 #include "terminal/engine_callbacks.h"
 #include "terminal/send_queue.h"
+#include "terminal/send_state.h"
 
 enum PortKind {
     PORT_SERIAL = 1,
@@ -35,6 +36,7 @@ constexpr UINT MSG_PORT_SETTINGS_CHANGED = WM_USER + 102;  // wParam: the kind
 constexpr std::size_t PORT_DEVICE_NAME_SIZE = 800;
 
 struct Port;
+struct LogWriter;
 typedef void (*PortCompletionHook)(Port* port, std::int32_t count);
 typedef std::int32_t (*PortReceiveHook)(Port* port, const unsigned char* data, std::int32_t length);
 
@@ -67,7 +69,7 @@ struct Port {
     std::int32_t kind;               // PortKind
     // File send (transfer/file_send_win.cpp); all zero while none runs. The send
     // thread owns the list, its read buffer and the event.
-    volatile LONG send_state;        // 0 idle, 1 sending, 3 paused, 4 stopping
+    volatile LONG send_state;        // SendState
     char (*send_list)[260];          // send_list_count full paths, NUL-terminated
     std::int32_t send_list_count;
     // 64-bit, so that a file of 2 GiB and more is sent whole and shown as it is.
@@ -81,14 +83,17 @@ struct Port {
     volatile LONG send_hooks_running;   // piece hooks under way
     volatile LONG send_offering;        // pieces being handed to the port; an abort waits for them
     DWORD send_thread_id;               // an abort closes the thread's message box
+    // 1 while the engine refuses writes: the port has given up for good (a device
+    // gone, a connection not to be made again) or still ends an aborted write; 0
+    // again once it takes one.
+    volatile LONG write_refused;
     // Receive log (transfer/receive_log_win.cpp).
     volatile LONG log_active;        // 1 while logging
-    HANDLE log_file;                 // null while not logging
+    LogWriter* log_writer;           // the file's writer; null while not logging
     char log_file_name[260];
     volatile LONGLONG log_bytes;     // bytes written to the file since logging began
     DWORD log_start_tick;
-    volatile LONG log_writers;       // log hook calls under way; the stop waits for them
-    volatile LONG log_failed;        // a write failed: the log is over, the UI thread says so
+    volatile LONG log_hooks_running; // log hook calls under way; the stop waits for them
     // 1 while a notice of the file send or the log waits for the UI thread to show it.
     volatile LONG transfer_notice_pending;
     unsigned char rx_convert_buffer[8192];
@@ -148,10 +153,11 @@ extern PortKindEntry port_kinds[5];
 extern volatile LONG open_port_count;
 
 // What the file transfer (transfer/) attaches to every port, set once at start-up.
-// A close runs stopping (a file send takes no further piece), then aborts the send
-// queue, then stop (the file send has ended and the receive log is closed when it
-// returns); with nothing attached, a close only aborts what is being sent. refresh
-// shows a port's file-send and log state when its window is activated.
+// A close runs stopping (a file send takes no further piece, a receive log nothing
+// more), then aborts the send queue, then stop (the file send has ended and the
+// receive log is closed when it returns); with nothing attached, a close only aborts
+// what is being sent. refresh shows a port's file-send and log state when its window
+// is activated.
 struct PortTransferHooks {
     void (*stopping)(Port* port);
     void (*stop)(Port* port);
@@ -205,3 +211,10 @@ void handle_sent_messages(DWORD timeout_ms);
 // The open ports are the MDI client's children that hold a Port.
 Port* find_active_port();
 void for_each_port(void (*routine)(Port* port));
+
+// A port as a dialog or a question holds it across a modal loop, in which the port
+// may be closed (its window's close box, a close posted to the frame) and another
+// opened at the same address: by its terminal window, which no other port ever has.
+// port_from_window is the port that window holds while it is open, else null.
+HWND port_window(const Port* port);
+Port* port_from_window(HWND window);

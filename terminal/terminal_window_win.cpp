@@ -126,8 +126,8 @@ void destroy_terminal_window(Port* port)
 
 static KeyGate gate_of(const Port* port)
 {
-    return KeyGate{display_settings.key_disable, port->connection_state, port->quiet, port->send_state,
-                   port->paste_text != nullptr};
+    return KeyGate{display_settings.key_disable, port->connection_state, port->quiet,
+                   port->send_state != SEND_IDLE, port->paste_text != nullptr};
 }
 
 // One typed character (one byte, or the two of a double-byte character), or Enter,
@@ -381,8 +381,11 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
         // The frame closes the port, and close_port destroys the window: the window
         // stays until then (not destroyed by the default processing), so every open
         // port is always among the MDI client's windows and the program needs no list
-        // of its own. A second close request finds the port closed and is ignored.
-        PostMessageA(port->frame_window, MSG_CLOSE_PORT, reinterpret_cast<WPARAM>(port), 0);
+        // of its own. A second close request finds the port closed and is ignored;
+        // the window goes with it, so that a port opened meanwhile at the same
+        // address is not taken for this one.
+        PostMessageA(port->frame_window, MSG_CLOSE_PORT, reinterpret_cast<WPARAM>(port),
+                     reinterpret_cast<LPARAM>(window));
         return 0;
     case WM_CHAR:
         key_typed(port, wparam);

@@ -1,16 +1,24 @@
 // Receive log; see receive_log_win.h.
 //
 // The hook and the stop are serialised without a lock on the receive path: the hook
-// counts itself in log_writers before it looks at log_active, and the stop clears
-// log_active before it waits for log_writers to reach 0 (both with full barriers), so
-// either the hook sees the log stopped or the stop sees the hook and waits for it
-// before closing the file. The hook only posts notices, so the stop's wait is short;
-// it still handles sent messages, as every wait of the UI thread for another does.
+// counts itself in log_hooks_running before it looks at log_active, and the stop
+// clears log_active before it waits for log_hooks_running to reach 0 (both with full
+// barriers), so either the hook sees the log stopped or the stop sees the hook and
+// waits for it before the writer goes. A hook waiting for room in the writer's queue
+// is let go first. A port that closes ends its log's writer before the abort of its
+// send queue, so that the writer's bounded wait runs meanwhile, and the writers of
+// several ports closed together end side by side. The stop's waits handle sent
+// messages, as every wait of the UI thread for another does.
+//
+// Every port pointer is taken again after a modal loop (the dialog, the overwrite
+// question): the port may have been closed meanwhile, and another opened in its
+// place; see port_from_window.
 #include "transfer/receive_log_win.h"
 
 #include <commdlg.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/commands_win.h"
@@ -20,6 +28,7 @@
 #include "resources/commands.h"
 #include "resources/transfer_ids.h"
 #include "terminal/port_win.h"
+#include "transfer/log_writer_win.h"
 #include "transfer/transfer_text.h"
 #include "transfer/transfer_win.h"
 
@@ -27,6 +36,9 @@ int include_console_text = 1;
 
 static const char LOG_CAPTION[] = "受信ﾃﾞｰﾀをﾌｧｲﾙに保存";
 static const char LOG_STOPPED[] = "。受信ﾃﾞｰﾀの保存を中止しました";
+// The console's text is in the file when the log starts, as the status then shows,
+// unless the file takes longer than this.
+constexpr DWORD START_WAIT_MS = 1000;
 
 // Status-bar part 3: the bytes and time while logging, else empty.
 static void show_log_status(Port* port)
@@ -48,56 +60,76 @@ void refresh_log_state(Port* port)
 std::int32_t log_receive_hook(Port* port, const unsigned char* data, std::int32_t length)
 {
     if (length <= 0 || port->log_active != 1) return 1;
-    InterlockedIncrement(&port->log_writers);
-    if (port->log_active == 1 && !port->log_failed) {
-        DWORD written = 0;
-        BOOL ok = WriteFile(port->log_file, data, static_cast<DWORD>(length), &written, nullptr);
-        // Only this thread adds to the count; the UI thread reads it.
-        if (written > 0) transfer_store(&port->log_bytes, transfer_load(&port->log_bytes) + written);
-        // A full disk or a drive gone: nothing more is written, so the file never has
-        // a hole, and the UI thread ends the log and says so.
-        if (!ok || written != static_cast<DWORD>(length)) InterlockedExchange(&port->log_failed, 1);
-        transfer_notify(port);
-    }
-    InterlockedDecrement(&port->log_writers);
+    InterlockedIncrement(&port->log_hooks_running);
+    // Only queued: the writer's thread writes the file. Bytes the log no longer takes
+    // (it has failed) are still shown.
+    if (port->log_active == 1) log_writer_append(port->log_writer, data, static_cast<std::size_t>(length));
+    InterlockedDecrement(&port->log_hooks_running);
     return 1;
 }
 
-// The console's text at the start of the file, under the console's lock so that no
-// append or discard moves it meanwhile. False when it was not written whole.
-static bool write_console_text(Port* port, HANDLE file, LONGLONG* bytes)
+// The writer's report, until the log stops: the bytes written, and a notice that has
+// the UI thread show them (or end a log that failed).
+static void log_written(void* context, LONGLONG written)
 {
-    *bytes = 0;
+    auto* port = static_cast<Port*>(context);
+    transfer_store(&port->log_bytes, written);
+    transfer_notify(port);
+}
+
+// A copy of the console's text, taken under the console's lock so that no append or
+// discard moves it meanwhile. False when memory is short.
+static bool copy_console_text(Port* port, unsigned char** text, std::size_t* length)
+{
+    *text = nullptr;
+    *length = 0;
     Console* console = &port->console;
     console_lock(console);
-    std::uint32_t length = console_text_length(console);
-    const unsigned char* text = console_text_at(console, 0);
-    DWORD written = 0;
-    BOOL ok = !text || length == 0 || WriteFile(file, text, length, &written, nullptr);
+    std::uint32_t count = console_text_length(console);
+    const unsigned char* at = console_text_at(console, 0);
+    bool ok = true;
+    if (at && count > 0) {
+        *text = static_cast<unsigned char*>(std::malloc(count));
+        ok = *text != nullptr;
+        if (ok) {
+            std::memcpy(*text, at, count);
+            *length = count;
+        }
+    }
     console_unlock(console);
-    *bytes = written;
-    return ok && written == (text ? length : 0);
+    return ok;
 }
 
 void start_receive_log(Port* port, HWND owner)
 {
     if (!port || port->log_file_name[0] == '\0' || port->log_active) return;
-    HANDLE file = transfer_create_file(owner, port->log_file_name, LOG_CAPTION);
+    // The overwrite question lets the port be closed: transfer_create_file takes it
+    // again from its window after the answer, and touches nothing when it is gone.
+    HANDLE file = transfer_create_file(owner, port->log_file_name, LOG_CAPTION, port_window(port));
     if (!file) return;
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-    LONGLONG bytes = 0;
-    if (include_console_text && !write_console_text(port, file, &bytes)) {
+    unsigned char* text = nullptr;
+    std::size_t length = 0;
+    LogWriter* writer = nullptr;
+    if (!include_console_text || copy_console_text(port, &text, &length))
+        writer = log_writer_open(file, text, length, log_written, port);
+    else
         CloseHandle(file);
+    if (!writer) {
         transfer_tell_unwritten(owner, port->log_file_name, LOG_CAPTION, LOG_STOPPED);
         return;
     }
-    port->log_file = file;
-    transfer_store(&port->log_bytes, bytes);
-    InterlockedExchange(&port->log_failed, 0);
+    port->log_writer = writer;
+    transfer_store(&port->log_bytes, 0);
     port->log_start_tick = GetTickCount();
     // Everything the hook reads is in place before it can see the log active.
     InterlockedExchange(&port->log_active, 1);
     port->receive_hook = log_receive_hook;
+    DWORD since = GetTickCount();
+    while (log_writer_written(writer) < static_cast<LONGLONG>(length) && !log_writer_failed(writer) &&
+           GetTickCount() - since < START_WAIT_MS)
+        handle_sent_messages(1);
+    transfer_store(&port->log_bytes, log_writer_written(writer));
     refresh_log_state(port);
 }
 
@@ -105,20 +137,27 @@ void stop_receive_log(Port* port)
 {
     if (!port) return;
     if (port->log_active) {
+        LogWriter* writer = port->log_writer;
         InterlockedExchange(&port->log_active, 0);
         port->receive_hook = nullptr;
-        transfer_wait_zero(&port->log_writers);
-        CloseHandle(port->log_file);
-        port->log_file = nullptr;
+        log_writer_end(writer);
+        transfer_wait_zero(&port->log_hooks_running);
+        port->log_writer = nullptr;
         // The port is not made quiet here: that would drop what arrives meanwhile
         // from the console, and typed bytes from the queue, for nothing the log needs.
+        log_writer_close(writer, LOG_STOP_STUCK_MS, LOG_STOP_WAIT_MS);
     }
     refresh_log_state(port);
 }
 
+void receive_log_stopping(Port* port)
+{
+    if (port && port->log_active) log_writer_end(port->log_writer);
+}
+
 void receive_log_check(Port* port)
 {
-    if (!port->log_active || !port->log_failed) return;
+    if (!port->log_active || !log_writer_failed(port->log_writer)) return;
     char name[sizeof port->log_file_name];
     std::memcpy(name, port->log_file_name, sizeof name);
     HWND owner = port->frame_window;
@@ -148,17 +187,19 @@ static void browse(HWND dialog)
     if (GetSaveFileNameA(&ofn) && name[0] != '\0') SetDlgItemTextA(dialog, IDC_LOG_FILE, name);
 }
 
-// OK: the chosen port with the name, or null.
-static Port* accept(HWND dialog)
+// OK: the chosen port's window, its log_file_name set, or null.
+static HWND accept(HWND dialog)
 {
     char name[MAX_PATH - 1] = "";  // at most 258 characters
     GetDlgItemTextA(dialog, IDC_LOG_FILE, name, sizeof name);
-    Port* port = transfer_selected_port(GetDlgItem(dialog, IDC_LOG_PORT));
-    // The port may have closed while the dialog was open.
-    if (!port || !port_is_open(port)) return nullptr;
+    HWND window = transfer_selected_port(GetDlgItem(dialog, IDC_LOG_PORT));
+    // The port may have closed while the dialog was open (its window's close box
+    // works meanwhile, as does the file dialog's own loop).
+    Port* port = port_from_window(window);
+    if (!port) return nullptr;
     std::memcpy(port->log_file_name, name, sizeof name);
     include_console_text = IsDlgButtonChecked(dialog, IDC_LOG_CONSOLE_TEXT) == BST_CHECKED ? 1 : 0;
-    return port;
+    return window;
 }
 
 static INT_PTR CALLBACK receive_log_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) noexcept
@@ -193,5 +234,6 @@ void start_receive_log_command(HWND frame)
 {
     INT_PTR result =
         DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_RECEIVE_LOG), frame, receive_log_dialog_proc, 0);
-    if (result != 0 && result != -1) start_receive_log(reinterpret_cast<Port*>(result), frame);
+    if (result == 0 || result == -1) return;
+    if (Port* port = port_from_window(reinterpret_cast<HWND>(result))) start_receive_log(port, frame);
 }

@@ -47,9 +47,9 @@ static bool engine_step(TestEngine* e)
     }
     const unsigned char* data;
     std::int32_t requested;
-    if (!e->hold_writes && engine_core_take_write(&e->core, &data, &requested)) {
-        std::int32_t count = requested;
-        if (!e->results.empty()) {
+    if ((!e->hold_writes || e->gone) && engine_core_take_write(&e->core, &data, &requested)) {
+        std::int32_t count = e->gone ? 0 : requested;
+        if (!e->gone && !e->results.empty()) {
             count = e->results.front() < requested ? e->results.front() : requested;
             e->results.pop_front();
         }
@@ -81,7 +81,7 @@ static DWORD WINAPI engine_thread(void* parameter) noexcept
 static std::int32_t test_write(Port* port, const unsigned char* data, std::int32_t length)
 {
     TestEngine* e = engine_of(port);
-    int accepted = engine_core_request_write(&e->core, data, length);
+    int accepted = e->gone ? 0 : engine_core_request_write(&e->core, data, length);
     if (!accepted) {
         lock(e);
         e->refused++;
@@ -218,6 +218,15 @@ void test_engine_receive(Port* port, const std::string& bytes)
     lock(e);
     e->receives.push_back(bytes);
     unlock(e);
+    SetEvent(e->work);
+}
+
+void test_engine_give_up(Port* port)
+{
+    TestEngine* e = engine_of(port);
+    InterlockedExchange(&e->gone, 1);
+    port->connection_state = 0;
+    engine_core_status(&e->core);
     SetEvent(e->work);
 }
 
