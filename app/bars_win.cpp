@@ -7,9 +7,9 @@
 
 #include <initializer_list>
 
-#include "app/commands_win.h"
+#include "base/command_state_win.h"
 #include "app/frame_win.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "resources/commands.h"
 #include "resources/resource.h"
 

@@ -6,14 +6,13 @@
 #include "app/bars_win.h"
 #include "app/commands_win.h"
 #include "app/help_win.h"
-#include "ports/port_kinds_win.h"
+#include "terminal/port_kind_registry_win.h"
 #include "resources/commands.h"
 #include "resources/resource.h"
 #include "terminal/port_win.h"
 #include "transfer/file_send_win.h"
 #include "transfer/transfer_win.h"
 
-App app;
 
 const char FRAME_CLASS_NAME[] = "TAVEX FRAME";
 const char FRAME_CAPTION[] = "Velkaro";

@@ -4,17 +4,17 @@
 
 #include <commctrl.h>
 
-#include "app/data_folder_win.h"
-#include "app/frame_win.h"
-#include "app/os_check.h"
 #include "app/bars_win.h"
-#include "app/commands_win.h"
-#include "terminal/display_settings.h"
-#include "terminal/display_settings_win.h"
-#include "terminal/port_win.h"
-#include "app/settings.h"
+#include "app/frame_win.h"
+#include "base/data_folder_win.h"
+#include "base/os_check.h"
+#include "base/settings.h"
 #include "ports/port_kinds_win.h"
 #include "resources/commands.h"
+#include "terminal/display_settings.h"
+#include "terminal/display_settings_win.h"
+#include "terminal/port_kind_registry_win.h"
+#include "terminal/port_win.h"
 #include "terminal/terminal_window_win.h"
 #include "transfer/file_send_win.h"
 
@@ -51,6 +51,7 @@ bool app_startup(HINSTANCE instance, int show_command)
     // The settings path cannot fail the start-up: too long a directory means a run on
     // defaults with nothing written.
     settings_path_init();
+    port_kinds_register();
     InitCommonControls();
     if (!frame_register_class(instance)) return false;
     if (!terminal_window_register(instance)) return false;

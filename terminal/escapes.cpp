@@ -5,7 +5,7 @@
 // both buffers.
 #include "terminal/escapes.h"
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 // The value of a hexadecimal digit, or -1.
 static int hex_digit(char c)

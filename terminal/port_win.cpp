@@ -12,11 +12,12 @@
 #include <new>
 #include <vector>
 
-#include "app/commands_win.h"
-#include "app/frame_win.h"
-#include "app/status_bar_win.h"
+#include "base/command_state_win.h"
+#include "base/app_record_win.h"
+#include "base/status_bar_win.h"
 #include "resources/commands.h"
 #include "terminal/display_settings.h"
+#include "terminal/port_kind_registry_win.h"
 #include "terminal/receive_convert.h"
 #include "terminal/terminal_window_win.h"
 
@@ -229,8 +230,8 @@ static bool device_open(const char* device)
 
 Port* create_port(int kind, const void* argument)
 {
-    if (kind < PORT_SERIAL || kind > PORT_USB || !port_kinds[kind].create) return nullptr;
-    const PortKindEntry& entry = port_kinds[kind];
+    const PortKindEntry entry = port_kind_entry(kind);
+    if (!entry.create) return nullptr;
     char device[PORT_DEVICE_NAME_SIZE] = "";
     if (entry.device_name && entry.device_name(argument, device, sizeof device) && device_open(device)) {
         if (entry.refuse) entry.refuse(app.frame_window, argument);
@@ -347,8 +348,7 @@ void abort_sends(Port* const* ports, std::size_t count)
         // A paste must not send its rest when its aborted write reports after quiet
         // is over (the report can wait for this mutex): it ends at that report.
         InterlockedExchange(&port->paste_ending, 1);
-        if (port->kind >= PORT_SERIAL && port->kind <= PORT_USB && port_kinds[port->kind].wake_engine)
-            port_kinds[port->kind].wake_engine(port);
+        if (auto wake = port_kind_entry(port->kind).wake_engine) wake(port);
         any = true;
     }
     // Gives the engines time to cancel or purge what they are writing; the mutexes

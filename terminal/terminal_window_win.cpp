@@ -12,8 +12,8 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/commands_win.h"
-#include "app/status_bar_win.h"
+#include "base/command_state_win.h"
+#include "base/status_bar_win.h"
 #include "console/console_clipboard_win.h"
 #include "console/console_view_win.h"
 #include "console/console_win.h"

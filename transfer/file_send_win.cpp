@@ -19,9 +19,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/commands_win.h"
-#include "app/settings.h"
-#include "app/status_bar_win.h"
+#include "base/command_state_win.h"
+#include "base/settings.h"
+#include "base/status_bar_win.h"
 #include "resources/commands.h"
 #include "terminal/port_win.h"
 #include "transfer/file_send_dialog_win.h"

@@ -13,9 +13,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/commands_win.h"
-#include "app/frame_win.h"
-#include "app/status_bar_win.h"
+#include "base/command_state_win.h"
+#include "base/app_record_win.h"
+#include "base/status_bar_win.h"
 #include "console/console_win.h"
 #include "resources/commands.h"
 #include "resources/transfer_ids.h"

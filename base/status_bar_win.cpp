@@ -1,11 +1,11 @@
 // Status-bar texts and toolbar button states; see status_bar_win.h. The bars belong
 // to the UI thread; other threads reach them only through sent messages.
-#include "app/status_bar_win.h"
+#include "base/status_bar_win.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/frame_win.h"
+#include "base/app_record_win.h"
 #include "resources/commands.h"
 
 void set_status_text(int part, const char* text)
