@@ -1,8 +1,9 @@
 // Fuzzes the byte conversions that take whatever a peer or the user hands over: the
 // receive line-end conversion (chunked exactly as the port does it), the escape
 // expansion (into a buffer of exactly the promised size, so that the sanitizer sees
-// any overrun) and the paste line-end conversion. Each result is checked against a
-// plain restatement of its rule over the whole input.
+// any overrun) and its reverse, the paste line-end conversion, and hexadecimal bytes
+// typed by the user. Each result is checked against a plain restatement of its rule
+// over the whole input, or against the way back.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,7 @@
 
 #include "console/console_selection.h"
 #include "terminal/escapes.h"
+#include "terminal/hex_bytes.h"
 #include "terminal/receive_convert.h"
 
 static void check(bool ok)
@@ -50,6 +52,33 @@ static void fuzz_escapes(const std::string& text, int limit)
         check(std::memcmp(out.data(), text.data(), static_cast<size_t>(n)) == 0);
 }
 
+// Bytes shown with escapes expand back to themselves.
+static void fuzz_format(const unsigned char* bytes, size_t size)
+{
+    const int count = static_cast<int>(size);
+    std::vector<char> text(4 * size + 1);
+    check(format_escapes(text.data(), static_cast<int>(text.size()), bytes, count) <= 4 * count);
+    std::vector<unsigned char> back(size + 4);
+    int n = expand_escapes(back.data(), text.data(), count);
+    check(n == count && std::memcmp(back.data(), bytes, size) == 0);
+}
+
+// Hexadecimal typed by the user: a refusal points into the text, and what was parsed,
+// written out and parsed again, gives the same bytes.
+static void fuzz_hex(const std::string& text, size_t capacity)
+{
+    std::vector<unsigned char> out(capacity);
+    size_t count = 0, at = 0;
+    int result = hex_bytes_parse(text.data(), text.size(), out.data(), capacity, &count, &at);
+    check(count <= capacity && (result == HEX_BYTES_OK || at < text.size() || result == HEX_BYTES_EMPTY));
+    if (result != HEX_BYTES_OK) return;
+    std::vector<char> formatted(3 * count);
+    check(hex_bytes_format(out.data(), count, formatted.data(), formatted.size()) == 3 * count - 1);
+    std::vector<unsigned char> again(count);
+    check(hex_bytes_parse(formatted.data(), 3 * count - 1, again.data(), count, &count, &at) == HEX_BYTES_OK &&
+          std::memcmp(again.data(), out.data(), count) == 0);
+}
+
 static void fuzz_paste(const std::string& text, int mode)
 {
     std::vector<char> out(2 * text.size() + 1);
@@ -83,5 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     text = text.c_str();  // both conversions take NUL-terminated text
     fuzz_escapes(text, limit);
     fuzz_paste(text, data[1] % 3);
+    fuzz_format(bytes, n);
+    fuzz_hex(std::string(reinterpret_cast<const char*>(bytes), n), data[1] % 64);
     return 0;
 }
