@@ -66,10 +66,16 @@ bool app_startup(HINSTANCE instance, int show_command)
     if (HMENU menu = GetMenu(frame))
         CheckMenuItem(menu, CMD_KEY_DISABLE, MF_BYCOMMAND | (display_settings.key_disable ? MF_CHECKED : MF_UNCHECKED));
     file_send_load_settings();
-    startup_discover_ports();
     ShowWindow(frame, show_command);
     ShowWindow(app.mdi_client, show_command);
     UpdateWindow(frame);
+    // The kinds' discovery (the port names, the socket library, the USB device list
+    // and host-controller probe, each loading its DLL at its first call) comes after
+    // the frame is shown: it is most of what start-up would otherwise make the user
+    // wait for. It still ends before the message loop runs, so no command and no
+    // other program's message reaches the frame before the connect commands of the
+    // kinds that cannot be offered are grayed.
+    startup_discover_ports();
     return true;
 }
 
