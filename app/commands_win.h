@@ -1,9 +1,11 @@
-// The frame's command dispatcher and the About box. UI thread only.
+// The frame's command table, its dispatcher and the About box. UI thread only.
 #pragma once
 #include <windows.h>
 
-// WM_COMMAND of the frame: the commands of the active terminal window first, then
-// those that need none; anything else goes to the default frame processing.
+// Puts the command table in use for the frame just made (menu, toolbar, accelerators).
+void commands_install();
+// WM_COMMAND of the frame: the row of the command runs, if it needs no terminal
+// window or one is active; anything else goes to the default frame processing.
 LRESULT dispatch_command(HWND frame, WPARAM wparam);
 // Command 602.
 void show_about(HWND frame);

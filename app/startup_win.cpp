@@ -6,6 +6,7 @@
 
 #include "app/bars_win.h"
 #include "app/frame_win.h"
+#include "base/command_state_win.h"
 #include "base/data_folder_win.h"
 #include "base/os_check.h"
 #include "base/settings.h"
@@ -63,8 +64,7 @@ bool app_startup(HINSTANCE instance, int show_command)
     if (length == 0 || length >= sizeof app.start_directory) app.start_directory[0] = '\0';
     if (!frame_create_mdi_client(frame)) return false;
     load_display_settings();
-    if (HMENU menu = GetMenu(frame))
-        CheckMenuItem(menu, CMD_KEY_DISABLE, MF_BYCOMMAND | (display_settings.key_disable ? MF_CHECKED : MF_UNCHECKED));
+    command_state_refresh();
     file_send_load_settings();
     ShowWindow(frame, show_command);
     ShowWindow(app.mdi_client, show_command);

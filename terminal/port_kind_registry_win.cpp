@@ -7,9 +7,8 @@
 #include "resources/commands.h"
 
 static PortKindEntry registered_kinds[PORT_USB + 1];
-
-static const int CONNECT_COMMANDS[PORT_USB + 1] = {0, CMD_CONNECT_SERIAL, CMD_CONNECT_PARALLEL,
-                                                   CMD_CONNECT_NETWORK, CMD_CONNECT_USB};
+// Until its discovery says otherwise, a registered kind is offered.
+static bool not_offered[PORT_USB + 1];
 
 static bool known_kind(int kind)
 {
@@ -20,6 +19,7 @@ bool port_kind_register(int kind, const PortKindEntry& entry)
 {
     if (!known_kind(kind)) return false;
     registered_kinds[kind] = entry;
+    not_offered[kind] = false;
     return true;
 }
 
@@ -32,9 +32,14 @@ void port_kinds_discover(int os_family)
 {
     for (int kind = PORT_SERIAL; kind <= PORT_USB; ++kind) {
         const PortKindEntry& entry = registered_kinds[kind];
-        bool offered = entry.create && entry.discover && entry.discover(os_family);
-        if (!offered) enable_command(CONNECT_COMMANDS[kind], false);
+        not_offered[kind] = !(entry.create && entry.discover && entry.discover(os_family));
     }
+    command_state_refresh();
+}
+
+bool port_kind_offered(int kind)
+{
+    return known_kind(kind) && registered_kinds[kind].create && !not_offered[kind];
 }
 
 void port_kinds_connect(int kind, HWND frame)

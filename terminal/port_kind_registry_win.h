@@ -39,9 +39,11 @@ bool port_kind_register(int kind, const PortKindEntry& entry);
 // The kind's entry; an empty one for a kind outside the table or not registered.
 PortKindEntry port_kind_entry(int kind);
 
-// Start-up: each kind discovers its ports; the connect command (101 to 104) of a kind
-// that cannot be offered at all is grayed.
+// Start-up: each kind discovers its ports; a kind that cannot be offered at all is
+// no longer offered (its connect command is grayed).
 void port_kinds_discover(int os_family);
+// Whether the kind is registered and, once discovered, can be offered.
+bool port_kind_offered(int kind);
 // The connect command of a kind: its dialog, then create_port.
 void port_kinds_connect(int kind, HWND frame);
 // The pages of the communication-settings sheet, in kind order, each only if its

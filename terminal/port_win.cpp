@@ -27,8 +27,6 @@ PortTransferHooks port_transfer_hooks = {};
 constexpr DWORD ZERO_WRITE_PAUSE_MS = 10;
 
 // The commands and top-level menus that exist only while a port is open.
-static const int PORT_COMMANDS[] = {CMD_DISCONNECT, CMD_KEY_DISABLE, CMD_FILE_SEND, CMD_LOG_START};
-static const int PORT_MENUS[] = {MENU_EDIT, MENU_WINDOW, MENU_TOOLS};
 
 void port_set_slots(Port* port, const PortSlots* slots)
 {
@@ -127,12 +125,6 @@ static void stop_delivery(Port* port)
     while (port->callbacks_running != 0) handle_sent_messages(10);
 }
 
-static void enable_port_commands(bool enable)
-{
-    for (int menu : PORT_MENUS) enable_command(menu, enable);
-    for (int id : PORT_COMMANDS) enable_command(id, enable);
-}
-
 void port_engine_callbacks(Port* port, EngineCallbacks* callbacks)
 {
     callbacks->receive_buffer_size = ENGINE_RECEIVE_BUFFER_SIZE;
@@ -209,10 +201,7 @@ static void close_now(Port* const* ports, std::size_t count)
     }
     stop_engines(ports, count);
     for (char* paste : pastes) std::free(paste);
-    if (open_port_count == 0) {
-        enable_port_commands(false);
-        if (app.frame_window) DrawMenuBar(app.frame_window);
-    }
+    if (open_port_count == 0) command_state_refresh();
 }
 
 static void close_now(Port* port)
@@ -246,10 +235,6 @@ Port* create_port(int kind, const void* argument)
         return nullptr;
     }
     port->mutex_made = 1;
-    if (open_port_count == 0) {
-        enable_port_commands(true);
-        sync_key_disable_button();
-    }
     if (!create_terminal_window(port, app.frame_window)) {
         // A port without its window could be neither seen nor closed by the user,
         // and would hold its device until the program ends: it is closed at once.
@@ -262,6 +247,7 @@ Port* create_port(int kind, const void* argument)
     if (port->long_name) SetWindowTextA(static_cast<HWND>(port->console.window), port->long_name(port));
     const char* name = port->short_name ? port->short_name(port) : "";
     set_status_text(STATUS_PORT_NAME, name);
+    command_state_refresh();
     return port;
 }
 

@@ -32,13 +32,6 @@
 
 static_assert(sizeof(*Port::send_list) == SEND_PATH_SIZE, "a send list entry is one path slot");
 
-enum SendState : LONG {
-    SEND_IDLE = 0,
-    SEND_SENDING = 1,
-    SEND_PAUSED = 3,
-    SEND_STOPPING = 4,
-};
-
 constexpr std::int32_t DEFAULT_BUFFER_SIZE = 16384;
 constexpr DWORD ABORT_POLL_MS = 10;
 
@@ -76,9 +69,7 @@ void file_send_refresh(Port* port)
             file_send_progress_text(text, transfer_load(&port->send_file_done), transfer_load(&port->send_file_size));
         set_status_text(STATUS_FILE_SEND, text);
     }
-    enable_command(CMD_FILE_SEND_PAUSE, state == SEND_SENDING);
-    enable_command(CMD_FILE_SEND_RESUME, state == SEND_PAUSED);
-    enable_command(CMD_FILE_SEND_ABORT, state == SEND_SENDING || state == SEND_PAUSED);
+    command_state_refresh();
 }
 
 static bool file_size(HANDLE file, LONGLONG* size)

@@ -42,7 +42,7 @@ void refresh_log_state(Port* port)
 {
     if (!port || !port->console.has_focus) return;
     show_log_status(port);
-    enable_command(CMD_LOG_STOP, port->log_active == 1);
+    command_state_refresh();
 }
 
 std::int32_t log_receive_hook(Port* port, const unsigned char* data, std::int32_t length)
