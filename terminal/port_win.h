@@ -10,7 +10,6 @@
 // console mutex is never held with either. No lock is held while calling back.
 #pragma once
 #include <windows.h>
-#include <prsht.h>
 
 #include <cstdint>
 #include <cstddef>
@@ -102,8 +101,9 @@ struct Port {
     char long_name_text[128];
     PortCompletionHook completion_hook;
     PortReceiveHook receive_hook;    // non-null while a receive log runs
-    // The device the port opened, as its kind names it (see PortKindEntry); empty for
-    // a kind that names none. Set by create_port.
+    // The device the port opened, as its kind names it (see PortKindEntry in
+    // terminal/port_kind_registry_win.h); empty for a kind that names none. Set by
+    // create_port.
     char device_name[PORT_DEVICE_NAME_SIZE];
 
     // Callback delivery: close_port stops it and waits for calls under way before the
@@ -123,32 +123,6 @@ struct PortSlots {
     void (*apply_settings)(Port* port);
 };
 void port_set_slots(Port* port, const PortSlots* slots);
-
-// What a kind offers: its constructor, the wake-up of its engine that abort_send uses
-// (serial and parallel cancel or purge their I/O on it), and for the frame its
-// start-up discovery (1 when the kind can be offered), its connect command, its page
-// of the communication-settings sheet, its notice once that sheet has closed, and its
-// release at program end, after every port is closed. A kind whose ports name a
-// device also gives that name for an open argument ("COM5", "LPT2", a USB device and
-// its pipes; compared without regard to case) and its warning that the port cannot
-// be opened: create_port refuses a device that is open already with that warning.
-// The kinds' table, ports/port_kinds_win.cpp, is the one door through which the
-// kind-independent code reaches the kinds; an entry without a constructor is a kind
-// the program does not offer. Tests put a test engine in an entry.
-typedef Port* (*PortConstructor)(HWND frame, const void* argument);
-struct PortKindEntry {
-    PortConstructor create;
-    void (*wake_engine)(Port* port);
-    int (*discover)(int os_family);
-    void (*connect)(HWND frame);
-    HPROPSHEETPAGE (*settings_page)(HWND frame);
-    void (*settings_notify)(HWND frame);
-    void (*release)();
-    bool (*device_name)(const void* argument, char* out, std::size_t size);
-    void (*refuse)(HWND frame, const void* argument);
-};
-// Indexed by PortKind.
-extern PortKindEntry port_kinds[5];
 
 extern volatile LONG open_port_count;
 

@@ -9,8 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "ports/network/network_page.h"
+#include "terminal/port_kind_registry_win.h"
 
 static const char CONFIG_SECTION[] = "network config";
 static const char HISTORY_SECTION[] = "network history";
@@ -185,4 +186,12 @@ void network_tell_not_opened(HWND owner, const char* host, const char* port)
     char text[NET_HOST_TEXT_SIZE + 96];
     std::snprintf(text, sizeof text, "\"%s\"(%s)はｵｰﾌﾟﾝ出来ません", host, port);
     MessageBoxA(owner, text, "ﾈｯﾄﾜｰｸ･ﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+}
+
+// A network port names no device: it may connect to the same peer more than once.
+void network_register_kind()
+{
+    static const PortKindEntry kind = {network_port_new, network_wake_engine, network_startup, network_connect,
+                                        network_settings_page, nullptr, network_release, nullptr, nullptr};
+    port_kind_register(PORT_NETWORK, kind);
 }

@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/os_check.h"
-#include "app/settings.h"
+#include "base/os_check.h"
+#include "base/settings.h"
 #include "ports/parallel/parallel_page.h"
+#include "terminal/port_kind_registry_win.h"
 
 ParallelPortEntry parallel_port_table[PARALLEL_PORT_COUNT];
 
@@ -186,4 +187,12 @@ void parallel_refuse(HWND frame, const void* argument)
     char text[64];
     std::snprintf(text, sizeof text, "LPT%d はｵｰﾌﾟﾝ出来ません", number_of(argument));
     MessageBoxA(frame, text, "ﾊﾟﾗﾚﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void parallel_register_kind()
+{
+    static const PortKindEntry kind = {parallel_port_create, parallel_wake_engine, parallel_enumerate_ports, parallel_connect,
+                                        parallel_settings_page, parallel_settings_notify, nullptr,
+                                        parallel_device_name, parallel_refuse};
+    port_kind_register(PORT_PARALLEL, kind);
 }

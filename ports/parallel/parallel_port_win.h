@@ -50,3 +50,6 @@ void parallel_wake_engine(Port* port);
 HPROPSHEETPAGE parallel_settings_page(HWND frame);
 // After the sheet has closed: asks the open ports to apply changed rows.
 void parallel_settings_notify(HWND frame);
+
+// Puts the parallel kind into the kinds' registry (start-up, through port_kinds_register).
+void parallel_register_kind();

@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/frame_win.h"
-#include "app/os_check.h"
-#include "app/settings.h"
+#include "base/app_record_win.h"
+#include "base/os_check.h"
+#include "base/settings.h"
 #include "ports/serial/serial_page.h"
+#include "terminal/port_kind_registry_win.h"
 
 SerialPortEntry serial_port_table[SERIAL_PORT_COUNT];
 
@@ -196,4 +197,12 @@ void serial_refuse(HWND frame, const void* argument)
     char text[64];
     std::snprintf(text, sizeof text, "COM%d はｵｰﾌﾟﾝ出来ません", number_of(argument));
     MessageBoxA(frame, text, "ｼﾘｱﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void serial_register_kind()
+{
+    static const PortKindEntry kind = {serial_port_create, serial_wake_engine, serial_enumerate_ports, serial_connect,
+                                        serial_settings_page, serial_settings_notify, nullptr, serial_device_name,
+                                        serial_refuse};
+    port_kind_register(PORT_SERIAL, kind);
 }

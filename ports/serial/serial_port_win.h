@@ -51,3 +51,6 @@ void serial_wake_engine(Port* port);
 HPROPSHEETPAGE serial_settings_page(HWND frame);
 // After the sheet has closed: asks the open ports to apply changed rows.
 void serial_settings_notify(HWND frame);
+
+// Puts the serial kind into the kinds' registry (start-up, through port_kinds_register).
+void serial_register_kind();

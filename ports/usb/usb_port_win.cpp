@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
+#include "terminal/port_kind_registry_win.h"
 
 UsbDeviceEntry usb_device_table[USB_DEVICE_COUNT];
 UsbDeviceEntry usb_selected_entry;
@@ -157,4 +158,17 @@ void usb_refuse(HWND owner, const void* argument)
     char text[USB_TEXT_SIZE + 32];
     std::snprintf(text, sizeof text, "%s はｵｰﾌﾟﾝ出来ません", entry->name);
     MessageBoxA(owner, text, "USBﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The USB kind's discovery is its start-up: the list, then the host-controller probe.
+static int usb_discover(int)
+{
+    return usb_startup();
+}
+
+void usb_register_kind()
+{
+    static const PortKindEntry kind = {usb_port_new, nullptr, usb_discover, usb_connect, usb_settings_page, nullptr, nullptr,
+                                        usb_device_name, usb_refuse};
+    port_kind_register(PORT_USB, kind);
 }

@@ -47,3 +47,6 @@ void usb_refuse(HWND owner, const void* argument);
 // The page of the communication-settings sheet (usb_page_win.cpp); none without a
 // host controller.
 HPROPSHEETPAGE usb_settings_page(HWND frame);
+
+// Puts the usb kind into the kinds' registry (start-up, through port_kinds_register).
+void usb_register_kind();

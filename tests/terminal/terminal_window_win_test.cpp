@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/command_state_win.h"
 #include "console/console_clipboard_win.h"
 #include "console/console_layout.h"
 #include "console/console_view_win.h"
@@ -333,7 +334,7 @@ TEST_F(TerminalTest, LineModeAndFunctionKeysKeepJapaneseTextWhole)
 // The character Ctrl+V pastes, with or without Shift: it never goes out as a byte.
 TEST_F(TerminalTest, CtrlVIsThePasteCommandEvenWithShift)
 {
-    HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(2));
+    HACCEL table = command_accelerators_create();  // the command table's, as the frame's loop makes them
     ASSERT_NE(table, nullptr);
     put_clipboard(window_of(port), "clip");
     MSG msg = {window_of(port), WM_CHAR, 0x16, 1, 0, {0, 0}};

@@ -11,9 +11,9 @@
 #include <string>
 
 #include "app/comm_settings_win.h"
-#include "app/frame_win.h"
-#include "app/os_check.h"
-#include "app/settings.h"
+#include "base/app_record_win.h"
+#include "base/os_check.h"
+#include "base/settings.h"
 #include "ports/serial/serial_port_win.h"
 #include "tests/support/dialog_driver_win.h"
 #include "tests/support/fixture_win.h"
