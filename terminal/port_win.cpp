@@ -137,7 +137,7 @@ void port_engine_callbacks(Port* port, EngineCallbacks* callbacks)
     callbacks->receive_buffer_size = ENGINE_RECEIVE_BUFFER_SIZE;
     callbacks->on_receive = on_receive;
     callbacks->on_sent = on_sent;
-    callbacks->on_status = show_connection_status;
+    callbacks->on_status = port_status_changed;
     callbacks->owner = port;
 }
 
@@ -389,7 +389,22 @@ void show_connection_status(void* owner)
     port_callback_leave(port);
 }
 
+void port_set_status(Port* port, PortStatus status)
+{
+    port->status = status;
+    port->connection_state = port_connection_state(status);
+}
+
+void port_status_changed(void* owner, PortStatus status)
+{
+    Port* port = static_cast<Port*>(owner);
+    if (!port_callback_enter(port)) return;
+    port_set_status(port, status);
+    port_callback_leave(port);
+    show_connection_status(port);
+}
+
 const char* port_connection_text(const Port* port)
 {
-    return port->connection_state == PORT_CONNECTED ? "接続中" : "通信不可";
+    return port_status_text(port->status);
 }
