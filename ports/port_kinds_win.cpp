@@ -19,13 +19,13 @@ static int usb_discover(int)
 // A network port names no device: it may connect to the same peer more than once.
 PortKindEntry port_kinds[5] = {
     {},
-    {serial_port_create, serial_wake_engine, serial_enumerate_ports, serial_connect, serial_settings_page,
+    {serial_port_create, serial_wake_engine, serial_reopen, serial_enumerate_ports, serial_connect, serial_settings_page,
      serial_settings_notify, nullptr, serial_device_name, serial_refuse},
-    {parallel_port_create, parallel_wake_engine, parallel_enumerate_ports, parallel_connect,
+    {parallel_port_create, parallel_wake_engine, parallel_reopen, parallel_enumerate_ports, parallel_connect,
      parallel_settings_page, parallel_settings_notify, nullptr, parallel_device_name, parallel_refuse},
-    {network_port_new, network_wake_engine, network_startup, network_connect, network_settings_page, nullptr,
+    {network_port_new, network_wake_engine, nullptr, network_startup, network_connect, network_settings_page, nullptr,
      network_release, nullptr, nullptr},
-    {usb_port_new, nullptr, usb_discover, usb_connect, usb_settings_page, nullptr, nullptr, usb_device_name,
+    {usb_port_new, nullptr, usb_reopen, usb_discover, usb_connect, usb_settings_page, nullptr, nullptr, usb_device_name,
      usb_refuse},
 };
 

@@ -264,6 +264,31 @@ Port* create_port(int kind, const void* argument)
     return port;
 }
 
+// Every write slot call runs under the port mutex, so once reopening is set under it
+// none reaches the engine until the reopen is over. The old engine's reports still
+// come (its write under way is reported as it stops) and take the mutex as usual;
+// the queue is emptied before and after, as by an abort.
+bool port_reopen(Port* port)
+{
+    if (!port_is_open(port) || !port->mutex_made || port->kind < PORT_SERIAL || port->kind > PORT_USB) return false;
+    const PortKindEntry& entry = port_kinds[port->kind];
+    if (!entry.reopen) return false;
+    EnterCriticalSection(&port->mutex);
+    InterlockedExchange(&port->reopening, 1);
+    send_queue_reset(&port->send);
+    LeaveCriticalSection(&port->mutex);
+    bool running = entry.reopen(port);
+    // The engine has stopped and none runs in its place: nothing will report again.
+    if (!running) port_set_status(port, PortStatus{PORT_LOST, PORT_REASON_DEVICE_GONE});
+    EnterCriticalSection(&port->mutex);
+    send_queue_reset(&port->send);
+    port->completion_hook = nullptr;
+    InterlockedExchange(&port->reopening, 0);
+    LeaveCriticalSection(&port->mutex);
+    show_connection_status(port);
+    return running;
+}
+
 void close_port(Port* port)
 {
     // A close request posted by a window can arrive after the port was closed
@@ -283,10 +308,12 @@ void close_all_ports()
 
 // Issues a write the queue asked for; the port mutex is held. False when the engine
 // refused it: an engine refuses only once it has stopped for good (a device pulled
-// out, a connection given up), and then no write of it will ever report.
+// out, a connection given up), and then no write of it will ever report; and while
+// the port reopens, no write reaches the engine being replaced.
 static bool start_write(Port* port, const SendWrite& write)
 {
-    return !write.data || !port->write || port->write(port, write.data, write.length) > 0;
+    if (!write.data) return true;
+    return !port->reopening && (!port->write || port->write(port, write.data, write.length) > 0);
 }
 
 std::int32_t port_send(Port* port, const unsigned char* data, std::int32_t length, PortCompletionHook hook)

@@ -63,6 +63,7 @@ struct Port {
     CRITICAL_SECTION mutex;
     volatile LONG mutex_made;
     volatile LONG quiet;             // 1 only while abort_send runs
+    volatile LONG reopening;         // 1 only while port_reopen runs: no write reaches the engine
     // What the connection is and why it is not connected: set by the constructor, then
     // only by port_set_status from the engine's reports. connection_state is derived
     // from it there, never written elsewhere.
@@ -124,7 +125,10 @@ struct PortSlots {
 void port_set_slots(Port* port, const PortSlots* slots);
 
 // What a kind offers: its constructor, the wake-up of its engine that abort_send uses
-// (serial and parallel cancel or purge their I/O on it), and for the frame its
+// (serial and parallel cancel or purge their I/O on it), its reopen (port_reopen: stop
+// the port's engine and open the same device again with the same settings; true when
+// it runs again, with the port's status set as the constructor sets it), and for the
+// frame its
 // start-up discovery (1 when the kind can be offered), its connect command, its page
 // of the communication-settings sheet, its notice once that sheet has closed, and its
 // release at program end, after every port is closed. A kind whose ports name a
@@ -138,6 +142,7 @@ typedef Port* (*PortConstructor)(HWND frame, const void* argument);
 struct PortKindEntry {
     PortConstructor create;
     void (*wake_engine)(Port* port);
+    bool (*reopen)(Port* port);
     int (*discover)(int os_family);
     void (*connect)(HWND frame);
     HPROPSHEETPAGE (*settings_page)(HWND frame);
@@ -176,6 +181,14 @@ void close_port(Port* port);
 // their aborts wait together, and their engines stop on threads of their own.
 void close_all_ports();
 bool port_is_open(Port* port);
+// Opens the port's device again with the same settings through its kind's reopen,
+// keeping the window, the console, the receive log and the port's place: for a
+// device that went away and came back. What was being sent is dropped (a direct
+// send's hook hears 0 written); sends made meanwhile are refused. True when the port
+// runs again; false for a kind without reopen, a port that is not open, or a device
+// that cannot be opened (the port then stays, not connected). UI thread.
+bool port_reopen(Port* port);
+
 // Hands bytes to the send queue. hook null: a buffered send (at most 4096 bytes in
 // flight and 4096 waiting); otherwise a direct send of the caller's whole buffer,
 // accepted only while the queue is idle, after which hook(port, written) runs.

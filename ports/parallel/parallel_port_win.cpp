@@ -157,6 +157,15 @@ static Port* open_parallel_port(int number)
     return port;
 }
 
+// An engine whose thread had to be terminated may have left I/O that still uses the
+// record: it is not opened again.
+bool parallel_reopen(Port* port)
+{
+    ParallelPort* parallel = parallel_of(port);
+    parallel_engine_stop(&parallel->engine);
+    return !parallel->engine.core.abandoned && open_engine(parallel);
+}
+
 // Windows can hold an LPT port for a printer assigned to it; the open then fails like
 // any other (no sharing), and nothing the program can ask tells that cause apart from
 // a port in use by another program, so the one message is shown for every failure.

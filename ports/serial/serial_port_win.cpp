@@ -171,6 +171,15 @@ static Port* open_serial_port(int number)
     return port;
 }
 
+// An engine whose thread had to be terminated may have left I/O that still uses the
+// record: it is not opened again.
+bool serial_reopen(Port* port)
+{
+    SerialPort* serial = reinterpret_cast<SerialPort*>(port);
+    serial_engine_stop(&serial->engine);
+    return !serial->engine.core.abandoned && open_engine(serial);
+}
+
 static int number_of(const void* argument)
 {
     return argument ? *static_cast<const int*>(argument) : 0;

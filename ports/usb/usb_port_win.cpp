@@ -138,6 +138,15 @@ Port* usb_port_new(HWND owner, const void* argument)
     return nullptr;
 }
 
+// An engine whose thread had to be terminated may have left I/O that still uses the
+// record: it is not opened again.
+bool usb_reopen(Port* port)
+{
+    UsbPort* usb = usb_of(port);
+    usb_stop(&usb->engine);
+    return !usb->engine.core.abandoned && open_engine(usb);
+}
+
 // The device (its GUID or name) and both pipes: another entry for the same pipes of
 // the same device names the same device.
 bool usb_device_name(const void* argument, char* out, std::size_t size)

@@ -185,6 +185,7 @@ PortKindEntry test_engine_install(int kind)
     PortKindEntry previous = port_kinds[kind];
     port_kinds[kind].create = test_create;
     port_kinds[kind].wake_engine = test_wake;
+    port_kinds[kind].reopen = nullptr;  // the kind's would take a test port for its own
     // Test ports name no device: any number of them may be open.
     port_kinds[kind].device_name = nullptr;
     return previous;
