@@ -13,7 +13,10 @@
 #include "terminal/port_win.h"
 
 // What a kind offers: its constructor, the wake-up of its engine that abort_send uses
-// (serial and parallel cancel or purge their I/O on it), and for the frame its
+// (serial and parallel cancel or purge their I/O on it), its reopen (port_reopen: stop
+// the port's engine and open the same device again with the same settings; true when
+// it runs again, with the port's status set as the constructor sets it), and for the
+// frame its
 // start-up discovery (1 when the kind can be offered), its connect command, its page
 // of the communication-settings sheet, its notice once that sheet has closed, and its
 // release at program end, after every port is closed. A kind whose ports name a
@@ -25,6 +28,7 @@ typedef Port* (*PortConstructor)(HWND frame, const void* argument);
 struct PortKindEntry {
     PortConstructor create;
     void (*wake_engine)(Port* port);
+    bool (*reopen)(Port* port);
     int (*discover)(int os_family);
     void (*connect)(HWND frame);
     HPROPSHEETPAGE (*settings_page)(HWND frame);

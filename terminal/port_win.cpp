@@ -144,7 +144,7 @@ void port_engine_callbacks(Port* port, EngineCallbacks* callbacks)
     callbacks->receive_buffer_size = ENGINE_RECEIVE_BUFFER_SIZE;
     callbacks->on_receive = on_receive;
     callbacks->on_sent = on_sent;
-    callbacks->on_status = show_connection_status;
+    callbacks->on_status = port_status_changed;
     callbacks->owner = port;
 }
 
@@ -265,6 +265,31 @@ Port* create_port(int kind, const void* argument)
     return port;
 }
 
+// Every write slot call runs under the port mutex, so once reopening is set under it
+// none reaches the engine until the reopen is over. The old engine's reports still
+// come (its write under way is reported as it stops) and take the mutex as usual;
+// the queue is emptied before and after, as by an abort.
+bool port_reopen(Port* port)
+{
+    if (!port_is_open(port) || !port->mutex_made || port->kind < PORT_SERIAL || port->kind > PORT_USB) return false;
+    const PortKindEntry entry = port_kind_entry(port->kind);
+    if (!entry.reopen) return false;
+    EnterCriticalSection(&port->mutex);
+    InterlockedExchange(&port->reopening, 1);
+    send_queue_reset(&port->send);
+    LeaveCriticalSection(&port->mutex);
+    bool running = entry.reopen(port);
+    // The engine has stopped and none runs in its place: nothing will report again.
+    if (!running) port_set_status(port, PortStatus{PORT_LOST, PORT_REASON_DEVICE_GONE});
+    EnterCriticalSection(&port->mutex);
+    send_queue_reset(&port->send);
+    port->completion_hook = nullptr;
+    InterlockedExchange(&port->reopening, 0);
+    LeaveCriticalSection(&port->mutex);
+    show_connection_status(port);
+    return running;
+}
+
 void close_port(Port* port)
 {
     // A close request posted by a window can arrive after the port was closed
@@ -284,10 +309,12 @@ void close_all_ports()
 
 // Issues a write the queue asked for; the port mutex is held. False when the engine
 // refused it: an engine refuses only once it has stopped for good (a device pulled
-// out, a connection given up), and then no write of it will ever report.
+// out, a connection given up), and then no write of it will ever report; and while
+// the port reopens, no write reaches the engine being replaced.
 static bool start_write(Port* port, const SendWrite& write)
 {
     if (!write.data || !port->write) return true;
+    if (port->reopening) return false;
     bool taken = port->write(port, write.data, write.length) > 0;
     InterlockedExchange(&port->write_refused, taken ? 0 : 1);
     return taken;
@@ -392,7 +419,22 @@ void show_connection_status(void* owner)
     port_callback_leave(port);
 }
 
+void port_set_status(Port* port, PortStatus status)
+{
+    port->status = status;
+    port->connection_state = port_connection_state(status);
+}
+
+void port_status_changed(void* owner, PortStatus status)
+{
+    Port* port = static_cast<Port*>(owner);
+    if (!port_callback_enter(port)) return;
+    port_set_status(port, status);
+    port_callback_leave(port);
+    show_connection_status(port);
+}
+
 const char* port_connection_text(const Port* port)
 {
-    return port->connection_state == PORT_CONNECTED ? "接続中" : "通信不可";
+    return port_status_text(port->status);
 }

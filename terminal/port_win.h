@@ -15,7 +15,7 @@
 #include <cstddef>
 
 #include "console/console.h"
-#include "terminal/connection_state.h"
+#include "terminal/port_status.h"
 #include "terminal/engine_callbacks.h"
 #include "terminal/send_queue.h"
 #include "terminal/send_state.h"
@@ -64,6 +64,11 @@ struct Port {
     CRITICAL_SECTION mutex;
     volatile LONG mutex_made;
     volatile LONG quiet;             // 1 only while abort_send runs
+    volatile LONG reopening;         // 1 only while port_reopen runs: no write reaches the engine
+    // What the connection is and why it is not connected: set by the constructor, then
+    // only by port_set_status from the engine's reports. connection_state is derived
+    // from it there, never written elsewhere.
+    PortStatus status;
     std::int32_t connection_state;   // PortConnectionState
     std::int32_t kind;               // PortKind
     // File send (transfer/file_send_win.cpp); all zero while none runs. The send
@@ -152,6 +157,13 @@ void close_port(Port* port);
 // their aborts wait together, and their engines stop on threads of their own.
 void close_all_ports();
 bool port_is_open(Port* port);
+// Opens the port's device again with the same settings through its kind's reopen,
+// keeping the window, the console, the receive log and the port's place: for a
+// device that went away and came back. What was being sent is dropped (a direct
+// send's hook hears 0 written); sends made meanwhile are refused. True when the port
+// runs again; false for a kind without reopen, a port that is not open, or a device
+// that cannot be opened (the port then stays, not connected). UI thread.
+bool port_reopen(Port* port);
 
 // Hands bytes to the send queue. hook null: a buffered send (at most 4096 bytes in
 // flight and 4096 waiting); otherwise a direct send of the caller's whole buffer,
@@ -162,9 +174,15 @@ void abort_send(Port* port);
 // abort_send for several ports at once: one wait for all their engines.
 void abort_sends(Port* const* ports, std::size_t count);
 
-// The routines every constructor puts into its EngineCallbacks (owner: the Port).
+// The routines every constructor puts into its EngineCallbacks (owner: the Port):
+// port_status_changed takes the engine's status and shows it.
 void on_receive(void* owner, const unsigned char* data, std::int32_t length);
 void on_sent(void* owner, const unsigned char* data, std::int32_t requested, std::int32_t written);
+void port_status_changed(void* owner, PortStatus status);
+// The port's status, and the connection state derived from it. A kind's own status
+// routine calls it inside the callback guard.
+void port_set_status(Port* port, PortStatus status);
+// Shows the port's connection text in the status bar if its window has the focus.
 void show_connection_status(void* owner);
 // The connection text of status-bar part 1: "接続中" only while connected.
 const char* port_connection_text(const Port* port);

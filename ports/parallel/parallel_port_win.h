@@ -44,6 +44,9 @@ const char* parallel_short_name(Port* port);
 void parallel_apply_settings(Port* port);
 // abort_send's wake-up: the engine cancels its I/O.
 void parallel_wake_engine(Port* port);
+// The kind's reopen: the engine stopped and opened again on the same LPT port with
+// its row's settings.
+bool parallel_reopen(Port* port);
 
 // The page of the communication-settings sheet (parallel_page_win.cpp); none without
 // an available port.

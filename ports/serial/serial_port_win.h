@@ -45,6 +45,9 @@ const char* serial_long_name(Port* port);
 const char* serial_short_name(Port* port);
 void serial_apply_settings(Port* port);
 void serial_wake_engine(Port* port);
+// The kind's reopen: the engine stopped and opened again on the same COM port with
+// its row's settings.
+bool serial_reopen(Port* port);
 
 // The page of the communication-settings sheet (serial_page_win.cpp); none without an
 // available port.

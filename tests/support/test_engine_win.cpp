@@ -186,6 +186,7 @@ PortKindEntry test_engine_install(int kind)
     PortKindEntry entry = previous;
     entry.create = test_create;
     entry.wake_engine = test_wake;
+    entry.reopen = nullptr;  // the kind's would take a test port for its own
     // Test ports name no device: any number of them may be open.
     entry.device_name = nullptr;
     port_kind_register(kind, entry);

@@ -256,7 +256,7 @@ TEST_F(PortTest, ConnectionTextFollowsTheStateOnlyWithTheFocus)
     port->console.has_focus = 1;
     show_connection_status(port);
     EXPECT_EQ(part1(), "\x90\xda\x91\xb1\x92\x86");  // 接続中
-    port->connection_state = 0;
+    port_set_status(port, PortStatus{PORT_LOST, PORT_REASON_DEVICE_GONE});
     show_connection_status(port);
     EXPECT_EQ(part1(), "\x92\xca\x90\x4d\x95\x73\x89\xc2");  // 通信不可
     DestroyWindow(parent);

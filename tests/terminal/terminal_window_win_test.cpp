@@ -62,9 +62,9 @@ TEST_F(TerminalTest, RefusedKeysSendNothing)
     display_settings.key_disable = 1;
     type("k");
     display_settings.key_disable = 0;
-    port->connection_state = 0;
+    port_set_status(port, PortStatus{PORT_LOST, PORT_REASON_DEVICE_GONE});
     type("k");
-    port->connection_state = 1;
+    port_set_status(port, PortStatus{PORT_CONNECTED, PORT_REASON_NONE});
     EXPECT_EQ(test_engine_written(port), "");
     // Ctrl+C copies (through the frame) and sends nothing.
     type("\x03");
