@@ -160,7 +160,7 @@ static Port* test_create(HWND, const void* argument)
     TestPort* tp = new TestPort();  // value-initialised: the Port is zero-filled
     Port* port = &tp->port;
     port->kind = argument ? *static_cast<const int*>(argument) : PORT_SERIAL;
-    port->connection_state = 1;
+    port_set_status(port, PortStatus{PORT_CONNECTED, PORT_REASON_NONE});
     port_set_slots(port, &TEST_SLOTS);
     ++constructed;
     std::snprintf(port->short_name_text, sizeof port->short_name_text, "TEST%d", constructed);
