@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 static char upper(char c)
 {

@@ -10,13 +10,12 @@
 // console mutex is never held with either. No lock is held while calling back.
 #pragma once
 #include <windows.h>
-#include <prsht.h>
 
 #include <cstdint>
 #include <cstddef>
 
 #include "console/console.h"
-#include "terminal/connection_state.h"
+#include "terminal/port_status.h"
 #include "terminal/engine_callbacks.h"
 #include "terminal/send_queue.h"
 #include "terminal/receive_taps.h"
@@ -63,6 +62,11 @@ struct Port {
     CRITICAL_SECTION mutex;
     volatile LONG mutex_made;
     volatile LONG quiet;             // 1 only while abort_send runs
+    volatile LONG reopening;         // 1 only while port_reopen runs: no write reaches the engine
+    // What the connection is and why it is not connected: set by the constructor, then
+    // only by port_set_status from the engine's reports. connection_state is derived
+    // from it there, never written elsewhere.
+    PortStatus status;
     std::int32_t connection_state;   // PortConnectionState
     std::int32_t kind;               // PortKind
     // 1 while the engine refuses writes: the port has given up for good (a device
@@ -76,8 +80,9 @@ struct Port {
     PortCompletionHook completion_hook;
     ReceiveTaps taps;                // where received chunks go before the console
     PortRecords records;             // other modules' own records of the port
-    // The device the port opened, as its kind names it (see PortKindEntry); empty for
-    // a kind that names none. Set by create_port.
+    // The device the port opened, as its kind names it (see PortKindEntry in
+    // terminal/port_kind_registry_win.h); empty for a kind that names none. Set by
+    // create_port.
     char device_name[PORT_DEVICE_NAME_SIZE];
 
     // Callback delivery: close_port stops it and waits for calls under way before the
@@ -97,32 +102,6 @@ struct PortSlots {
     void (*apply_settings)(Port* port);
 };
 void port_set_slots(Port* port, const PortSlots* slots);
-
-// What a kind offers: its constructor, the wake-up of its engine that abort_send uses
-// (serial and parallel cancel or purge their I/O on it), and for the frame its
-// start-up discovery (1 when the kind can be offered), its connect command, its page
-// of the communication-settings sheet, its notice once that sheet has closed, and its
-// release at program end, after every port is closed. A kind whose ports name a
-// device also gives that name for an open argument ("COM5", "LPT2", a USB device and
-// its pipes; compared without regard to case) and its warning that the port cannot
-// be opened: create_port refuses a device that is open already with that warning.
-// The kinds' table, ports/port_kinds_win.cpp, is the one door through which the
-// kind-independent code reaches the kinds; an entry without a constructor is a kind
-// the program does not offer. Tests put a test engine in an entry.
-typedef Port* (*PortConstructor)(HWND frame, const void* argument);
-struct PortKindEntry {
-    PortConstructor create;
-    void (*wake_engine)(Port* port);
-    int (*discover)(int os_family);
-    void (*connect)(HWND frame);
-    HPROPSHEETPAGE (*settings_page)(HWND frame);
-    void (*settings_notify)(HWND frame);
-    void (*release)();
-    bool (*device_name)(const void* argument, char* out, std::size_t size);
-    void (*refuse)(HWND frame, const void* argument);
-};
-// Indexed by PortKind.
-extern PortKindEntry port_kinds[5];
 
 extern volatile LONG open_port_count;
 
@@ -153,6 +132,13 @@ void close_port(Port* port);
 // their aborts wait together, and their engines stop on threads of their own.
 void close_all_ports();
 bool port_is_open(Port* port);
+// Opens the port's device again with the same settings through its kind's reopen,
+// keeping the window, the console, the receive log and the port's place: for a
+// device that went away and came back. What was being sent is dropped (a direct
+// send's hook hears 0 written); sends made meanwhile are refused. True when the port
+// runs again; false for a kind without reopen, a port that is not open, or a device
+// that cannot be opened (the port then stays, not connected). UI thread.
+bool port_reopen(Port* port);
 
 // Hands bytes to the send queue. hook null: a buffered send (at most 4096 bytes in
 // flight and 4096 waiting); otherwise a direct send of the caller's whole buffer,
@@ -163,9 +149,15 @@ void abort_send(Port* port);
 // abort_send for several ports at once: one wait for all their engines.
 void abort_sends(Port* const* ports, std::size_t count);
 
-// The routines every constructor puts into its EngineCallbacks (owner: the Port).
+// The routines every constructor puts into its EngineCallbacks (owner: the Port):
+// port_status_changed takes the engine's status and shows it.
 void on_receive(void* owner, const unsigned char* data, std::int32_t length);
 void on_sent(void* owner, const unsigned char* data, std::int32_t requested, std::int32_t written);
+void port_status_changed(void* owner, PortStatus status);
+// The port's status, and the connection state derived from it. A kind's own status
+// routine calls it inside the callback guard.
+void port_set_status(Port* port, PortStatus status);
+// Shows the port's connection text in the status bar if its window has the focus.
 void show_connection_status(void* owner);
 // The connection text of status-bar part 1: "接続中" only while connected.
 const char* port_connection_text(const Port* port);

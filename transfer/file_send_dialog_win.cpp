@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_win.h"
-#include "app/settings.h"
+#include "base/app_record_win.h"
+#include "base/settings.h"
 #include "resources/transfer_ids.h"
 #include "terminal/disk_file_win.h"
 #include "terminal/page_controls_win.h"

@@ -19,9 +19,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/commands_win.h"
-#include "app/settings.h"
-#include "app/status_bar_win.h"
+#include "base/command_state_win.h"
+#include "base/settings.h"
+#include "base/status_bar_win.h"
 #include "resources/commands.h"
 #include "terminal/disk_file_win.h"
 #include "terminal/port_win.h"
@@ -70,9 +70,7 @@ void file_send_refresh(Port* port)
             file_send_progress_text(text, transfer_load(&transfer_port(port)->send_file_done), transfer_load(&transfer_port(port)->send_file_size));
         set_status_text(STATUS_FILE_SEND, text);
     }
-    enable_command(CMD_FILE_SEND_PAUSE, state == SEND_SENDING);
-    enable_command(CMD_FILE_SEND_RESUME, state == SEND_PAUSED);
-    enable_command(CMD_FILE_SEND_ABORT, state == SEND_SENDING || state == SEND_PAUSED);
+    command_state_refresh();
 }
 
 static bool file_size(HANDLE file, LONGLONG* size)

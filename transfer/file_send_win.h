@@ -13,6 +13,14 @@
 
 struct Port;
 
+// A port's send_state.
+enum SendState : LONG {
+    SEND_IDLE = 0,
+    SEND_SENDING = 1,
+    SEND_PAUSED = 3,
+    SEND_STOPPING = 4,
+};
+
 // Bytes read from a file at a time, and so the largest piece written at once
 // ("buffer size" of "file config"): 1 to SEND_BUFFER_MAX, any other stored value
 // being read as the default.

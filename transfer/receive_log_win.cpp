@@ -20,9 +20,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/commands_win.h"
-#include "app/frame_win.h"
-#include "app/status_bar_win.h"
+#include "base/command_state_win.h"
+#include "base/app_record_win.h"
+#include "base/status_bar_win.h"
 #include "console/console_win.h"
 #include "resources/commands.h"
 #include "resources/transfer_ids.h"
@@ -54,7 +54,7 @@ void refresh_log_state(Port* port)
 {
     if (!port || !port->console.has_focus) return;
     show_log_status(port);
-    enable_command(CMD_LOG_STOP, transfer_port(port)->log_active == 1);
+    command_state_refresh();
 }
 
 // The log's receive tap (engine thread). Only queued: the writer's thread writes the

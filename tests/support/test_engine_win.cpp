@@ -182,17 +182,20 @@ static Port* test_create(HWND, const void* argument)
 
 PortKindEntry test_engine_install(int kind)
 {
-    PortKindEntry previous = port_kinds[kind];
-    port_kinds[kind].create = test_create;
-    port_kinds[kind].wake_engine = test_wake;
+    PortKindEntry previous = port_kind_entry(kind);
+    PortKindEntry entry = previous;
+    entry.create = test_create;
+    entry.wake_engine = test_wake;
+    entry.reopen = nullptr;  // the kind's would take a test port for its own
     // Test ports name no device: any number of them may be open.
-    port_kinds[kind].device_name = nullptr;
+    entry.device_name = nullptr;
+    port_kind_register(kind, entry);
     return previous;
 }
 
 void test_engine_restore(int kind, PortKindEntry previous)
 {
-    port_kinds[kind] = previous;
+    port_kind_register(kind, previous);
 }
 
 void test_engine_hold(Port* port, bool hold)

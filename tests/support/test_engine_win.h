@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "ports/engine_core_win.h"
-#include "terminal/port_win.h"
+#include "terminal/port_kind_registry_win.h"
 
 struct TestEngine {
     EngineCore core;

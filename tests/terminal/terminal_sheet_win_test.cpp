@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/commands_win.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "resources/commands.h"
 #include "resources/terminal_ids.h"
 #include "terminal/display_settings_win.h"

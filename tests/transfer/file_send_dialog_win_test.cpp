@@ -111,7 +111,7 @@ TEST_F(FileSendDialog, BrowseBuildTheListAndFindItAgainNextTime)
     Port* idle = port;
     Port* offline = create_port(PORT_SERIAL, nullptr);
     ASSERT_NE(offline, nullptr);
-    offline->connection_state = 0;
+    port_set_status(offline, PortStatus{PORT_LOST, PORT_REASON_DEVICE_GONE});
     seen = Seen{};
     seen.folder = scratch.path();
     Port* chosen = run([](HWND d) {
