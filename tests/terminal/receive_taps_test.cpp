@@ -75,22 +75,4 @@ TEST(ReceiveTaps, NoCallRunsOnceDetachHasReturnedWhileDataFlows)
     engine.join();
 }
 
-int released;
-void count_release(void*) { ++released; }
-
-TEST(PortRecords, FoundByKeyAndReleasedTogether)
-{
-    PortRecords records{};
-    int key_a = 0, key_b = 0, a = 1, b = 2;
-    released = 0;
-    EXPECT_EQ(port_record_find(&records, &key_a), nullptr);
-    ASSERT_TRUE(port_record_set(&records, &key_a, &a, count_release));
-    ASSERT_TRUE(port_record_set(&records, &key_b, &b, count_release));
-    EXPECT_EQ(port_record_find(&records, &key_a), &a);
-    EXPECT_EQ(port_record_find(&records, &key_b), &b);
-    port_records_release(&records);
-    EXPECT_EQ(released, 2);
-    EXPECT_EQ(port_record_find(&records, &key_a), nullptr);
-}
-
 }  // namespace
