@@ -31,7 +31,7 @@
 #include "transfer/transfer_text.h"
 #include "transfer/transfer_win.h"
 
-static_assert(sizeof(*Port::send_list) == SEND_PATH_SIZE, "a send list entry is one path slot");
+static_assert(sizeof(*TransferPort::send_list) == SEND_PATH_SIZE, "a send list entry is one path slot");
 
 constexpr std::int32_t DEFAULT_BUFFER_SIZE = 16384;
 constexpr DWORD ABORT_POLL_MS = 10;

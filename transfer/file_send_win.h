@@ -4,22 +4,17 @@
 // part 2 and commands 402-404 for the port whose console has the focus; a summary
 // line in the port's console after each file. Several ports may send at once.
 // Threads: commands and refresh on the UI thread; the send thread per Port; the piece
-// hook on the port's engine thread. The send thread owns the Port's send_list, its
-// read buffer and the piece event; the UI thread only changes send_state.
+// hook on the port's engine thread. The send thread owns the port's send_list (in its
+// TransferPort), its read buffer and the piece event; the UI thread only changes
+// send_state.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 
-struct Port;
+#include "terminal/send_state.h"
 
-// A port's send_state.
-enum SendState : LONG {
-    SEND_IDLE = 0,
-    SEND_SENDING = 1,
-    SEND_PAUSED = 3,
-    SEND_STOPPING = 4,
-};
+struct Port;
 
 // Bytes read from a file at a time, and so the largest piece written at once
 // ("buffer size" of "file config"): 1 to SEND_BUFFER_MAX, any other stored value

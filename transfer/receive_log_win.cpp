@@ -43,7 +43,7 @@ constexpr DWORD START_WAIT_MS = 1000;
 static void show_log_status(Port* port)
 {
     if (!port->console.has_focus) return;
-    const TransferPort* log = transfer_port(port);
+    TransferPort* log = transfer_port(port);
     char text[TRANSFER_TEXT_SIZE] = "";
     if (log->log_active == 1)
         receive_log_status_text(text, transfer_load(&log->log_bytes), GetTickCount() - log->log_start_tick);
