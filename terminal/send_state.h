@@ -1,5 +1,5 @@
 // The states of a port's file send (TransferPort::send_state), for everything that
-// reads or changes it: the file send and its dialog. Portable.
+// reads or changes it: the file send, its dialog and the commands' rules. Portable.
 #pragma once
 
 enum SendState : long {
