@@ -27,6 +27,7 @@
 #include "terminal/terminal_window_win.h"
 #include "transfer/file_send_win.h"
 #include "transfer/receive_log_win.h"
+#include "transfer/transfer_port_win.h"
 
 // The About box (dialog 21).
 static INT_PTR CALLBACK about_proc(HWND dialog, UINT message, WPARAM, LPARAM) noexcept
@@ -144,9 +145,10 @@ static void gather_facts(CommandFacts* facts)
         facts->active_port = true;
         facts->selection = port->console.selection.selection_state == 3;  // finished
         facts->text = console_text_length(&port->console) != 0;
-        facts->sending = port->send_state == SEND_SENDING;
-        facts->paused = port->send_state == SEND_PAUSED;
-        facts->logging = port->log_active == 1;
+        const TransferPort* transfer = transfer_port(static_cast<const Port*>(port));
+        facts->sending = transfer->send_state == SEND_SENDING;
+        facts->paused = transfer->send_state == SEND_PAUSED;
+        facts->logging = transfer->log_active == 1;
     }
     facts->keys_disabled = display_settings.key_disable != 0;
     facts->toolbar_shown = shown(app.toolbar);

@@ -200,10 +200,10 @@ static void close_now(Port* const* ports, std::size_t count)
     for (std::size_t i = 0; i < count; ++i) {
         Port* port = ports[i];
         if (port_transfer_hooks.stop) port_transfer_hooks.stop(port);
-        port->receive_hook = nullptr;
         // From here on no engine call reaches the port: the mutex, the console and
         // the record go before the engine itself is stopped.
         stop_delivery(port);
+        port_records_release(&port->records);
         // Nothing can take the mutex any more: the file send's thread has ended, the
         // engine's calls are stopped and this thread sends nothing after a close.
         if (InterlockedExchange(&port->mutex_made, 0)) DeleteCriticalSection(&port->mutex);
@@ -404,8 +404,8 @@ void on_receive(void* owner, const unsigned char* data, std::int32_t length)
         int mode = display_settings.receive_crlf;
         std::uint32_t chunk = receive_convert_chunk(mode, data + at, total - at, &consumed, port->rx_convert_buffer);
         at += consumed;
-        PortReceiveHook hook = port->receive_hook;
-        if (hook && hook(port, port->rx_convert_buffer, static_cast<std::int32_t>(chunk)) == 0) continue;
+        if (!receive_taps_deliver(&port->taps, port, port->rx_convert_buffer, static_cast<std::int32_t>(chunk)))
+            continue;
         console_show(port, port->rx_convert_buffer, static_cast<std::int32_t>(chunk), SHOW_RECEIVED);
     }
     port_callback_leave(port);

@@ -1,6 +1,6 @@
 // A Port: one open connection of any kind, with its console, the five operation
-// slots its kind fills, the send queue, the receive path and the hooks of file send
-// and receive logging. Each kind's constructor allocates its own record, zero-filled,
+// slots its kind fills, the send queue, the receive path with its taps, and the
+// records other modules keep of it (the file transfer's among them). Each kind's constructor allocates its own record, zero-filled,
 // with the Port first and its engine after it, and frees it in its close slot.
 //
 // Threads: the UI thread creates, closes and sends; engine threads call back through
@@ -18,7 +18,7 @@
 #include "terminal/port_status.h"
 #include "terminal/engine_callbacks.h"
 #include "terminal/send_queue.h"
-#include "terminal/send_state.h"
+#include "terminal/receive_taps.h"
 
 enum PortKind {
     PORT_SERIAL = 1,
@@ -35,9 +35,7 @@ constexpr UINT MSG_PORT_SETTINGS_CHANGED = WM_USER + 102;  // wParam: the kind
 constexpr std::size_t PORT_DEVICE_NAME_SIZE = 800;
 
 struct Port;
-struct LogWriter;
 typedef void (*PortCompletionHook)(Port* port, std::int32_t count);
-typedef std::int32_t (*PortReceiveHook)(Port* port, const unsigned char* data, std::int32_t length);
 
 struct Port {
     Console console;
@@ -71,41 +69,17 @@ struct Port {
     PortStatus status;
     std::int32_t connection_state;   // PortConnectionState
     std::int32_t kind;               // PortKind
-    // File send (transfer/file_send_win.cpp); all zero while none runs. The send
-    // thread owns the list, its read buffer and the event.
-    volatile LONG send_state;        // SendState
-    char (*send_list)[260];          // send_list_count full paths, NUL-terminated
-    std::int32_t send_list_count;
-    // 64-bit, so that a file of 2 GiB and more is sent whole and shown as it is.
-    volatile LONGLONG send_file_size;
-    volatile LONGLONG send_file_done;
-    HANDLE volatile send_piece_done;    // auto reset; set by the piece hook
-    void* volatile send_run;            // the send thread's pieces, for the piece hook
-    // 1 from offering a piece until its hook has run: a piece left unreported by an
-    // ended send is never taken for the next send's.
-    volatile LONG send_piece_outstanding;
-    volatile LONG send_hooks_running;   // piece hooks under way
-    volatile LONG send_offering;        // pieces being handed to the port; an abort waits for them
-    DWORD send_thread_id;               // an abort closes the thread's message box
     // 1 while the engine refuses writes: the port has given up for good (a device
     // gone, a connection not to be made again) or still ends an aborted write; 0
     // again once it takes one.
     volatile LONG write_refused;
-    // Receive log (transfer/receive_log_win.cpp).
-    volatile LONG log_active;        // 1 while logging
-    LogWriter* log_writer;           // the file's writer; null while not logging
-    char log_file_name[260];
-    volatile LONGLONG log_bytes;     // bytes written to the file since logging began
-    DWORD log_start_tick;
-    volatile LONG log_hooks_running; // log hook calls under way; the stop waits for them
-    // 1 while a notice of the file send or the log waits for the UI thread to show it.
-    volatile LONG transfer_notice_pending;
     unsigned char rx_convert_buffer[8192];
     SendQueue send;
     char short_name_text[16];
     char long_name_text[128];
     PortCompletionHook completion_hook;
-    PortReceiveHook receive_hook;    // non-null while a receive log runs
+    ReceiveTaps taps;                // where received chunks go before the console
+    PortRecords records;             // other modules' own records of the port
     // The device the port opened, as its kind names it (see PortKindEntry in
     // terminal/port_kind_registry_win.h); empty for a kind that names none. Set by
     // create_port.
@@ -136,11 +110,12 @@ extern volatile LONG open_port_count;
 // more), then aborts the send queue, then stop (the file send has ended and the
 // receive log is closed when it returns); with nothing attached, a close only aborts
 // what is being sent. refresh shows a port's file-send and log state when its window
-// is activated.
+// is activated; sending tells the window that a file send runs (it refuses input).
 struct PortTransferHooks {
     void (*stopping)(Port* port);
     void (*stop)(Port* port);
     void (*refresh)(Port* port);
+    bool (*sending)(const Port* port);
 };
 extern PortTransferHooks port_transfer_hooks;
 

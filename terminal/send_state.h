@@ -1,6 +1,5 @@
-// The states of a port's file send (Port::send_state), for everything that reads or
-// changes it: the file send and its dialog, and the terminal window, which refuses
-// input while a send runs. Portable.
+// The states of a port's file send (TransferPort::send_state), for everything that
+// reads or changes it: the file send, its dialog and the commands' rules. Portable.
 #pragma once
 
 enum SendState : long {

@@ -123,7 +123,7 @@ void destroy_terminal_window(Port* port)
 static KeyGate gate_of(const Port* port)
 {
     return KeyGate{display_settings.key_disable, port->connection_state, port->quiet,
-                   port->send_state != SEND_IDLE, port->paste_text != nullptr};
+                   port_transfer_hooks.sending && port_transfer_hooks.sending(port), port->paste_text != nullptr};
 }
 
 // One typed character (one byte, or the two of a double-byte character), or Enter,

@@ -211,7 +211,7 @@ static void fill_file_types(HWND dialog)
 
 static bool idle_connected(const Port* port)
 {
-    return connection_takes_input(port->connection_state) && port->send_state == SEND_IDLE;
+    return connection_takes_input(port->connection_state) && transfer_port(port)->send_state == SEND_IDLE;
 }
 
 static void open_folder(HWND dialog)
@@ -499,7 +499,7 @@ Port* file_send_dialog(HWND frame)
         std::free(list);
         return nullptr;
     }
-    port->send_list = list;
-    port->send_list_count = count;
+    transfer_port(port)->send_list = list;
+    transfer_port(port)->send_list_count = count;
     return port;
 }

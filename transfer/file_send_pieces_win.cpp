@@ -76,16 +76,16 @@ static void unlock(SendRun* run)
 static bool offer(SendRun* run, const SendBuffer* buffer)
 {
     Port* port = run->port;
-    InterlockedExchange(&port->send_piece_outstanding, 1);
+    InterlockedExchange(&transfer_port(port)->send_piece_outstanding, 1);
     // The rest of the current piece: a partial write leaves the pieces where they were.
     DWORD left = buffer->filled - buffer->offset, rest = run->piece - buffer->offset % run->piece;
     std::int32_t length = static_cast<std::int32_t>(left < rest ? left : rest);
-    InterlockedIncrement(&port->send_offering);
+    InterlockedIncrement(&transfer_port(port)->send_offering);
     bool sent =
-        port->send_state == SEND_SENDING && port_send(port, buffer->bytes + buffer->offset, length, piece_hook) > 0;
-    InterlockedDecrement(&port->send_offering);
+        transfer_port(port)->send_state == SEND_SENDING && port_send(port, buffer->bytes + buffer->offset, length, piece_hook) > 0;
+    InterlockedDecrement(&transfer_port(port)->send_offering);
     if (sent) return true;
-    InterlockedExchange(&port->send_piece_outstanding, 0);
+    InterlockedExchange(&transfer_port(port)->send_piece_outstanding, 0);
     lock(run);
     run->in_flight = false;
     unlock(run);
@@ -101,7 +101,7 @@ static void piece_written(SendRun* run, std::int32_t count)
     SendBuffer* buffer = &run->buffers[run->writing];
     buffer->offset += static_cast<DWORD>(count);
     run->done += count;
-    transfer_store(&run->port->send_file_done, run->done);
+    transfer_store(&transfer_port(run->port)->send_file_done, run->done);
     run->in_flight = false;
     run->zero_write = count == 0;
     if (buffer->offset >= buffer->filled) {
@@ -112,7 +112,7 @@ static void piece_written(SendRun* run, std::int32_t count)
     }
     // A write of nothing is offered again by the thread, after a pause, so that a
     // device that takes nothing does not keep the engine thread in a loop here.
-    if (count > 0 && run->port->send_state == SEND_SENDING && buffer->filled > buffer->offset) {
+    if (count > 0 && transfer_port(run->port)->send_state == SEND_SENDING && buffer->filled > buffer->offset) {
         run->in_flight = true;
         next = buffer;
     }
@@ -124,11 +124,11 @@ static void piece_written(SendRun* run, std::int32_t count)
 
 void piece_hook(Port* port, std::int32_t count)
 {
-    InterlockedIncrement(&port->send_hooks_running);
-    if (InterlockedExchange(&port->send_piece_outstanding, 0) != 0) {
-        if (auto* run = static_cast<SendRun*>(port->send_run)) piece_written(run, count);
+    InterlockedIncrement(&transfer_port(port)->send_hooks_running);
+    if (InterlockedExchange(&transfer_port(port)->send_piece_outstanding, 0) != 0) {
+        if (auto* run = static_cast<SendRun*>(transfer_port(port)->send_run)) piece_written(run, count);
     }
-    InterlockedDecrement(&port->send_hooks_running);
+    InterlockedDecrement(&transfer_port(port)->send_hooks_running);
 }
 
 // A paste started before the send still owns the queue: its rest would go out
@@ -149,8 +149,8 @@ static bool port_gave_up(const Port* port)
 
 SendRun* send_run_open(Port* port)
 {
-    while (port->send_piece_outstanding != 0 || port->send_hooks_running != 0) {
-        if (port->send_state == SEND_STOPPING) return nullptr;
+    while (transfer_port(port)->send_piece_outstanding != 0 || transfer_port(port)->send_hooks_running != 0) {
+        if (transfer_port(port)->send_state == SEND_STOPPING) return nullptr;
         Sleep(POLL_MS);
     }
     auto* run = static_cast<SendRun*>(std::calloc(1, sizeof(SendRun)));
@@ -169,8 +169,8 @@ SendRun* send_run_open(Port* port)
         return nullptr;
     }
     InitializeCriticalSection(&run->lock);
-    port->send_piece_done = run->piece_done;
-    port->send_run = run;
+    transfer_port(port)->send_piece_done = run->piece_done;
+    transfer_port(port)->send_run = run;
     return run;
 }
 
@@ -193,13 +193,13 @@ bool send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
     run->zero_write = false;
     for (SendBuffer& buffer : run->buffers) buffer.filled = buffer.offset = 0;
     unlock(run);
-    transfer_store(&port->send_file_done, 0);
-    transfer_store(&port->send_file_size, size);
+    transfer_store(&transfer_port(port)->send_file_done, 0);
+    transfer_store(&transfer_port(port)->send_file_size, size);
     show_progress(run, &shown, true);
     LONGLONG read = 0;
     bool file_over = size == 0, gave_up = false;
     for (;;) {
-        LONG state = port->send_state;
+        LONG state = transfer_port(port)->send_state;
         if (state == SEND_STOPPING) break;
         show_progress(run, &shown, false);
         // The next bytes into an empty buffer: the one written next first.
@@ -256,7 +256,7 @@ bool send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
     }
     DWORD elapsed = GetTickCount() - start;
     show_progress(run, &shown, true);
-    if (port->send_state == SEND_STOPPING) return false;
+    if (transfer_port(port)->send_state == SEND_STOPPING) return false;
     lock(run);
     LONGLONG done = run->done;
     unlock(run);
@@ -281,9 +281,9 @@ void send_run_close(SendRun* run)
     DWORD since = GetTickCount();
     while (piece_in_flight(run) && GetTickCount() - since < UNREPORTED_PIECE_MS)
         WaitForSingleObject(run->piece_done, POLL_MS);
-    InterlockedExchangePointer(&port->send_run, nullptr);
-    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&port->send_piece_done), nullptr);
-    while (port->send_hooks_running != 0) Sleep(1);
+    InterlockedExchangePointer(&transfer_port(port)->send_run, nullptr);
+    InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&transfer_port(port)->send_piece_done), nullptr);
+    while (transfer_port(port)->send_hooks_running != 0) Sleep(1);
     // No hook can reach the run from here on.
     bool kept = run->in_flight;
     DeleteCriticalSection(&run->lock);

@@ -31,7 +31,7 @@
 #include "transfer/transfer_text.h"
 #include "transfer/transfer_win.h"
 
-static_assert(sizeof(*Port::send_list) == SEND_PATH_SIZE, "a send list entry is one path slot");
+static_assert(sizeof(*TransferPort::send_list) == SEND_PATH_SIZE, "a send list entry is one path slot");
 
 constexpr std::int32_t DEFAULT_BUFFER_SIZE = 16384;
 constexpr DWORD ABORT_POLL_MS = 10;
@@ -61,13 +61,13 @@ void file_send_release()
 void file_send_refresh(Port* port)
 {
     if (!port || !port->console.has_focus) return;
-    LONG state = port->send_state;
+    LONG state = transfer_port(port)->send_state;
     // Status-bar part 2: the progress while sending or paused, empty when idle, left
     // alone while stopping.
     if (state != SEND_STOPPING) {
         char text[TRANSFER_TEXT_SIZE] = "";
         if (state != SEND_IDLE)
-            file_send_progress_text(text, transfer_load(&port->send_file_done), transfer_load(&port->send_file_size));
+            file_send_progress_text(text, transfer_load(&transfer_port(port)->send_file_done), transfer_load(&transfer_port(port)->send_file_size));
         set_status_text(STATUS_FILE_SEND, text);
     }
     command_state_refresh();
@@ -84,8 +84,8 @@ static bool file_size(HANDLE file, LONGLONG* size)
 
 static void send_files(Port* port, SendRun* run)
 {
-    for (std::int32_t i = 0; i < port->send_list_count && port->send_state != SEND_STOPPING; ++i) {
-        const char* path = port->send_list[i];
+    for (std::int32_t i = 0; i < transfer_port(port)->send_list_count && transfer_port(port)->send_state != SEND_STOPPING; ++i) {
+        const char* path = transfer_port(port)->send_list[i];
         if (path[0] == '\0') continue;
         // Only a file on disk: a list may name a device ("COM1"), whose reads could
         // hold the send, and so the port's close, for ever.
@@ -101,7 +101,7 @@ static void send_files(Port* port, SendRun* run)
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         // The send goes on with the next entry once the box is closed; an abort
         // closes it (see close_send_box).
-        if (port->send_state != SEND_STOPPING) transfer_tell_unopened(port->frame_window, path, SEND_CAPTION);
+        if (transfer_port(port)->send_state != SEND_STOPPING) transfer_tell_unopened(port->frame_window, path, SEND_CAPTION);
     }
 }
 
@@ -109,42 +109,42 @@ static DWORD WINAPI file_send_thread(void* parameter) noexcept
 {
     Port* port = static_cast<Port*>(parameter);
     HWND frame = port->frame_window;
-    if (port->send_list && port->send_list_count > 0) {
+    if (transfer_port(port)->send_list && transfer_port(port)->send_list_count > 0) {
         // Without its buffers or event the send ends without sending.
         if (SendRun* run = send_run_open(port)) {
             send_files(port, run);
             send_run_close(run);
         }
     }
-    std::free(port->send_list);
-    port->send_list = nullptr;
-    port->send_list_count = 0;
-    transfer_store(&port->send_file_size, 0);
-    transfer_store(&port->send_file_done, 0);
+    std::free(transfer_port(port)->send_list);
+    transfer_port(port)->send_list = nullptr;
+    transfer_port(port)->send_list_count = 0;
+    transfer_store(&transfer_port(port)->send_file_size, 0);
+    transfer_store(&transfer_port(port)->send_file_done, 0);
     // The last store: from here on the port may be closed and freed, so nothing of it
     // is touched after it. The notice that shows it idle carries only its address,
     // which the UI thread checks.
-    InterlockedExchange(&port->send_state, SEND_IDLE);
+    InterlockedExchange(&transfer_port(port)->send_state, SEND_IDLE);
     PostMessageA(frame, MSG_TRANSFER_NOTICE, reinterpret_cast<WPARAM>(port), 0);
     return 0;
 }
 
 bool file_send_start(Port* port)
 {
-    if (!port || port->send_state != SEND_IDLE) return false;
+    if (!port || transfer_port(port)->send_state != SEND_IDLE) return false;
     // Sending from here on: typing, function keys and paste are refused at once, and
     // the port is not offered to another send.
-    InterlockedExchange(&port->send_state, SEND_SENDING);
+    InterlockedExchange(&transfer_port(port)->send_state, SEND_SENDING);
     DWORD id = 0;
     HANDLE thread = CreateThread(nullptr, 0, file_send_thread, port, 0, &id);
     if (!thread) {
-        std::free(port->send_list);
-        port->send_list = nullptr;
-        port->send_list_count = 0;
-        InterlockedExchange(&port->send_state, SEND_IDLE);
+        std::free(transfer_port(port)->send_list);
+        transfer_port(port)->send_list = nullptr;
+        transfer_port(port)->send_list_count = 0;
+        InterlockedExchange(&transfer_port(port)->send_state, SEND_IDLE);
         return false;
     }
-    port->send_thread_id = id;
+    transfer_port(port)->send_thread_id = id;
     CloseHandle(thread);
     file_send_refresh(port);
     return true;
@@ -153,18 +153,18 @@ bool file_send_start(Port* port)
 void file_send_command(HWND frame)
 {
     Port* port = file_send_dialog(frame);
-    if (port && port->send_list_count > 0) file_send_start(port);
+    if (port && transfer_port(port)->send_list_count > 0) file_send_start(port);
 }
 
 void file_send_pause(Port* port)
 {
-    if (port && InterlockedCompareExchange(&port->send_state, SEND_PAUSED, SEND_SENDING) == SEND_SENDING)
+    if (port && InterlockedCompareExchange(&transfer_port(port)->send_state, SEND_PAUSED, SEND_SENDING) == SEND_SENDING)
         file_send_refresh(port);
 }
 
 void file_send_resume(Port* port)
 {
-    if (port && InterlockedCompareExchange(&port->send_state, SEND_SENDING, SEND_PAUSED) == SEND_PAUSED)
+    if (port && InterlockedCompareExchange(&transfer_port(port)->send_state, SEND_SENDING, SEND_PAUSED) == SEND_PAUSED)
         file_send_refresh(port);
 }
 
@@ -180,17 +180,17 @@ static BOOL CALLBACK close_box(HWND window, LPARAM) noexcept
 // ends) when it is closed.
 static void close_send_box(Port* port)
 {
-    if (port->send_thread_id) EnumThreadWindows(port->send_thread_id, close_box, 0);
+    if (transfer_port(port)->send_thread_id) EnumThreadWindows(transfer_port(port)->send_thread_id, close_box, 0);
 }
 
 void file_send_stopping(Port* port)
 {
     if (!port) return;
-    for (LONG state = port->send_state; state != SEND_IDLE; state = port->send_state)
-        if (InterlockedCompareExchange(&port->send_state, SEND_STOPPING, state) == state) break;
+    for (LONG state = transfer_port(port)->send_state; state != SEND_IDLE; state = transfer_port(port)->send_state)
+        if (InterlockedCompareExchange(&transfer_port(port)->send_state, SEND_STOPPING, state) == state) break;
     // A piece being handed over as the state changed is in flight once this ends,
     // and so cancelled by the abort that follows (see offer in file_send_pieces_win.cpp).
-    while (port->send_offering != 0) handle_sent_messages(1);
+    while (transfer_port(port)->send_offering != 0) handle_sent_messages(1);
 }
 
 void file_send_abort(Port* port)
@@ -204,7 +204,7 @@ void file_send_abort(Port* port)
 void file_send_stopped(Port* port)
 {
     if (!port) return;
-    while (port->send_state != SEND_IDLE) {
+    while (transfer_port(port)->send_state != SEND_IDLE) {
         close_send_box(port);
         handle_sent_messages(ABORT_POLL_MS);
     }

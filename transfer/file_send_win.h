@@ -4,8 +4,9 @@
 // part 2 and commands 402-404 for the port whose console has the focus; a summary
 // line in the port's console after each file. Several ports may send at once.
 // Threads: commands and refresh on the UI thread; the send thread per Port; the piece
-// hook on the port's engine thread. The send thread owns the Port's send_list, its
-// read buffer and the piece event; the UI thread only changes send_state.
+// hook on the port's engine thread. The send thread owns the port's send_list (in its
+// TransferPort), its read buffer and the piece event; the UI thread only changes
+// send_state.
 #pragma once
 #include <windows.h>
 
@@ -14,7 +15,6 @@
 #include "terminal/send_state.h"
 
 struct Port;
-
 
 // Bytes read from a file at a time, and so the largest piece written at once
 // ("buffer size" of "file config"): 1 to SEND_BUFFER_MAX, any other stored value

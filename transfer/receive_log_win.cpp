@@ -1,14 +1,13 @@
 // Receive log; see receive_log_win.h.
 //
-// The hook and the stop are serialised without a lock on the receive path: the hook
-// counts itself in log_hooks_running before it looks at log_active, and the stop
-// clears log_active before it waits for log_hooks_running to reach 0 (both with full
-// barriers), so either the hook sees the log stopped or the stop sees the hook and
-// waits for it before the writer goes. A hook waiting for room in the writer's queue
-// is let go first. A port that closes ends its log's writer before the abort of its
-// send queue, so that the writer's bounded wait runs meanwhile, and the writers of
-// several ports closed together end side by side. The stop's waits handle sent
-// messages, as every wait of the UI thread for another does.
+// The log is the port's receive tap TAP_RECEIVE_LOG, its state the port's
+// TransferPort; the tap list's rule makes the stop safe against a call in flight
+// (see terminal/receive_taps.h). The stop ends the writer before it detaches the
+// tap, so that a call waiting for room in the writer's queue is let go first. A port
+// that closes ends its log's writer before the abort of its send queue, so that the
+// writer's bounded wait runs meanwhile, and the writers of several ports closed
+// together end side by side. The stop's wait for the writer handles sent messages,
+// as every wait of the UI thread for another does.
 //
 // Every port pointer is taken again after a modal loop (the dialog, the overwrite
 // question): the port may have been closed meanwhile, and another opened in its
@@ -44,9 +43,10 @@ constexpr DWORD START_WAIT_MS = 1000;
 static void show_log_status(Port* port)
 {
     if (!port->console.has_focus) return;
+    TransferPort* log = transfer_port(port);
     char text[TRANSFER_TEXT_SIZE] = "";
-    if (port->log_active == 1)
-        receive_log_status_text(text, transfer_load(&port->log_bytes), GetTickCount() - port->log_start_tick);
+    if (log->log_active == 1)
+        receive_log_status_text(text, transfer_load(&log->log_bytes), GetTickCount() - log->log_start_tick);
     set_status_text(STATUS_RECEIVE_LOG, text);
 }
 
@@ -57,15 +57,13 @@ void refresh_log_state(Port* port)
     command_state_refresh();
 }
 
-std::int32_t log_receive_hook(Port* port, const unsigned char* data, std::int32_t length)
+// The log's receive tap (engine thread). Only queued: the writer's thread writes the
+// file. Bytes the log no longer takes (it has failed) are still shown.
+static bool log_tap(Port*, void* state, const unsigned char* data, std::int32_t length)
 {
-    if (length <= 0 || port->log_active != 1) return 1;
-    InterlockedIncrement(&port->log_hooks_running);
-    // Only queued: the writer's thread writes the file. Bytes the log no longer takes
-    // (it has failed) are still shown.
-    if (port->log_active == 1) log_writer_append(port->log_writer, data, static_cast<std::size_t>(length));
-    InterlockedDecrement(&port->log_hooks_running);
-    return 1;
+    auto* log = static_cast<TransferPort*>(state);
+    if (length > 0 && log->log_active == 1) log_writer_append(log->log_writer, data, static_cast<std::size_t>(length));
+    return true;
 }
 
 // The writer's report, until the log stops: the bytes written, and a notice that has
@@ -73,7 +71,7 @@ std::int32_t log_receive_hook(Port* port, const unsigned char* data, std::int32_
 static void log_written(void* context, LONGLONG written)
 {
     auto* port = static_cast<Port*>(context);
-    transfer_store(&port->log_bytes, written);
+    transfer_store(&transfer_port(port)->log_bytes, written);
     transfer_notify(port);
 }
 
@@ -102,10 +100,12 @@ static bool copy_console_text(Port* port, unsigned char** text, std::size_t* len
 
 void start_receive_log(Port* port, HWND owner)
 {
-    if (!port || port->log_file_name[0] == '\0' || port->log_active) return;
+    if (!port) return;
+    TransferPort* log = transfer_port(port);
+    if (log->log_file_name[0] == '\0' || log->log_active) return;
     // The overwrite question lets the port be closed: transfer_create_file takes it
     // again from its window after the answer, and touches nothing when it is gone.
-    HANDLE file = transfer_create_file(owner, port->log_file_name, LOG_CAPTION, port_window(port));
+    HANDLE file = transfer_create_file(owner, log->log_file_name, LOG_CAPTION, port_window(port));
     if (!file) return;
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     unsigned char* text = nullptr;
@@ -116,33 +116,34 @@ void start_receive_log(Port* port, HWND owner)
     else
         CloseHandle(file);
     if (!writer) {
-        transfer_tell_unwritten(owner, port->log_file_name, LOG_CAPTION, LOG_STOPPED);
+        transfer_tell_unwritten(owner, log->log_file_name, LOG_CAPTION, LOG_STOPPED);
         return;
     }
-    port->log_writer = writer;
-    transfer_store(&port->log_bytes, 0);
-    port->log_start_tick = GetTickCount();
-    // Everything the hook reads is in place before it can see the log active.
-    InterlockedExchange(&port->log_active, 1);
-    port->receive_hook = log_receive_hook;
+    log->log_writer = writer;
+    transfer_store(&log->log_bytes, 0);
+    log->log_start_tick = GetTickCount();
+    // Everything the tap reads is in place before it can see the log active.
+    InterlockedExchange(&log->log_active, 1);
+    receive_tap_attach(&port->taps, TAP_RECEIVE_LOG, log_tap, log);
     DWORD since = GetTickCount();
     while (log_writer_written(writer) < static_cast<LONGLONG>(length) && !log_writer_failed(writer) &&
            GetTickCount() - since < START_WAIT_MS)
         handle_sent_messages(1);
-    transfer_store(&port->log_bytes, log_writer_written(writer));
+    transfer_store(&log->log_bytes, log_writer_written(writer));
     refresh_log_state(port);
 }
 
 void stop_receive_log(Port* port)
 {
     if (!port) return;
-    if (port->log_active) {
-        LogWriter* writer = port->log_writer;
-        InterlockedExchange(&port->log_active, 0);
-        port->receive_hook = nullptr;
+    TransferPort* log = transfer_port(port);
+    if (log->log_active) {
+        LogWriter* writer = log->log_writer;
+        InterlockedExchange(&log->log_active, 0);
+        // Ended first, so that a tap call waiting for room in its queue returns.
         log_writer_end(writer);
-        transfer_wait_zero(&port->log_hooks_running);
-        port->log_writer = nullptr;
+        receive_tap_detach(&port->taps, TAP_RECEIVE_LOG);
+        log->log_writer = nullptr;
         // The port is not made quiet here: that would drop what arrives meanwhile
         // from the console, and typed bytes from the queue, for nothing the log needs.
         log_writer_close(writer, LOG_STOP_STUCK_MS, LOG_STOP_WAIT_MS);
@@ -152,14 +153,15 @@ void stop_receive_log(Port* port)
 
 void receive_log_stopping(Port* port)
 {
-    if (port && port->log_active) log_writer_end(port->log_writer);
+    if (port && transfer_port(port)->log_active) log_writer_end(transfer_port(port)->log_writer);
 }
 
 void receive_log_check(Port* port)
 {
-    if (!port->log_active || !log_writer_failed(port->log_writer)) return;
-    char name[sizeof port->log_file_name];
-    std::memcpy(name, port->log_file_name, sizeof name);
+    TransferPort* log = transfer_port(port);
+    if (!log->log_active || !log_writer_failed(log->log_writer)) return;
+    char name[sizeof log->log_file_name];
+    std::memcpy(name, log->log_file_name, sizeof name);
     HWND owner = port->frame_window;
     stop_receive_log(port);
     transfer_tell_unwritten(owner, name, LOG_CAPTION, LOG_STOPPED);
@@ -167,7 +169,7 @@ void receive_log_check(Port* port)
 
 static bool connected_not_logging(const Port* port)
 {
-    return connection_takes_input(port->connection_state) && port->log_active == 0;
+    return connection_takes_input(port->connection_state) && transfer_port(port)->log_active == 0;
 }
 
 static void browse(HWND dialog)
@@ -197,7 +199,7 @@ static HWND accept(HWND dialog)
     // works meanwhile, as does the file dialog's own loop).
     Port* port = port_from_window(window);
     if (!port) return nullptr;
-    std::memcpy(port->log_file_name, name, sizeof name);
+    std::memcpy(transfer_port(port)->log_file_name, name, sizeof name);
     include_console_text = IsDlgButtonChecked(dialog, IDC_LOG_CONSOLE_TEXT) == BST_CHECKED ? 1 : 0;
     return window;
 }

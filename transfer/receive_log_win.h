@@ -2,7 +2,7 @@
 // it is shown, written to a file on disk, optionally after the text its console
 // already shows; the bytes logged and the time since logging began in status-bar
 // part 3 for the port whose console has the focus. Several ports may log at once.
-// Threads: the dialog, start, stop and refresh on the UI thread; the hook on the
+// Threads: the dialog, start, stop and refresh on the UI thread; the tap on the
 // port's engine thread, which only hands the bytes to the log's writer
 // (log_writer_win.h), whose own thread writes the file and has the UI thread show
 // the status through a notice (transfer_notify). A write that fails or does not come
@@ -32,8 +32,6 @@ void stop_receive_log(Port* port);
 // A port that closes, before stop_receive_log: the log takes nothing more and its
 // writer ends, counting its wait from now.
 void receive_log_stopping(Port* port);
-// The port's receive_hook while it logs; always lets the chunk be shown.
-std::int32_t log_receive_hook(Port* port, const unsigned char* data, std::int32_t length);
 // The status text and command 406, when the port's console has the focus.
 void refresh_log_state(Port* port);
 // At a notice, UI thread: a log whose write failed is stopped and the user told.

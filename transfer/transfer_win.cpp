@@ -3,6 +3,7 @@
 #include "transfer/transfer_win.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "terminal/disk_file_win.h"
 #include "terminal/page_controls_win.h"
@@ -24,6 +25,36 @@ static void stop_transfers(Port* port)
     stop_receive_log(port);
 }
 
+static bool sending(const Port* port)
+{
+    return transfer_port(port)->send_state != SEND_IDLE;
+}
+
+// The key of the transfer's record among a port's records.
+static const char record_key = 0;
+
+TransferPort* transfer_port(Port* port)
+{
+    void* found = port_record_find(&port->records, &record_key);
+    if (found) return static_cast<TransferPort*>(found);
+    auto* made = static_cast<TransferPort*>(std::calloc(1, sizeof(TransferPort)));
+    if (made && port_record_set(&port->records, &record_key, made, std::free)) return made;
+    // Out of memory, or every place taken (a program error): a record that no
+    // port keeps, which the next call will not find either.
+    std::free(made);
+    static TransferPort spare;
+    spare = TransferPort{};
+    return &spare;
+}
+
+const TransferPort* transfer_port(const Port* port)
+{
+    static const TransferPort idle{};
+    const void* found = port_record_find(&port->records, &record_key);
+    return found ? static_cast<const TransferPort*>(found) : &idle;
+}
+
+
 static void refresh_transfers(Port* port)
 {
     file_send_refresh(port);
@@ -32,10 +63,10 @@ static void refresh_transfers(Port* port)
 
 void transfer_notify(Port* port)
 {
-    if (InterlockedExchange(&port->transfer_notice_pending, 1) != 0) return;
+    if (InterlockedExchange(&transfer_port(port)->transfer_notice_pending, 1) != 0) return;
     // A queue too full to take it must not leave the flag set for ever.
     if (!PostMessageA(port->frame_window, MSG_TRANSFER_NOTICE, reinterpret_cast<WPARAM>(port), 0))
-        InterlockedExchange(&port->transfer_notice_pending, 0);
+        InterlockedExchange(&transfer_port(port)->transfer_notice_pending, 0);
 }
 
 void transfer_notice(Port* port)
@@ -44,7 +75,7 @@ void transfer_notice(Port* port)
     // the same address just shows its own state.
     if (!port_is_open(port)) return;
     // Cleared before the state is read: a change from now on posts a new notice.
-    InterlockedExchange(&port->transfer_notice_pending, 0);
+    InterlockedExchange(&transfer_port(port)->transfer_notice_pending, 0);
     receive_log_check(port);
     refresh_transfers(port);
 }
@@ -54,6 +85,7 @@ void transfer_attach()
     port_transfer_hooks.stopping = stopping_transfers;
     port_transfer_hooks.stop = stop_transfers;
     port_transfer_hooks.refresh = refresh_transfers;
+    port_transfer_hooks.sending = sending;
 }
 
 void transfer_detach()

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "terminal/port_win.h"
+#include "transfer/transfer_port_win.h"
 
 // Posted to the frame: wParam the Port whose file send or receive log changed.
 constexpr UINT MSG_TRANSFER_NOTICE = WM_USER + 103;

@@ -146,7 +146,7 @@ void report(const char* what, double engine, double raw)
 
 // 100 MB each way through a network Port: sent as direct writes of at most 1 MB, each
 // continued from its completion hook (as a file send goes), echoed by the peer and
-// taken by a receive hook that compares every byte with the stream sent.
+// taken by a receive tap that compares every byte with the stream sent.
 struct LostCheck {
     std::vector<unsigned char> stream;
     volatile LONG64 sent = 0;
@@ -162,13 +162,13 @@ void send_more(Port* port, std::int32_t written)
     port_send(port, check.stream.data() + sent, length, send_more);
 }
 
-std::int32_t compare_received(Port*, const unsigned char* data, std::int32_t length)
+bool compare_received(Port*, void*, const unsigned char* data, std::int32_t length)
 {
     LONG64 at = check.matched;
     for (std::int32_t i = 0; i < length && !check.broken; ++i, ++at)
         if (at >= LOST_CHECK_TOTAL || data[i] != check.stream[static_cast<size_t>(at)]) check.broken = 1;
     if (!check.broken) check.matched = at;
-    return 0;  // not shown
+    return false;  // not shown
 }
 
 void bench_lost_bytes()
@@ -188,7 +188,7 @@ void bench_lost_bytes()
     NetworkTarget target = {"127.0.0.1", tcp_peer_port(), NET_MODE_CLIENT};
     Port* port = frame.made ? create_port(PORT_NETWORK, &target) : nullptr;
     if (!port) return;
-    port->receive_hook = compare_received;
+    receive_tap_attach(&port->taps, TAP_TEST, compare_received, nullptr);
     // The status routine sets the caption through this thread: messages are handled
     // while waiting.
     auto wait_pumping = [](auto done, DWORD timeout_ms) {

@@ -1,6 +1,6 @@
 // Nothing lost through a whole Port: 100 MB of a checked stream sent with port_send
 // (the send queue, the write slot, the engine) and taken back through the receive
-// path (on_receive, the line-end conversion as is, the receive hook as a log takes
+// path (on_receive, the line-end conversion as is, the receive tap as a log takes
 // it), each side's count and checksum compared with the stream's.
 //   USB: through the bench's device, whose pipes echo into each other: all 100 MB go
 //        out and come back.
@@ -31,18 +31,18 @@ const std::uint64_t LOST_TOTAL = 100ull << 20;
 StreamCheck received;
 volatile LONG64 received_count;
 
-std::int32_t take_received(Port*, const unsigned char* data, std::int32_t length)
+bool take_received(Port*, void*, const unsigned char* data, std::int32_t length)
 {
     received.add(data, static_cast<size_t>(length));
     InterlockedAdd64(&received_count, length);
-    return 0;  // counted here instead of shown
+    return false;  // counted here instead of shown
 }
 
 void start_receiving(Port* port)
 {
     received = StreamCheck{};
     received_count = 0;
-    port->receive_hook = take_received;
+    receive_tap_attach(&port->taps, TAP_TEST, take_received, nullptr);
 }
 
 // Sends the stream's first `total` bytes through the port as fast as its queue takes

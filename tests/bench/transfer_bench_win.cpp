@@ -28,6 +28,7 @@
 #include "tests/support/fixture_win.h"
 #include "tests/terminal/port_test_support.h"
 #include "transfer/file_send_win.h"
+#include "transfer/transfer_port_win.h"
 #include "transfer/receive_log_win.h"
 
 namespace {
@@ -57,8 +58,8 @@ void send_file(Port* port, const std::string& path)
 {
     auto* list = static_cast<char(*)[260]>(std::calloc(1, 260));
     std::strncpy(list[0], path.c_str(), 259);
-    port->send_list = list;
-    port->send_list_count = 1;
+    transfer_port(port)->send_list = list;
+    transfer_port(port)->send_list_count = 1;
     file_send_start(port);
 }
 
@@ -89,7 +90,7 @@ double file_send_serial_rate(int number, const std::string& peer_path, const std
     send_file(port, file);
     bool done = serve_until([&] { return thread_ended(peer.thread); });
     double elapsed = bench_seconds() - start;
-    serve_until([&] { return port->send_state == 0; });
+    serve_until([&] { return transfer_port(port)->send_state == 0; });
     CloseHandle(peer.thread);
     close_port(port);
     return done ? TOTAL / elapsed / 1e6 : 0;
@@ -97,10 +98,10 @@ double file_send_serial_rate(int number, const std::string& peer_path, const std
 
 volatile LONG64 counted;
 
-std::int32_t count_received(Port*, const unsigned char*, std::int32_t length)
+bool count_received(Port*, void*, const unsigned char*, std::int32_t length)
 {
     InterlockedAdd64(&counted, length);
-    return 1;
+    return true;
 }
 
 // MB/s received on COM number from a peer that sends TOTAL bytes, with a receive log
@@ -112,14 +113,14 @@ double receive_rate(int number, const std::string& peer_path, const std::string&
     pump_messages();
     InterlockedExchange64(&counted, 0);
     if (log_path.empty()) {
-        port->receive_hook = count_received;
+        receive_tap_attach(&port->taps, TAP_TEST, count_received, nullptr);
     } else {
         DeleteFileA(log_path.c_str());
         include_console_text = 0;
-        std::strncpy(port->log_file_name, log_path.c_str(), sizeof port->log_file_name - 1);
+        std::strncpy(transfer_port(port)->log_file_name, log_path.c_str(), sizeof transfer_port(port)->log_file_name - 1);
         start_receive_log(port, app.frame_window);
     }
-    auto received = [&] { return log_path.empty() ? counted : port->log_bytes; };
+    auto received = [&] { return log_path.empty() ? counted : transfer_port(port)->log_bytes; };
     BenchPeer peer{peer_path, true, TOTAL, nullptr};
     double start = bench_seconds();
     bench_start_peer(&peer);
@@ -207,7 +208,7 @@ double file_send_network_rate(int tcp_port, const std::string& file)
     if (serve_until([&] { return port->connection_state == 1; }, 10000)) {
         double start = bench_seconds();
         send_file(port, file);
-        if (serve_until([&] { return port->send_state == 0; })) rate = TOTAL / (bench_seconds() - start) / 1e6;
+        if (serve_until([&] { return transfer_port(port)->send_state == 0; })) rate = TOTAL / (bench_seconds() - start) / 1e6;
     }
     close_port(port);
     return rate;

@@ -1,6 +1,6 @@
 // The port's send queue as an engine drives it (in flight, pending, partial and zero
 // writes, direct writes and their hooks, abort), the receive path (chunking, line-end
-// conversion, the receive hook, quiet), the connection text, the port menus and the
+// conversion, the receive tap, quiet), the connection text, the port menus and the
 // close order against an engine call under way.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -163,16 +163,16 @@ TEST_F(PortTest, AbortWakesTheEngineAndEmptiesTheQueue)
     EXPECT_EQ(test_engine_written(port), "in flightnext");
 }
 
-// Chunk lengths seen by the receive hook, and whether it lets them be shown.
+// Chunk lengths seen by the receive tap, and whether it lets them be shown.
 std::vector<std::int32_t> chunks;
 std::string chunk_bytes;
 std::int32_t hook_result = 1;
 
-std::int32_t record_chunk(Port*, const unsigned char* data, std::int32_t length)
+bool record_chunk(Port*, void*, const unsigned char* data, std::int32_t length)
 {
     chunks.push_back(length);
     chunk_bytes.append(reinterpret_cast<const char*>(data), static_cast<size_t>(length));
-    return hook_result;
+    return hook_result != 0;
 }
 
 struct ReceiveTest : PortTest {
@@ -182,7 +182,7 @@ struct ReceiveTest : PortTest {
         chunks.clear();
         chunk_bytes.clear();
         hook_result = 1;
-        port->receive_hook = record_chunk;
+        receive_tap_attach(&port->taps, TAP_TEST, record_chunk, nullptr);
     }
     void receive(const std::string& bytes)
     {
@@ -350,18 +350,18 @@ TEST_F(PortTest, CloseAllEndsEveryPortWithItsWriteUnderWay)
     for (Port* closed : ports) EXPECT_FALSE(port_is_open(closed));
 }
 
-// A receive hook that holds the engine inside the port until it is let go, and then
+// A receive tap that holds the engine inside the port until it is let go, and then
 // looks at what close_port may already have released.
 HANDLE let_go;
 volatile LONG hook_entered;
 volatile LONG saw_released;
 
-std::int32_t blocking_hook(Port* port, const unsigned char*, std::int32_t)
+bool blocking_hook(Port* port, void*, const unsigned char*, std::int32_t)
 {
     InterlockedExchange(&hook_entered, 1);
     WaitForSingleObject(let_go, 5000);
     if (!port->mutex_made || !console_has_buffers(&port->console)) InterlockedExchange(&saw_released, 1);
-    return 1;
+    return true;
 }
 
 DWORD WINAPI let_go_later(void*) noexcept
@@ -376,7 +376,7 @@ TEST_F(PortTest, CloseWaitsForAnEngineCallUnderWay)
     let_go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     hook_entered = 0;
     saw_released = 0;
-    port->receive_hook = blocking_hook;
+    receive_tap_attach(&port->taps, TAP_TEST, blocking_hook, nullptr);
     test_engine_receive(port, "late bytes");
     while (!hook_entered) Sleep(1);
     HANDLE helper = CreateThread(nullptr, 0, let_go_later, nullptr, 0, nullptr);
@@ -391,7 +391,7 @@ TEST_F(PortTest, CloseWaitsForAnEngineCallUnderWay)
 }
 
 // Numbered chunks delivered every millisecond until the close's transfer stop, which
-// takes its time here as a file send's end may: what reached the receive hook (a log)
+// takes its time here as a file send's end may: what reached the receive tap (a log)
 // must be the chunks from the first on, with none missing, although the abort drops
 // what arrives during its quiet half second.
 Port* flooded;

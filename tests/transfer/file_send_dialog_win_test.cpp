@@ -155,12 +155,12 @@ TEST_F(FileSendDialog, BrowseBuildTheListAndFindItAgainNextTime)
     EXPECT_EQ(seen.list, list);
     EXPECT_EQ(seen.selection_after_delete, LB_ERR);
     ASSERT_EQ(chosen, idle);
-    ASSERT_EQ(idle->send_list_count, 2);
-    EXPECT_EQ(std::string(idle->send_list[0]), list[0]);
-    EXPECT_EQ(std::string(idle->send_list[1]), list[1]);
-    std::free(idle->send_list);
-    idle->send_list = nullptr;
-    idle->send_list_count = 0;
+    ASSERT_EQ(transfer_port(idle)->send_list_count, 2);
+    EXPECT_EQ(std::string(transfer_port(idle)->send_list[0]), list[0]);
+    EXPECT_EQ(std::string(transfer_port(idle)->send_list[1]), list[1]);
+    std::free(transfer_port(idle)->send_list);
+    transfer_port(idle)->send_list = nullptr;
+    transfer_port(idle)->send_list_count = 0;
 
     // The next opening shows the same folder, type and list; Cancel keeps them.
     for (int opening = 0; opening < 2; ++opening) {
@@ -303,8 +303,8 @@ TEST_F(FileSendDialog, APortClosedWhileTheDialogIsOpenIsNotSentThrough)
     port = opened;
     ASSERT_NE(opened, nullptr);
     EXPECT_EQ(chosen, nullptr) << (opened == closing ? "at the closed port's address" : "elsewhere");
-    EXPECT_EQ(opened->send_list, nullptr);
-    EXPECT_EQ(opened->send_list_count, 0);
+    EXPECT_EQ(transfer_port(opened)->send_list, nullptr);
+    EXPECT_EQ(transfer_port(opened)->send_list_count, 0);
 }
 
 }  // namespace

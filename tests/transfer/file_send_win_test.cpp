@@ -72,7 +72,7 @@ TEST_F(FileSend, PauseResumeAndAbortFollowTheFocusedWindow)
 
     // Paused: the piece handed over is still written, and nothing after it.
     command(CMD_FILE_SEND_PAUSE);
-    EXPECT_EQ(port->send_state, 3);
+    EXPECT_EQ(transfer_port(port)->send_state, 3);
     EXPECT_FALSE(enabled(CMD_FILE_SEND_PAUSE));
     EXPECT_TRUE(enabled(CMD_FILE_SEND_RESUME));
     test_engine_hold(port, false);
@@ -97,7 +97,7 @@ TEST_F(FileSend, PauseResumeAndAbortFollowTheFocusedWindow)
     DWORD start = GetTickCount();
     command(CMD_FILE_SEND_ABORT);
     DWORD took = GetTickCount() - start;
-    EXPECT_EQ(port->send_state, 0);
+    EXPECT_EQ(transfer_port(port)->send_state, 0);
     EXPECT_LT(took, 1500u);
     EXPECT_EQ(test_engine_of(port)->wakes, wakes + 1);
     for (int id : {CMD_FILE_SEND_PAUSE, CMD_FILE_SEND_RESUME, CMD_FILE_SEND_ABORT}) EXPECT_FALSE(enabled(id)) << id;
@@ -186,7 +186,7 @@ TEST_F(FileSend, AFileOfMoreThanTwoGibibytesIsSentWithItsWholeSize)
         return shown.find(SENDING) == 0 && shown.find(" / 4294967306 byte (0%)") != std::string::npos;
     })) << status(STATUS_FILE_SEND);
     file_send_abort(port);
-    EXPECT_EQ(port->send_state, 0);
+    EXPECT_EQ(transfer_port(port)->send_state, 0);
 }
 
 TEST_F(FileSend, ClosingThePortEndsTheSendAndItsMessageBoxFirst)

@@ -34,11 +34,11 @@ struct ReceiveLog : TransferPorts {
     // Until the log's writer, on its own thread, has written count bytes in all.
     bool logged(Port* on, LONGLONG count)
     {
-        return until([&] { return on->log_bytes >= count; });
+        return until([&] { return transfer_port(on)->log_bytes >= count; });
     }
     void start_log(Port* on, const std::string& path)
     {
-        std::strncpy(on->log_file_name, path.c_str(), sizeof on->log_file_name - 1);
+        std::strncpy(transfer_port(on)->log_file_name, path.c_str(), sizeof transfer_port(on)->log_file_name - 1);
         start_receive_log(on, app.frame_window);
     }
 };
@@ -49,7 +49,7 @@ TEST_F(ReceiveLog, TheConsoleTextThenEveryConvertedChunk)
     include_console_text = 1;
     const std::string path = scratch.file("log.txt");
     start_log(port, path);
-    ASSERT_EQ(port->log_active, 1);
+    ASSERT_EQ(transfer_port(port)->log_active, 1);
     EXPECT_EQ(read_file(path), std::string(1000, 'c'));
     // The elapsed time's last digit is left out: a loaded machine may pass a second.
     EXPECT_EQ(status(STATUS_RECEIVE_LOG).substr(0, RECEIVING.size() + 18), RECEIVING + "1000 byte (00:00:0");
@@ -61,7 +61,7 @@ TEST_F(ReceiveLog, TheConsoleTextThenEveryConvertedChunk)
     const std::string converted = "a\r\nb\r\n" + std::string(20000, 'x');
     ASSERT_TRUE(logged(port, 1000 + static_cast<LONGLONG>(converted.size())));
     EXPECT_EQ(read_file(path), std::string(1000, 'c') + converted);
-    EXPECT_EQ(port->log_bytes, 1000 + static_cast<LONGLONG>(converted.size()));
+    EXPECT_EQ(transfer_port(port)->log_bytes, 1000 + static_cast<LONGLONG>(converted.size()));
     EXPECT_TRUE(until([&] {
         return status(STATUS_RECEIVE_LOG).substr(0, RECEIVING.size() + 19) == RECEIVING + "21006 byte (00:00:0";
     })) << status(STATUS_RECEIVE_LOG);
@@ -79,8 +79,8 @@ TEST_F(ReceiveLog, TheConsoleTextThenEveryConvertedChunk)
 
     // 406: the file is closed (deleting it is refused while it is open).
     command(CMD_LOG_STOP);
-    EXPECT_EQ(port->log_active, 0);
-    EXPECT_EQ(port->receive_hook, nullptr);
+    EXPECT_EQ(transfer_port(port)->log_active, 0);
+    EXPECT_EQ(receive_tap_state(&port->taps, TAP_RECEIVE_LOG), nullptr);
     EXPECT_EQ(status(STATUS_RECEIVE_LOG), "");
     EXPECT_FALSE(enabled(CMD_LOG_STOP));
     receive(port, "after");
@@ -167,14 +167,14 @@ TEST_F(ReceiveLog, TheDialogShowsWhileAWindowRepaintsWithoutEnd)
     DestroyWindow(busy);
     EXPECT_GE(shown_ms, 0) << "the dialog never showed";
     EXPECT_LT(shown_ms, 1000);
-    EXPECT_EQ(port->log_active, 0);
+    EXPECT_EQ(transfer_port(port)->log_active, 0);
 }
 
 TEST_F(ReceiveLog, TheDialogOffersPortsNotLoggingAndAsksBeforeOverwriting)
 {
     Port* logging = port;
     start_log(logging, scratch.file("first.txt"));
-    ASSERT_EQ(logging->log_active, 1);
+    ASSERT_EQ(transfer_port(logging)->log_active, 1);
     Port* other = create_port(PORT_SERIAL, nullptr);
     ASSERT_NE(other, nullptr);
     ASSERT_TRUE(write_file(scratch.file("exists.txt"), "keep me"));
@@ -190,7 +190,7 @@ TEST_F(ReceiveLog, TheDialogOffersPortsNotLoggingAndAsksBeforeOverwriting)
     EXPECT_EQ(script.console_text_box, BST_CHECKED);
     EXPECT_EQ(script.question, "\"" + script.file + "\"\x82\xcd\x8a\xf9\x82\xc9\x91\xb6\x8d\xdd\x82\xb5\x82\xdc\x82\xb7\x81"
                                                     "\x42\x8f\xe3\x8f\x91\x82\xab\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48");
-    EXPECT_EQ(other->log_active, 0);  // No: nothing starts
+    EXPECT_EQ(transfer_port(other)->log_active, 0);  // No: nothing starts
     EXPECT_EQ(read_file(script.file), "keep me");
     EXPECT_EQ(include_console_text, 0);
 
@@ -198,7 +198,7 @@ TEST_F(ReceiveLog, TheDialogOffersPortsNotLoggingAndAsksBeforeOverwriting)
     script.overwrite = true;
     drive_dialog(LOG_CAPTION, choose_file_and_ok);
     start_receive_log_command(app.frame_window);
-    EXPECT_EQ(other->log_active, 1);
+    EXPECT_EQ(transfer_port(other)->log_active, 1);
     EXPECT_EQ(read_file(script.file), "");
     receive(other, "new");
     ASSERT_TRUE(logged(other, 3));
@@ -219,7 +219,7 @@ TEST_F(ReceiveLog, AFullDiskEndsTheLogAndSaysSoWhileTheConsoleKeepsEverything)
     const std::string path = windows_path(disk) + "\\full.log";
     DeleteFileA(path.c_str());
     start_log(port, path);
-    ASSERT_EQ(port->log_active, 1);
+    ASSERT_EQ(transfer_port(port)->log_active, 1);
     std::string stream;
     // Lines shorter than the wrap column, few enough for the console's line table.
     for (int i = 0; stream.size() < 600000; ++i) {
@@ -236,7 +236,7 @@ TEST_F(ReceiveLog, AFullDiskEndsTheLogAndSaysSoWhileTheConsoleKeepsEverything)
     ASSERT_TRUE(test_engine_settle(port));
     ASSERT_TRUE(until([&] { return dialog_was_driven(); }));
     EXPECT_EQ(told.find("\"" + path + "\"" + CANNOT_WRITE), 0u) << told;
-    EXPECT_EQ(port->log_active, 0);
+    EXPECT_EQ(transfer_port(port)->log_active, 0);
     EXPECT_EQ(status(STATUS_RECEIVE_LOG), "");
     EXPECT_EQ(console_contents(port), stream);
     const std::string logged = read_file(path);
@@ -269,7 +269,7 @@ TEST_F(ReceiveLog, StopsWhileTheEngineDeliversLoseNothingAndReachNoOtherFile)
         // The console has every byte, logged or not, also those that came while it stopped.
         EXPECT_EQ(console_contents(port).size(), 100 * piece.size());
         const std::string logged = read_file(path);
-        EXPECT_EQ(logged.size(), static_cast<size_t>(port->log_bytes));
+        EXPECT_EQ(logged.size(), static_cast<size_t>(transfer_port(port)->log_bytes));
         EXPECT_EQ(logged.find_first_not_of(piece), std::string::npos);
     }
 }
@@ -301,7 +301,7 @@ TEST_F(ReceiveLog, APortClosedWhileItsDialogOrQuestionIsOpenIsLeftAlone)
     port = opened;
     ASSERT_NE(opened, nullptr);
     EXPECT_EQ(read_file(scratch.file("exists.txt")), "keep me");
-    EXPECT_EQ(opened->log_active, 0) << (opened == closing ? "at the closed port's address" : "elsewhere");
+    EXPECT_EQ(transfer_port(opened)->log_active, 0) << (opened == closing ? "at the closed port's address" : "elsewhere");
 
     // The same in the dialog: its port closed and another opened, then OK.
     closing = port;
@@ -314,7 +314,7 @@ TEST_F(ReceiveLog, APortClosedWhileItsDialogOrQuestionIsOpenIsLeftAlone)
     ASSERT_TRUE(dialog_was_driven());
     port = opened;
     ASSERT_NE(opened, nullptr);
-    EXPECT_EQ(opened->log_active, 0) << (opened == closing ? "at the closed port's address" : "elsewhere");
+    EXPECT_EQ(transfer_port(opened)->log_active, 0) << (opened == closing ? "at the closed port's address" : "elsewhere");
     EXPECT_FALSE(file_exists(scratch.file("new.log")));
 }
 
@@ -342,7 +342,7 @@ TEST_F(ReceiveLog, AFileWhoseWritesNeverReturnHoldsUpNothing)
     include_console_text = 0;
     auto stuck_log = [&](Port* on, const char* name) {
         start_log(on, scratch.file(name));
-        ASSERT_EQ(on->log_active, 1);
+        ASSERT_EQ(transfer_port(on)->log_active, 1);
         LONG entered = writes_entered;
         test_engine_receive(on, std::string(100000, 'r'));
         ASSERT_TRUE(until([&] { return writes_entered > entered; }, 5000));
@@ -353,7 +353,7 @@ TEST_F(ReceiveLog, AFileWhoseWritesNeverReturnHoldsUpNothing)
     DWORD stop_start = GetTickCount();
     command(CMD_LOG_STOP);
     EXPECT_LT(GetTickCount() - stop_start, 1000u);
-    EXPECT_EQ(port->log_active, 0);
+    EXPECT_EQ(transfer_port(port)->log_active, 0);
 
     // More than the queue holds: reception waits for room only while the write might
     // still come back, then the log ends and says so; the console shows what came to
@@ -367,7 +367,7 @@ TEST_F(ReceiveLog, AFileWhoseWritesNeverReturnHoldsUpNothing)
     test_engine_receive(port, flood);
     ASSERT_TRUE(test_engine_settle(port, 10000));
     EXPECT_LT(GetTickCount() - start, LOG_WRITER_STALL_MS + 2000);
-    ASSERT_TRUE(until([&] { return dialog_was_driven() && port->log_active == 0; }, 5000));
+    ASSERT_TRUE(until([&] { return dialog_was_driven() && transfer_port(port)->log_active == 0; }, 5000));
     EXPECT_EQ(told.find("\"" + scratch.file("full.log") + "\"" + CANNOT_WRITE), 0u) << told;
     const std::string shown = console_contents(port);
     EXPECT_FALSE(shown.empty());

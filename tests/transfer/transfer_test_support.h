@@ -18,6 +18,7 @@
 #include "tests/support/fixture_win.h"
 #include "tests/terminal/port_test_support.h"
 #include "transfer/file_send_win.h"
+#include "transfer/transfer_port_win.h"
 
 struct TransferPorts : TestEnginePorts {
     ScratchDir scratch;
@@ -93,12 +94,12 @@ struct TransferPorts : TestEnginePorts {
         auto* list = static_cast<char(*)[260]>(std::calloc(paths.size(), 260));
         ASSERT_NE(list, nullptr);
         for (size_t i = 0; i < paths.size(); ++i) std::strncpy(list[i], paths[i].c_str(), 259);
-        through->send_list = list;
-        through->send_list_count = static_cast<std::int32_t>(paths.size());
+        transfer_port(through)->send_list = list;
+        transfer_port(through)->send_list_count = static_cast<std::int32_t>(paths.size());
         ASSERT_TRUE(file_send_start(through));
     }
     bool idle(Port* which, DWORD timeout_ms = 10000)
     {
-        return until([&] { return which->send_state == 0; }, timeout_ms);
+        return until([&] { return transfer_port(which)->send_state == 0; }, timeout_ms);
     }
 };
