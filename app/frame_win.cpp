@@ -126,6 +126,9 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case MSG_PORT_SETTINGS_CHANGED:
         for_each_port(apply_port_settings);
         return 0;
+    case MSG_COMMAND_STATE_REFRESH:
+        command_state_refresh();
+        return 0;
     case MSG_TRANSFER_NOTICE:
         transfer_notice(reinterpret_cast<Port*>(wparam));
         return 0;

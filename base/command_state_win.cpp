@@ -79,9 +79,18 @@ static void apply(HWND frame, HMENU menu, const CommandRow& row, LONG state, LON
     }
 }
 
+static volatile LONG refresh_posted;
+
 void command_state_refresh()
 {
     HWND frame = app.frame_window;
+    if (frame && GetWindowThreadProcessId(frame, nullptr) != GetCurrentThreadId()) {
+        if (InterlockedExchange(&refresh_posted, 1) == 0 && !PostMessageA(frame, MSG_COMMAND_STATE_REFRESH, 0, 0))
+            InterlockedExchange(&refresh_posted, 0);
+        return;
+    }
+    // Cleared before the facts are read: a change made meanwhile posts again.
+    InterlockedExchange(&refresh_posted, 0);
     HMENU menu = frame ? GetMenu(frame) : nullptr;
     if (!menu || !table || !gather_facts) return;
     CommandFacts facts = {};

@@ -2,8 +2,10 @@
 // toolbar. The table itself is the frame's (app/commands_win.cpp): it installs it
 // here with the function that gathers the facts its rules read, and every module
 // that changes one of those facts calls command_state_refresh(). UI thread, and
-// engine and file-send threads for the refresh (the toolbar part is a sent message:
-// the caller waits for the UI thread).
+// engine and file-send threads for the refresh: from those it only posts
+// MSG_COMMAND_STATE_REFRESH to the frame, whose thread decides again (the facts are
+// read with messages sent to the frame's windows, which an engine thread must not
+// wait for: a test thread, or a UI thread stopping that engine, answers none).
 #pragma once
 #include <windows.h>
 
@@ -42,5 +44,8 @@ const CommandRow* command_rows(int* count);
 // Decides every rule from the facts now and applies what changed to the menu and the
 // toolbar. Does nothing while the frame has no menu.
 void command_state_refresh();
+// Posted by command_state_refresh on a thread other than the frame's; the frame
+// calls command_state_refresh for it. At most one is waiting at a time.
+constexpr UINT MSG_COMMAND_STATE_REFRESH = WM_USER + 104;
 // The accelerator table made from the rows; null on failure. The caller destroys it.
 HACCEL command_accelerators_create();

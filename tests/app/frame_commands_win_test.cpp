@@ -114,6 +114,7 @@ TEST_F(FrameCommands, PortsOpeningActivatingAndClosingDriveTheStates)
     for (int id : {201, 203, 204, 205}) EXPECT_FALSE(button_enabled(id)) << id;
     test_engine_receive(port, "text");
     ASSERT_TRUE(test_engine_settle(port));
+    pump_messages();  // the engine thread asked the frame to decide again
     for (int id : {203, 204, 205}) EXPECT_TRUE(button_enabled(id)) << id;
     command(203);  // select all
     EXPECT_TRUE(button_enabled(201));
