@@ -228,8 +228,7 @@ void test_engine_give_up(Port* port)
 {
     TestEngine* e = engine_of(port);
     InterlockedExchange(&e->gone, 1);
-    port->connection_state = 0;
-    engine_core_status(&e->core);
+    engine_core_set_status(&e->core, PORT_LOST, PORT_REASON_DEVICE_GONE);
     SetEvent(e->work);
 }
 
