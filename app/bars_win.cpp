@@ -48,7 +48,8 @@ static const ToolbarEntry toolbar_entries[25] = {
     {17, CMD_ABOUT, "ﾊﾞｰｼﾞｮﾝ表示"},
 };
 
-static const int STATUS_EDGES[4] = {50, 120, 400, 680};
+// The fifth part, the counters, takes the rest of the bar.
+static const int STATUS_EDGES[5] = {50, 120, 400, 680, -1};
 static const UINT COMMAND_TOOLBAR = CMD_TOOLBAR;
 static const UINT COMMAND_STATUS_BAR = CMD_STATUS_BAR;
 
@@ -121,7 +122,7 @@ int create_status_bar(HWND frame)
                                nullptr, app.instance, nullptr);
     if (!bar) return 0;
     app.status_bar = bar;
-    SendMessageA(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(STATUS_EDGES));
+    SendMessageA(bar, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(STATUS_EDGES));
     show_bar(frame, bar, COMMAND_STATUS_BAR, shown);
     return 1;
 }

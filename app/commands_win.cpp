@@ -10,6 +10,7 @@
 
 #include "app/bars_win.h"
 #include "app/comm_settings_win.h"
+#include "app/find_window_win.h"
 #include "app/frame_win.h"
 #include "app/help_win.h"
 #include "app/settings.h"
@@ -24,10 +25,12 @@
 #include "terminal/display_settings.h"
 #include "terminal/display_settings_win.h"
 #include "terminal/port_win.h"
+#include "terminal/reading_win.h"
 #include "terminal/terminal_sheet_win.h"
 #include "terminal/terminal_window_win.h"
 #include "transfer/file_send_win.h"
 #include "transfer/receive_log_win.h"
+#include "transfer/save_shown_win.h"
 
 
 void enable_command(int id, bool enable)
@@ -153,6 +156,22 @@ static bool port_command(HWND frame, Port* port, int id)
         return true;
     case CMD_CLOSE_ALL:
         close_all_ports();
+        return true;
+    case CMD_TIME_STAMPS:
+        toggle_time_stamps(port);
+        return true;
+    case CMD_RESET_COUNTERS:
+        reset_counters(port);
+        return true;
+    case CMD_SAVE_SHOWN:
+        save_shown_command(frame, port);
+        return true;
+    case CMD_FIND:
+        find_window_open(frame);
+        return true;
+    case CMD_FIND_NEXT:
+    case CMD_FIND_PREVIOUS:
+        find_window_step(frame, id == CMD_FIND_PREVIOUS);
         return true;
     }
     if (id >= CMD_FUNCTION_KEY_1 && id <= CMD_FUNCTION_KEY_12) {

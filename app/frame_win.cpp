@@ -5,6 +5,7 @@
 
 #include "app/bars_win.h"
 #include "app/commands_win.h"
+#include "app/find_window_win.h"
 #include "app/help_win.h"
 #include "ports/port_kinds_win.h"
 #include "resources/commands.h"
@@ -152,6 +153,9 @@ int frame_message_loop()
             msg.wParam = 0;
             break;
         }
+        // The find window's own keys come before the frame's (F3 is a function key
+        // everywhere else).
+        if (find_window_pretranslate(&msg)) continue;
         if (app.mdi_client && TranslateMDISysAccel(app.mdi_client, &msg)) continue;
         if (accelerators && app.frame_window &&
             TranslateAcceleratorA(app.frame_window, accelerators, &msg))

@@ -16,6 +16,7 @@
 #include <cstddef>
 
 #include "console/console.h"
+#include "console/console_stamped.h"
 #include "terminal/connection_state.h"
 #include "terminal/engine_callbacks.h"
 #include "terminal/send_queue.h"
@@ -89,6 +90,8 @@ struct Port {
     DWORD log_start_tick;
     volatile LONG log_writers;       // log hook calls under way; the stop waits for them
     volatile LONG log_failed;        // a write failed: the log is over, the UI thread says so
+    std::int32_t log_stamped;        // each logged line starts with its time (set before the log starts)
+    StampedLines log_lines;          // where the log stands in its line (the hook's alone once started)
     // 1 while a notice of the file send or the log waits for the UI thread to show it.
     volatile LONG transfer_notice_pending;
     unsigned char rx_convert_buffer[8192];
@@ -100,6 +103,16 @@ struct Port {
     // The device the port opened, as its kind names it (see PortKindEntry); empty for
     // a kind that names none. Set by create_port.
     char device_name[PORT_DEVICE_NAME_SIZE];
+
+    // Counters: bytes received (as the device gave them, before the line-end
+    // conversion) and written, added by whichever thread reports them, with
+    // interlocked adds. The UI thread alone keeps what a reset left behind and the
+    // count at the last tick of the rate.
+    volatile LONGLONG received_count;
+    volatile LONGLONG sent_count;
+    LONGLONG received_base;
+    LONGLONG sent_base;
+    LONGLONG received_at_tick;
 
     // Callback delivery: close_port stops it and waits for calls under way before the
     // console and the mutex go, so no engine call reaches released state.

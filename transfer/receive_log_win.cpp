@@ -16,6 +16,7 @@
 #include "app/commands_win.h"
 #include "app/frame_win.h"
 #include "app/status_bar_win.h"
+#include "console/console_stamped.h"
 #include "console/console_win.h"
 #include "resources/commands.h"
 #include "resources/transfer_ids.h"
@@ -24,6 +25,7 @@
 #include "transfer/transfer_win.h"
 
 int include_console_text = 1;
+int log_time_stamps = 0;
 
 static const char LOG_CAPTION[] = "受信ﾃﾞｰﾀをﾌｧｲﾙに保存";
 static const char LOG_STOPPED[] = "。受信ﾃﾞｰﾀの保存を中止しました";
@@ -45,13 +47,66 @@ void refresh_log_state(Port* port)
     enable_command(CMD_LOG_STOP, port->log_active == 1);
 }
 
+// Writes to the log file through a buffer of its own, so that a chunk of many short
+// lines takes a few writes, not two for every line.
+struct LogWriter {
+    HANDLE file;
+    bool ok;
+    DWORD written;
+    std::size_t held;
+    unsigned char buffer[4096];
+};
+
+static bool log_flush(LogWriter* w)
+{
+    DWORD n = 0;
+    if (w->held > 0 && w->ok) {
+        w->ok = WriteFile(w->file, w->buffer, static_cast<DWORD>(w->held), &n, nullptr) && n == w->held;
+        w->written += n;
+    }
+    w->held = 0;
+    return w->ok;
+}
+
+static bool log_write(void* context, const unsigned char* bytes, std::size_t length)
+{
+    LogWriter* w = static_cast<LogWriter*>(context);
+    while (length > 0 && w->ok) {
+        if (w->held == sizeof w->buffer) log_flush(w);
+        std::size_t n = sizeof w->buffer - w->held;
+        if (n > length) n = length;
+        std::memcpy(w->buffer + w->held, bytes, n);
+        w->held += n;
+        bytes += n;
+        length -= n;
+    }
+    return w->ok;
+}
+
+// The chunk with each line's arrival time before it, into the log file.
+static BOOL write_stamped(Port* port, const unsigned char* data, std::int32_t length, DWORD* written)
+{
+    LogWriter w;
+    w.file = port->log_file;
+    w.ok = true;
+    w.written = 0;
+    w.held = 0;
+    stamped_lines_feed(&port->log_lines, data, static_cast<std::size_t>(length), console_clock_now(), log_write, &w);
+    log_flush(&w);
+    *written = w.written;
+    return w.ok ? TRUE : FALSE;
+}
+
 std::int32_t log_receive_hook(Port* port, const unsigned char* data, std::int32_t length)
 {
     if (length <= 0 || port->log_active != 1) return 1;
     InterlockedIncrement(&port->log_writers);
     if (port->log_active == 1 && !port->log_failed) {
         DWORD written = 0;
-        BOOL ok = WriteFile(port->log_file, data, static_cast<DWORD>(length), &written, nullptr);
+        BOOL ok = port->log_stamped ? write_stamped(port, data, length, &written)
+                                    : WriteFile(port->log_file, data, static_cast<DWORD>(length), &written, nullptr);
+        // With time stamps the file takes more than the chunk: all of it was written.
+        if (port->log_stamped && ok) length = static_cast<std::int32_t>(written);
         // Only this thread adds to the count; the UI thread reads it.
         if (written > 0) transfer_store(&port->log_bytes, transfer_load(&port->log_bytes) + written);
         // A full disk or a drive gone: nothing more is written, so the file never has
@@ -72,6 +127,20 @@ static bool write_console_text(Port* port, HANDLE file, LONGLONG* bytes)
     console_lock(console);
     std::uint32_t length = console_text_length(console);
     const unsigned char* text = console_text_at(console, 0);
+    if (port->log_stamped) {
+        LogWriter w;
+        w.file = file;
+        w.ok = true;
+        w.written = 0;
+        w.held = 0;
+        console_write_stamped(console, 0, length, log_write, &w);
+        const bool whole = log_flush(&w);
+        // Received bytes go on where the text ends: inside its last line, say.
+        stamped_lines_after(&port->log_lines, text, text ? length : 0);
+        console_unlock(console);
+        *bytes = w.written;
+        return whole;
+    }
     DWORD written = 0;
     BOOL ok = !text || length == 0 || WriteFile(file, text, length, &written, nullptr);
     console_unlock(console);
@@ -86,6 +155,8 @@ void start_receive_log(Port* port, HWND owner)
     if (!file) return;
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     LONGLONG bytes = 0;
+    port->log_stamped = log_time_stamps;
+    stamped_lines_after(&port->log_lines, nullptr, 0);
     if (include_console_text && !write_console_text(port, file, &bytes)) {
         CloseHandle(file);
         transfer_tell_unwritten(owner, port->log_file_name, LOG_CAPTION, LOG_STOPPED);
@@ -131,23 +202,6 @@ static bool connected_not_logging(const Port* port)
     return connection_takes_input(port->connection_state) && port->log_active == 0;
 }
 
-static void browse(HWND dialog)
-{
-    char name[MAX_PATH] = "";
-    GetDlgItemTextA(dialog, IDC_LOG_FILE, name, sizeof name);
-    OPENFILENAMEA ofn = {};
-    // The structure without the Windows 2000 additions, which every system takes.
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = "すべてのﾌｧｲﾙ(*.*)\0*.*\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = name;
-    ofn.nMaxFile = MAX_PATH - 1;
-    ofn.lpstrTitle = "受信ﾃﾞｰﾀを保存するﾌｧｲﾙの参照";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    if (GetSaveFileNameA(&ofn) && name[0] != '\0') SetDlgItemTextA(dialog, IDC_LOG_FILE, name);
-}
-
 // OK: the chosen port with the name, or null.
 static Port* accept(HWND dialog)
 {
@@ -158,6 +212,7 @@ static Port* accept(HWND dialog)
     if (!port || !port_is_open(port)) return nullptr;
     std::memcpy(port->log_file_name, name, sizeof name);
     include_console_text = IsDlgButtonChecked(dialog, IDC_LOG_CONSOLE_TEXT) == BST_CHECKED ? 1 : 0;
+    log_time_stamps = IsDlgButtonChecked(dialog, IDC_LOG_TIME_STAMPS) == BST_CHECKED ? 1 : 0;
     return port;
 }
 
@@ -172,12 +227,13 @@ static INT_PTR CALLBACK receive_log_dialog_proc(HWND dialog, UINT message, WPARA
         SendMessageA(ports, CB_SETCURSEL, 0, 0);
         SetDlgItemTextA(dialog, IDC_LOG_FILE, "");
         CheckDlgButton(dialog, IDC_LOG_CONSOLE_TEXT, include_console_text ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(dialog, IDC_LOG_TIME_STAMPS, log_time_stamps ? BST_CHECKED : BST_UNCHECKED);
         return TRUE;
     }
     if (message != WM_COMMAND) return FALSE;
     switch (LOWORD(wparam)) {
     case IDC_LOG_BROWSE:
-        browse(dialog);
+        transfer_browse_save(dialog, IDC_LOG_FILE, "受信ﾃﾞｰﾀを保存するﾌｧｲﾙの参照");
         return TRUE;
     case IDOK:
         EndDialog(dialog, reinterpret_cast<INT_PTR>(accept(dialog)));
