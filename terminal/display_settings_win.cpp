@@ -54,10 +54,10 @@ void load_display_settings()
 
 // Only the rows in use are written: with none, the file has no such section, as
 // before there were keywords. The section goes first, so a row emptied leaves no
-// keys behind.
+// keys behind (removed, not emptied: an empty list would leave its name).
 static void save_highlight_rows(const HighlightRow* rows)
 {
-    settings_clear_section(HIGHLIGHT_SECTION);
+    settings_remove_section(HIGHLIGHT_SECTION);
     char key[32];
     for (int i = 0; i < HIGHLIGHT_RULE_MAX; ++i) {
         if (rows[i].keyword[0] == '\0') continue;

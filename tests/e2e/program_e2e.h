@@ -70,6 +70,21 @@ inline HWND wait_for_frame(DWORD timeout_ms)
 }
 
 
+// A visible top-level dialog of the caption; with_item: one that has that control
+// (the file send dialog and the send's message box share their caption).
+inline HWND wait_for_dialog(const char* caption, int with_item, DWORD timeout_ms = 10000)
+{
+    HWND found = nullptr;
+    wait_until(
+        [&] {
+            for (HWND w = FindWindowA("#32770", caption); w; w = FindWindowExA(nullptr, w, "#32770", caption))
+                if (IsWindowVisible(w) && GetDlgItem(w, with_item)) return (found = w) != nullptr;
+            return false;
+        },
+        timeout_ms);
+    return found;
+}
+
 // A test of the program on the bench's COM port (COM5, its only one): a scratch
 // folder to start it in, no frame open yet, and the pty's far end as the peer.
 struct ComPortProgram : ::testing::Test {

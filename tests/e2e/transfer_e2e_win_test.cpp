@@ -27,21 +27,6 @@ std::string text_of(HWND window)
     return text;
 }
 
-// A visible top-level dialog of the caption; with_item: one that has that control
-// (the file send dialog and the send's message box share their caption).
-HWND wait_for_dialog(const char* caption, int with_item, DWORD timeout_ms = 10000)
-{
-    HWND found = nullptr;
-    wait_until(
-        [&] {
-            for (HWND w = FindWindowA("#32770", caption); w; w = FindWindowExA(nullptr, w, "#32770", caption))
-                if (IsWindowVisible(w) && GetDlgItem(w, with_item)) return (found = w) != nullptr;
-            return false;
-        },
-        timeout_ms);
-    return found;
-}
-
 void command(HWND window, int id)
 {
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
