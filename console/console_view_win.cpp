@@ -333,17 +333,18 @@ static void paint_fill(void* context, std::int32_t x, std::int32_t y, std::int32
     fill(p->colours->dc, x, y, right, bottom, p->console->view.colours[COLOUR_BACK]);
 }
 
+// One call a row: the stamp (or blanks) drawn opaque over the whole gutter, so that
+// the gutter costs no brush of its own (it is drawn on every row of every paint).
 static void paint_gutter(void* context, std::int32_t x, std::int32_t y, std::int32_t right, const char* text,
                          std::int32_t count)
 {
     RowPainter* p = static_cast<RowPainter*>(context);
     const ConsoleViewState& view = p->console->view;
-    const std::int32_t drawn = x + count * view.char_width;
-    if (count > 0) {
-        use_colours(p->colours, view.stamp_colour, view.colours[COLOUR_BACK]);
-        TextOutA(p->colours->dc, x, y, text, count);
-    }
-    if (drawn < right) fill(p->colours->dc, drawn, y, right, y + view.line_height, view.colours[COLOUR_BACK]);
+    char cells[CONSOLE_STAMP_CELLS];
+    for (std::int32_t i = 0; i < CONSOLE_STAMP_CELLS; ++i) cells[i] = i < count ? text[i] : ' ';
+    use_colours(p->colours, view.stamp_colour, view.colours[COLOUR_BACK]);
+    RECT area = {x, y, right, y + view.line_height};
+    ExtTextOutA(p->colours->dc, x, y, ETO_OPAQUE | ETO_CLIPPED, &area, cells, CONSOLE_STAMP_CELLS, nullptr);
 }
 
 static void paint_rows(Console* console, int right, int bottom, PaintColours* colours)
