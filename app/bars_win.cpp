@@ -1,52 +1,18 @@
 // Toolbar and status bar; see bars_win.h. The bars belong to the frame; app holds
-// their handles (none while a bar could not be made). Whether a bar is shown is
-// held by the check mark of its menu item; every decision reads that.
+// their handles (none while a bar could not be made). The toolbar's buttons are the
+// command table's rows that have one. Whether a bar is shown is held by the check
+// mark of its menu item, which the table's rule sets from the bar; every decision
+// reads that.
 #include "app/bars_win.h"
 
 #include <commctrl.h>
 
-#include <initializer_list>
-
-#include "app/commands_win.h"
+#include "base/command_state_win.h"
 #include "app/frame_win.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "resources/commands.h"
 #include "resources/resource.h"
 
-
-struct ToolbarEntry {
-    int image;    // -1: separator
-    int command;
-    const char* tooltip;
-};
-
-static const ToolbarEntry toolbar_entries[25] = {
-    {-1, 0, nullptr},
-    {0, CMD_CONNECT_SERIAL, "接続(ｼﾘｱﾙ･ﾎﾟｰﾄ)"},
-    {1, CMD_CONNECT_PARALLEL, "接続(ﾊﾟﾗﾚﾙ･ﾎﾟｰﾄ)"},
-    {2, CMD_CONNECT_NETWORK, "接続(ﾈｯﾄﾜｰｸ)"},
-    {3, CMD_CONNECT_USB, "接続(USBﾎﾟｰﾄ)"},
-    {4, CMD_DISCONNECT, "切断"},
-    {-1, 0, nullptr},
-    {5, CMD_COPY, "ｺﾋﾟｰ"},
-    {6, CMD_PASTE, "貼り付け"},
-    {-1, 0, nullptr},
-    {7, CMD_SELECT_ALL_COPY, "すべてをｺﾋﾟｰ"},
-    {8, CMD_SELECT_ALL, "すべてを選択"},
-    {9, CMD_CLEAR_ALL, "すべてを消去"},
-    {-1, 0, nullptr},
-    {10, CMD_KEY_DISABLE, "ｷｰ入力禁止"},
-    {-1, 0, nullptr},
-    {11, CMD_FILE_SEND, "ﾌｧｲﾙ送信"},
-    {12, CMD_FILE_SEND_RESUME, "ﾌｧｲﾙ送信の再開"},
-    {13, CMD_FILE_SEND_ABORT, "ﾌｧｲﾙ送信の中止"},
-    {14, CMD_FILE_SEND_PAUSE, "ﾌｧｲﾙ送信の一時停止"},
-    {-1, 0, nullptr},
-    {15, CMD_LOG_START, "受信ﾃﾞｰﾀの保存"},
-    {16, CMD_LOG_STOP, "受信ﾃﾞｰﾀ保存の中止"},
-    {-1, 0, nullptr},
-    {17, CMD_ABOUT, "ﾊﾞｰｼﾞｮﾝ表示"},
-};
 
 // The fifth part, the counters, takes the rest of the bar.
 static const int STATUS_EDGES[5] = {50, 120, 400, 680, -1};
@@ -59,10 +25,11 @@ static bool checked(HWND frame, UINT item)
     return menu && (GetMenuState(menu, item, MF_BYCOMMAND) & MF_CHECKED);
 }
 
-static void show_bar(HWND frame, HWND bar, UINT item, bool shown)
+// The check mark of the bar's menu item follows from the command table's rule.
+static void show_bar(HWND bar, bool shown)
 {
-    if (HMENU menu = GetMenu(frame)) CheckMenuItem(menu, item, MF_BYCOMMAND | (shown ? MF_CHECKED : MF_UNCHECKED));
     ShowWindow(bar, shown ? SW_SHOW : SW_HIDE);
+    command_state_refresh();
 }
 
 static int bar_height(HWND frame, HWND bar, UINT item)
@@ -78,7 +45,7 @@ static void toggle(HWND frame, HWND bar, UINT item, const char* key)
 {
     if (!bar) return;
     bool shown = !checked(frame, item);
-    show_bar(frame, bar, item, shown);
+    show_bar(bar, shown);
     RECT client;
     GetClientRect(frame, &client);
     layout_mdi_client(frame, client.right, client.bottom);
@@ -87,31 +54,49 @@ static void toggle(HWND frame, HWND bar, UINT item, const char* key)
 
 const char* toolbar_tooltip_of(int command)
 {
-    for (const ToolbarEntry& entry : toolbar_entries)
-        if (entry.image >= 0 && entry.command == command) return entry.tooltip;
-    return nullptr;
+    const CommandRow* row = command_row_of(command);
+    return row && row->toolbar_slot ? row->tooltip : nullptr;
+}
+
+// The buttons of the command table's rows in slot order, a separator before each
+// group; returns how many were put into buttons.
+static int toolbar_buttons(TBBUTTON* buttons, int capacity)
+{
+    int count = 0, row_count = 0, last_slot = 0;
+    const CommandRow* rows = command_rows(&row_count);
+    for (;;) {
+        const CommandRow* next = nullptr;
+        for (int i = 0; i < row_count; ++i)
+            if (rows[i].toolbar_slot > last_slot && (!next || rows[i].toolbar_slot < next->toolbar_slot))
+                next = &rows[i];
+        if (!next || count + 2 > capacity) return count;
+        if (next->toolbar_slot / 10 != last_slot / 10) {
+            buttons[count].fsState = TBSTATE_ENABLED;
+            buttons[count++].fsStyle = TBSTYLE_SEP;
+        }
+        buttons[count].iBitmap = next->toolbar_image;
+        buttons[count].idCommand = next->id;
+        buttons[count].fsState = TBSTATE_ENABLED;
+        buttons[count++].fsStyle = TBSTYLE_BUTTON;
+        last_slot = next->toolbar_slot;
+    }
 }
 
 int create_toolbar(HWND frame)
 {
     bool shown = settings_read_int("system", "tool bar", 1) != 0;
-    TBBUTTON buttons[25] = {};
-    for (int i = 0; i < 25; ++i) {
-        const ToolbarEntry& entry = toolbar_entries[i];
-        buttons[i].iBitmap = entry.image < 0 ? 0 : entry.image;
-        buttons[i].idCommand = entry.command;
-        buttons[i].fsState = TBSTATE_ENABLED;
-        buttons[i].fsStyle = entry.image < 0 ? TBSTYLE_SEP : TBSTYLE_BUTTON;
-    }
-    HWND toolbar = CreateToolbarEx(frame, WS_CHILD | WS_VISIBLE | WS_BORDER | TBSTYLE_TOOLTIPS, IDC_TOOLBAR, 25,
-                                   app.instance, IDB_TOOLBAR, buttons, 25, 0, 0, 16, 16, sizeof(TBBUTTON));
+    TBBUTTON buttons[64] = {};
+    int count = toolbar_buttons(buttons, 64);
+    int images = 0;
+    for (int i = 0; i < count; ++i)
+        if (buttons[i].fsStyle == TBSTYLE_BUTTON && buttons[i].iBitmap + 1 > images) images = buttons[i].iBitmap + 1;
+    HWND toolbar = CreateToolbarEx(frame, WS_CHILD | WS_VISIBLE | WS_BORDER | TBSTYLE_TOOLTIPS, IDC_TOOLBAR, images,
+                                   app.instance, IDB_TOOLBAR, buttons, count, 0, 0, 16, 16, sizeof(TBBUTTON));
     if (!toolbar) return 0;
     app.toolbar = toolbar;
-    for (int id : {CMD_DISCONNECT, CMD_COPY, CMD_PASTE, CMD_SELECT_ALL, CMD_SELECT_ALL_COPY, CMD_CLEAR_ALL,
-                   CMD_KEY_DISABLE, CMD_FILE_SEND, CMD_FILE_SEND_PAUSE, CMD_FILE_SEND_RESUME, CMD_FILE_SEND_ABORT,
-                   CMD_LOG_START, CMD_LOG_STOP})
-        enable_command(id, false);
-    show_bar(frame, toolbar, COMMAND_TOOLBAR, shown);
+    // The buttons take their states from the rules, as the menu items do.
+    command_state_forget();
+    show_bar(toolbar, shown);
     return 1;
 }
 
@@ -123,7 +108,7 @@ int create_status_bar(HWND frame)
     if (!bar) return 0;
     app.status_bar = bar;
     SendMessageA(bar, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(STATUS_EDGES));
-    show_bar(frame, bar, COMMAND_STATUS_BAR, shown);
+    show_bar(bar, shown);
     return 1;
 }
 

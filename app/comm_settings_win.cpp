@@ -8,7 +8,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include "ports/port_kinds_win.h"
+#include "terminal/port_kind_registry_win.h"
 
 void comm_settings_sheet(HWND frame)
 {

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 const char COMMAND_LINE_SYNTAX[] =
     "tavex.exe [PORT ...]\n"

@@ -1,19 +1,11 @@
-// Enabling and graying commands in the frame menu and the toolbar together.
-// Called from the UI thread, and from engine and file-send threads (the toolbar part
-// is a sent message: the caller waits for the UI thread).
+// The frame's command table, its dispatcher and the About box. UI thread only.
 #pragma once
 #include <windows.h>
 
-// Identifiers 0 to 5 address the top-level pop-up at that position; larger ones a
-// menu item and, for the commands that have one, its toolbar button. Does nothing
-// while the frame has no menu.
-void enable_command(int id, bool enable);
-
-// Sets the pressed state of toolbar button 206 from menu item 206's check mark.
-void sync_key_disable_button();
-
-// WM_COMMAND of the frame: the commands of the active terminal window first, then
-// those that need none; anything else goes to the default frame processing.
+// Puts the command table in use for the frame just made (menu, toolbar, accelerators).
+void commands_install();
+// WM_COMMAND of the frame: the row of the command runs, if it needs no terminal
+// window or one is active; anything else goes to the default frame processing.
 LRESULT dispatch_command(HWND frame, WPARAM wparam);
 // Command 602.
 void show_about(HWND frame);

@@ -13,9 +13,9 @@
 
 #include <cstdlib>
 
-#include "app/commands_win.h"
-#include "app/frame_win.h"
-#include "app/status_bar_win.h"
+#include "base/app_record_win.h"
+#include "base/command_state_win.h"
+#include "base/status_bar_win.h"
 #include "console/console_find.h"
 #include "console/console_view_win.h"
 #include "console/console_win.h"
@@ -83,7 +83,7 @@ static void run_find(bool backward)
     console_setup_scroll_bar(console, true);
     console_setup_scroll_bar(console, false);
     if (console->window) InvalidateRect(static_cast<HWND>(console->window), nullptr, FALSE);
-    enable_command(CMD_COPY, match.result != FIND_NOT_FOUND);
+    command_state_refresh();  // a match is the selection Ctrl+C copies
     if (match.result == FIND_NOT_FOUND)
         show_note("見つかりません");
     else if (match.result == FIND_WRAPPED)

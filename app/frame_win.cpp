@@ -7,14 +7,14 @@
 #include "app/commands_win.h"
 #include "app/find_window_win.h"
 #include "app/help_win.h"
-#include "ports/port_kinds_win.h"
+#include "base/command_state_win.h"
+#include "terminal/port_kind_registry_win.h"
 #include "resources/commands.h"
 #include "resources/resource.h"
 #include "terminal/port_win.h"
 #include "transfer/file_send_win.h"
 #include "transfer/transfer_win.h"
 
-App app;
 
 const char FRAME_CLASS_NAME[] = "TAVEX FRAME";
 const char FRAME_CAPTION[] = "Velkaro";
@@ -46,6 +46,7 @@ HWND frame_create(HINSTANCE instance)
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                  instance, nullptr);
     app.frame_window = frame;
+    if (frame) commands_install();
     return frame;
 }
 
@@ -119,7 +120,9 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         frame_close(window);
         return 0;
     case MSG_CLOSE_PORT:
-        close_port(reinterpret_cast<Port*>(wparam));
+        // lParam, when given, is the port's window: the request is for that port only.
+        if (!lparam || port_from_window(reinterpret_cast<HWND>(lparam)) == reinterpret_cast<Port*>(wparam))
+            close_port(reinterpret_cast<Port*>(wparam));
         return 0;
     case MSG_PORT_SETTINGS_CHANGED:
         for_each_port(apply_port_settings);
@@ -144,7 +147,7 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 
 int frame_message_loop()
 {
-    HACCEL accelerators = LoadAcceleratorsA(app.instance, MAKEINTRESOURCEA(IDA_MAIN));
+    HACCEL accelerators = command_accelerators_create();
     MSG msg = {};
     BOOL got;
     while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {

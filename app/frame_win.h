@@ -1,24 +1,13 @@
 // The MDI frame window "TAVEX FRAME", its MDI client and the message loop.
-// UI thread only. The program-wide values below are created at start-up and live
-// for the whole run; the frame owns the MDI client, which owns the terminal windows.
+// UI thread only. The frame fills the program-wide record (base/app_record_win.h)
+// as it makes its windows; it owns the MDI client, which owns the terminal windows.
 #pragma once
 #include <windows.h>
 
-struct App {
-    HINSTANCE instance;
-    HWND frame_window;
-    HWND mdi_client;
-    HWND toolbar;      // null while hidden or not yet created
-    HWND status_bar;   // null while hidden or not yet created
-    int os_family;                // OsFamily
-    char start_directory[MAX_PATH];
-};
-
-extern App app;
+#include "base/app_record_win.h"
 
 extern const char FRAME_CLASS_NAME[];
 extern const char FRAME_CAPTION[];
-
 
 bool frame_register_class(HINSTANCE instance);
 void frame_unregister_class(HINSTANCE instance);

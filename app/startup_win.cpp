@@ -4,17 +4,18 @@
 
 #include <commctrl.h>
 
-#include "app/data_folder_win.h"
-#include "app/frame_win.h"
-#include "app/os_check.h"
 #include "app/bars_win.h"
-#include "app/commands_win.h"
-#include "terminal/display_settings.h"
-#include "terminal/display_settings_win.h"
-#include "terminal/port_win.h"
-#include "app/settings.h"
+#include "app/frame_win.h"
+#include "base/command_state_win.h"
+#include "base/data_folder_win.h"
+#include "base/os_check.h"
+#include "base/settings.h"
 #include "ports/port_kinds_win.h"
 #include "resources/commands.h"
+#include "terminal/display_settings.h"
+#include "terminal/display_settings_win.h"
+#include "terminal/port_kind_registry_win.h"
+#include "terminal/port_win.h"
 #include "terminal/terminal_window_win.h"
 #include "transfer/file_send_win.h"
 
@@ -51,6 +52,7 @@ bool app_startup(HINSTANCE instance, int show_command)
     // The settings path cannot fail the start-up: too long a directory means a run on
     // defaults with nothing written.
     settings_path_init();
+    port_kinds_register();
     InitCommonControls();
     if (!frame_register_class(instance)) return false;
     if (!terminal_window_register(instance)) return false;
@@ -62,13 +64,18 @@ bool app_startup(HINSTANCE instance, int show_command)
     if (length == 0 || length >= sizeof app.start_directory) app.start_directory[0] = '\0';
     if (!frame_create_mdi_client(frame)) return false;
     load_display_settings();
-    if (HMENU menu = GetMenu(frame))
-        CheckMenuItem(menu, CMD_KEY_DISABLE, MF_BYCOMMAND | (display_settings.key_disable ? MF_CHECKED : MF_UNCHECKED));
+    command_state_refresh();
     file_send_load_settings();
-    startup_discover_ports();
     ShowWindow(frame, show_command);
     ShowWindow(app.mdi_client, show_command);
     UpdateWindow(frame);
+    // The kinds' discovery (the port names, the socket library, the USB device list
+    // and host-controller probe, each loading its DLL at its first call) comes after
+    // the frame is shown: it is most of what start-up would otherwise make the user
+    // wait for. It still ends before the message loop runs, so no command and no
+    // other program's message reaches the frame before the connect commands of the
+    // kinds that cannot be offered are grayed.
+    startup_discover_ports();
     return true;
 }
 

@@ -20,7 +20,7 @@
 
 #include <cstring>
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "console/console.h"
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 static const unsigned char BS = 0x08;
 static const unsigned char LF = 0x0A;

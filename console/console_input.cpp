@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "console/console.h"
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 static void redraw(Console* console)
 {

@@ -10,7 +10,7 @@
 #include "console/console_layout.h"
 #include "console/console_selection.h"
 #include "console/console_time.h"
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 static const unsigned char TAB = 0x09;
 static const unsigned char LF = 0x0A;

@@ -7,7 +7,7 @@
 
 #include "console/console_layout.h"
 #include "console/console_selection.h"
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 static const char CR = 0x0D;
 static const char LF = 0x0A;

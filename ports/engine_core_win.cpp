@@ -17,6 +17,10 @@ void engine_core_release(EngineCore* core)
     if (!core) return;
     engine_close_handle(&core->wake);
     engine_close_handle(&core->write_request);
+    engine_close_handle(&core->read_done);
+    engine_close_handle(&core->write_done);
+    for (DWORD i = 0; i < ENGINE_KIND_SLOTS; ++i) core->kind_events[i] = nullptr;  // the kind's own
+    core->kind_event_count = 0;
     if (core->lock_made) DeleteCriticalSection(&core->lock);
     core->lock_made = false;
     std::free(core->rx_buffer);
@@ -94,20 +98,26 @@ void engine_core_stop(EngineCore* core)
     // A thread that ends by itself has ended its I/O first (each engine waits for what
     // it cancelled). One that had to be terminated may leave a read still filling the
     // buffer: it is never freed.
-    core->abandoned = !engine_stop_thread(&core->thread);
-    if (core->abandoned) core->rx_buffer = nullptr;
+    // Once abandoned, an engine stays so: a second stop must not free what the first
+    // left in use. The read and write events stay too: that I/O may still signal them.
+    if (!engine_stop_thread(&core->thread)) core->abandoned = true;
+    if (core->abandoned) {
+        core->rx_buffer = nullptr;
+        core->read_done = nullptr;
+        core->write_done = nullptr;
+    }
     engine_core_release(core);
 }
 
 int engine_core_request_write(EngineCore* core, const unsigned char* data, std::int32_t length)
 {
-    if (!core || !data || length <= 0 || core->stop_requested || !core->lock_made) return 0;
+    if (!core || !data || length <= 0 || core->stop_requested || core->device_gone || !core->lock_made) return 0;
     int accepted = 0;
     EnterCriticalSection(&core->lock);
-    // Looked at again under the lock: an engine thread that sets the flag itself (a
+    // Looked at again under the lock: an engine thread that sets a flag itself (a
     // device found gone) and then reads the request under the lock sees every request
     // stored before, and none is stored after.
-    if (core->write_state == ENGINE_WRITE_IDLE && !core->stop_requested) {
+    if (core->write_state == ENGINE_WRITE_IDLE && !core->stop_requested && !core->device_gone) {
         core->write_buffer = data;
         core->write_length = length;
         InterlockedExchange(&core->write_state, ENGINE_WRITE_REQUESTED);
@@ -142,38 +152,6 @@ bool engine_core_write_ended(EngineCore* core, std::int32_t written)
     return core->write_state == ENGINE_WRITE_REQUESTED;
 }
 
-void engine_start_write(EngineCore* core, HANDLE handle, OVERLAPPED* overlapped, EngineWriteEnded ended,
-                        void* engine)
-{
-    const unsigned char* data;
-    std::int32_t length;
-    while (engine_core_take_write(core, &data, &length)) {
-        overlapped->Offset = 0;
-        overlapped->OffsetHigh = 0;
-        if (WriteFile(handle, data, static_cast<DWORD>(length), nullptr, overlapped)) return;
-        DWORD error = GetLastError();
-        if (error == ERROR_IO_PENDING) return;
-        ended(engine, false, false, error);
-        if (!engine_core_write_ended(core, 0)) return;
-    }
-}
-
-void engine_write_completed(EngineCore* core, HANDLE handle, OVERLAPPED* overlapped, EngineWriteEnded ended,
-                            void* engine)
-{
-    DWORD written = 0;
-    bool ok = GetOverlappedResult(handle, overlapped, &written, FALSE) != 0;
-    ended(engine, true, ok, ok ? 0 : GetLastError());
-    if (!ok) written = 0;
-    // The next piece is usually asked for from inside on_sent, on this thread: it is
-    // started right after, without the round trip through write_request, and its
-    // WriteFile resets the event. Only when none starts is the event reset here
-    // (under Wine each reset is a trip to the server).
-    if (engine_core_write_ended(core, static_cast<std::int32_t>(written)))
-        engine_start_write(core, handle, overlapped, ended, engine);
-    if (core->write_state != ENGINE_WRITE_IN_PROGRESS) ResetEvent(overlapped->hEvent);
-}
-
 void engine_close_handle(HANDLE* handle)
 {
     if (*handle && *handle != INVALID_HANDLE_VALUE) CloseHandle(*handle);
@@ -186,9 +164,29 @@ void engine_core_receive(EngineCore* core, std::uint32_t count)
         core->callbacks.on_receive(core->callbacks.owner, core->rx_buffer, static_cast<std::int32_t>(count));
 }
 
+PortStatus engine_core_get_status(const EngineCore* core)
+{
+    return PortStatus{static_cast<PortState>(core->status_state), static_cast<PortReason>(core->status_reason)};
+}
+
 void engine_core_status(EngineCore* core)
 {
-    if (core->callbacks.on_status) core->callbacks.on_status(core->callbacks.owner);
+    if (core->callbacks.on_status) core->callbacks.on_status(core->callbacks.owner, engine_core_get_status(core));
+}
+
+void engine_core_set_status(EngineCore* core, PortState state, PortReason reason)
+{
+    // The reason first: a reader that sees the new state sees its reason too.
+    InterlockedExchange(&core->status_reason, reason);
+    InterlockedExchange(&core->status_state, state);
+    engine_core_status(core);
+}
+
+void engine_core_device_gone(EngineCore* core)
+{
+    if (InterlockedExchange(&core->device_gone, 1)) return;
+    core->read_paused = 0;
+    engine_core_set_status(core, PORT_LOST, PORT_REASON_DEVICE_GONE);
 }
 
 bool engine_wait_and_serve(EngineCore* core, const HANDLE* set, DWORD count, DWORD timeout,

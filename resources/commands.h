@@ -50,7 +50,7 @@
 #define CMD_FUNCTION_KEY_1 700
 #define CMD_FUNCTION_KEY_12 711
 
-// Top-level pop-ups by position (enable_command takes these as identifiers 0 to 5).
+// Top-level pop-ups by position (the command table takes these as identifiers 0 to 5).
 #define MENU_FILE 0
 #define MENU_EDIT 1
 #define MENU_VIEW 2

@@ -5,7 +5,6 @@
 #pragma once
 
 #define IDM_MAIN 1       // the frame menu
-#define IDA_MAIN 2       // the accelerator table
 #define IDI_FRAME 3      // icon of the frame and the About box
 #define IDI_TERMINAL 4   // icon of the terminal windows
 #define IDB_TOOLBAR 5    // the toolbar bitmap

@@ -17,8 +17,9 @@
 #     TCP   an echo peer on 127.0.0.1 at a free port, which a test steers through
 #           files in its control folder (close, reset, say, mode: see peer.c)
 #   and for the file transfer: a small filesystem that fills up (a 256 KB tmpfs, when
-#   this user may mount one), and a helper that shrinks a file while the program
-#   holds it open, as another machine or program can.
+#   this user may mount one), a helper that shrinks a file while the program holds it
+#   open, as another machine or program can, and a folder whose files take no write
+#   while a test holds them (a share gone quiet; see the shim).
 # Usage: scripts/test-bench.sh [--bin DIR] COMMAND...   (DIR: the host helpers)
 set -uo pipefail
 . "$(dirname "$0")/common.sh"
@@ -53,7 +54,7 @@ trap 'exit 143' TERM
 wineserver -k >/dev/null 2>&1 || true
 tavex_unmount_small_disk "$bench/small-disk"
 rm -rf "$bench"
-mkdir -p "$bench/scratch" "$bench/modem" "$bench/usb" "$bench/tcp-control" "$bench/shrink"
+mkdir -p "$bench/scratch" "$bench/modem" "$bench/usb" "$bench/tcp-control" "$bench/shrink" "$bench/stall"
 tavex_mount_small_disk "$bench/small-disk" 256k
 tavex_shrink_service "$bench/shrink"
 
@@ -77,6 +78,9 @@ tavex_wait_file "$bench/tcp-port"
 # Every Wine process gets the shim: modem lines for the ptys, and the machine's own
 # serial devices hidden so that the declared ports are the only ones.
 export TAVEX_PTY_SHIM=$shim TAVEX_MODEM_DIR=$bench/modem TAVEX_HIDE_TTYS=1
+# Files in the stall folder take no write while the hold file exists (a test makes it).
+TAVEX_STALL_DIR=$(cd "$bench/stall" && pwd -P)
+export TAVEX_STALL_DIR TAVEX_STALL_HOLD=$bench/stall.hold
 # COM20 is no serial device at all (it answers no line state); being above COM16 it
 # is never offered to the user.
 LD_PRELOAD=$shim tavex_declare_ports "COM5=$bench/com5" "LPT2=$bench/lpt2" "COM20=/dev/null"

@@ -1,5 +1,7 @@
-// The disconnect dialog; see disconnect_dialog_win.h. The lines' item data point at
-// ports that stay open while the dialog runs (closing happens after it ends).
+// The disconnect dialog; see disconnect_dialog_win.h. The lines' item data are the
+// ports' windows: a port may be closed while the dialog runs (its window's close box,
+// a close posted to the frame) and another opened in its place, so the chosen one is
+// taken again from its window once the dialog has ended.
 #include "terminal/disconnect_dialog_win.h"
 
 #include <cstring>
@@ -17,7 +19,7 @@ static void add_port_line(Port* port)
     ListDialogEntry entry = {};
     const char* name = port->long_name ? port->long_name(port) : "";
     std::strncpy(entry.text, name, sizeof entry.text - 1);
-    entry.data = reinterpret_cast<LPARAM>(port);
+    entry.data = reinterpret_cast<LPARAM>(port_window(port));
     collecting->push_back(entry);
 }
 
@@ -28,7 +30,7 @@ Port* disconnect_dialog(HWND owner)
     for_each_port(add_port_line);
     collecting = nullptr;
     LPARAM chosen = list_dialog_run(owner, IDD_DISCONNECT, lines.data(), static_cast<int>(lines.size()));
-    return reinterpret_cast<Port*>(chosen);
+    return port_from_window(reinterpret_cast<HWND>(chosen));
 }
 
 void disconnect_command(HWND owner)

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 const DisplayPageCheck display_page_checks[DISPLAY_PAGE_CHECKS] = {
     {IDC_ECHO_BACK, &DisplaySettings::echo_back},   {IDC_V_SCROLL_BAR, &DisplaySettings::v_scroll_bar},

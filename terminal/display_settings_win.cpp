@@ -3,7 +3,7 @@
 // change (the sheet, command 206), when the record is already up to date.
 #include "terminal/display_settings_win.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "terminal/display_settings.h"
 #include "terminal/function_keys_win.h"
 

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "terminal/port_status.h"
+
 constexpr std::int32_t ENGINE_RECEIVE_BUFFER_SIZE = 4096;
 
 struct EngineCallbacks {
@@ -13,7 +15,7 @@ struct EngineCallbacks {
     // A write request ended: the bytes given to write, how many were asked for and
     // how many were written (0 when it was cancelled or failed).
     void (*on_sent)(void* owner, const unsigned char* data, std::int32_t requested, std::int32_t written);
-    // The line or connection state changed.
-    void (*on_status)(void* owner);
+    // The connection's status or the line state changed: the engine's status now.
+    void (*on_status)(void* owner, PortStatus status);
     void* owner;
 };

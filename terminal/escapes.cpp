@@ -5,7 +5,7 @@
 // text calls it, and the caller owns both buffers.
 #include "terminal/escapes.h"
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 #include "terminal/hex_bytes.h"
 
 // The byte a one-letter escape stands for, or -1 when the letter is no escape.

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 int tfk_format_line(int index, const char* text, char* out)
 {

@@ -5,13 +5,15 @@
 // handled soundly: the overwrite question is asked only when the file really exists
 // (a missing folder is reported as a file that cannot be opened, not as one that
 // exists), and a write that fails (a full disk) makes the save fail and is reported
-// like a file that cannot be opened, instead of passing for a saved file. A name
-// that Windows takes for a device (COM1, LPT2.tfk, CON...) opens the device, whose
-// reads and writes can wait for ever: only a file on disk is used.
+// like a file that cannot be opened, instead of passing for a saved file. Only a
+// file on disk is used (disk_file_win.h): a device's name (LPT1, COM1.tfk, aux.tfk)
+// is refused as a file that cannot be opened, before the overwrite question.
 #include "terminal/function_keys_win.h"
 
 #include <cstdio>
 #include <cstring>
+
+#include "terminal/disk_file_win.h"
 
 const char FUNCTION_KEY_SAVE_CAPTION[] = "ﾌｧﾝｸｼｮﾝ･ｷｰ設定の保存";
 const char FUNCTION_KEY_LOAD_CAPTION[] = "ﾌｧﾝｸｼｮﾝ･ｷｰ設定の読込み";
@@ -21,21 +23,6 @@ void function_key_file_failed(HWND owner, const char* path, const char* caption)
     char text[MAX_PATH + 64];
     std::snprintf(text, sizeof text, "\"%s\"が開けません", path);
     MessageBoxA(owner, text, caption, MB_ICONQUESTION);
-}
-
-// An opened handle that is not a file on disk is closed and taken as not opened.
-static HANDLE disk_file_only(HANDLE file)
-{
-    if (file == INVALID_HANDLE_VALUE || GetFileType(file) == FILE_TYPE_DISK) return file;
-    CloseHandle(file);
-    SetLastError(ERROR_ACCESS_DENIED);
-    return INVALID_HANDLE_VALUE;
-}
-
-static HANDLE create_file(const char* path, DWORD disposition)
-{
-    return disk_file_only(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
-                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
 static bool overwrite_agreed(HWND owner, const char* path)
@@ -61,12 +48,12 @@ static bool write_lines(HANDLE file, const FunctionKeyStrings* strings)
 int save_function_keys(const char* path, HWND owner, const FunctionKeyStrings* strings, int quiet)
 {
     if (!path || !path[0] || !strings) return 0;
-    HANDLE file = create_file(path, CREATE_NEW);
+    HANDLE file = disk_file_open(path, GENERIC_WRITE, CREATE_NEW);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         bool exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
         if (exists && !quiet && !overwrite_agreed(owner, path)) return 0;
-        if (exists) file = create_file(path, CREATE_ALWAYS);
+        if (exists) file = disk_file_open(path, GENERIC_WRITE, CREATE_ALWAYS);
         if (file == INVALID_HANDLE_VALUE) {
             if (!quiet) function_key_file_failed(owner, path, FUNCTION_KEY_SAVE_CAPTION);
             return 0;
@@ -81,8 +68,7 @@ int save_function_keys(const char* path, HWND owner, const FunctionKeyStrings* s
 int load_function_keys(const char* path, FunctionKeyStrings* strings)
 {
     if (!path || !path[0] || !strings) return 0;
-    HANDLE file = disk_file_only(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    HANDLE file = disk_file_open(path, GENERIC_READ, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return 0;
     // Read into a scratch copy: the strings change only once the file is open, and
     // then all twelve are replaced, whatever a read error leaves unread.

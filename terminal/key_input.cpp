@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 #include "terminal/escapes.h"
 
 bool key_input_refused(const KeyGate* gate)

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "console/console.h"
-#include "terminal/connection_state.h"
+#include "terminal/port_status.h"
 
 // What refuses typing, function keys and paste on a port.
 struct KeyGate {

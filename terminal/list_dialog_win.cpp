@@ -2,7 +2,7 @@
 // caller's and live until the dialog has ended.
 #include "terminal/list_dialog_win.h"
 
-#include "app/frame_win.h"
+#include "base/app_record_win.h"
 #include "resources/resource.h"
 
 struct ListDialog {

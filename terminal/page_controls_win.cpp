@@ -4,7 +4,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include "app/frame_win.h"
+#include "base/app_record_win.h"
 
 // The binding arrives with WM_INITDIALOG, in the page record the sheet hands over, and
 // is kept in the page's DWLP_USER; messages before it (WM_SETFONT) find none.

@@ -12,11 +12,12 @@
 #include <new>
 #include <vector>
 
-#include "app/commands_win.h"
-#include "app/frame_win.h"
-#include "app/status_bar_win.h"
+#include "base/command_state_win.h"
+#include "base/app_record_win.h"
+#include "base/status_bar_win.h"
 #include "resources/commands.h"
 #include "terminal/display_settings.h"
+#include "terminal/port_kind_registry_win.h"
 #include "terminal/receive_convert.h"
 #include "terminal/terminal_window_win.h"
 
@@ -26,8 +27,6 @@ PortTransferHooks port_transfer_hooks = {};
 constexpr DWORD ZERO_WRITE_PAUSE_MS = 10;
 
 // The commands and top-level menus that exist only while a port is open.
-static const int PORT_COMMANDS[] = {CMD_DISCONNECT, CMD_KEY_DISABLE, CMD_FILE_SEND, CMD_LOG_START};
-static const int PORT_MENUS[] = {MENU_EDIT, MENU_WINDOW, MENU_TOOLS};
 
 void port_set_slots(Port* port, const PortSlots* slots)
 {
@@ -93,6 +92,20 @@ Port* find_active_port()
     return port_of_window(active);
 }
 
+HWND port_window(const Port* port)
+{
+    return port ? static_cast<HWND>(port->console.window) : nullptr;
+}
+
+Port* port_from_window(HWND window)
+{
+    // The system does not give a destroyed window's handle to the next window made
+    // (each handle carries a use count of its slot), so a handle that is still an MDI
+    // child holding a Port names the port it was taken from.
+    if (!window || !app.mdi_client || !IsWindow(window) || GetParent(window) != app.mdi_client) return nullptr;
+    return port_of_window(window);
+}
+
 bool port_callback_enter(Port* port)
 {
     if (!port) return false;
@@ -126,18 +139,12 @@ static void stop_delivery(Port* port)
     while (port->callbacks_running != 0) handle_sent_messages(10);
 }
 
-static void enable_port_commands(bool enable)
-{
-    for (int menu : PORT_MENUS) enable_command(menu, enable);
-    for (int id : PORT_COMMANDS) enable_command(id, enable);
-}
-
 void port_engine_callbacks(Port* port, EngineCallbacks* callbacks)
 {
     callbacks->receive_buffer_size = ENGINE_RECEIVE_BUFFER_SIZE;
     callbacks->on_receive = on_receive;
     callbacks->on_sent = on_sent;
-    callbacks->on_status = show_connection_status;
+    callbacks->on_status = port_status_changed;
     callbacks->owner = port;
 }
 
@@ -208,10 +215,7 @@ static void close_now(Port* const* ports, std::size_t count)
     }
     stop_engines(ports, count);
     for (char* paste : pastes) std::free(paste);
-    if (open_port_count == 0) {
-        enable_port_commands(false);
-        if (app.frame_window) DrawMenuBar(app.frame_window);
-    }
+    if (open_port_count == 0) command_state_refresh();
 }
 
 static void close_now(Port* port)
@@ -229,8 +233,8 @@ static bool device_open(const char* device)
 
 Port* create_port(int kind, const void* argument)
 {
-    if (kind < PORT_SERIAL || kind > PORT_USB || !port_kinds[kind].create) return nullptr;
-    const PortKindEntry& entry = port_kinds[kind];
+    const PortKindEntry entry = port_kind_entry(kind);
+    if (!entry.create) return nullptr;
     char device[PORT_DEVICE_NAME_SIZE] = "";
     if (entry.device_name && entry.device_name(argument, device, sizeof device) && device_open(device)) {
         if (entry.refuse) entry.refuse(app.frame_window, argument);
@@ -245,10 +249,6 @@ Port* create_port(int kind, const void* argument)
         return nullptr;
     }
     port->mutex_made = 1;
-    if (open_port_count == 0) {
-        enable_port_commands(true);
-        sync_key_disable_button();
-    }
     if (!create_terminal_window(port, app.frame_window)) {
         // A port without its window could be neither seen nor closed by the user,
         // and would hold its device until the program ends: it is closed at once.
@@ -261,7 +261,33 @@ Port* create_port(int kind, const void* argument)
     if (port->long_name) SetWindowTextA(static_cast<HWND>(port->console.window), port->long_name(port));
     const char* name = port->short_name ? port->short_name(port) : "";
     set_status_text(STATUS_PORT_NAME, name);
+    command_state_refresh();
     return port;
+}
+
+// Every write slot call runs under the port mutex, so once reopening is set under it
+// none reaches the engine until the reopen is over. The old engine's reports still
+// come (its write under way is reported as it stops) and take the mutex as usual;
+// the queue is emptied before and after, as by an abort.
+bool port_reopen(Port* port)
+{
+    if (!port_is_open(port) || !port->mutex_made || port->kind < PORT_SERIAL || port->kind > PORT_USB) return false;
+    const PortKindEntry entry = port_kind_entry(port->kind);
+    if (!entry.reopen) return false;
+    EnterCriticalSection(&port->mutex);
+    InterlockedExchange(&port->reopening, 1);
+    send_queue_reset(&port->send);
+    LeaveCriticalSection(&port->mutex);
+    bool running = entry.reopen(port);
+    // The engine has stopped and none runs in its place: nothing will report again.
+    if (!running) port_set_status(port, PortStatus{PORT_LOST, PORT_REASON_DEVICE_GONE});
+    EnterCriticalSection(&port->mutex);
+    send_queue_reset(&port->send);
+    port->completion_hook = nullptr;
+    InterlockedExchange(&port->reopening, 0);
+    LeaveCriticalSection(&port->mutex);
+    show_connection_status(port);
+    return running;
 }
 
 void close_port(Port* port)
@@ -283,10 +309,15 @@ void close_all_ports()
 
 // Issues a write the queue asked for; the port mutex is held. False when the engine
 // refused it: an engine refuses only once it has stopped for good (a device pulled
-// out, a connection given up), and then no write of it will ever report.
+// out, a connection given up), and then no write of it will ever report; and while
+// the port reopens, no write reaches the engine being replaced.
 static bool start_write(Port* port, const SendWrite& write)
 {
-    return !write.data || !port->write || port->write(port, write.data, write.length) > 0;
+    if (!write.data || !port->write) return true;
+    if (port->reopening) return false;
+    bool taken = port->write(port, write.data, write.length) > 0;
+    InterlockedExchange(&port->write_refused, taken ? 0 : 1);
+    return taken;
 }
 
 std::int32_t port_send(Port* port, const unsigned char* data, std::int32_t length, PortCompletionHook hook)
@@ -348,8 +379,7 @@ void abort_sends(Port* const* ports, std::size_t count)
         // A paste must not send its rest when its aborted write reports after quiet
         // is over (the report can wait for this mutex): it ends at that report.
         InterlockedExchange(&port->paste_ending, 1);
-        if (port->kind >= PORT_SERIAL && port->kind <= PORT_USB && port_kinds[port->kind].wake_engine)
-            port_kinds[port->kind].wake_engine(port);
+        if (auto wake = port_kind_entry(port->kind).wake_engine) wake(port);
         any = true;
     }
     // Gives the engines time to cancel or purge what they are writing; the mutexes
@@ -391,7 +421,22 @@ void show_connection_status(void* owner)
     port_callback_leave(port);
 }
 
+void port_set_status(Port* port, PortStatus status)
+{
+    port->status = status;
+    port->connection_state = port_connection_state(status);
+}
+
+void port_status_changed(void* owner, PortStatus status)
+{
+    Port* port = static_cast<Port*>(owner);
+    if (!port_callback_enter(port)) return;
+    port_set_status(port, status);
+    port_callback_leave(port);
+    show_connection_status(port);
+}
+
 const char* port_connection_text(const Port* port)
 {
-    return port->connection_state == PORT_CONNECTED ? "接続中" : "通信不可";
+    return port_status_text(port->status);
 }

@@ -10,16 +10,16 @@
 // console mutex is never held with either. No lock is held while calling back.
 #pragma once
 #include <windows.h>
-#include <prsht.h>
 
 #include <cstdint>
 #include <cstddef>
 
 #include "console/console.h"
 #include "console/console_stamped.h"
-#include "terminal/connection_state.h"
+#include "terminal/port_status.h"
 #include "terminal/engine_callbacks.h"
 #include "terminal/send_queue.h"
+#include "terminal/send_state.h"
 
 enum PortKind {
     PORT_SERIAL = 1,
@@ -36,6 +36,7 @@ constexpr UINT MSG_PORT_SETTINGS_CHANGED = WM_USER + 102;  // wParam: the kind
 constexpr std::size_t PORT_DEVICE_NAME_SIZE = 800;
 
 struct Port;
+struct LogWriter;
 typedef void (*PortCompletionHook)(Port* port, std::int32_t count);
 typedef std::int32_t (*PortReceiveHook)(Port* port, const unsigned char* data, std::int32_t length);
 
@@ -64,11 +65,16 @@ struct Port {
     CRITICAL_SECTION mutex;
     volatile LONG mutex_made;
     volatile LONG quiet;             // 1 only while abort_send runs
+    volatile LONG reopening;         // 1 only while port_reopen runs: no write reaches the engine
+    // What the connection is and why it is not connected: set by the constructor, then
+    // only by port_set_status from the engine's reports. connection_state is derived
+    // from it there, never written elsewhere.
+    PortStatus status;
     std::int32_t connection_state;   // PortConnectionState
     std::int32_t kind;               // PortKind
     // File send (transfer/file_send_win.cpp); all zero while none runs. The send
     // thread owns the list, its read buffer and the event.
-    volatile LONG send_state;        // 0 idle, 1 sending, 3 paused, 4 stopping
+    volatile LONG send_state;        // SendState
     char (*send_list)[260];          // send_list_count full paths, NUL-terminated
     std::int32_t send_list_count;
     // 64-bit, so that a file of 2 GiB and more is sent whole and shown as it is.
@@ -82,14 +88,17 @@ struct Port {
     volatile LONG send_hooks_running;   // piece hooks under way
     volatile LONG send_offering;        // pieces being handed to the port; an abort waits for them
     DWORD send_thread_id;               // an abort closes the thread's message box
+    // 1 while the engine refuses writes: the port has given up for good (a device
+    // gone, a connection not to be made again) or still ends an aborted write; 0
+    // again once it takes one.
+    volatile LONG write_refused;
     // Receive log (transfer/receive_log_win.cpp).
     volatile LONG log_active;        // 1 while logging
-    HANDLE log_file;                 // null while not logging
+    LogWriter* log_writer;           // the file's writer; null while not logging
     char log_file_name[260];
     volatile LONGLONG log_bytes;     // bytes written to the file since logging began
     DWORD log_start_tick;
-    volatile LONG log_writers;       // log hook calls under way; the stop waits for them
-    volatile LONG log_failed;        // a write failed: the log is over, the UI thread says so
+    volatile LONG log_hooks_running; // log hook calls under way; the stop waits for them
     std::int32_t log_stamped;        // each logged line starts with its time (set before the log starts)
     StampedLines log_lines;          // where the log stands in its line (the hook's alone once started)
     // 1 while a notice of the file send or the log waits for the UI thread to show it.
@@ -100,8 +109,9 @@ struct Port {
     char long_name_text[128];
     PortCompletionHook completion_hook;
     PortReceiveHook receive_hook;    // non-null while a receive log runs
-    // The device the port opened, as its kind names it (see PortKindEntry); empty for
-    // a kind that names none. Set by create_port.
+    // The device the port opened, as its kind names it (see PortKindEntry in
+    // terminal/port_kind_registry_win.h); empty for a kind that names none. Set by
+    // create_port.
     char device_name[PORT_DEVICE_NAME_SIZE];
 
     // Counters: bytes received (as the device gave them, before the line-end
@@ -132,39 +142,14 @@ struct PortSlots {
 };
 void port_set_slots(Port* port, const PortSlots* slots);
 
-// What a kind offers: its constructor, the wake-up of its engine that abort_send uses
-// (serial and parallel cancel or purge their I/O on it), and for the frame its
-// start-up discovery (1 when the kind can be offered), its connect command, its page
-// of the communication-settings sheet, its notice once that sheet has closed, and its
-// release at program end, after every port is closed. A kind whose ports name a
-// device also gives that name for an open argument ("COM5", "LPT2", a USB device and
-// its pipes; compared without regard to case) and its warning that the port cannot
-// be opened: create_port refuses a device that is open already with that warning.
-// The kinds' table, ports/port_kinds_win.cpp, is the one door through which the
-// kind-independent code reaches the kinds; an entry without a constructor is a kind
-// the program does not offer. Tests put a test engine in an entry.
-typedef Port* (*PortConstructor)(HWND frame, const void* argument);
-struct PortKindEntry {
-    PortConstructor create;
-    void (*wake_engine)(Port* port);
-    int (*discover)(int os_family);
-    void (*connect)(HWND frame);
-    HPROPSHEETPAGE (*settings_page)(HWND frame);
-    void (*settings_notify)(HWND frame);
-    void (*release)();
-    bool (*device_name)(const void* argument, char* out, std::size_t size);
-    void (*refuse)(HWND frame, const void* argument);
-};
-// Indexed by PortKind.
-extern PortKindEntry port_kinds[5];
-
 extern volatile LONG open_port_count;
 
 // What the file transfer (transfer/) attaches to every port, set once at start-up.
-// A close runs stopping (a file send takes no further piece), then aborts the send
-// queue, then stop (the file send has ended and the receive log is closed when it
-// returns); with nothing attached, a close only aborts what is being sent. refresh
-// shows a port's file-send and log state when its window is activated.
+// A close runs stopping (a file send takes no further piece, a receive log nothing
+// more), then aborts the send queue, then stop (the file send has ended and the
+// receive log is closed when it returns); with nothing attached, a close only aborts
+// what is being sent. refresh shows a port's file-send and log state when its window
+// is activated.
 struct PortTransferHooks {
     void (*stopping)(Port* port);
     void (*stop)(Port* port);
@@ -185,6 +170,13 @@ void close_port(Port* port);
 // their aborts wait together, and their engines stop on threads of their own.
 void close_all_ports();
 bool port_is_open(Port* port);
+// Opens the port's device again with the same settings through its kind's reopen,
+// keeping the window, the console, the receive log and the port's place: for a
+// device that went away and came back. What was being sent is dropped (a direct
+// send's hook hears 0 written); sends made meanwhile are refused. True when the port
+// runs again; false for a kind without reopen, a port that is not open, or a device
+// that cannot be opened (the port then stays, not connected). UI thread.
+bool port_reopen(Port* port);
 
 // Hands bytes to the send queue. hook null: a buffered send (at most 4096 bytes in
 // flight and 4096 waiting); otherwise a direct send of the caller's whole buffer,
@@ -195,9 +187,15 @@ void abort_send(Port* port);
 // abort_send for several ports at once: one wait for all their engines.
 void abort_sends(Port* const* ports, std::size_t count);
 
-// The routines every constructor puts into its EngineCallbacks (owner: the Port).
+// The routines every constructor puts into its EngineCallbacks (owner: the Port):
+// port_status_changed takes the engine's status and shows it.
 void on_receive(void* owner, const unsigned char* data, std::int32_t length);
 void on_sent(void* owner, const unsigned char* data, std::int32_t requested, std::int32_t written);
+void port_status_changed(void* owner, PortStatus status);
+// The port's status, and the connection state derived from it. A kind's own status
+// routine calls it inside the callback guard.
+void port_set_status(Port* port, PortStatus status);
+// Shows the port's connection text in the status bar if its window has the focus.
 void show_connection_status(void* owner);
 // The connection text of status-bar part 1: "接続中" only while connected.
 const char* port_connection_text(const Port* port);
@@ -218,3 +216,10 @@ void handle_sent_messages(DWORD timeout_ms);
 // The open ports are the MDI client's children that hold a Port.
 Port* find_active_port();
 void for_each_port(void (*routine)(Port* port));
+
+// A port as a dialog or a question holds it across a modal loop, in which the port
+// may be closed (its window's close box, a close posted to the frame) and another
+// opened at the same address: by its terminal window, which no other port ever has.
+// port_from_window is the port that window holds while it is open, else null.
+HWND port_window(const Port* port);
+Port* port_from_window(HWND window);

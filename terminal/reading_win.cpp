@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "app/commands_win.h"
-#include "app/status_bar_win.h"
+#include "base/command_state_win.h"
+#include "base/status_bar_win.h"
 #include "console/console_view_win.h"
 #include "console/console_win.h"
 #include "resources/commands.h"
@@ -22,19 +22,7 @@ void toggle_time_stamps(Port* port)
     HWND window = static_cast<HWND>(console->window);
     RECT client;
     if (window && GetClientRect(window, &client)) console_resized(console, client.right, client.bottom, false);
-    show_reading_state(port);
-}
-
-void show_reading_state(Port* port)
-{
-    HWND frame = port ? port->frame_window : nullptr;
-    enable_command(CMD_TIME_STAMPS, port != nullptr);
-    enable_command(CMD_RESET_COUNTERS, port != nullptr);
-    enable_command(CMD_SAVE_SHOWN, port != nullptr);
-    HMENU menu = frame ? GetMenu(frame) : nullptr;
-    if (!menu) return;
-    const bool on = port && port->console.view.time_stamps;
-    CheckMenuItem(menu, CMD_TIME_STAMPS, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    command_state_refresh();  // the check mark
 }
 
 // The counts as the engine threads leave them: a 64-bit read is one access on the

@@ -7,8 +7,6 @@ struct Port;
 
 // Command 813: the active window's time stamps on or off.
 void toggle_time_stamps(Port* port);
-// The menu's check mark and enabling for the active window (none: grayed).
-void show_reading_state(Port* port);
 
 // Command 814: the active port's counters start again from zero.
 void reset_counters(Port* port);

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 void terminal_sheet_open(TerminalSheet* sheet, const DisplaySettings* live)
 {

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/commands_win.h"
-#include "app/status_bar_win.h"
+#include "base/command_state_win.h"
+#include "base/status_bar_win.h"
 #include "console/console_clipboard_win.h"
 #include "console/console_view_win.h"
 #include "console/console_win.h"
@@ -84,21 +84,17 @@ bool create_terminal_window(Port* port, HWND frame)
     return true;
 }
 
-// The commands that need text in the console: "すべてを選択してｺﾋﾟｰ", "すべての範囲を選択"
-// and "すべての表示を消去".
-static void enable_text_commands(bool enable)
-{
-    for (int id : {CMD_SELECT_ALL_COPY, CMD_SELECT_ALL, CMD_CLEAR_ALL}) enable_command(id, enable);
-}
-
 void console_show(Port* port, const unsigned char* data, std::int32_t length, int origin)
 {
     if (!port || !data || length <= 0) return;
     if (!display_settings.echo_back && origin == SHOW_TYPED) return;
     int scroll = display_settings.auto_scroll || origin == SHOW_TYPED;
-    if (console_has_selection(&port->console)) enable_command(CMD_COPY, false);
-    if (console_text_length(&port->console) == 0) enable_text_commands(true);
+    // The append ends a selection and gives an empty console text: only then do the
+    // commands' states change, and only then are they decided again (this is the
+    // receive path).
+    bool changes = console_has_selection(&port->console) || console_text_length(&port->console) == 0;
     console_append(&port->console, data, static_cast<std::uint32_t>(length), scroll);
+    if (changes) command_state_refresh();
 }
 
 static void end_paste(Port* port)
@@ -128,8 +124,8 @@ void destroy_terminal_window(Port* port)
 
 static KeyGate gate_of(const Port* port)
 {
-    return KeyGate{display_settings.key_disable, port->connection_state, port->quiet, port->send_state,
-                   port->paste_text != nullptr};
+    return KeyGate{display_settings.key_disable, port->connection_state, port->quiet,
+                   port->send_state != SEND_IDLE, port->paste_text != nullptr};
 }
 
 // One typed character (one byte, or the two of a double-byte character), or Enter,
@@ -245,7 +241,7 @@ void paste_clipboard(Port* port)
     bool had_text = console_text_length(console) != 0;
     char* text = console_paste(console, display_settings.send_crlf, display_settings.echo_back);
     if (text) {
-        if (!had_text && console_text_length(console) != 0) enable_text_commands(true);
+        if (!had_text && console_text_length(console) != 0) command_state_refresh();
         port->paste_sent = 0;
         port->paste_length = static_cast<std::int32_t>(std::strlen(text));
         InterlockedExchange(&port->paste_ending, 0);
@@ -254,7 +250,7 @@ void paste_clipboard(Port* port)
             console->window)
             start_paste_retries(static_cast<HWND>(console->window));
     }
-    enable_command(CMD_COPY, false);
+    command_state_refresh();
 }
 
 void refresh_display_settings(HWND window)
@@ -305,18 +301,12 @@ void refresh_key_disable()
 static void activation_update(Port* port)
 {
     if (!port) {
-        for (int id : {CMD_PASTE, CMD_COPY, CMD_SELECT_ALL, CMD_SELECT_ALL_COPY, CMD_CLEAR_ALL, CMD_FILE_SEND_PAUSE,
-                       CMD_FILE_SEND_RESUME, CMD_FILE_SEND_ABORT, CMD_LOG_STOP})
-            enable_command(id, false);
+        command_state_refresh();
         clear_status_texts();
-        show_reading_state(nullptr);
         return;
     }
     Console* console = &port->console;
-    show_reading_state(port);
-    enable_command(CMD_COPY, console_has_selection(console));
-    enable_command(CMD_PASTE, true);
-    enable_text_commands(console_text_length(console) != 0);
+    command_state_refresh();
     set_status_text(STATUS_PORT_NAME, port->short_name ? port->short_name(port) : "");
     set_status_text(STATUS_CONNECTION, port_connection_text(port));
     if (console->window) SetFocus(static_cast<HWND>(console->window));
@@ -387,8 +377,11 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
         // The frame closes the port, and close_port destroys the window: the window
         // stays until then (not destroyed by the default processing), so every open
         // port is always among the MDI client's windows and the program needs no list
-        // of its own. A second close request finds the port closed and is ignored.
-        PostMessageA(port->frame_window, MSG_CLOSE_PORT, reinterpret_cast<WPARAM>(port), 0);
+        // of its own. A second close request finds the port closed and is ignored;
+        // the window goes with it, so that a port opened meanwhile at the same
+        // address is not taken for this one.
+        PostMessageA(port->frame_window, MSG_CLOSE_PORT, reinterpret_cast<WPARAM>(port),
+                     reinterpret_cast<LPARAM>(window));
         return 0;
     case WM_CHAR:
         key_typed(port, wparam);
@@ -396,11 +389,11 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
     case WM_LBUTTONDOWN:
         console_mouse_down(&port->console, window, static_cast<short>(LOWORD(lparam)),
                            static_cast<short>(HIWORD(lparam)));
-        enable_command(CMD_COPY, false);
+        command_state_refresh();
         break;
     case WM_LBUTTONUP:
         console_mouse_up(&port->console, window);
-        if (console_has_selection(&port->console)) enable_command(CMD_COPY, true);
+        command_state_refresh();
         break;
     case WM_SIZE:
         console_resized(&port->console, LOWORD(lparam), HIWORD(lparam), display_settings.auto_scroll != 0);

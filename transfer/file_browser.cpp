@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 #include "transfer/send_list.h"
 
 constexpr std::size_t LABEL_TAIL = 25;

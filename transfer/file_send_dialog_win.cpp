@@ -3,6 +3,10 @@
 // portable (file_browser.h), those of the list files too (send_list.h).
 // A path that would be longer than a list entry's 259 bytes is refused with a
 // message, never cut: a cut path would name another file or none.
+// The ports are held by their windows (port_from_window): one may be closed while
+// the dialog or one of its file dialogs is open, and another opened in its place.
+// Memory that cannot be had ends the command under way, never the program: no
+// exception leaves the dialog procedure.
 #include "transfer/file_send_dialog_win.h"
 
 #include <commdlg.h>
@@ -14,9 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_win.h"
-#include "app/settings.h"
+#include "base/app_record_win.h"
+#include "base/settings.h"
 #include "resources/transfer_ids.h"
+#include "terminal/disk_file_win.h"
 #include "terminal/page_controls_win.h"
 #include "terminal/port_win.h"
 #include "transfer/file_browser.h"
@@ -27,6 +32,11 @@ static char send_folder[SEND_PATH_SIZE];
 static char send_filter[sizeof FileTypeEntry::filter] = "*.*";
 static std::vector<FileTypeEntry> file_types;
 static std::vector<std::string> last_send_list;
+
+// The list of the last OK, for file_send_dialog to hand to the port once the dialog
+// has ended and the port is found open again.
+static char (*accepted_list)[SEND_PATH_SIZE];
+static std::int32_t accepted_count;
 
 static char ALL_FILES_FILTER[] = "*.*";
 static const char SEND_CAPTION[] = "ﾌｧｲﾙ送信";
@@ -97,11 +107,17 @@ static std::vector<std::string> send_list_entries(HWND dialog)
     return entries;
 }
 
+// In one batch, drawn once at the end: a list box redrawn for every line it takes
+// keeps the dialog from answering for as long as thousands of lines take.
 static void fill_send_list(HWND dialog, const std::vector<std::string>& entries)
 {
     HWND list = item(dialog, IDC_SEND_LIST);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    SendMessageA(list, LB_INITSTORAGE, entries.size(), entries.size() * SEND_PATH_SIZE);
     for (const std::string& entry : entries) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 // Calls add for every entry of a folder listing; a listing that fails adds nothing.
@@ -195,7 +211,7 @@ static void fill_file_types(HWND dialog)
 
 static bool idle_connected(const Port* port)
 {
-    return connection_takes_input(port->connection_state) && port->send_state == 0;
+    return connection_takes_input(port->connection_state) && port->send_state == SEND_IDLE;
 }
 
 static void open_folder(HWND dialog)
@@ -260,15 +276,21 @@ static bool choose_list_file(HWND dialog, bool save, char* name)
     return chosen && name[0] != '\0';
 }
 
-static void save_list(HWND dialog)
+static void save_list(HWND dialog) noexcept
 {
-    std::vector<std::string> entries = send_list_entries(dialog);
-    if (entries.empty()) return;
+    std::string bytes;
+    try {
+        std::vector<std::string> entries = send_list_entries(dialog);
+        if (entries.empty()) return;
+        bytes = send_list_format(entries);
+    } catch (const std::exception&) {
+        MessageBeep(MB_ICONEXCLAMATION);  // no memory for the list's bytes: nothing to save
+        return;
+    }
     char name[SEND_PATH_SIZE];
     if (!choose_list_file(dialog, true, name)) return;
     HANDLE file = transfer_create_file(dialog, name, SAVE_TITLE);
     if (!file) return;
-    std::string bytes = send_list_format(entries);
     DWORD written = 0;
     BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
@@ -276,31 +298,58 @@ static void save_list(HWND dialog)
     if (!ok || written != bytes.size()) transfer_tell_unwritten(dialog, name, SAVE_TITLE, nullptr);
 }
 
-// The whole file; false when it could not be opened or read.
+// The file's bytes, SEND_LIST_FILE_MAX + 1 at most (one more than a list may have
+// tells a file that is too long). False when it could not be opened or read.
 static bool read_list_file(const char* name, std::string* bytes)
 {
-    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                              nullptr);
+    HANDLE file = disk_file_open(name, GENERIC_READ, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return false;
-    char buffer[16384];
+    bytes->resize(SEND_LIST_FILE_MAX + 1);
+    std::size_t total = 0;
     DWORD got = 0;
-    BOOL ok;
-    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes->append(buffer, got);
+    BOOL ok = TRUE;
+    while (total < bytes->size() &&
+           (ok = ReadFile(file, &(*bytes)[total], static_cast<DWORD>(bytes->size() - total), &got, nullptr)) && got > 0)
+        total += got;
     CloseHandle(file);
+    bytes->resize(total);
     return ok != FALSE;
 }
 
-static void load_list(HWND dialog)
+// A file that is not a send list: the list stays as it was.
+static void tell_not_a_list(HWND dialog, const char* name, SendListCheck check)
+{
+    char text[MAX_PATH + 128];
+    if (check == SEND_LIST_TOO_LONG)
+        std::snprintf(text, sizeof text, "\"%s\"はﾌｧｲﾙ数が%d個を超えるため読込めません", name,
+                      static_cast<int>(SEND_LIST_MAX));
+    else
+        std::snprintf(text, sizeof text, "\"%s\"は送信ﾌｧｲﾙﾘｽﾄではありません", name);
+    MessageBoxA(dialog, text, LOAD_TITLE, MB_OK | MB_ICONEXCLAMATION);
+}
+
+static void load_list(HWND dialog) noexcept
 {
     char name[SEND_PATH_SIZE];
     if (!choose_list_file(dialog, false, name)) return;
-    std::string bytes;
     // A failed load leaves the list as it was.
-    if (!read_list_file(name, &bytes)) {
+    try {
+        std::string bytes;
+        if (!read_list_file(name, &bytes)) {
+            transfer_tell_unopened(dialog, name, LOAD_TITLE);
+            return;
+        }
+        std::vector<std::string> entries;
+        SendListCheck check =
+            send_list_read(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &entries);
+        if (check != SEND_LIST_OK) {
+            tell_not_a_list(dialog, name, check);
+            return;
+        }
+        fill_send_list(dialog, entries);
+    } catch (const std::exception&) {
         transfer_tell_unopened(dialog, name, LOAD_TITLE);
-        return;
     }
-    fill_send_list(dialog, send_list_parse(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
 }
 
 // The port's own copy of the list, in 260-byte slots; null when memory is short.
@@ -313,15 +362,16 @@ static char (*port_copy(const std::vector<std::string>& entries))[SEND_PATH_SIZE
     return copy;
 }
 
-// OK: the list becomes the last list and the chosen port's own; the dialog's result.
-static Port* accept(HWND dialog)
+// OK: the list becomes the last list and, in accepted_list, the one to send; the
+// dialog's result is the chosen port's window.
+static HWND accept(HWND dialog)
 {
     last_send_list.clear();
-    HWND ports = item(dialog, IDC_SEND_PORT);
-    Port* port = transfer_selected_port(ports);
+    HWND window = transfer_selected_port(item(dialog, IDC_SEND_PORT));
     // The port may have been closed while the dialog was open (its window's close
     // box works meanwhile), or have begun another send.
-    if (!port || !port_is_open(port) || !idle_connected(port)) return nullptr;
+    Port* port = port_from_window(window);
+    if (!port || !idle_connected(port)) return nullptr;
     std::vector<std::string> entries;
     try {
         entries = send_list_entries(dialog);
@@ -336,9 +386,9 @@ static Port* accept(HWND dialog)
         last_send_list.clear();
         return nullptr;
     }
-    port->send_list = copy;
-    port->send_list_count = static_cast<std::int32_t>(entries.size());
-    return port;
+    accepted_list = copy;
+    accepted_count = static_cast<std::int32_t>(entries.size());
+    return window;
 }
 
 static void init_dialog(HWND dialog)
@@ -421,17 +471,35 @@ static void command(HWND dialog, int id, int notification)
 
 static INT_PTR CALLBACK file_send_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) noexcept
 {
-    if (message == WM_INITDIALOG) {
-        init_dialog(dialog);
-        return TRUE;
+    if (message != WM_INITDIALOG && message != WM_COMMAND) return FALSE;
+    try {
+        if (message == WM_INITDIALOG)
+            init_dialog(dialog);
+        else
+            command(dialog, LOWORD(wparam), HIWORD(wparam));
+    } catch (const std::exception&) {
+        // No memory for a listing or a list: what the command had done stays, and
+        // the dialog goes on.
+        MessageBeep(MB_ICONEXCLAMATION);
     }
-    if (message != WM_COMMAND) return FALSE;
-    command(dialog, LOWORD(wparam), HIWORD(wparam));
     return TRUE;
 }
 
 Port* file_send_dialog(HWND frame)
 {
+    accepted_list = nullptr;
+    accepted_count = 0;
     INT_PTR result = DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_FILE_SEND), frame, file_send_dialog_proc, 0);
-    return result == -1 ? nullptr : reinterpret_cast<Port*>(result);
+    char(*list)[SEND_PATH_SIZE] = accepted_list;
+    std::int32_t count = accepted_count;
+    accepted_list = nullptr;
+    // Taken again: the dialog's loop has ended since OK found it open.
+    Port* port = result == 0 || result == -1 ? nullptr : port_from_window(reinterpret_cast<HWND>(result));
+    if (!port || !list || !idle_connected(port)) {
+        std::free(list);
+        return nullptr;
+    }
+    port->send_list = list;
+    port->send_list_count = count;
+    return port;
 }

@@ -27,8 +27,6 @@
 #include "transfer/transfer_text.h"
 #include "transfer/transfer_win.h"
 
-constexpr LONG SENDING = 1;
-constexpr LONG STOPPING = 4;
 constexpr DWORD POLL_MS = 10;
 constexpr DWORD PIECE_WAIT_SLICE_MS = 100;
 // The progress is shown at most this often (and always at a file's start and end):
@@ -83,7 +81,8 @@ static bool offer(SendRun* run, const SendBuffer* buffer)
     DWORD left = buffer->filled - buffer->offset, rest = run->piece - buffer->offset % run->piece;
     std::int32_t length = static_cast<std::int32_t>(left < rest ? left : rest);
     InterlockedIncrement(&port->send_offering);
-    bool sent = port->send_state == SENDING && port_send(port, buffer->bytes + buffer->offset, length, piece_hook) > 0;
+    bool sent =
+        port->send_state == SEND_SENDING && port_send(port, buffer->bytes + buffer->offset, length, piece_hook) > 0;
     InterlockedDecrement(&port->send_offering);
     if (sent) return true;
     InterlockedExchange(&port->send_piece_outstanding, 0);
@@ -113,7 +112,7 @@ static void piece_written(SendRun* run, std::int32_t count)
     }
     // A write of nothing is offered again by the thread, after a pause, so that a
     // device that takes nothing does not keep the engine thread in a loop here.
-    if (count > 0 && run->port->send_state == SENDING && buffer->filled > buffer->offset) {
+    if (count > 0 && run->port->send_state == SEND_SENDING && buffer->filled > buffer->offset) {
         run->in_flight = true;
         next = buffer;
     }
@@ -139,10 +138,19 @@ static bool paste_holds_queue(const Port* port)
     return port->paste_text != nullptr;
 }
 
+// The engine refused the piece and the port takes no input: its engine has stopped
+// for good. An engine still ending an aborted write refuses too, but its port is
+// connected, and the piece goes once it is done; a parallel port whose transfers fail
+// still takes input and tries again with every write, so its send goes on.
+static bool port_gave_up(const Port* port)
+{
+    return port->write_refused && !connection_takes_input(port->connection_state);
+}
+
 SendRun* send_run_open(Port* port)
 {
     while (port->send_piece_outstanding != 0 || port->send_hooks_running != 0) {
-        if (port->send_state == STOPPING) return nullptr;
+        if (port->send_state == SEND_STOPPING) return nullptr;
         Sleep(POLL_MS);
     }
     auto* run = static_cast<SendRun*>(std::calloc(1, sizeof(SendRun)));
@@ -175,7 +183,7 @@ static void show_progress(SendRun* run, DWORD* shown, bool now)
     transfer_notify(run->port);
 }
 
-void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
+bool send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
 {
     Port* port = run->port;
     DWORD start = GetTickCount(), shown = 0;
@@ -189,10 +197,10 @@ void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
     transfer_store(&port->send_file_size, size);
     show_progress(run, &shown, true);
     LONGLONG read = 0;
-    bool file_over = size == 0;
+    bool file_over = size == 0, gave_up = false;
     for (;;) {
         LONG state = port->send_state;
-        if (state == STOPPING) break;
+        if (state == SEND_STOPPING) break;
         show_progress(run, &shown, false);
         // The next bytes into an empty buffer: the one written next first.
         int target = -1;
@@ -219,7 +227,7 @@ void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
         }
         lock(run);
         SendBuffer* buffer = &run->buffers[run->writing];
-        bool offer_now = !run->in_flight && state == SENDING && buffer->filled > buffer->offset;
+        bool offer_now = !run->in_flight && state == SEND_SENDING && buffer->filled > buffer->offset;
         bool pause_first = offer_now && run->zero_write;
         bool finished = !run->in_flight && file_over && buffer->filled == 0 && run->buffers[run->writing ^ 1].filled == 0;
         if (offer_now) {
@@ -235,25 +243,27 @@ void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
                 lock(run);
                 run->in_flight = false;
                 unlock(run);
+                if ((gave_up = port_gave_up(port))) break;
                 Sleep(POLL_MS);  // refused: offered again shortly
             }
             continue;
         }
         if (target >= 0) continue;
-        if (state != SENDING)
+        if (state != SEND_SENDING)
             Sleep(POLL_MS);
         else
             WaitForSingleObject(run->piece_done, PIECE_WAIT_SLICE_MS);
     }
     DWORD elapsed = GetTickCount() - start;
     show_progress(run, &shown, true);
-    if (port->send_state == STOPPING) return;
+    if (port->send_state == SEND_STOPPING) return false;
     lock(run);
     LONGLONG done = run->done;
     unlock(run);
     char summary[SUMMARY_TEXT_SIZE];
     int length = file_send_summary_text(summary, path, done, elapsed);
     console_show(port, reinterpret_cast<const unsigned char*>(summary), length, SHOW_FILE_SEND);
+    return !gave_up;
 }
 
 static bool piece_in_flight(SendRun* run)

@@ -23,8 +23,11 @@ SendRun* send_run_open(Port* port);
 
 // Sends one open file of the size it had when it was opened (a file that grows is
 // sent as it was; one that shrinks ends where its reads end, as does a read error),
-// and shows its summary line unless the send was aborted.
-void send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size);
+// and shows its summary line unless the send was aborted. A port that has given up
+// for good (its engine refuses every write and it is not connected: a USB device
+// gone, a connection that is not made again) ends the file where it stands, with
+// its summary; the result is then false: the port takes no more files.
+bool send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size);
 
 // Ends the run: waits for a piece still in flight to report (an abort has the engine
 // cancel it), takes the run from the hook, and frees it. A piece that never reports

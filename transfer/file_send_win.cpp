@@ -19,10 +19,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/commands_win.h"
-#include "app/settings.h"
-#include "app/status_bar_win.h"
+#include "base/command_state_win.h"
+#include "base/settings.h"
+#include "base/status_bar_win.h"
 #include "resources/commands.h"
+#include "terminal/disk_file_win.h"
 #include "terminal/port_win.h"
 #include "transfer/file_send_dialog_win.h"
 #include "transfer/file_send_pieces_win.h"
@@ -31,13 +32,6 @@
 #include "transfer/transfer_win.h"
 
 static_assert(sizeof(*Port::send_list) == SEND_PATH_SIZE, "a send list entry is one path slot");
-
-enum SendState : LONG {
-    SEND_IDLE = 0,
-    SEND_SENDING = 1,
-    SEND_PAUSED = 3,
-    SEND_STOPPING = 4,
-};
 
 constexpr std::int32_t DEFAULT_BUFFER_SIZE = 16384;
 constexpr DWORD ABORT_POLL_MS = 10;
@@ -76,9 +70,7 @@ void file_send_refresh(Port* port)
             file_send_progress_text(text, transfer_load(&port->send_file_done), transfer_load(&port->send_file_size));
         set_status_text(STATUS_FILE_SEND, text);
     }
-    enable_command(CMD_FILE_SEND_PAUSE, state == SEND_SENDING);
-    enable_command(CMD_FILE_SEND_RESUME, state == SEND_PAUSED);
-    enable_command(CMD_FILE_SEND_ABORT, state == SEND_SENDING || state == SEND_PAUSED);
+    command_state_refresh();
 }
 
 static bool file_size(HANDLE file, LONGLONG* size)
@@ -95,12 +87,15 @@ static void send_files(Port* port, SendRun* run)
     for (std::int32_t i = 0; i < port->send_list_count && port->send_state != SEND_STOPPING; ++i) {
         const char* path = port->send_list[i];
         if (path[0] == '\0') continue;
-        HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        // Only a file on disk: a list may name a device ("COM1"), whose reads could
+        // hold the send, and so the port's close, for ever.
+        HANDLE file = disk_file_open(path, GENERIC_READ, OPEN_EXISTING);
         LONGLONG size = 0;
         if (file != INVALID_HANDLE_VALUE && file_size(file, &size)) {
-            send_run_file(run, path, file, size);
+            bool port_takes_more = send_run_file(run, path, file, size);
             CloseHandle(file);
+            // A port that has given up for good takes none of the files left.
+            if (!port_takes_more) break;
             continue;
         }
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);

@@ -11,7 +11,10 @@
 
 #include <cstdint>
 
+#include "terminal/send_state.h"
+
 struct Port;
+
 
 // Bytes read from a file at a time, and so the largest piece written at once
 // ("buffer size" of "file config"): 1 to SEND_BUFFER_MAX, any other stored value

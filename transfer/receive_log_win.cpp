@@ -1,26 +1,35 @@
 // Receive log; see receive_log_win.h.
 //
 // The hook and the stop are serialised without a lock on the receive path: the hook
-// counts itself in log_writers before it looks at log_active, and the stop clears
-// log_active before it waits for log_writers to reach 0 (both with full barriers), so
-// either the hook sees the log stopped or the stop sees the hook and waits for it
-// before closing the file. The hook only posts notices, so the stop's wait is short;
-// it still handles sent messages, as every wait of the UI thread for another does.
+// counts itself in log_hooks_running before it looks at log_active, and the stop
+// clears log_active before it waits for log_hooks_running to reach 0 (both with full
+// barriers), so either the hook sees the log stopped or the stop sees the hook and
+// waits for it before the writer goes. A hook waiting for room in the writer's queue
+// is let go first. A port that closes ends its log's writer before the abort of its
+// send queue, so that the writer's bounded wait runs meanwhile, and the writers of
+// several ports closed together end side by side. The stop's waits handle sent
+// messages, as every wait of the UI thread for another does.
+//
+// Every port pointer is taken again after a modal loop (the dialog, the overwrite
+// question): the port may have been closed meanwhile, and another opened in its
+// place; see port_from_window.
 #include "transfer/receive_log_win.h"
 
 #include <commdlg.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
-#include "app/commands_win.h"
-#include "app/frame_win.h"
-#include "app/status_bar_win.h"
+#include "base/command_state_win.h"
+#include "base/app_record_win.h"
+#include "base/status_bar_win.h"
 #include "console/console_stamped.h"
 #include "console/console_win.h"
 #include "resources/commands.h"
 #include "resources/transfer_ids.h"
 #include "terminal/port_win.h"
+#include "transfer/log_writer_win.h"
 #include "transfer/transfer_text.h"
 #include "transfer/transfer_win.h"
 
@@ -29,6 +38,9 @@ int log_time_stamps = 0;
 
 static const char LOG_CAPTION[] = "受信ﾃﾞｰﾀをﾌｧｲﾙに保存";
 static const char LOG_STOPPED[] = "。受信ﾃﾞｰﾀの保存を中止しました";
+// The console's text is in the file when the log starts, as the status then shows,
+// unless the file takes longer than this.
+constexpr DWORD START_WAIT_MS = 1000;
 
 // Status-bar part 3: the bytes and time while logging, else empty.
 static void show_log_status(Port* port)
@@ -44,131 +56,162 @@ void refresh_log_state(Port* port)
 {
     if (!port || !port->console.has_focus) return;
     show_log_status(port);
-    enable_command(CMD_LOG_STOP, port->log_active == 1);
+    command_state_refresh();
 }
 
-// Writes to the log file through a buffer of its own, so that a chunk of many short
-// lines takes a few writes, not two for every line.
-struct LogWriter {
-    HANDLE file;
+// Stamped bytes gathered in a buffer of their own before they are queued, so that a
+// chunk of many short lines takes a few appends, not two for every line.
+struct StampBuffer {
+    LogWriter* writer;  // null: the bytes are kept in `kept` (malloc'd) instead
     bool ok;
-    DWORD written;
     std::size_t held;
+    unsigned char* kept;
+    std::size_t kept_length;
     unsigned char buffer[4096];
 };
 
-static bool log_flush(LogWriter* w)
+static bool stamp_flush(StampBuffer* b)
 {
-    DWORD n = 0;
-    if (w->held > 0 && w->ok) {
-        w->ok = WriteFile(w->file, w->buffer, static_cast<DWORD>(w->held), &n, nullptr) && n == w->held;
-        w->written += n;
+    if (b->held > 0 && b->ok) {
+        if (b->writer) {
+            b->ok = log_writer_append(b->writer, b->buffer, b->held);
+        } else {
+            auto* grown = static_cast<unsigned char*>(std::realloc(b->kept, b->kept_length + b->held));
+            b->ok = grown != nullptr;
+            if (grown) {
+                std::memcpy(grown + b->kept_length, b->buffer, b->held);
+                b->kept = grown;
+                b->kept_length += b->held;
+            }
+        }
     }
-    w->held = 0;
-    return w->ok;
+    b->held = 0;
+    return b->ok;
 }
 
-static bool log_write(void* context, const unsigned char* bytes, std::size_t length)
+static bool stamp_write(void* context, const unsigned char* bytes, std::size_t length)
 {
-    LogWriter* w = static_cast<LogWriter*>(context);
-    while (length > 0 && w->ok) {
-        if (w->held == sizeof w->buffer) log_flush(w);
-        std::size_t n = sizeof w->buffer - w->held;
+    auto* b = static_cast<StampBuffer*>(context);
+    while (length > 0 && b->ok) {
+        if (b->held == sizeof b->buffer) stamp_flush(b);
+        std::size_t n = sizeof b->buffer - b->held;
         if (n > length) n = length;
-        std::memcpy(w->buffer + w->held, bytes, n);
-        w->held += n;
+        std::memcpy(b->buffer + b->held, bytes, n);
+        b->held += n;
         bytes += n;
         length -= n;
     }
-    return w->ok;
+    return b->ok;
 }
 
-// The chunk with each line's arrival time before it, into the log file.
-static BOOL write_stamped(Port* port, const unsigned char* data, std::int32_t length, DWORD* written)
+static void stamp_buffer_start(StampBuffer* b, LogWriter* writer)
 {
-    LogWriter w;
-    w.file = port->log_file;
-    w.ok = true;
-    w.written = 0;
-    w.held = 0;
-    stamped_lines_feed(&port->log_lines, data, static_cast<std::size_t>(length), console_clock_now(), log_write, &w);
-    log_flush(&w);
-    *written = w.written;
-    return w.ok ? TRUE : FALSE;
+    b->writer = writer;
+    b->ok = true;
+    b->held = 0;
+    b->kept = nullptr;
+    b->kept_length = 0;
 }
 
 std::int32_t log_receive_hook(Port* port, const unsigned char* data, std::int32_t length)
 {
     if (length <= 0 || port->log_active != 1) return 1;
-    InterlockedIncrement(&port->log_writers);
-    if (port->log_active == 1 && !port->log_failed) {
-        DWORD written = 0;
-        BOOL ok = port->log_stamped ? write_stamped(port, data, length, &written)
-                                    : WriteFile(port->log_file, data, static_cast<DWORD>(length), &written, nullptr);
-        // With time stamps the file takes more than the chunk: all of it was written.
-        if (port->log_stamped && ok) length = static_cast<std::int32_t>(written);
-        // Only this thread adds to the count; the UI thread reads it.
-        if (written > 0) transfer_store(&port->log_bytes, transfer_load(&port->log_bytes) + written);
-        // A full disk or a drive gone: nothing more is written, so the file never has
-        // a hole, and the UI thread ends the log and says so.
-        if (!ok || written != static_cast<DWORD>(length)) InterlockedExchange(&port->log_failed, 1);
-        transfer_notify(port);
+    InterlockedIncrement(&port->log_hooks_running);
+    // Only queued: the writer's thread writes the file. Bytes the log no longer takes
+    // (it has failed) are still shown. With time stamps each line starts with its
+    // arrival time.
+    if (port->log_active == 1) {
+        if (port->log_stamped) {
+            StampBuffer b;
+            stamp_buffer_start(&b, port->log_writer);
+            stamped_lines_feed(&port->log_lines, data, static_cast<std::size_t>(length), console_clock_now(),
+                               stamp_write, &b);
+            stamp_flush(&b);
+        } else {
+            log_writer_append(port->log_writer, data, static_cast<std::size_t>(length));
+        }
     }
-    InterlockedDecrement(&port->log_writers);
+    InterlockedDecrement(&port->log_hooks_running);
     return 1;
 }
 
-// The console's text at the start of the file, under the console's lock so that no
-// append or discard moves it meanwhile. False when it was not written whole.
-static bool write_console_text(Port* port, HANDLE file, LONGLONG* bytes)
+// The writer's report, until the log stops: the bytes written, and a notice that has
+// the UI thread show them (or end a log that failed).
+static void log_written(void* context, LONGLONG written)
 {
-    *bytes = 0;
+    auto* port = static_cast<Port*>(context);
+    transfer_store(&port->log_bytes, written);
+    transfer_notify(port);
+}
+
+// A copy of the console's text, taken under the console's lock so that no append or
+// discard moves it meanwhile. False when memory is short.
+static bool copy_console_text(Port* port, unsigned char** text, std::size_t* length)
+{
+    *text = nullptr;
+    *length = 0;
     Console* console = &port->console;
     console_lock(console);
-    std::uint32_t length = console_text_length(console);
-    const unsigned char* text = console_text_at(console, 0);
+    std::uint32_t count = console_text_length(console);
+    const unsigned char* at = console_text_at(console, 0);
+    bool ok = true;
     if (port->log_stamped) {
-        LogWriter w;
-        w.file = file;
-        w.ok = true;
-        w.written = 0;
-        w.held = 0;
-        console_write_stamped(console, 0, length, log_write, &w);
-        const bool whole = log_flush(&w);
+        StampBuffer b;
+        stamp_buffer_start(&b, nullptr);
+        console_write_stamped(console, 0, count, stamp_write, &b);
+        ok = stamp_flush(&b);
         // Received bytes go on where the text ends: inside its last line, say.
-        stamped_lines_after(&port->log_lines, text, text ? length : 0);
-        console_unlock(console);
-        *bytes = w.written;
-        return whole;
+        stamped_lines_after(&port->log_lines, at, at ? count : 0);
+        if (ok) {
+            *text = b.kept;
+            *length = b.kept_length;
+        } else {
+            std::free(b.kept);
+        }
+    } else if (at && count > 0) {
+        *text = static_cast<unsigned char*>(std::malloc(count));
+        ok = *text != nullptr;
+        if (ok) {
+            std::memcpy(*text, at, count);
+            *length = count;
+        }
     }
-    DWORD written = 0;
-    BOOL ok = !text || length == 0 || WriteFile(file, text, length, &written, nullptr);
     console_unlock(console);
-    *bytes = written;
-    return ok && written == (text ? length : 0);
+    return ok;
 }
 
 void start_receive_log(Port* port, HWND owner)
 {
     if (!port || port->log_file_name[0] == '\0' || port->log_active) return;
-    HANDLE file = transfer_create_file(owner, port->log_file_name, LOG_CAPTION);
+    // The overwrite question lets the port be closed: transfer_create_file takes it
+    // again from its window after the answer, and touches nothing when it is gone.
+    HANDLE file = transfer_create_file(owner, port->log_file_name, LOG_CAPTION, port_window(port));
     if (!file) return;
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-    LONGLONG bytes = 0;
     port->log_stamped = log_time_stamps;
     stamped_lines_after(&port->log_lines, nullptr, 0);
-    if (include_console_text && !write_console_text(port, file, &bytes)) {
+    unsigned char* text = nullptr;
+    std::size_t length = 0;
+    LogWriter* writer = nullptr;
+    if (!include_console_text || copy_console_text(port, &text, &length))
+        writer = log_writer_open(file, text, length, log_written, port);
+    else
         CloseHandle(file);
+    if (!writer) {
         transfer_tell_unwritten(owner, port->log_file_name, LOG_CAPTION, LOG_STOPPED);
         return;
     }
-    port->log_file = file;
-    transfer_store(&port->log_bytes, bytes);
-    InterlockedExchange(&port->log_failed, 0);
+    port->log_writer = writer;
+    transfer_store(&port->log_bytes, 0);
     port->log_start_tick = GetTickCount();
     // Everything the hook reads is in place before it can see the log active.
     InterlockedExchange(&port->log_active, 1);
     port->receive_hook = log_receive_hook;
+    DWORD since = GetTickCount();
+    while (log_writer_written(writer) < static_cast<LONGLONG>(length) && !log_writer_failed(writer) &&
+           GetTickCount() - since < START_WAIT_MS)
+        handle_sent_messages(1);
+    transfer_store(&port->log_bytes, log_writer_written(writer));
     refresh_log_state(port);
 }
 
@@ -176,20 +219,27 @@ void stop_receive_log(Port* port)
 {
     if (!port) return;
     if (port->log_active) {
+        LogWriter* writer = port->log_writer;
         InterlockedExchange(&port->log_active, 0);
         port->receive_hook = nullptr;
-        transfer_wait_zero(&port->log_writers);
-        CloseHandle(port->log_file);
-        port->log_file = nullptr;
+        log_writer_end(writer);
+        transfer_wait_zero(&port->log_hooks_running);
+        port->log_writer = nullptr;
         // The port is not made quiet here: that would drop what arrives meanwhile
         // from the console, and typed bytes from the queue, for nothing the log needs.
+        log_writer_close(writer, LOG_STOP_STUCK_MS, LOG_STOP_WAIT_MS);
     }
     refresh_log_state(port);
 }
 
+void receive_log_stopping(Port* port)
+{
+    if (port && port->log_active) log_writer_end(port->log_writer);
+}
+
 void receive_log_check(Port* port)
 {
-    if (!port->log_active || !port->log_failed) return;
+    if (!port->log_active || !log_writer_failed(port->log_writer)) return;
     char name[sizeof port->log_file_name];
     std::memcpy(name, port->log_file_name, sizeof name);
     HWND owner = port->frame_window;
@@ -202,18 +252,20 @@ static bool connected_not_logging(const Port* port)
     return connection_takes_input(port->connection_state) && port->log_active == 0;
 }
 
-// OK: the chosen port with the name, or null.
-static Port* accept(HWND dialog)
+// OK: the chosen port's window, its log_file_name set, or null.
+static HWND accept(HWND dialog)
 {
     char name[MAX_PATH - 1] = "";  // at most 258 characters
     GetDlgItemTextA(dialog, IDC_LOG_FILE, name, sizeof name);
-    Port* port = transfer_selected_port(GetDlgItem(dialog, IDC_LOG_PORT));
-    // The port may have closed while the dialog was open.
-    if (!port || !port_is_open(port)) return nullptr;
+    HWND window = transfer_selected_port(GetDlgItem(dialog, IDC_LOG_PORT));
+    // The port may have closed while the dialog was open (its window's close box
+    // works meanwhile, as does the file dialog's own loop).
+    Port* port = port_from_window(window);
+    if (!port) return nullptr;
     std::memcpy(port->log_file_name, name, sizeof name);
     include_console_text = IsDlgButtonChecked(dialog, IDC_LOG_CONSOLE_TEXT) == BST_CHECKED ? 1 : 0;
     log_time_stamps = IsDlgButtonChecked(dialog, IDC_LOG_TIME_STAMPS) == BST_CHECKED ? 1 : 0;
-    return port;
+    return window;
 }
 
 static INT_PTR CALLBACK receive_log_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) noexcept
@@ -249,5 +301,6 @@ void start_receive_log_command(HWND frame)
 {
     INT_PTR result =
         DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_RECEIVE_LOG), frame, receive_log_dialog_proc, 0);
-    if (result != 0 && result != -1) start_receive_log(reinterpret_cast<Port*>(result), frame);
+    if (result == 0 || result == -1) return;
+    if (Port* port = port_from_window(reinterpret_cast<HWND>(result))) start_receive_log(port, frame);
 }

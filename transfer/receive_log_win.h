@@ -1,13 +1,13 @@
 // Receive log: everything a port receives, after the line-end conversion and before
-// it is shown, written to a file, optionally after the text its console already
-// shows; the bytes logged and the time since logging began in status-bar part 3 for
-// the port whose console has the focus. Several ports may log at once.
+// it is shown, written to a file on disk, optionally after the text its console
+// already shows; the bytes logged and the time since logging began in status-bar
+// part 3 for the port whose console has the focus. Several ports may log at once.
 // Threads: the dialog, start, stop and refresh on the UI thread; the hook on the
-// port's engine thread, which has the UI thread show the status through a notice
-// (transfer_notify) and never waits for it. The stop waits for a hook under way
-// before it closes the file, so no write reaches a closed or reused handle. A write
-// that fails ends the log: the UI thread, at the notice, stops the log and tells the
-// user; the console keeps every byte.
+// port's engine thread, which only hands the bytes to the log's writer
+// (log_writer_win.h), whose own thread writes the file and has the UI thread show
+// the status through a notice (transfer_notify). A write that fails or does not come
+// back ends the log: the UI thread, at the notice, stops the log and tells the user;
+// the console keeps every byte. The stop waits a bounded time for the writer.
 #pragma once
 #include <windows.h>
 
@@ -25,8 +25,16 @@ extern int log_time_stamps;
 void start_receive_log_command(HWND frame);
 // Creates the port's log_file_name (asking before overwriting) and starts logging.
 void start_receive_log(Port* port, HWND owner);
-// Command 406, and a port that closes: the file is closed once no hook writes to it.
+// Command 406, and a port that closes: the log takes nothing more, and its writer
+// writes what it holds and closes the file. It is waited for at most LOG_STOP_WAIT_MS
+// from the log's end, and no longer once one write has lasted LOG_STOP_STUCK_MS: a
+// writer stuck in the system is left to end alone.
+constexpr DWORD LOG_STOP_WAIT_MS = 1000;
+constexpr DWORD LOG_STOP_STUCK_MS = 500;
 void stop_receive_log(Port* port);
+// A port that closes, before stop_receive_log: the log takes nothing more and its
+// writer ends, counting its wait from now.
+void receive_log_stopping(Port* port);
 // The port's receive_hook while it logs; always lets the chunk be shown.
 std::int32_t log_receive_hook(Port* port, const unsigned char* data, std::int32_t length);
 // The status text and command 406, when the port's console has the focus.

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "app/frame_win.h"
+#include "base/app_record_win.h"
 #include "console/console_selection.h"
 #include "console/console_stamped.h"
 #include "console/console_win.h"

@@ -33,3 +33,17 @@ std::string send_list_format(const std::vector<std::string>& entries)
     }
     return bytes;
 }
+
+SendListCheck send_list_read(const unsigned char* bytes, std::size_t length, std::vector<std::string>* entries)
+{
+    entries->clear();
+    // Whether it is text at all first: a large file of another kind is told for what
+    // it is, not for its size.
+    for (std::size_t i = 0; i < length; ++i)
+        if (bytes[i] < 0x20 && bytes[i] != '\r' && bytes[i] != '\n') return SEND_LIST_NOT_TEXT;
+    if (length > SEND_LIST_FILE_MAX) return SEND_LIST_TOO_LONG;
+    std::vector<std::string> read = send_list_parse(bytes, length);
+    if (read.size() > SEND_LIST_MAX) return SEND_LIST_TOO_LONG;
+    entries->swap(read);
+    return SEND_LIST_OK;
+}

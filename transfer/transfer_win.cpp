@@ -6,9 +6,17 @@
 
 #include <cstdio>
 
+#include "terminal/disk_file_win.h"
 #include "terminal/page_controls_win.h"
 #include "transfer/file_send_win.h"
 #include "transfer/receive_log_win.h"
+
+// A port that closes: its file send takes no further piece, and its log nothing more.
+static void stopping_transfers(Port* port)
+{
+    file_send_stopping(port);
+    receive_log_stopping(port);
+}
 
 // A close has aborted the send queue (which also ends a paste) between the file
 // send's stopping and this: the file send ends first, then the log.
@@ -45,7 +53,7 @@ void transfer_notice(Port* port)
 
 void transfer_attach()
 {
-    port_transfer_hooks.stopping = file_send_stopping;
+    port_transfer_hooks.stopping = stopping_transfers;
     port_transfer_hooks.stop = stop_transfers;
     port_transfer_hooks.refresh = refresh_transfers;
 }
@@ -62,7 +70,8 @@ static bool (*filling_eligible)(const Port* port);
 static void add_port_line(Port* port)
 {
     if (filling_eligible(port))
-        combo_add(filling, port->long_name ? port->long_name(port) : "", reinterpret_cast<LPARAM>(port));
+        combo_add(filling, port->long_name ? port->long_name(port) : "",
+                  reinterpret_cast<LPARAM>(port_window(port)));
 }
 
 int transfer_fill_ports(HWND combo, bool (*eligible)(const Port* port))
@@ -76,11 +85,11 @@ int transfer_fill_ports(HWND combo, bool (*eligible)(const Port* port))
     return count > 0 ? static_cast<int>(count) : 0;
 }
 
-Port* transfer_selected_port(HWND combo)
+HWND transfer_selected_port(HWND combo)
 {
     LRESULT line = SendMessageA(combo, CB_GETCURSEL, 0, 0);
     LRESULT data = line == CB_ERR ? 0 : SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(line), 0);
-    return data == CB_ERR ? nullptr : reinterpret_cast<Port*>(data);
+    return data == CB_ERR ? nullptr : reinterpret_cast<HWND>(data);
 }
 
 LONGLONG transfer_load(volatile LONGLONG* value)
@@ -112,17 +121,21 @@ void transfer_tell_unwritten(HWND owner, const char* name, const char* caption, 
     MessageBoxA(owner, text, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
-HANDLE transfer_create_file(HWND owner, const char* name, const char* caption)
+HANDLE transfer_create_file(HWND owner, const char* name, const char* caption, HWND port_window)
 {
-    HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN,
-                              nullptr);
+    // A device's name would have the question ask about a file that does not exist,
+    // and then every byte go out of the device (see disk_file.h).
+    HANDLE file = disk_file_open(name, GENERIC_WRITE, CREATE_NEW);
     if (file != INVALID_HANDLE_VALUE) return file;
-    char question[MAX_PATH + 64];
-    std::snprintf(question, sizeof question, "\"%s\"は既に存在します。上書きしますか？", name);
-    if (MessageBoxA(owner, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return nullptr;
-    file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN,
-                       nullptr);
-    if (file != INVALID_HANDLE_VALUE) return file;
+    if (GetLastError() != DISK_FILE_NOT_DISK) {
+        char question[MAX_PATH + 64];
+        std::snprintf(question, sizeof question, "\"%s\"は既に存在します。上書きしますか？", name);
+        if (MessageBoxA(owner, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return nullptr;
+        // The port may have been closed while the question was open.
+        if (port_window && !port_from_window(port_window)) return nullptr;
+        file = disk_file_open(name, GENERIC_WRITE, CREATE_ALWAYS);
+        if (file != INVALID_HANDLE_VALUE) return file;
+    }
     transfer_tell_unopened(owner, name, caption);
     return nullptr;
 }

@@ -26,11 +26,12 @@ void transfer_attach();
 void transfer_detach();
 
 // Fills a drop-down list, emptied first, with the long name of every open port that
-// eligible accepts, in window order; each line's item data is its Port. Returns how
-// many lines it holds.
+// eligible accepts, in window order; each line's item data is its port's window
+// (see port_from_window). Returns how many lines it holds.
 int transfer_fill_ports(HWND combo, bool (*eligible)(const Port* port));
-// The Port of the list's selected line; null when none is selected.
-Port* transfer_selected_port(HWND combo);
+// The window of the port on the list's selected line; null when none is selected.
+// Its Port is port_from_window's, taken again after every modal loop.
+HWND transfer_selected_port(HWND combo);
 
 // Whole 64-bit reads and writes, also on 32-bit Windows, where a plain access could
 // see half of an update.
@@ -52,5 +53,9 @@ void transfer_browse_save(HWND dialog, int edit_id, const char* title);
 
 // Creates a file for writing, new; when that fails, asks whether to overwrite it
 // (No is the default) and on Yes creates it empty, telling the user when that fails
-// too. The file is shared for reading. Null when there is no file to write.
-HANDLE transfer_create_file(HWND owner, const char* name, const char* caption);
+// too. The file is shared for reading. A name that is not a file on disk (a device's,
+// or one that opens something else) is refused as a file that cannot be opened,
+// before any question. With port_window, the file is for that port: when the port
+// has been closed by the time the question is answered, nothing is touched. Null
+// when there is no file to write.
+HANDLE transfer_create_file(HWND owner, const char* name, const char* caption, HWND port_window = nullptr);

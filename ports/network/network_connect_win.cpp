@@ -4,7 +4,7 @@
 // history and the choice live on the command's stack while the dialog runs.
 #include <cstring>
 
-#include "app/frame_win.h"
+#include "base/app_record_win.h"
 #include "ports/network/network_port_win.h"
 #include "resources/network_ids.h"
 #include "terminal/page_controls_win.h"

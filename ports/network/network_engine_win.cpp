@@ -211,10 +211,27 @@ int net_port(NetworkEngine* e, int local)
 
 // Connection thread from here on.
 
+// The port's status for each step of the connection, by NetworkState; a failed
+// attempt after which the engine gives up is closed rather than waiting.
+static const PortStatus PORT_STATUS_OF[] = {
+    {PORT_CONNECTING, PORT_REASON_NONE},       // NET_IDLE
+    {PORT_CONNECTING, PORT_REASON_NONE},       // NET_LISTENING
+    {PORT_CONNECTED, PORT_REASON_NONE},        // NET_CONNECTED
+    {PORT_LOST, PORT_REASON_PEER_CLOSED},      // NET_DISCONNECTED
+    {PORT_WAITING_TO_RETRY, PORT_REASON_NONE}, // NET_RETRY_PENDING
+    {PORT_LOST, PORT_REASON_RESET},            // NET_RECEIVE_FAILED
+    {PORT_CLOSED, PORT_REASON_NONE},           // NET_SOCKET_FAILED
+    {PORT_CLOSED, PORT_REASON_REFUSED},        // NET_BIND_FAILED
+    {PORT_WAITING_TO_RETRY, PORT_REASON_REFUSED},  // NET_CONNECT_FAILED
+};
+static_assert(sizeof PORT_STATUS_OF / sizeof PORT_STATUS_OF[0] == NET_CONNECT_FAILED + 1, "a status for each state");
+
 static void set_state(NetworkEngine* e, NetworkState state)
 {
     InterlockedExchange(&e->net_state, state);
-    engine_core_status(&e->core);
+    PortStatus status = PORT_STATUS_OF[state];
+    if (state == NET_CONNECT_FAILED && e->given_up) status.state = PORT_CLOSED;
+    engine_core_set_status(&e->core, status.state, status.reason);
 }
 
 static void give_up(NetworkEngine* e)
@@ -358,11 +375,11 @@ static void connect_phase(NetworkEngine* e)
         }
         close_socket(socket);
         if (result < 0) return;
+        // Given up before the report, so that the last failure reads as closed.
+        bool last = ++failures > e->settings.retry_count;
+        if (last) give_up(e);
         set_state(e, NET_CONNECT_FAILED);
-        if (++failures > e->settings.retry_count) {
-            give_up(e);
-            return;
-        }
+        if (last) return;
         retry_wait(e);
     }
 }
@@ -497,20 +514,28 @@ static void end_waiting_write(NetworkEngine* e)
     if (engine_core_write_ended(&e->core, 0)) send_writes(e);
 }
 
-static void serve_event(void* context, DWORD index)
+// The send thread's wait set, in the order of priority.
+enum SendSlot : DWORD {
+    SEND_SLOT_WRITE_REQUEST = 0,
+    SEND_SLOT_LINK_CHANGED = 1,
+    SEND_SLOT_WAKE = 2,  // stop, or abort_send
+    SEND_SLOTS = 3,
+};
+
+static void serve_event(void* context, DWORD slot)
 {
     NetworkEngine* e = static_cast<NetworkEngine*>(context);
-    switch (index) {
-    case 0:  // write_request
+    switch (slot) {
+    case SEND_SLOT_WRITE_REQUEST:
         send_writes(e);
         break;
-    case 1:  // link_changed
+    case SEND_SLOT_LINK_CHANGED:
         if (connected(e))
             send_writes(e);
         else
             end_waiting_write(e);
         break;
-    case 2:  // wake: stop, or abort_send
+    case SEND_SLOT_WAKE:
         if (InterlockedExchange(&e->abort_write, 0)) end_waiting_write(e);
         break;
     }
@@ -519,8 +544,11 @@ static void serve_event(void* context, DWORD index)
 static DWORD WINAPI send_thread_body(void* parameter) noexcept
 {
     NetworkEngine* e = static_cast<NetworkEngine*>(parameter);
-    const HANDLE set[3] = {e->core.write_request, e->link_changed, e->core.wake};
-    while (!e->core.stop_requested) engine_wait_and_serve(&e->core, set, 3, INFINITE, serve_event, e);
+    HANDLE set[SEND_SLOTS];
+    set[SEND_SLOT_WRITE_REQUEST] = e->core.write_request;
+    set[SEND_SLOT_LINK_CHANGED] = e->link_changed;
+    set[SEND_SLOT_WAKE] = e->core.wake;
+    while (!e->core.stop_requested) engine_wait_and_serve(&e->core, set, SEND_SLOTS, INFINITE, serve_event, e);
     engine_thread_leave(&e->core.thread);
     return 0;
 }

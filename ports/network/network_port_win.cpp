@@ -1,7 +1,7 @@
 // The network kind: settings, history, the network Port with its slots and its status
 // routine. See network_port_win.h. The settings record and the NET counter belong to
 // the UI thread; the status routine runs on the connection thread and touches only
-// connection_state, the window's caption and (through show_connection_status) the
+// the status, the window's caption and (through show_connection_status) the
 // status bar, all inside the port's callback guard, so that a close waiting for it
 // keeps handling the caption's sent message and no call reaches a window that is gone.
 #include "ports/network/network_port_win.h"
@@ -9,8 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "ports/network/network_page.h"
+#include "terminal/port_kind_registry_win.h"
 
 static const char CONFIG_SECTION[] = "network config";
 static const char HISTORY_SECTION[] = "network history";
@@ -137,13 +138,13 @@ static const PortSlots NETWORK_SLOTS = {network_close_slot, network_write_slot, 
 // The connection thread's report of a new state: connected or not, and on listening,
 // connected and disconnected the caption, which then names the local address and
 // port.
-static void network_port_status(void* owner)
+static void network_port_status(void* owner, PortStatus status)
 {
     Port* port = static_cast<Port*>(owner);
     if (!port_callback_enter(port)) return;
     NetworkPort* net = network_port_of(port);
     int state = net_state(&net->engine);
-    port->connection_state = state == NET_CONNECTED ? 1 : 0;
+    port_set_status(port, status);
     HWND window = static_cast<HWND>(port->console.window);
     if (window && state >= NET_LISTENING && state <= NET_DISCONNECTED) {
         char caption[sizeof port->long_name_text];
@@ -163,7 +164,7 @@ Port* network_port_new(HWND frame, const void* argument)
     if (net) {
         Port* port = &net->port;
         port->kind = PORT_NETWORK;
-        port->connection_state = 0;
+        port_set_status(port, PortStatus{PORT_CONNECTING, PORT_REASON_NONE});
         port_set_slots(port, &NETWORK_SLOTS);
         net->net_number = ++net_counter;
         NetworkOpenParams params;
@@ -185,4 +186,12 @@ void network_tell_not_opened(HWND owner, const char* host, const char* port)
     char text[NET_HOST_TEXT_SIZE + 96];
     std::snprintf(text, sizeof text, "\"%s\"(%s)はｵｰﾌﾟﾝ出来ません", host, port);
     MessageBoxA(owner, text, "ﾈｯﾄﾜｰｸ･ﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+}
+
+// A network port names no device: it may connect to the same peer more than once.
+void network_register_kind()
+{
+    static const PortKindEntry kind = {network_port_new, network_wake_engine, nullptr, network_startup, network_connect,
+                                        network_settings_page, nullptr, network_release, nullptr, nullptr};
+    port_kind_register(PORT_NETWORK, kind);
 }

@@ -48,3 +48,6 @@ void network_wake_engine(Port* port);
 // The page of the communication-settings sheet (network_page_win.cpp); none while the
 // socket library is not started.
 HPROPSHEETPAGE network_settings_page(HWND frame);
+
+// Puts the network kind into the kinds' registry (start-up, through port_kinds_register).
+void network_register_kind();

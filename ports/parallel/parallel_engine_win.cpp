@@ -15,32 +15,25 @@
 // next poll.
 //
 // A transfer that fails for any reason but our own cancel marks the device failing
-// (reported once, through on_status); the next one that succeeds clears it. The read
+// (the status lost, transfer failing, reported once); the next one that succeeds
+// clears it. The read
 // is tried again at the interval and each write as the owner sends it (the port goes
 // on taking input while failing), so a printer switched back on is used again, while
 // a device that is gone costs one failing read per interval, never a tight loop. A
 // driver without a reverse channel rejects every read: that is no failure of the
-// device, and such a port only sends.
+// device, and such a port only sends. The engine core runs the thread, the read and
+// the write (engine_device_win.cpp); this kind adds the poll and the cancel.
 #include "ports/parallel/parallel_engine_win.h"
 
 #include <cstdio>
 #include <cstring>
 
-// What the parallel engine has beside its core.
-static void release_device(ParallelEngine* e)
-{
-    engine_close_handle(&e->read_done);
-    engine_close_handle(&e->write_done);
-    engine_close_handle(&e->device);
-}
-
-static DWORD WINAPI parallel_engine_thread(void* parameter) noexcept;
+extern const EngineDeviceKind PARALLEL_DEVICE_KIND;
 
 int parallel_engine_open(int port_number, ParallelEngine* e, const ParallelOpenParams* params)
 {
     if (port_number < 1 || !e || !params) return -1;
     std::memset(e, 0, sizeof *e);
-    if (engine_core_open(&e->core, &params->callbacks) != 0) return -1;
     char name[32];
     std::snprintf(name, sizeof name, "\\\\.\\LPT%d", port_number);
     // No sharing: a port in use elsewhere cannot be opened. The device is not set up
@@ -48,14 +41,14 @@ int parallel_engine_open(int port_number, ParallelEngine* e, const ParallelOpenP
     e->device = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
                             nullptr);
     if (e->device == INVALID_HANDLE_VALUE) e->device = nullptr;
-    e->read_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    e->write_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    e->read_overlapped.hEvent = e->read_done;
-    e->write_overlapped.hEvent = e->write_done;
-    bool usable = e->device && e->read_done && e->write_done && parallel_engine_configure(e, &params->settings) &&
-                  engine_core_start(&e->core, parallel_engine_thread, e);
-    if (!usable) {
-        release_device(e);
+    if (!e->device ||
+        engine_core_open_device(&e->core, &params->callbacks, &PARALLEL_DEVICE_KIND, e, e->device, e->device,
+                                PORT_CONNECTED) != 0) {
+        engine_close_handle(&e->device);
+        return -1;
+    }
+    if (!parallel_engine_configure(e, &params->settings) || !engine_core_start_device(&e->core)) {
+        engine_close_handle(&e->device);
         engine_core_release(&e->core);
         return -1;
     }
@@ -87,136 +80,68 @@ void parallel_engine_stop(ParallelEngine* e)
     // The thread cancels its I/O, waits for it to end and leaves; then the device
     // goes. A thread that had to be terminated leaves its I/O's handles alone.
     engine_core_stop(&e->core);
-    if (!e->core.abandoned) release_device(e);
+    if (!e->core.abandoned) engine_close_handle(&e->device);
 }
 
 // Engine thread from here on.
 
 static void set_failing(ParallelEngine* e, bool failing)
 {
-    if ((e->failing != 0) == failing) return;
-    InterlockedExchange(&e->failing, failing ? 1 : 0);
-    engine_core_status(&e->core);
+    bool now = e->core.status_state == PORT_LOST;
+    if (now == failing) return;
+    if (failing)
+        engine_core_set_status(&e->core, PORT_LOST, PORT_REASON_TRANSFER_FAILING);
+    else
+        engine_core_set_status(&e->core, PORT_CONNECTED, PORT_REASON_NONE);
 }
 
-// A transfer ended (ok) or failed with `error`; our own cancel says nothing.
-static void transfer_ended(ParallelEngine* e, bool ok, DWORD error)
+// A transfer ended (ok) or failed with `error`; our own cancel says nothing. A read
+// the driver does not offer (a port without a reverse channel, or a driver that
+// cannot read in the port's mode) tells nothing about the device either.
+static void transfer_ended(void* engine, EngineTransfer transfer, bool, bool ok, DWORD error)
 {
-    if (ok)
+    ParallelEngine* e = static_cast<ParallelEngine*>(engine);
+    if (ok) {
         set_failing(e, false);
-    else if (error != ERROR_OPERATION_ABORTED)
-        set_failing(e, true);
-}
-
-// A read the driver does not offer (a port without a reverse channel, or a driver
-// that cannot read in the port's mode) tells nothing about the device.
-static void read_ended(ParallelEngine* e, bool ok, DWORD error)
-{
-    if (ok || (error != ERROR_INVALID_FUNCTION && error != ERROR_NOT_SUPPORTED)) transfer_ended(e, ok, error);
-}
-
-static void start_read(ParallelEngine* e)
-{
-    e->read_pending = 1;
-    e->read_overlapped.Offset = 0;
-    e->read_overlapped.OffsetHigh = 0;
-    // ReadFile resets read_done as it starts; a read that ends at once is still
-    // reported through it.
-    if (!ReadFile(e->device, e->core.rx_buffer, static_cast<DWORD>(e->core.callbacks.receive_buffer_size), nullptr,
-                  &e->read_overlapped)) {
-        DWORD error = GetLastError();
-        if (error == ERROR_IO_PENDING) return;
-        e->read_pending = 0;  // the countdown already counts from here: tried again after the interval
-        read_ended(e, false, error);
+        return;
     }
+    if (error == ERROR_OPERATION_ABORTED) return;
+    if (transfer == ENGINE_READ && (error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED)) return;
+    set_failing(e, true);
 }
 
-static void read_completed(ParallelEngine* e)
+// Cancel: the write under way ends reported with 0 written; the read, which the user
+// did not ask to end, starts again at the next poll.
+static void cancel(void* engine)
 {
-    // Served first in the wait set: left signalled it would be served again.
-    ResetEvent(e->read_done);
-    e->read_pending = 0;
-    DWORD count = 0;
-    bool ok = GetOverlappedResult(e->device, &e->read_overlapped, &count, FALSE) != 0;
-    read_ended(e, ok, ok ? 0 : GetLastError());
-    if (ok) engine_core_receive(&e->core, count);
+    ParallelEngine* e = static_cast<ParallelEngine*>(engine);
+    engine_core_cancel_io(&e->core);
+    e->poll.poll_countdown = 0;
 }
 
-static void write_ended(void* engine, bool, bool ok, DWORD error)
+// After every wake-up: the milliseconds since the last come off the countdown to the
+// next read.
+static void poll(void* engine)
 {
-    transfer_ended(static_cast<ParallelEngine*>(engine), ok, error);
-}
-
-static void start_write(ParallelEngine* e)
-{
-    engine_start_write(&e->core, e->device, &e->write_overlapped, write_ended, e);
-}
-
-static void write_completed(ParallelEngine* e)
-{
-    engine_write_completed(&e->core, e->device, &e->write_overlapped, write_ended, e);
-}
-
-// Serves one event of the wait set (its index there).
-static void serve_event(void* context, DWORD index)
-{
-    ParallelEngine* e = static_cast<ParallelEngine*>(context);
-    switch (index) {
-    case 0:
-        read_completed(e);
-        break;
-    case 1:
-        write_completed(e);
-        break;
-    case 2:
-        start_write(e);
-        break;
-    case 3:
-        // Cancel: the write under way ends reported with 0 written; the read, which
-        // the user did not ask to end, starts again at the next poll.
-        CancelIo(e->device);
-        e->poll.poll_countdown = 0;
-        break;
-    }
-}
-
-static void poll(ParallelEngine* e, DWORD elapsed)
-{
+    ParallelEngine* e = static_cast<ParallelEngine*>(engine);
+    DWORD now = GetTickCount();
+    DWORD elapsed = now - e->last_poll;
+    e->last_poll = now;
     if (InterlockedExchange(&e->configured, 0)) {
         e->poll.receive_interval = static_cast<std::uint32_t>(e->receive_interval);
         e->poll.bidirectional = e->bidirectional;
         e->poll.poll_countdown = 0;
     }
-    if (parallel_poll_step(&e->poll, elapsed, e->read_pending != 0)) start_read(e);
+    if (parallel_poll_step(&e->poll, elapsed, e->core.read_pending != 0)) engine_core_start_read(&e->core);
 }
 
-// Ends the thread's outstanding I/O and waits for it, so that nothing writes into the
-// buffer or the record once they are gone.
-static void finish_outstanding(ParallelEngine* e)
+static void begin(void* engine)
 {
-    CancelIo(e->device);
-    DWORD ignored;
-    if (e->read_pending) GetOverlappedResult(e->device, &e->read_overlapped, &ignored, TRUE);
-    if (e->core.write_state == ENGINE_WRITE_IN_PROGRESS)
-        GetOverlappedResult(e->device, &e->write_overlapped, &ignored, TRUE);
-    e->read_pending = 0;
+    static_cast<ParallelEngine*>(engine)->last_poll = GetTickCount();
 }
 
-static DWORD WINAPI parallel_engine_thread(void* parameter) noexcept
-{
-    ParallelEngine* e = static_cast<ParallelEngine*>(parameter);
-    const HANDLE set[4] = {e->read_done, e->write_done, e->core.write_request, e->core.wake};
-    DWORD last = GetTickCount();
-    while (!e->core.stop_requested) {
-        // Never asleep longer than 50 ms: a changed interval or switch, and the next
-        // read, are never later than that.
-        engine_wait_and_serve(&e->core, set, 4, PARALLEL_MIN_INTERVAL, serve_event, e);
-        if (e->core.stop_requested) break;
-        DWORD now = GetTickCount();
-        poll(e, now - last);
-        last = now;
-    }
-    finish_outstanding(e);
-    engine_thread_leave(&e->core.thread);
-    return 0;
-}
+// Reads are started by the poll only; the thread never sleeps longer than 50 ms, so
+// that a changed interval or switch, and the next read, are never later than that.
+const EngineDeviceKind PARALLEL_DEVICE_KIND = {
+    begin, nullptr, transfer_ended, cancel, nullptr, nullptr, poll, nullptr, 0, PARALLEL_MIN_INTERVAL,
+};

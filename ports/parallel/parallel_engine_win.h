@@ -22,12 +22,10 @@ struct ParallelOpenParams {
 };
 
 struct ParallelEngine {
-    EngineCore core;  // thread, stop, write request, callbacks, receive buffer
+    // Thread, stop, write request, callbacks, receive buffer, status (lost, transfer
+    // failing while the device fails its transfers), and the read and write.
+    EngineCore core;
     HANDLE device;
-    HANDLE read_done;   // manual reset, read_overlapped's
-    HANDLE write_done;  // manual reset, write_overlapped's
-    OVERLAPPED read_overlapped;
-    OVERLAPPED write_overlapped;
     // Written by configure on the UI thread; the thread takes them into its poll state
     // at its next poll, when it sees configured set (see parallel_engine_configure).
     volatile LONG receive_interval;
@@ -35,10 +33,7 @@ struct ParallelEngine {
     volatile LONG configured;
     // The engine thread's own.
     ParallelPoll poll;
-    std::int32_t read_pending;
-    // The device fails its transfers (switched off, unplugged, its far end gone):
-    // reported through on_status when it starts and when a transfer succeeds again.
-    volatile LONG failing;
+    DWORD last_poll;  // GetTickCount at the last poll
 };
 
 // 0 when the device is open and the thread runs; -1 with nothing left open.

@@ -1,14 +1,15 @@
 // The parallel kind: discovery, the settings rows and the settings file, the parallel
-// Port with its slots and status routine. See parallel_port_win.h.
+// Port with its slots. See parallel_port_win.h.
 // parallel_port_table is the live table the ports open with and the file holds.
 #include "ports/parallel/parallel_port_win.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/os_check.h"
-#include "app/settings.h"
+#include "base/os_check.h"
+#include "base/settings.h"
 #include "ports/parallel/parallel_page.h"
+#include "terminal/port_kind_registry_win.h"
 
 ParallelPortEntry parallel_port_table[PARALLEL_PORT_COUNT];
 
@@ -127,38 +128,43 @@ void parallel_apply_settings(Port* port)
 static const PortSlots PARALLEL_SLOTS = {parallel_close_slot, parallel_write_slot, parallel_long_name,
                                          parallel_short_name, parallel_apply_settings};
 
-// The parallel kind's status routine: a device that fails its transfers shows as not
-// connected ("通信不可") until one succeeds again, but the port goes on taking input,
-// whose next write may be the one that succeeds; the window stays.
-static void parallel_port_status(void* owner)
+// Opens the port's engine on its LPT port with the row's settings as they are now.
+// The status is set first: the engine's own reports, from its thread, come after.
+static bool open_engine(ParallelPort* parallel)
 {
-    Port* port = static_cast<Port*>(owner);
-    if (!port_callback_enter(port)) return;
-    port->connection_state = parallel_of(port)->engine.failing ? PORT_FAILING : PORT_CONNECTED;
-    port_callback_leave(port);
-    show_connection_status(port);
+    Port* port = &parallel->port;
+    ParallelPortEntry* row = parallel_find_port(parallel->lpt_number);
+    if (!row) return false;
+    port_set_status(port, PortStatus{PORT_CONNECTED, PORT_REASON_NONE});
+    ParallelOpenParams params;
+    params.settings = row->settings;
+    port_engine_callbacks(port, &params.callbacks);
+    return parallel_engine_open(parallel->lpt_number, &parallel->engine, &params) == 0;
 }
 
 static Port* open_parallel_port(int number)
 {
-    ParallelPortEntry* row = parallel_find_port(number);
-    if (!row) return nullptr;
+    if (!parallel_find_port(number)) return nullptr;
     ParallelPort* parallel = static_cast<ParallelPort*>(std::calloc(1, sizeof(ParallelPort)));
     if (!parallel) return nullptr;
     Port* port = &parallel->port;
     parallel->lpt_number = number;
     port_set_slots(port, &PARALLEL_SLOTS);
     port->kind = PORT_PARALLEL;
-    port->connection_state = PORT_CONNECTED;
-    ParallelOpenParams params;
-    params.settings = row->settings;
-    port_engine_callbacks(port, &params.callbacks);
-    params.callbacks.on_status = parallel_port_status;
-    if (parallel_engine_open(number, &parallel->engine, &params) != 0) {
+    if (!open_engine(parallel)) {
         std::free(parallel);
         return nullptr;
     }
     return port;
+}
+
+// An engine whose thread had to be terminated may have left I/O that still uses the
+// record: it is not opened again.
+bool parallel_reopen(Port* port)
+{
+    ParallelPort* parallel = parallel_of(port);
+    parallel_engine_stop(&parallel->engine);
+    return !parallel->engine.core.abandoned && open_engine(parallel);
 }
 
 // Windows can hold an LPT port for a printer assigned to it; the open then fails like
@@ -186,4 +192,12 @@ void parallel_refuse(HWND frame, const void* argument)
     char text[64];
     std::snprintf(text, sizeof text, "LPT%d はｵｰﾌﾟﾝ出来ません", number_of(argument));
     MessageBoxA(frame, text, "ﾊﾟﾗﾚﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void parallel_register_kind()
+{
+    static const PortKindEntry kind = {parallel_port_create, parallel_wake_engine, parallel_reopen, parallel_enumerate_ports, parallel_connect,
+                                        parallel_settings_page, parallel_settings_notify, nullptr,
+                                        parallel_device_name, parallel_refuse};
+    port_kind_register(PORT_PARALLEL, kind);
 }

@@ -44,9 +44,15 @@ const char* parallel_short_name(Port* port);
 void parallel_apply_settings(Port* port);
 // abort_send's wake-up: the engine cancels its I/O.
 void parallel_wake_engine(Port* port);
+// The kind's reopen: the engine stopped and opened again on the same LPT port with
+// its row's settings.
+bool parallel_reopen(Port* port);
 
 // The page of the communication-settings sheet (parallel_page_win.cpp); none without
 // an available port.
 HPROPSHEETPAGE parallel_settings_page(HWND frame);
 // After the sheet has closed: asks the open ports to apply changed rows.
 void parallel_settings_notify(HWND frame);
+
+// Puts the parallel kind into the kinds' registry (start-up, through port_kinds_register).
+void parallel_register_kind();

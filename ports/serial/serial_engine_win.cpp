@@ -18,8 +18,9 @@
 //    reads, 21 for writes; a pulled USB adapter gives others) and then answers no
 //    line errors either. The engine reports it once as lost and starts no more I/O,
 //    so nothing retries in a loop and the owner can show the port as gone.
-// Each pass serves every event that is signalled, in the order of the wait set (see
-// engine_wait_and_serve): a flood of received bytes never keeps a write from starting.
+// The engine core runs the thread, the read and the write (engine_device_win.cpp);
+// the serial kind adds the read's size, the comm event wait, the purge and the test
+// for a device that is gone.
 #include "ports/serial/serial_engine_win.h"
 
 #include <cstdio>
@@ -41,41 +42,40 @@ static_assert(SERIAL_CONTROL_ENABLE == DTR_CONTROL_ENABLE && SERIAL_CONTROL_HAND
 // What the serial engine has beside its core.
 static void release_device(SerialEngine* e)
 {
-    engine_close_handle(&e->read_done);
-    engine_close_handle(&e->write_done);
     engine_close_handle(&e->comm_event);
     engine_close_handle(&e->device);
 }
 
-static DWORD WINAPI serial_engine_thread(void* parameter) noexcept;
 static void purge_both(SerialEngine* e);
+extern const EngineDeviceKind SERIAL_DEVICE_KIND;
 
 int serial_engine_open(int port_number, SerialEngine* e, const SerialOpenParams* params)
 {
     if (port_number < 1 || !e || !params) return -1;
     std::memset(e, 0, sizeof *e);
-    if (engine_core_open(&e->core, &params->callbacks) != 0) return -1;
     char name[32];
     std::snprintf(name, sizeof name, "\\\\.\\COM%d", port_number);
     e->device = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
     if (e->device == INVALID_HANDLE_VALUE) e->device = nullptr;
-    e->read_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    e->write_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!e->device ||
+        engine_core_open_device(&e->core, &params->callbacks, &SERIAL_DEVICE_KIND, e, e->device, e->device,
+                                PORT_CONNECTED) != 0) {
+        engine_close_handle(&e->device);
+        return -1;
+    }
     e->comm_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    e->read_overlapped.hEvent = e->read_done;
-    e->write_overlapped.hEvent = e->write_done;
     e->comm_overlapped.hEvent = e->comm_event;
+    engine_core_add_slot(&e->core, e->comm_event);
     // A device that answers no line state, or refuses the one asked for, is no
     // working serial port: the open fails and the user is told.
-    bool usable = e->device && e->read_done && e->write_done && e->comm_event &&
-                  serial_engine_configure(e, &params->settings);
+    bool usable = e->comm_event && serial_engine_configure(e, &params->settings);
     if (usable) {
         // What was queued before the port was ours is stale. It is discarded here,
         // not by the thread once it runs: bytes that arrive after open has returned
         // belong to the new connection and must not be lost to a late purge.
         purge_both(e);
-        usable = engine_core_start(&e->core, serial_engine_thread, e);
+        usable = engine_core_start_device(&e->core);
     }
     if (!usable) {
         release_device(e);
@@ -134,8 +134,7 @@ int serial_engine_configure(SerialEngine* e, const SerialSettings* settings)
 
 int serial_engine_write(SerialEngine* e, const unsigned char* data, std::int32_t length)
 {
-    if (!e || e->device_lost) return 0;
-    return engine_core_request_write(&e->core, data, length);
+    return e ? engine_core_request_write(&e->core, data, length) : 0;
 }
 
 int serial_engine_purge(SerialEngine* e)
@@ -180,64 +179,25 @@ static DWORD check_errors(SerialEngine* e)
     return stat.cbInQue;
 }
 
-// A read or write failed with `error`. Our own purge or cancel ends I/O with
-// ERROR_OPERATION_ABORTED; any other failure after which the device answers no line
-// errors either means the device is gone: reported once, and no more I/O starts.
-// Returns true when the device is gone.
-static bool device_gone(SerialEngine* e, DWORD error)
+// A read or write ended or failed with `error`. Our own purge or cancel ends I/O
+// with ERROR_OPERATION_ABORTED; any other failure after which the device answers no
+// line errors either means the device is gone: reported once, and no more I/O starts.
+static void transfer_ended(void* engine, EngineTransfer, bool, bool ok, DWORD error)
 {
-    if (e->device_lost) return true;
-    if (error == ERROR_OPERATION_ABORTED || error == ERROR_IO_PENDING) return false;
+    SerialEngine* e = static_cast<SerialEngine*>(engine);
+    if (ok || e->core.device_gone || error == ERROR_OPERATION_ABORTED || error == ERROR_IO_PENDING) return;
     DWORD errors = 0;
     COMSTAT stat = {};
-    if (ClearCommError(e->device, &errors, &stat)) return false;
-    InterlockedExchange(&e->device_lost, 1);
-    e->read_retry = 0;
-    engine_core_status(&e->core);
-    return true;
+    if (!ClearCommError(e->device, &errors, &stat)) engine_core_device_gone(&e->core);
 }
 
-// Starts the next read: for what the driver holds (at most the buffer), so that it
-// ends at once, or, with nothing held, for one byte, so that it ends when the next
-// byte arrives. Either way it never waits for more than will come.
-static void start_read(SerialEngine* e)
+// The next read asks for what the driver holds (at most the buffer), so that it ends
+// at once, or, with nothing held, for one byte, so that it ends when the next byte
+// arrives. Either way it never waits for more than will come.
+static DWORD read_size(void* engine)
 {
-    if (e->read_pending || e->core.stop_requested || e->device_lost) return;
-    DWORD queued = check_errors(e);
-    const DWORD size = static_cast<DWORD>(e->core.callbacks.receive_buffer_size);
-    DWORD count = queued == 0 ? 1 : queued < size ? queued : size;
-    e->read_retry = 0;
-    e->read_pending = 1;
-    e->read_overlapped.Offset = 0;
-    e->read_overlapped.OffsetHigh = 0;
-    // ReadFile resets read_done itself as it starts (under Wine every reset is a
-    // trip to the server, so it is not done twice); a read that finishes at once
-    // is still reported through it.
-    if (!ReadFile(e->device, e->core.rx_buffer, count, nullptr, &e->read_overlapped) &&
-        GetLastError() != ERROR_IO_PENDING) {
-        e->read_pending = 0;
-        if (!device_gone(e, GetLastError())) e->read_retry = 1;  // again after a pause, not in a tight loop
-    }
-}
-
-static void read_completed(SerialEngine* e)
-{
-    // Served first in the wait set: left signalled it would be served again.
-    ResetEvent(e->read_done);
-    e->read_pending = 0;
-    DWORD count = 0;
-    if (GetOverlappedResult(e->device, &e->read_overlapped, &count, FALSE)) {
-        if (count > 0) {
-            engine_core_receive(&e->core, count);
-            start_read(e);
-            return;
-        }
-    } else if (device_gone(e, GetLastError())) {
-        return;
-    }
-    // A purge cancelled the read, or the driver ended it empty. A driver that ends
-    // empty reads at once must not make this spin: pause first.
-    e->read_retry = 1;
+    DWORD queued = check_errors(static_cast<SerialEngine*>(engine));
+    return queued == 0 ? 1 : queued;
 }
 
 // The driver cannot deliver the events asked for: watch the line errors alone, and
@@ -285,27 +245,12 @@ static void comm_event_served(SerialEngine* e)
     if (mask & EV_ERR) check_errors(e);
 }
 
-// A write that failed, to start or as it ended, may mean the device is gone.
-static void write_ended(void* engine, bool, bool ok, DWORD error)
-{
-    if (!ok) device_gone(static_cast<SerialEngine*>(engine), error);
-}
-
-static void start_write(SerialEngine* e)
-{
-    engine_start_write(&e->core, e->device, &e->write_overlapped, write_ended, e);
-}
-
-static void write_completed(SerialEngine* e)
-{
-    engine_write_completed(&e->core, e->device, &e->write_overlapped, write_ended, e);
-}
-
 // Issues the WaitCommEvent for this turn unless one is outstanding or the driver
 // takes none.
-static void wait_comm_event(SerialEngine* e)
+static void wait_comm_event(void* engine)
 {
-    if (e->comm_pending || e->events_refused || e->device_lost) return;
+    SerialEngine* e = static_cast<SerialEngine*>(engine);
+    if (e->comm_pending || e->events_refused || e->core.device_gone) return;
     ResetEvent(e->comm_event);
     e->event_mask = 0;
     if (!WaitCommEvent(e->device, &e->event_mask, &e->comm_overlapped) && GetLastError() != ERROR_IO_PENDING) {
@@ -323,63 +268,42 @@ static void wait_comm_event(SerialEngine* e)
     }
 }
 
-// Serves one event of the wait set (its index there).
-static void serve_event(void* context, DWORD index)
+// The owner's wake-up: a purge. Some drivers (Wine's) leave a write under way running
+// through the purge; cancelling the thread's own I/O ends it, reported with 0
+// written. The cancelled read and event wait end without a report and start again.
+static void purge(void* engine)
 {
-    SerialEngine* e = static_cast<SerialEngine*>(context);
-    switch (index) {
-    case 0:
-        read_completed(e);
-        break;
-    case 1:
-        write_completed(e);
-        break;
-    case 2:
-        comm_event_served(e);
-        break;
-    case 3:
-        start_write(e);
-        break;
-    case 4:
-        purge_both(e);
-        // Some drivers (Wine's) leave a write under way running through the purge;
-        // cancelling the thread's own I/O ends it, reported with 0 written. The
-        // cancelled read and event wait end without a report and start again.
-        CancelIo(e->device);
-        break;
-    }
+    SerialEngine* e = static_cast<SerialEngine*>(engine);
+    purge_both(e);
+    CancelIo(e->device);
 }
 
-// Ends the thread's outstanding I/O and waits for it, so that nothing writes into the
-// record once it is gone. A mask change is what ends a pending WaitCommEvent (Wine
-// does not cancel it); CancelIo ends the read and the write.
-static void finish_outstanding(SerialEngine* e)
+static void serve_comm_event(void* engine, DWORD)
 {
+    comm_event_served(static_cast<SerialEngine*>(engine));
+}
+
+// A mask change is what ends a pending WaitCommEvent (Wine does not cancel it); the
+// core's CancelIo then ends the read and the write.
+static void finish(void* engine)
+{
+    SerialEngine* e = static_cast<SerialEngine*>(engine);
     SetCommMask(e->device, 0);
     CancelIo(e->device);
     DWORD ignored;
-    if (e->read_pending) GetOverlappedResult(e->device, &e->read_overlapped, &ignored, TRUE);
     if (e->comm_pending) GetOverlappedResult(e->device, &e->comm_overlapped, &ignored, TRUE);
-    if (e->core.write_state == ENGINE_WRITE_IN_PROGRESS)
-        GetOverlappedResult(e->device, &e->write_overlapped, &ignored, TRUE);
 }
 
-static DWORD WINAPI serial_engine_thread(void* parameter) noexcept
+static void begin(void* engine)
 {
-    SerialEngine* e = static_cast<SerialEngine*>(parameter);
+    SerialEngine* e = static_cast<SerialEngine*>(engine);
     e->comm_mask = SERIAL_EVENT_MASK;
     if (!SetCommMask(e->device, SERIAL_EVENT_MASK)) driver_refused_events(e);
     DWORD status = 0;
     if (GetCommModemStatus(e->device, &status)) e->last_modem_status = status;
-    start_read(e);
-    const HANDLE set[5] = {e->read_done, e->write_done, e->comm_event, e->core.write_request, e->core.wake};
-    while (!e->core.stop_requested) {
-        wait_comm_event(e);
-        if (!engine_wait_and_serve(&e->core, set, 5, e->read_retry ? 10 : INFINITE, serve_event, e) &&
-            e->read_retry)
-            start_read(e);  // the pause after an empty or failed read is over
-    }
-    finish_outstanding(e);
-    engine_thread_leave(&e->core.thread);
-    return 0;
 }
+
+// An empty or failed read is tried again after 10 ms.
+const EngineDeviceKind SERIAL_DEVICE_KIND = {
+    begin, read_size, transfer_ended, purge, serve_comm_event, wait_comm_event, nullptr, finish, 10, INFINITE,
+};

@@ -21,27 +21,21 @@ struct SerialOpenParams {
 };
 
 struct SerialEngine {
-    EngineCore core;  // thread, stop, write request, callbacks, receive buffer
+    // Thread, stop, write request, callbacks, receive buffer, status, and the read and
+    // write on the device; the core's device_gone is set when the device went away (an
+    // adapter pulled, the far end of a pty closed).
+    EngineCore core;
     std::uint32_t last_errors;
     std::uint32_t last_modem_status;
     HANDLE device;
-    HANDLE read_done;   // manual reset, read_overlapped's
-    HANDLE write_done;  // manual reset, write_overlapped's
-    HANDLE comm_event;  // manual reset, comm_overlapped's
-    OVERLAPPED read_overlapped;
-    OVERLAPPED write_overlapped;
+    HANDLE comm_event;  // manual reset, comm_overlapped's; the kind's slot in the wait set
     OVERLAPPED comm_overlapped;
-    std::int32_t read_pending;
     // The engine thread's own bookkeeping of its WaitCommEvent.
     std::int32_t comm_pending;   // a WaitCommEvent is outstanding
     DWORD comm_mask;             // the events the driver accepted
     DWORD event_mask;            // what the outstanding WaitCommEvent fills in
-    std::int32_t read_retry;     // the last read ended empty or failed: read again after 10 ms
     std::int32_t events_refused; // the driver takes no WaitCommEvent at all
     std::int32_t mask_changed;   // the outstanding wait ends by our own mask change
-    // The device went away (an adapter pulled, the far end of a pty closed): set once
-    // by the engine thread, which then starts no more I/O and refuses every write.
-    volatile LONG device_lost;
 };
 
 // What the comm event wait watches: the modem lines and line errors (receiving

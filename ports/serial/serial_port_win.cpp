@@ -1,15 +1,16 @@
 // The serial kind: discovery, the settings rows and the settings file, the serial
-// Port with its slots and status routine. See serial_port_win.h. serial_port_table is
+// Port with its slots. See serial_port_win.h. serial_port_table is
 // the live table the ports open with and the settings file holds.
 #include "ports/serial/serial_port_win.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/frame_win.h"
-#include "app/os_check.h"
-#include "app/settings.h"
+#include "base/app_record_win.h"
+#include "base/os_check.h"
+#include "base/settings.h"
 #include "ports/serial/serial_page.h"
+#include "terminal/port_kind_registry_win.h"
 
 SerialPortEntry serial_port_table[SERIAL_PORT_COUNT];
 
@@ -141,37 +142,43 @@ void serial_apply_settings(Port* port)
 static const PortSlots SERIAL_SLOTS = {serial_close_slot, serial_write_slot, serial_long_name, serial_short_name,
                                        serial_apply_settings};
 
-// The serial kind's status routine: a device that went away leaves the port not
-// connected ("通信不可"); the window stays until the user closes it.
-static void serial_port_status(void* owner)
+// Opens the port's engine on its COM port with the row's settings as they are now.
+// The status is set first: the engine's own reports, from its thread, come after.
+static bool open_engine(SerialPort* serial)
 {
-    Port* port = static_cast<Port*>(owner);
-    if (!port_callback_enter(port)) return;
-    port->connection_state = reinterpret_cast<SerialPort*>(port)->engine.device_lost ? 0 : 1;
-    port_callback_leave(port);
-    show_connection_status(port);
+    Port* port = &serial->port;
+    SerialPortEntry* row = serial_find_port(serial->com_number);
+    if (!row) return false;
+    port_set_status(port, PortStatus{PORT_CONNECTED, PORT_REASON_NONE});
+    SerialOpenParams params;
+    params.settings = row->settings;
+    port_engine_callbacks(port, &params.callbacks);
+    return serial_engine_open(serial->com_number, &serial->engine, &params) == 0;
 }
 
 static Port* open_serial_port(int number)
 {
-    SerialPortEntry* row = serial_find_port(number);
-    if (!row) return nullptr;
+    if (!serial_find_port(number)) return nullptr;
     SerialPort* serial = static_cast<SerialPort*>(std::calloc(1, sizeof(SerialPort)));
     if (!serial) return nullptr;
     Port* port = &serial->port;
     serial->com_number = number;
     port_set_slots(port, &SERIAL_SLOTS);
     port->kind = PORT_SERIAL;
-    port->connection_state = 1;
-    SerialOpenParams params;
-    params.settings = row->settings;
-    port_engine_callbacks(port, &params.callbacks);
-    params.callbacks.on_status = serial_port_status;
-    if (serial_engine_open(number, &serial->engine, &params) != 0) {
+    if (!open_engine(serial)) {
         std::free(serial);
         return nullptr;
     }
     return port;
+}
+
+// An engine whose thread had to be terminated may have left I/O that still uses the
+// record: it is not opened again.
+bool serial_reopen(Port* port)
+{
+    SerialPort* serial = reinterpret_cast<SerialPort*>(port);
+    serial_engine_stop(&serial->engine);
+    return !serial->engine.core.abandoned && open_engine(serial);
 }
 
 static int number_of(const void* argument)
@@ -196,4 +203,12 @@ void serial_refuse(HWND frame, const void* argument)
     char text[64];
     std::snprintf(text, sizeof text, "COM%d はｵｰﾌﾟﾝ出来ません", number_of(argument));
     MessageBoxA(frame, text, "ｼﾘｱﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void serial_register_kind()
+{
+    static const PortKindEntry kind = {serial_port_create, serial_wake_engine, serial_reopen, serial_enumerate_ports, serial_connect,
+                                        serial_settings_page, serial_settings_notify, nullptr, serial_device_name,
+                                        serial_refuse};
+    port_kind_register(PORT_SERIAL, kind);
 }

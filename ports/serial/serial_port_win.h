@@ -45,9 +45,15 @@ const char* serial_long_name(Port* port);
 const char* serial_short_name(Port* port);
 void serial_apply_settings(Port* port);
 void serial_wake_engine(Port* port);
+// The kind's reopen: the engine stopped and opened again on the same COM port with
+// its row's settings.
+bool serial_reopen(Port* port);
 
 // The page of the communication-settings sheet (serial_page_win.cpp); none without an
 // available port.
 HPROPSHEETPAGE serial_settings_page(HWND frame);
 // After the sheet has closed: asks the open ports to apply changed rows.
 void serial_settings_notify(HWND frame);
+
+// Puts the serial kind into the kinds' registry (start-up, through port_kinds_register).
+void serial_register_kind();

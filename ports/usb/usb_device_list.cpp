@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 char* usb_entry_text(UsbDeviceEntry* entry, int index)
 {

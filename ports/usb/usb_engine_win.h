@@ -22,24 +22,19 @@ struct UsbOpenParams {
     EngineCallbacks callbacks;
 };
 
+// The engine's state as the USB query gives it, derived from the core's status.
 enum UsbState {
-    UsbIdle = 0,    // opened, the thread not yet running
-    UsbOpen = 1,    // the thread runs
-    UsbFailed = 3,  // a read or a write could not start; the thread has ended
+    UsbIdle = 0,    // opened, the thread not yet running (connecting)
+    UsbOpen = 1,    // the thread runs (connected)
+    UsbFailed = 3,  // a read or a write could not start (lost, device gone); the thread has ended
 };
 
 struct UsbEngine {
-    EngineCore core;  // thread, stop, write request, callbacks, receive buffer
+    // Thread, stop, write request, callbacks, receive buffer, status, and the read on
+    // the input pipe and the write on the output pipe.
+    EngineCore core;
     HANDLE input_pipe;
     HANDLE output_pipe;
-    HANDLE read_done;   // manual reset, read_overlapped's
-    HANDLE write_done;  // manual reset, write_overlapped's
-    OVERLAPPED read_overlapped;
-    OVERLAPPED write_overlapped;
-    std::int32_t read_pending;
-    std::int32_t retry_set;  // an empty or failed read: the next one at retry_at
-    DWORD retry_at;
-    volatile LONG usb_state;  // UsbState
 };
 
 // 0 when at least one pipe is open and the thread runs; -1 with nothing left open.

@@ -1,12 +1,13 @@
 // The USB kind: the list and the settings file, the host-controller probe, the USB
-// Port with its slots and status routine. See usb_port_win.h.
+// Port with its slots. See usb_port_win.h.
 #include "ports/usb/usb_port_win.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
+#include "terminal/port_kind_registry_win.h"
 
 UsbDeviceEntry usb_device_table[USB_DEVICE_COUNT];
 UsbDeviceEntry usb_selected_entry;
@@ -109,15 +110,15 @@ static void usb_apply_settings(Port*) {}
 static const PortSlots USB_SLOTS = {usb_close_slot, usb_write_slot, usb_long_name, usb_short_name,
                                     usb_apply_settings};
 
-// The USB kind's status routine, on the engine thread: connected while the engine
-// runs, "通信不可" once it has failed; the window stays until the user closes it.
-static void usb_port_status(void* owner)
+// Opens the port's engine on its entry's device and pipes. The status is set first:
+// the engine's own reports, from its thread, come after.
+static bool open_engine(UsbPort* usb)
 {
-    Port* port = static_cast<Port*>(owner);
-    if (!port_callback_enter(port)) return;
-    port->connection_state = usb_state(&usb_of(port)->engine) == UsbOpen ? 1 : 0;
-    port_callback_leave(port);
-    show_connection_status(port);
+    Port* port = &usb->port;
+    port_set_status(port, PortStatus{PORT_CONNECTED, PORT_REASON_NONE});
+    UsbOpenParams params = {usb->entry.guid, usb->entry.input_pipe, usb->entry.output_pipe, {}};
+    port_engine_callbacks(port, &params.callbacks);
+    return usb_open(&usb->engine, &params) == 0;
 }
 
 Port* usb_port_new(HWND owner, const void* argument)
@@ -128,17 +129,23 @@ Port* usb_port_new(HWND owner, const void* argument)
         usb->usb_number = ++usb_number_counter;
         Port* port = &usb->port;
         port->kind = PORT_USB;
-        port->connection_state = 1;
         port_set_slots(port, &USB_SLOTS);
         std::snprintf(usb->name, sizeof usb->name, "%s", entry->name);
-        UsbOpenParams params = {entry->guid, entry->input_pipe, entry->output_pipe, {}};
-        port_engine_callbacks(port, &params.callbacks);
-        params.callbacks.on_status = usb_port_status;
-        if (usb_open(&usb->engine, &params) == 0) return port;
+        usb->entry = *entry;
+        if (open_engine(usb)) return port;
         std::free(usb);
     }
     usb_refuse(owner, argument);
     return nullptr;
+}
+
+// An engine whose thread had to be terminated may have left I/O that still uses the
+// record: it is not opened again.
+bool usb_reopen(Port* port)
+{
+    UsbPort* usb = usb_of(port);
+    usb_stop(&usb->engine);
+    return !usb->engine.core.abandoned && open_engine(usb);
 }
 
 // The device (its GUID or name) and both pipes: another entry for the same pipes of
@@ -157,4 +164,17 @@ void usb_refuse(HWND owner, const void* argument)
     char text[USB_TEXT_SIZE + 32];
     std::snprintf(text, sizeof text, "%s はｵｰﾌﾟﾝ出来ません", entry->name);
     MessageBoxA(owner, text, "USBﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The USB kind's discovery is its start-up: the list, then the host-controller probe.
+static int usb_discover(int)
+{
+    return usb_startup();
+}
+
+void usb_register_kind()
+{
+    static const PortKindEntry kind = {usb_port_new, nullptr, usb_reopen, usb_discover, usb_connect, usb_settings_page, nullptr, nullptr,
+                                        usb_device_name, usb_refuse};
+    port_kind_register(PORT_USB, kind);
 }

@@ -1,8 +1,7 @@
 // The USB kind: the device list and the settings file, the host-controller probe, the
-// USB Port with its slots and status routine (usb_port_win.cpp), the connect command
+// USB Port with its slots (usb_port_win.cpp), the connect command
 // (usb_connect_win.cpp) and the page of the communication-settings sheet
-// (usb_page_win.cpp). UI thread only, but for the status routine, which runs on the
-// engine thread and touches only its Port.
+// (usb_page_win.cpp). UI thread only.
 #pragma once
 #include <windows.h>
 #include <prsht.h>
@@ -17,6 +16,7 @@ struct UsbPort {
     UsbEngine engine;
     std::int32_t usb_number;
     char name[USB_TEXT_SIZE];  // the entry's display name
+    UsbDeviceEntry entry;      // the device and pipes it opened, for a reopen
 };
 
 extern UsbDeviceEntry usb_device_table[USB_DEVICE_COUNT];  // the live list
@@ -43,7 +43,12 @@ Port* usb_port_new(HWND owner, const void* argument);
 // it cannot be opened.
 bool usb_device_name(const void* argument, char* out, std::size_t size);
 void usb_refuse(HWND owner, const void* argument);
+// The kind's reopen: the engine stopped and opened again on the same device and pipes.
+bool usb_reopen(Port* port);
 
 // The page of the communication-settings sheet (usb_page_win.cpp); none without a
 // host controller.
 HPROPSHEETPAGE usb_settings_page(HWND frame);
+
+// Puts the usb kind into the kinds' registry (start-up, through port_kinds_register).
+void usb_register_kind();

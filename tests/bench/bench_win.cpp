@@ -22,7 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
+#include "ports/port_kinds_win.h"
 
 namespace {
 
@@ -150,6 +151,8 @@ int main(int argc, char** argv)
             if (std::string(argv[i]) == group) return true;
         return false;
     };
+    // The kinds, as the program registers them at start-up.
+    port_kinds_register();
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     std::string folder = std::string(temp) + "tavex-bench";

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 namespace before {
 

@@ -102,7 +102,7 @@ void run_sent(void* owner, const unsigned char*, std::int32_t, std::int32_t writ
 }
 
 // The clock starts with the connection, as the plain socket's starts after connect.
-void run_status(void* owner)
+void run_status(void* owner, PortStatus)
 {
     EngineRun* run = static_cast<EngineRun*>(owner);
     if (net_state(&run->engine) == NET_CONNECTED && !run->start) run->start = seconds_now();

@@ -84,7 +84,7 @@ void run_sent(void* owner, const unsigned char*, std::int32_t, std::int32_t writ
     run->write(run->engine, send_buffer, static_cast<std::int32_t>(PIECE));
 }
 
-void run_status(void*) {}
+void run_status(void*, PortStatus) {}
 
 EngineCallbacks run_callbacks(EngineRun* run)
 {

@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/os_check.h"
+#include "base/os_check.h"
 #include "ports/parallel/parallel_port_win.h"
 #include "ports/usb/usb_port_win.h"
 #include "terminal/receive_convert.h"

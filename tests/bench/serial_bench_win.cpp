@@ -60,7 +60,7 @@ void engine_sent(void* owner, const unsigned char*, std::int32_t, std::int32_t w
     serial_engine_write(&run->engine, send_buffer, static_cast<std::int32_t>(PIECE));
 }
 
-void engine_status(void*) {}
+void engine_status(void*, PortStatus) {}
 
 double engine_rate(int number, const std::string& peer_path, bool receive)
 {

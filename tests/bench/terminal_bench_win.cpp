@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "console/console_view_win.h"
 #include "terminal/highlight_settings.h"
 #include "terminal/terminal_sheet_win.h"

@@ -218,7 +218,7 @@ void bench_network_transfer(const std::string& file)
     int tcp_port = std::atoi(fixture_env("TAVEX_TEST_TCP_PORT").c_str());
     if (tcp_port <= 0) return;
     // The kinds' discovery at start-up has started the socket library for the kind.
-    if (!port_kinds[PORT_NETWORK].create) {
+    if (!port_kind_entry(PORT_NETWORK).create) {
         std::printf("file_send_network: skipped (this build has no network kind)\n");
         return;
     }

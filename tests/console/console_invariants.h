@@ -7,7 +7,7 @@
 #include <string>
 
 #include "console/console.h"
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 // A console with its buffers and no view, as console_create makes one.
 inline Console* make_test_console(std::uint32_t buffer_bytes, std::int32_t column)

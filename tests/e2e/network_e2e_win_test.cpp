@@ -3,7 +3,8 @@
 // bytes come back from the peer, the peer's Shift-JIS answer shows in the console,
 // the caption and status bar name the port; the peer closes, the status says so, and
 // the port reconnects by itself; tavex.ini keeps the host. As a server on a free port:
-// a client of the test's own connects and bytes go both ways.
+// a client of the test's own connects and bytes go both ways. A file send whose peer
+// resets the connection with reconnection off.
 #include <winsock.h>
 #include <windows.h>
 
@@ -154,6 +155,57 @@ TEST_F(NetworkEndToEnd, ServerTakesAClientAndTalksBothWays)
     closesocket(client);
     end();
     WSACleanup();
+}
+
+// A file send to a peer that resets the connection, with reconnection off: the port
+// has given up, and the send ends within 2 s with the summary of what went out,
+// instead of offering its next piece for ever.
+TEST(NetworkFileSend, APeerThatResetsEndsTheSendWhenReconnectionIsOff)
+{
+    ASSERT_EQ(nullptr, FindWindowA("TAVEX FRAME", nullptr)) << "a frame is already open";
+    ASSERT_NE(tcp_peer_port(), 0) << "run under the test bench";
+    ScratchDir scratch;
+    ASSERT_TRUE(write_file(scratch.file("tavex.ini"), "[network config]\r\nre-connect=0\r\n"));
+    // A gigabyte of zeros, made in an instant (sparse): far more than goes out before
+    // the reset.
+    const std::string big = scratch.file("big.bin");
+    HANDLE file = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ASSERT_NE(SetFilePointer(file, 1 << 30, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    ASSERT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+    ASSERT_TRUE(write_file(scratch.file("big.TFL"), big + "\r\n"));
+    ASSERT_TRUE(tcp_peer_command("mode", "sink"));
+    // Back to echo for the tests that follow, whatever happens here.
+    struct EchoAgain {
+        ~EchoAgain() { tcp_peer_command("mode", "echo"); }
+    } echo_again;
+    Started program;
+    start(program, scratch.path());
+    HWND frame = wait_for_frame(20000);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_NO_FATAL_FAILURE(open_with_dialog(frame, "127.0.0.1", tcp_peer_port(), 0));
+    ASSERT_TRUE(wait_until([&] { return status_text(frame, 1) == CONNECTED; }, 5000));
+    send_list_file(frame, scratch.file("big.TFL"), 1);
+    const std::string sending = "\x91\x97\x90\x4d\x92\x86 ";  // 送信中
+    ASSERT_TRUE(wait_until([&] { return status_text(frame, 2).rfind(sending, 0) == 0; }, 5000));
+    ASSERT_TRUE(tcp_peer_command("reset"));
+    EXPECT_TRUE(wait_until([&] { return status_text(frame, 1) == NOT_CONNECTED; }, 2000));
+    DWORD start_ms = GetTickCount();
+    EXPECT_TRUE(wait_until([&] { return status_text(frame, 2).empty(); }, 2000)) << status_text(frame, 2);
+    EXPECT_LT(GetTickCount() - start_ms, 2000u);
+    std::string console;
+    EXPECT_TRUE(wait_until(
+        [&] {
+            PostMessageA(frame, WM_COMMAND, 204, 0);  // すべてを選択してｺﾋﾟｰ
+            Sleep(50);
+            return (console = clipboard_text()).find(" byte/s)") != std::string::npos;
+        },
+        2000))
+        << console;
+    EXPECT_NE(console.find("\"" + big + "\" "), std::string::npos) << console;
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.wait_exit(10000), 0u);
 }
 
 }  // namespace

@@ -71,7 +71,8 @@ inline HWND wait_for_frame(DWORD timeout_ms)
 
 
 // A visible top-level dialog of the caption; with_item: one that has that control
-// (the file send dialog and the send's message box share their caption).
+// (the file send dialog and the send's message box share their caption). Null when
+// none came within timeout_ms.
 inline HWND wait_for_dialog(const char* caption, int with_item, DWORD timeout_ms = 10000)
 {
     HWND found = nullptr;
@@ -83,6 +84,28 @@ inline HWND wait_for_dialog(const char* caption, int with_item, DWORD timeout_ms
         },
         timeout_ms);
     return found;
+}
+
+// Command 401, a list file loaded into the file send dialog through its open-file
+// dialog, and OK once the list holds entries lines.
+inline void send_list_file(HWND frame, const std::string& list_file, int entries)
+{
+    const char send_caption[] = "\xcc\xa7\xb2\xd9\x91\x97\x90\x4d";  // ﾌｧｲﾙ送信
+    const char load_title[] =
+        "\x91\x97\x90\x4d\xcc\xa7\xb2\xd9\xd8\xbd\xc4\x82\xcc\x93\xc7\x8d\x9e\x82\xdd";  // 送信ﾌｧｲﾙﾘｽﾄの読込み
+    PostMessageA(frame, WM_COMMAND, 401, 0);
+    HWND dialog = wait_for_dialog(send_caption, 1411);
+    ASSERT_NE(dialog, nullptr);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1413, BN_CLICKED), 0);
+    HWND open = wait_for_dialog(load_title, IDOK);
+    ASSERT_NE(open, nullptr);
+    // The name field: edt1 in the dialog of old, cmb13 in the Explorer-style one.
+    HWND name = GetDlgItem(open, 0x480) ? GetDlgItem(open, 0x480) : GetDlgItem(open, 0x47c);
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(list_file.c_str()));
+    PostMessageA(open, WM_COMMAND, IDOK, 0);
+    HWND list = GetDlgItem(dialog, 1411);
+    ASSERT_TRUE(wait_until([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == entries; }, 5000));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1414, BN_CLICKED), 0);
 }
 
 // A test of the program on the bench's COM port (COM5, its only one): a scratch

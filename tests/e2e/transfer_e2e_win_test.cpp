@@ -1,8 +1,9 @@
 // The file transfer as a person uses it, with tavex.exe on the bench's pty COM port
 // and the test as the device on its far end: a list of three files loaded from a list
-// file, the second missing; a send paused, resumed and aborted; and a receive log
-// with the console's text while the device sends 1 MB. The dialogs and message boxes
-// of the program are found by caption and worked through their controls.
+// file, the second missing; a send paused, resumed and aborted; a receive log with
+// the console's text while the device sends 1 MB; a log named after a device; and a
+// file that is not a send list loaded; a log whose file takes no data. The dialogs and message boxes of the program
+// are found by caption and worked through their controls.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -86,23 +87,6 @@ struct TransferEndToEnd : ::testing::Test {
         PostMessageA(frame, WM_COMMAND, 101, 0);
         ASSERT_TRUE(wait_until([&] { return terminal_window(frame) != nullptr; }, 10000));
     }
-    // Command 401 with a list file loaded into the dialog, then OK.
-    void send_list_file(const std::string& list_file, int entries)
-    {
-        PostMessageA(frame, WM_COMMAND, 401, 0);
-        HWND dialog = wait_for_dialog(SEND_CAPTION, 1411);
-        ASSERT_NE(dialog, nullptr);
-        command(dialog, 1413);
-        HWND open = wait_for_dialog(LOAD_TITLE, IDOK);
-        ASSERT_NE(open, nullptr);
-        // The name field: edt1 in the dialog of old, cmb13 in the Explorer-style one.
-        HWND name = GetDlgItem(open, 0x480) ? GetDlgItem(open, 0x480) : GetDlgItem(open, 0x47c);
-        SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(list_file.c_str()));
-        PostMessageA(open, WM_COMMAND, IDOK, 0);
-        HWND list = GetDlgItem(dialog, 1411);
-        ASSERT_TRUE(wait_until([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == entries; }, 5000));
-        command(dialog, 1414);
-    }
 };
 
 TEST_F(TransferEndToEnd, AListOfThreeFilesWithTheSecondMissing)
@@ -114,7 +98,7 @@ TEST_F(TransferEndToEnd, AListOfThreeFilesWithTheSecondMissing)
     ASSERT_TRUE(write_file(scratch.file("three.TFL"),
                            scratch.file("first.bin") + "\r\n" + missing + "\r\n" + scratch.file("third.bin") + "\r\n"));
     connect();
-    send_list_file(scratch.file("three.TFL"), 3);
+    send_list_file(frame, scratch.file("three.TFL"), 3);
 
     EXPECT_EQ(peer->read(first.size(), 10000), first);
     // The missing file's box, once; nothing more is sent while it is open.
@@ -147,7 +131,7 @@ TEST_F(TransferEndToEnd, PauseHoldsTheStreamResumeContinuesItAbortEndsIt)
     ASSERT_TRUE(write_file(scratch.file("big.bin"), pattern(size, 3)));
     ASSERT_TRUE(write_file(scratch.file("big.TFL"), scratch.file("big.bin") + "\n"));
     connect();
-    send_list_file(scratch.file("big.TFL"), 1);
+    send_list_file(frame, scratch.file("big.TFL"), 1);
     size_t received = peer->read(200000, 10000).size();
     ASSERT_EQ(received, 200000u);
 
@@ -207,6 +191,131 @@ TEST_F(TransferEndToEnd, ReceiveLogWithTheConsoleTextWhileADeviceSendsOneMegabyt
     PostMessageA(disconnect, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(wait_until([&] { return terminal_window(frame) == nullptr; }, 5000));
     EXPECT_TRUE(DeleteFileA(log.c_str()));
+}
+
+// The message box with the caption, once the window before it (the dialog that led
+// to it) has gone; null when none came within timeout_ms.
+HWND box_after(HWND before, const char* caption, DWORD timeout_ms)
+{
+    if (!wait_until([&] { return !IsWindow(before); }, timeout_ms)) return nullptr;
+    return wait_for_dialog(caption, 0xFFFF, timeout_ms);
+}
+
+// A log named after a device, whatever its folder and extension: "cannot open" at
+// once, with no question about overwriting, and nothing the port receives sent
+// anywhere. COM5 is the port itself: logged "to" COM5.txt, what it receives
+// would go back out of it to the peer; and a pty whose far end reads nothing would
+// stall those writes for good.
+TEST_F(TransferEndToEnd, ALogNamedAfterADeviceIsRefusedAndNothingIsSent)
+{
+    connect();
+    for (const std::string& name : {scratch.file("com1.log"), scratch.file("COM5.txt")}) {
+        PostMessageA(frame, WM_COMMAND, 405, 0);
+        HWND dialog = wait_for_dialog(LOG_CAPTION, 1416);
+        ASSERT_NE(dialog, nullptr);
+        SendMessageA(GetDlgItem(dialog, 1402), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        HWND box = box_after(dialog, LOG_CAPTION, 2000);
+        ASSERT_NE(box, nullptr) << name << ": no message";
+        EXPECT_EQ(text_of(GetDlgItem(box, 0xFFFF)), "\"" + name + "\"" + CANNOT_OPEN);
+        PostMessageA(box, WM_COMMAND, GetDlgItem(box, IDNO) ? IDNO : IDOK, 0);
+        ASSERT_TRUE(wait_until([&] { return !IsWindow(box); }, 2000));
+    }
+    ASSERT_TRUE(peer->write("to the program\r"));
+    EXPECT_TRUE(wait_until([&] { return console_text(frame).rfind("to the program", 0) == 0; }, 5000));
+    EXPECT_EQ(peer->read(1, 1000), "");
+    EXPECT_EQ(status_text(frame, 3), "");
+}
+
+// A log whose file stops taking data, as a share gone quiet does (the bench holds
+// every write to the files of its stall folder): what the device sends is shown all
+// the same, and the log's stop, the port's close and the program's end each take
+// less than 2 s.
+TEST_F(TransferEndToEnd, ALogWhoseFileTakesNoDataHoldsUpNothing)
+{
+    const std::string folder = fixture_env("TAVEX_STALL_DIR"), hold = fixture_env("TAVEX_STALL_HOLD");
+    ASSERT_FALSE(folder.empty() || hold.empty()) << "run under the test bench";
+    struct Hold {
+        std::string path;
+        ~Hold() { DeleteFileA(path.c_str()); }
+    } held{windows_path(hold)};
+    ASSERT_TRUE(write_file(held.path, ""));
+    connect();
+    int round = 0;
+    auto log_held = [&] {
+        const std::string log = windows_path(folder + "/held" + std::to_string(++round) + ".log");
+        PostMessageA(frame, WM_COMMAND, 405, 0);
+        HWND dialog = wait_for_dialog(LOG_CAPTION, 1416);
+        ASSERT_NE(dialog, nullptr);
+        SendMessageA(GetDlgItem(dialog, 1416), BM_SETCHECK, BST_UNCHECKED, 0);
+        SendMessageA(GetDlgItem(dialog, 1402), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(log.c_str()));
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog) && file_exists(log); }, 5000));
+        const std::string end = "end of round " + std::to_string(round);
+        ASSERT_TRUE(peer->write(std::string(100000, 'x') + "\r\n" + end + "\r\n", 5000));
+        EXPECT_TRUE(wait_until([&] { return console_text(frame).find(end) != std::string::npos; }, 1500));
+        EXPECT_EQ(read_file(log).size(), 0u) << "the write was not held";
+    };
+    auto took = [](auto action) {
+        DWORD start = GetTickCount();
+        action();
+        return GetTickCount() - start;
+    };
+
+    log_held();
+    DWORD_PTR result = 0;
+    EXPECT_LT(took([&] { SendMessageTimeoutA(frame, WM_COMMAND, 406, 0, SMTO_NORMAL, 5000, &result); }), 2000u);
+    EXPECT_EQ(status_text(frame, 3), "");
+
+    log_held();
+    EXPECT_LT(took([&] {
+                  PostMessageA(terminal_window(frame), WM_CLOSE, 0, 0);
+                  wait_until([&] { return terminal_window(frame) == nullptr; }, 5000);
+              }),
+              2000u);
+
+    PostMessageA(frame, WM_COMMAND, 101, 0);
+    ASSERT_TRUE(wait_until([&] { return terminal_window(frame) != nullptr; }, 10000));
+    log_held();
+    EXPECT_LT(took([&] {
+                  PostMessageA(frame, WM_CLOSE, 0, 0);
+                  EXPECT_EQ(program.wait_exit(5000), 0u);
+              }),
+              2000u);
+}
+
+// "読込み" pointed at 4 MB of random bytes: refused with a message at once, and the
+// dialog goes on answering with its list as it was.
+TEST_F(TransferEndToEnd, LoadingAFileThatIsNotASendListIsRefusedAtOnce)
+{
+    std::string random(4u << 20, '\0');
+    unsigned state = 2024;
+    for (char& c : random) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 16);
+    const std::string path = scratch.file("random.bin");
+    ASSERT_TRUE(write_file(path, random));
+    connect();
+    PostMessageA(frame, WM_COMMAND, 401, 0);
+    HWND dialog = wait_for_dialog(SEND_CAPTION, 1411);
+    ASSERT_NE(dialog, nullptr);
+    command(dialog, 1413);
+    HWND open = wait_for_dialog(LOAD_TITLE, IDOK);
+    ASSERT_NE(open, nullptr);
+    HWND name = GetDlgItem(open, 0x480) ? GetDlgItem(open, 0x480) : GetDlgItem(open, 0x47c);
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    DWORD start = GetTickCount();
+    PostMessageA(open, WM_COMMAND, IDOK, 0);
+    HWND box = box_after(open, LOAD_TITLE, 2000);
+    ASSERT_NE(box, nullptr) << "no answer in 2 s";
+    EXPECT_LT(GetTickCount() - start, 2000u);
+    // は送信ﾌｧｲﾙﾘｽﾄではありません
+    EXPECT_EQ(text_of(GetDlgItem(box, 0xFFFF)), "\"" + path + "\"\x82\xcd\x91\x97\x90\x4d\xcc\xa7\xb2\xd9\xd8\xbd\xc4"
+                                                "\x82\xc5\x82\xcd\x82\xa0\x82\xe8\x82\xdc\x82\xb9\x82\xf1");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    DWORD_PTR count = 1;
+    EXPECT_NE(SendMessageTimeoutA(GetDlgItem(dialog, 1411), LB_GETCOUNT, 0, 0, SMTO_NORMAL, 2000, &count), 0);
+    EXPECT_EQ(count, 0u);
+    command(dialog, 1415);
+    EXPECT_TRUE(wait_until([&] { return !IsWindow(dialog); }, 2000));
 }
 
 }  // namespace

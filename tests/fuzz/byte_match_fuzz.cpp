@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "console/byte_match.h"
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 static void check(bool ok)
 {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 static void check(bool ok)
 {

@@ -1,8 +1,9 @@
 // Fuzzes what a user's files hand the file send: a send list file's bytes, and folder
 // and file names as the browser joins, opens and labels them. Each result is checked
 // against its rule: entries are whole, non-empty, at most 259 bytes, hold no line
-// end, keep every other byte in order, and survive being written and read again;
-// folders and paths never outgrow their 260-byte slot.
+// end, keep every other byte in order, and survive being written and read again; a
+// file the load refuses holds a byte no path has, or too much; folders and paths
+// never outgrow their 260-byte slot.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +32,14 @@ static void fuzz_list(const unsigned char* data, size_t size)
     check(joined == kept);
     check(send_list_parse(reinterpret_cast<const unsigned char*>(send_list_format(entries).data()),
                           send_list_format(entries).size()) == entries);
+    // The dialog's load: the same entries, or a refusal for a reason the bytes show.
+    std::vector<std::string> read;
+    SendListCheck result = send_list_read(data, size, &read);
+    bool control = false;
+    for (size_t i = 0; i < size; ++i) control |= data[i] < 0x20 && data[i] != '\r' && data[i] != '\n';
+    if (result == SEND_LIST_OK) check(!control && read == entries);
+    if (result == SEND_LIST_NOT_TEXT) check(control && read.empty());
+    if (result == SEND_LIST_TOO_LONG) check(!control && (entries.size() > SEND_LIST_MAX || size > SEND_LIST_FILE_MAX));
 }
 
 static void fuzz_browser(const std::string& folder_text, const std::string& name)

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/settings_path.h"
+#include "base/settings_path.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

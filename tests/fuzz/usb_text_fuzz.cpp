@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 #include "ports/usb/usb_device_list.h"
 #include "ports/usb/usb_guid.h"
 #include "ports/usb/usb_path.h"

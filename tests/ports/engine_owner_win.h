@@ -69,7 +69,7 @@ struct EngineOwner {
         o->sent.push_back(written);
         LeaveCriticalSection(&o->lock);
     }
-    static void on_status(void* owner) { InterlockedIncrement(&static_cast<EngineOwner*>(owner)->status_calls); }
+    static void on_status(void* owner, PortStatus) { InterlockedIncrement(&static_cast<EngineOwner*>(owner)->status_calls); }
 };
 
 // Writes 4096-byte pieces through write(piece) until one has been outstanding (no

@@ -183,7 +183,7 @@ bool telling(const std::string& text)
 std::vector<std::string> program_texts()
 {
     std::vector<fs::path> sources;
-    for (const char* folder : {"app", "console", "terminal", "ports", "transfer", "resources"})
+    for (const char* folder : {"base", "app", "console", "terminal", "ports", "transfer", "resources"})
         for (const auto& entry : fs::recursive_directory_iterator(ROOT / folder)) {
             std::string ext = entry.path().extension().string();
             if (ext == ".cpp" || ext == ".h" || ext == ".rc") sources.push_back(entry.path());

@@ -66,3 +66,10 @@ std::string message_box_text(HWND box)
     // The message box's text is its static control 0xFFFF.
     return window_text(GetDlgItem(box, 0xFFFF));
 }
+
+std::string dismiss_message_box(HWND box)
+{
+    std::string text = message_box_text(box);
+    PostMessageA(box, WM_COMMAND, GetDlgItem(box, IDNO) ? IDNO : IDOK, 0);
+    return text;
+}

@@ -16,4 +16,6 @@ bool dialog_was_driven();
 
 // The text of a message box: its static control.
 std::string message_box_text(HWND box);
+// The same, and the box closed with its safe answer: No when it asks, else OK.
+std::string dismiss_message_box(HWND box);
 std::string window_text(HWND window);

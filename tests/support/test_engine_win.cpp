@@ -47,9 +47,9 @@ static bool engine_step(TestEngine* e)
     }
     const unsigned char* data;
     std::int32_t requested;
-    if (!e->hold_writes && engine_core_take_write(&e->core, &data, &requested)) {
-        std::int32_t count = requested;
-        if (!e->results.empty()) {
+    if ((!e->hold_writes || e->gone) && engine_core_take_write(&e->core, &data, &requested)) {
+        std::int32_t count = e->gone ? 0 : requested;
+        if (!e->gone && !e->results.empty()) {
             count = e->results.front() < requested ? e->results.front() : requested;
             e->results.pop_front();
         }
@@ -81,7 +81,7 @@ static DWORD WINAPI engine_thread(void* parameter) noexcept
 static std::int32_t test_write(Port* port, const unsigned char* data, std::int32_t length)
 {
     TestEngine* e = engine_of(port);
-    int accepted = engine_core_request_write(&e->core, data, length);
+    int accepted = e->gone ? 0 : engine_core_request_write(&e->core, data, length);
     if (!accepted) {
         lock(e);
         e->refused++;
@@ -182,17 +182,20 @@ static Port* test_create(HWND, const void* argument)
 
 PortKindEntry test_engine_install(int kind)
 {
-    PortKindEntry previous = port_kinds[kind];
-    port_kinds[kind].create = test_create;
-    port_kinds[kind].wake_engine = test_wake;
+    PortKindEntry previous = port_kind_entry(kind);
+    PortKindEntry entry = previous;
+    entry.create = test_create;
+    entry.wake_engine = test_wake;
+    entry.reopen = nullptr;  // the kind's would take a test port for its own
     // Test ports name no device: any number of them may be open.
-    port_kinds[kind].device_name = nullptr;
+    entry.device_name = nullptr;
+    port_kind_register(kind, entry);
     return previous;
 }
 
 void test_engine_restore(int kind, PortKindEntry previous)
 {
-    port_kinds[kind] = previous;
+    port_kind_register(kind, previous);
 }
 
 void test_engine_hold(Port* port, bool hold)
@@ -218,6 +221,15 @@ void test_engine_receive(Port* port, const std::string& bytes)
     lock(e);
     e->receives.push_back(bytes);
     unlock(e);
+    SetEvent(e->work);
+}
+
+void test_engine_give_up(Port* port)
+{
+    TestEngine* e = engine_of(port);
+    InterlockedExchange(&e->gone, 1);
+    port->connection_state = 0;
+    engine_core_status(&e->core);
     SetEvent(e->work);
 }
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "ports/engine_core_win.h"
-#include "terminal/port_win.h"
+#include "terminal/port_kind_registry_win.h"
 
 struct TestEngine {
     EngineCore core;
@@ -31,6 +31,7 @@ struct TestEngine {
     int refused;                         // requests made while not idle
     std::deque<std::string> receives;
     volatile LONG busy;                  // non-zero while the thread works on something
+    volatile LONG gone;                  // the device is gone: writes refused, a held one ends with 0
 };
 
 struct TestPort {
@@ -50,6 +51,10 @@ void test_engine_hold(Port* port, bool hold);
 void test_engine_script(Port* port, const std::vector<std::int32_t>& results);
 // Delivers bytes as received, from the engine thread.
 void test_engine_receive(Port* port, const std::string& bytes);
+// The device goes for good, as a USB device pulled out: a write under way or held
+// ends with nothing written, every later one is refused, and the port is shown not
+// connected (connection_state 0, reported through on_status).
+void test_engine_give_up(Port* port);
 // Waits until the engine has nothing left to do (no delivery waiting, no write
 // requested or under way unless held), handling sent messages meanwhile. False on
 // time-out.

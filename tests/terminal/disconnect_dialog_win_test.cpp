@@ -26,6 +26,7 @@ struct DialogScript {
     std::vector<std::string> entries;
     int choose;  // entry to double-click; -1: Cancel
     bool found;
+    void (*meanwhile)();  // what else happens while the dialog is open
 };
 DialogScript script;
 
@@ -42,6 +43,7 @@ void CALLBACK drive_dialog(HWND, UINT, UINT_PTR timer, DWORD) noexcept
         SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
         script.entries.push_back(text);
     }
+    if (script.meanwhile) script.meanwhile();
     if (script.choose < 0) {
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return;
@@ -50,10 +52,11 @@ void CALLBACK drive_dialog(HWND, UINT, UINT_PTR timer, DWORD) noexcept
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1001, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
 }
 
-void run_dialog(int choose)
+void run_dialog(int choose, void (*meanwhile)() = nullptr)
 {
     script = DialogScript{};
     script.choose = choose;
+    script.meanwhile = meanwhile;
     SetTimer(nullptr, 0, 100, drive_dialog);
     disconnect_command(app.frame_window);
 }
@@ -90,6 +93,37 @@ TEST_F(DisconnectTest, WithoutPortsTheDialogEndsAtOnce)
     DWORD start = GetTickCount();
     EXPECT_EQ(disconnect_dialog(app.frame_window), nullptr);
     EXPECT_LT(GetTickCount() - start, 2000u);
+}
+
+// While the dialog is open both listed ports are closed by their windows' close
+// boxes and two others opened, perhaps at their addresses: choosing a line of a
+// closed port closes neither new one.
+Port* listed[2];
+Port* reopened[2];
+
+TEST_F(DisconnectTest, PortsClosedWhileTheDialogIsOpenTakeNoOtherWithThem)
+{
+    listed[0] = open_with_window();
+    listed[1] = open_with_window();
+    run_dialog(0, [] {
+        for (int i = 0; i < 2; ++i) {
+            SendMessageA(window_of(listed[i]), WM_CLOSE, 0, 0);
+            pump_messages();
+            reopened[i] = create_port(PORT_SERIAL, nullptr);
+        }
+    });
+    ASSERT_TRUE(script.found);
+    bool reused = reopened[0] == listed[0] || reopened[0] == listed[1] || reopened[1] == listed[0] ||
+                  reopened[1] == listed[1];
+    EXPECT_TRUE(port_is_open(reopened[0])) << (reused ? "at a closed port's address" : "elsewhere");
+    EXPECT_TRUE(port_is_open(reopened[1])) << (reused ? "at a closed port's address" : "elsewhere");
+    EXPECT_EQ(open_port_count, 2);
+    // A close request that a closed port's window posted, arriving after another port
+    // took its address, is not for that one either.
+    PostMessageA(app.frame_window, MSG_CLOSE_PORT, reinterpret_cast<WPARAM>(reopened[0]),
+                 reinterpret_cast<LPARAM>(window_of(reopened[1])));
+    pump_messages();
+    EXPECT_TRUE(port_is_open(reopened[0]));
 }
 
 TEST_F(DisconnectTest, FrameMessagesApplySettingsAndCloseOnce)

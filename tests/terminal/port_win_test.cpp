@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/status_bar_win.h"
+#include "base/status_bar_win.h"
 #include "tests/support/fixture_win.h"
 #include "tests/terminal/port_test_support.h"
 
@@ -256,7 +256,7 @@ TEST_F(PortTest, ConnectionTextFollowsTheStateOnlyWithTheFocus)
     port->console.has_focus = 1;
     show_connection_status(port);
     EXPECT_EQ(part1(), "\x90\xda\x91\xb1\x92\x86");  // 接続中
-    port->connection_state = 0;
+    port_set_status(port, PortStatus{PORT_LOST, PORT_REASON_DEVICE_GONE});
     show_connection_status(port);
     EXPECT_EQ(part1(), "\x92\xca\x90\x4d\x95\x73\x89\xc2");  // 通信不可
     DestroyWindow(parent);
@@ -312,11 +312,12 @@ TEST(PortCreate, AnUnknownKindOrAFailingConstructorYieldsNone)
     TestFrame frame;
     EXPECT_EQ(create_port(0, nullptr), nullptr);
     EXPECT_EQ(create_port(5, nullptr), nullptr);
-    PortKindEntry previous = port_kinds[PORT_USB];
-    port_kinds[PORT_USB] = PortKindEntry{};
-    port_kinds[PORT_USB].create = [](HWND, const void*) -> Port* { return nullptr; };
+    PortKindEntry previous = port_kind_entry(PORT_USB);
+    PortKindEntry failing{};
+    failing.create = [](HWND, const void*) -> Port* { return nullptr; };
+    port_kind_register(PORT_USB, failing);
     EXPECT_EQ(create_port(PORT_USB, nullptr), nullptr);
-    port_kinds[PORT_USB] = previous;
+    port_kind_register(PORT_USB, previous);
     // Without a frame to hold its window the port cannot be shown or closed by the
     // user: it is closed at once.
     PortKindEntry before = test_engine_install(PORT_SERIAL);

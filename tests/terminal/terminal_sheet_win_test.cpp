@@ -2,8 +2,9 @@
 // loop: command 107 opens it; each page's change, confirmed with OK, reaches
 // tavex.ini, "default.tfk" and the open terminal window; Cancel, or OK with nothing
 // changed, writes nothing. Also start-up's reading of a hand-edited tavex.ini and
-// "default.tfk", a function-key file of a megabyte, and a refresh while an engine
-// floods the window.
+// "default.tfk", a function-key file of a megabyte and one named after a device, a
+// refresh while an engine floods the window, and a port closed while the sheet is
+// open.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -11,9 +12,10 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/commands_win.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "resources/commands.h"
 #include "resources/terminal_ids.h"
 #include "terminal/display_settings_win.h"
@@ -402,6 +404,48 @@ TEST_F(TerminalSheetTest, ARefreshWhileTheEngineFloodsLosesNoByte)
     EXPECT_EQ(console_contents(port), expected);
     EXPECT_EQ(port->console.buffer.capacity, 1024u * 1024u);
     EXPECT_EQ(settings_read_int("console", "column", -1), 83);
+}
+
+// A port closed while the sheet is open, by its window's close box, and another
+// opened: the confirmed change reaches the port open then, and nothing else.
+Port* closing;
+Port* opened;
+
+TEST_F(TerminalSheetTest, APortClosedWhileTheSheetIsOpenIsLeftOutOfTheChange)
+{
+    closing = port;
+    open_sheet([](HWND sheet) {
+        SendMessageA(window_of(closing), WM_CLOSE, 0, 0);
+        pump_messages();
+        opened = create_port(PORT_SERIAL, nullptr);
+        leave_field(current_page(sheet), IDC_COLUMN, "100");
+        press(sheet, PSBTN_OK);
+    });
+    port = opened;
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(open_port_count, 1);
+    EXPECT_EQ(opened->console.buffer.column, 100);
+}
+
+// Names that Windows takes for devices are refused as files that cannot be opened,
+// before the question about overwriting a file that does not exist; nothing is
+// written anywhere.
+TEST(FunctionKeyFile, DeviceNamesAreRefusedBeforeTheOverwriteQuestion)
+{
+    ScratchDir scratch;
+    TestFrame frame;
+    ASSERT_TRUE(frame.made);
+    static std::vector<std::string> boxes;
+    FunctionKeyStrings keys = {};
+    for (const std::string& name : {std::string("LPT1"), std::string("COM1.tfk"), std::string("aux.tfk"),
+                                    scratch.file("nul.TFK"), std::string("COM5")}) {
+        boxes.clear();
+        drive_dialog(SAVE_CAPTION, [](HWND box) { boxes.push_back(dismiss_message_box(box)); });
+        EXPECT_EQ(save_function_keys(name.c_str(), app.frame_window, &keys, 0), 0) << name;
+        EXPECT_EQ(boxes, std::vector<std::string>{"\"" + name + "\"\x82\xaa\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1"})
+            << name;  // が開けません
+        EXPECT_EQ(load_function_keys(name.c_str(), &keys), 0) << name;
+    }
 }
 
 // A function-key file of a megabyte through the loader: twelve lines are read at

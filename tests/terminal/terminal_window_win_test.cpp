@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/command_state_win.h"
 #include "console/console_clipboard_win.h"
 #include "console/console_layout.h"
 #include "console/console_view_win.h"
@@ -61,9 +62,9 @@ TEST_F(TerminalTest, RefusedKeysSendNothing)
     display_settings.key_disable = 1;
     type("k");
     display_settings.key_disable = 0;
-    port->connection_state = 0;
+    port_set_status(port, PortStatus{PORT_LOST, PORT_REASON_DEVICE_GONE});
     type("k");
-    port->connection_state = 1;
+    port_set_status(port, PortStatus{PORT_CONNECTED, PORT_REASON_NONE});
     EXPECT_EQ(test_engine_written(port), "");
     // Ctrl+C copies (through the frame) and sends nothing.
     type("\x03");
@@ -333,7 +334,7 @@ TEST_F(TerminalTest, LineModeAndFunctionKeysKeepJapaneseTextWhole)
 // The character Ctrl+V pastes, with or without Shift: it never goes out as a byte.
 TEST_F(TerminalTest, CtrlVIsThePasteCommandEvenWithShift)
 {
-    HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(2));
+    HACCEL table = command_accelerators_create();  // the command table's, as the frame's loop makes them
     ASSERT_NE(table, nullptr);
     put_clipboard(window_of(port), "clip");
     MSG msg = {window_of(port), WM_CHAR, 0x16, 1, 0, {0, 0}};

@@ -101,6 +101,7 @@ struct Seen {
     std::string folder;
     std::vector<std::string> ports, types, files, folders, list, saved;
     std::string type_shown, list_file, crlf_file;
+    std::vector<std::string> boxes;
     int selection_after_delete;
     int saves;
 } seen;
@@ -110,7 +111,7 @@ TEST_F(FileSendDialog, BrowseBuildTheListAndFindItAgainNextTime)
     Port* idle = port;
     Port* offline = create_port(PORT_SERIAL, nullptr);
     ASSERT_NE(offline, nullptr);
-    offline->connection_state = 0;
+    port_set_status(offline, PortStatus{PORT_LOST, PORT_REASON_DEVICE_GONE});
     seen = Seen{};
     seen.folder = scratch.path();
     Port* chosen = run([](HWND d) {
@@ -236,6 +237,74 @@ TEST_F(FileSendDialog, TheListSavedAndLoadedThroughListFiles)
     EXPECT_EQ(read_file(seen.list_file), seen.saved[0] + "\n" + seen.saved[1] + "\n");
     EXPECT_EQ(seen.list, (std::vector<std::string>{"C:\\one.bin", "C:\\two.bin"}));
     EXPECT_EQ(seen.files, seen.saved);
+}
+
+// A list file named in the save (1412) or load (1413) dialog, known by its title, and
+// the box that comes of it, closed.
+const char* file_dialog_title;
+
+void name_list_file(HWND dialog, int button, const char* title, const std::string& name)
+{
+    seen.list_file = name;
+    file_dialog_title = title;
+    drive_dialog(title, [](HWND box) {
+        drive_dialog(file_dialog_title, [](HWND b) { seen.boxes.push_back(dismiss_message_box(b)); });
+        confirm_file_dialog(box, seen.list_file);
+    });
+    click(dialog, button);
+}
+
+// A device's name is refused before the overwrite question; a file of more names
+// than a list holds is refused and leaves the list as it was (what else is not a list
+// is the reader's table; the end-to-end story loads random bytes).
+TEST_F(FileSendDialog, DeviceNamesAndFilesThatAreNotListsAreRefused)
+{
+    std::string many;
+    for (int i = 0; i <= 4096; ++i) many += "C:\\" + std::to_string(i) + ".bin\r\n";
+    ASSERT_TRUE(write_file(scratch.file("many.TFL"), many));
+    seen = Seen{};
+    seen.folder = scratch.path();
+    run([](HWND d) {
+        choose(d, 1402, "a.txt", false, LBN_SELCHANGE);
+        click(d, 1407);
+        seen.saved = lines(d, 1411);
+        name_list_file(d, 1412, SAVE_TITLE, seen.folder + "\\aux.TFL");
+        name_list_file(d, 1412, SAVE_TITLE, seen.folder + "\\COM1.tfl");
+        name_list_file(d, 1413, LOAD_TITLE, seen.folder + "\\many.TFL");
+        seen.list = lines(d, 1411);
+        PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+    });
+    const std::string cannot_open = "\x82\xaa\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1";  // が開けません
+    EXPECT_EQ(seen.boxes,
+              (std::vector<std::string>{
+                  "\"" + scratch.file("aux.TFL") + "\"" + cannot_open, "\"" + scratch.file("COM1.tfl") + "\"" + cannot_open,
+                  // はﾌｧｲﾙ数が4096個を超えるため読込めません
+                  "\"" + scratch.file("many.TFL") +
+                      "\"\x82\xcd\xcc\xa7\xb2\xd9\x90\x94\x82\xaa" "4096\x8c\xc2\x82\xf0\x92\xb4\x82\xa6\x82\xe9\x82\xbd\x82\xdf"
+                      "\x93\xc7\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1"}));
+    EXPECT_EQ(seen.list, seen.saved);
+}
+
+// The port closed while the dialog is open (its window's close box works meanwhile),
+// and another opened, perhaps at the same address: OK sends through neither.
+TEST_F(FileSendDialog, APortClosedWhileTheDialogIsOpenIsNotSentThrough)
+{
+    static Port* closing;
+    static Port* opened;
+    closing = port;
+    Port* chosen = run([](HWND d) {
+        choose(d, 1402, "a.txt", false, LBN_SELCHANGE);
+        click(d, 1407);
+        SendMessageA(window_of(closing), WM_CLOSE, 0, 0);
+        pump_messages();
+        opened = create_port(PORT_SERIAL, nullptr);
+        click(d, 1414);
+    });
+    port = opened;
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(chosen, nullptr) << (opened == closing ? "at the closed port's address" : "elsewhere");
+    EXPECT_EQ(opened->send_list, nullptr);
+    EXPECT_EQ(opened->send_list_count, 0);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 // pause, resume and abort with the commands and the status bar of the focused window;
 // a piece refused behind typed bytes; a file that shrinks or is larger than 2 GiB;
 // closing a port while its send waits behind the message box of a missing file (the
-// end-to-end test goes through that box to the next file).
+// end-to-end test goes through that box to the next file); a port that gives up.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -120,6 +120,31 @@ TEST_F(FileSend, APieceRefusedBehindTypedBytesGoesOutOnceTheyAreWritten)
     ASSERT_TRUE(idle(port));
     EXPECT_EQ(test_engine_written(port), "typed" + bytes);
     EXPECT_EQ(count_of(console_contents(port), " 20000 byte, "), 1u);
+}
+
+// A device gone for good (its engine refuses every write, the port is not connected):
+// the send ends at once with the summary of what went out, and the files after it
+// are not tried.
+TEST_F(FileSend, APortThatGivesUpEndsTheSendWithItsSummary)
+{
+    const std::string first = make_file("first.bin", 2u << 20);
+    make_file("second.bin", 1000);
+    send(port, {scratch.file("first.bin"), scratch.file("second.bin")});
+    ASSERT_TRUE(until([&] { return test_engine_written(port).size() >= 5 * 16384; }));
+    test_engine_give_up(port);
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(idle(port, 5000)) << "the send goes on offering its piece";
+    EXPECT_LT(GetTickCount() - start, 2000u);
+    const std::string written = test_engine_written(port);
+    EXPECT_LT(written.size(), first.size());
+    EXPECT_EQ(written, first.substr(0, written.size()));
+    const std::string console = console_contents(port);
+    EXPECT_NE(console.find("\"" + scratch.file("first.bin") + "\" " + std::to_string(written.size()) + " byte, "),
+              std::string::npos)
+        << console;
+    EXPECT_EQ(count_of(console, " byte/s)"), 1u);
+    EXPECT_EQ(FindWindowA("#32770", SEND_CAPTION), nullptr);
+    EXPECT_TRUE(until([&] { return status(STATUS_FILE_SEND).empty(); }));
 }
 
 TEST_F(FileSend, AFileThatShrinksEndsWhereItsReadsEnd)

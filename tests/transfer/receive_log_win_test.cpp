@@ -3,8 +3,10 @@
 // the file closed (closing the port closes it too: the end-to-end test shows that);
 // the dialog's list and check box, the overwrite question, and the dialog shown at
 // once while another window repaints without end; a full disk that ends the log and
-// says so while the console keeps every byte; and stops while the engine delivers,
-// after which no byte reaches a handle the file had.
+// says so while the console keeps every byte; stops while the engine delivers,
+// after which no byte reaches a handle the file had; a port closed while its dialog
+// or question is open; and a file whose writes never come back, which holds up
+// neither reception nor the stop (the end-to-end story closes and exits with one).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,11 +15,13 @@
 
 #include "tests/support/dialog_driver_win.h"
 #include "tests/transfer/transfer_test_support.h"
+#include "transfer/log_writer_win.h"
 #include "transfer/receive_log_win.h"
 
 namespace {
 
 const std::string RECEIVING = "\x8e\xf3\x90\x4d\x92\x86 ";                                     // 受信中
+const std::string CANNOT_WRITE = "\x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1";  // に書き込めません
 const char LOG_CAPTION[] = "\x8e\xf3\x90\x4d\xc3\xde\xb0\xc0\x82\xf0\xcc\xa7\xb2\xd9\x82\xc9\x95\xdb\x91\xb6";  // 受信ﾃﾞｰﾀをﾌｧｲﾙに保存
 
 struct ReceiveLog : TransferPorts {
@@ -26,6 +30,11 @@ struct ReceiveLog : TransferPorts {
         test_engine_receive(into, bytes);
         ASSERT_TRUE(test_engine_settle(into));
         pump_messages();
+    }
+    // Until the log's writer, on its own thread, has written count bytes in all.
+    bool logged(Port* on, LONGLONG count)
+    {
+        return until([&] { return on->log_bytes >= count; });
     }
     void start_log(Port* on, const std::string& path)
     {
@@ -50,9 +59,12 @@ TEST_F(ReceiveLog, TheConsoleTextThenEveryConvertedChunk)
     display_settings.receive_crlf = 0;
     receive(port, "a\rb\r" + std::string(20000, 'x'));
     const std::string converted = "a\r\nb\r\n" + std::string(20000, 'x');
+    ASSERT_TRUE(logged(port, 1000 + static_cast<LONGLONG>(converted.size())));
     EXPECT_EQ(read_file(path), std::string(1000, 'c') + converted);
     EXPECT_EQ(port->log_bytes, 1000 + static_cast<LONGLONG>(converted.size()));
-    EXPECT_EQ(status(STATUS_RECEIVE_LOG).substr(0, RECEIVING.size() + 19), RECEIVING + "21006 byte (00:00:0");
+    EXPECT_TRUE(until([&] {
+        return status(STATUS_RECEIVE_LOG).substr(0, RECEIVING.size() + 19) == RECEIVING + "21006 byte (00:00:0";
+    })) << status(STATUS_RECEIVE_LOG);
 
     // A port that logs while another has the focus leaves the text alone.
     Port* first = port;
@@ -60,6 +72,7 @@ TEST_F(ReceiveLog, TheConsoleTextThenEveryConvertedChunk)
     EXPECT_EQ(status(STATUS_RECEIVE_LOG), "");
     EXPECT_FALSE(enabled(CMD_LOG_STOP));
     receive(first, "more");
+    ASSERT_TRUE(logged(first, 21010));
     EXPECT_EQ(status(STATUS_RECEIVE_LOG), "");
     activate(first);
     EXPECT_EQ(status(STATUS_RECEIVE_LOG).substr(0, RECEIVING.size() + 19), RECEIVING + "21010 byte (00:00:0");
@@ -188,6 +201,7 @@ TEST_F(ReceiveLog, TheDialogOffersPortsNotLoggingAndAsksBeforeOverwriting)
     EXPECT_EQ(other->log_active, 1);
     EXPECT_EQ(read_file(script.file), "");
     receive(other, "new");
+    ASSERT_TRUE(logged(other, 3));
     EXPECT_EQ(read_file(script.file), "new");
 
     // Both ports log: the dialog ends at once.
@@ -221,8 +235,7 @@ TEST_F(ReceiveLog, AFullDiskEndsTheLogAndSaysSoWhileTheConsoleKeepsEverything)
     test_engine_receive(port, stream);
     ASSERT_TRUE(test_engine_settle(port));
     ASSERT_TRUE(until([&] { return dialog_was_driven(); }));
-    EXPECT_EQ(told.find("\"" + path + "\"\x82\xc9\x8f\x91\x82\xab\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1"), 0u)
-        << told;  // に書き込めません
+    EXPECT_EQ(told.find("\"" + path + "\"" + CANNOT_WRITE), 0u) << told;
     EXPECT_EQ(port->log_active, 0);
     EXPECT_EQ(status(STATUS_RECEIVE_LOG), "");
     EXPECT_EQ(console_contents(port), stream);
@@ -259,6 +272,112 @@ TEST_F(ReceiveLog, StopsWhileTheEngineDeliversLoseNothingAndReachNoOtherFile)
         EXPECT_EQ(logged.size(), static_cast<size_t>(port->log_bytes));
         EXPECT_EQ(logged.find_first_not_of(piece), std::string::npos);
     }
+}
+
+// What the routines below act on: the port to close under a dialog or a question,
+// and the one opened in its place (at the same address, as often as not).
+Port* closing;
+Port* opened;
+
+// The port's window closed by its close box while a modal loop runs, as the user
+// can; then another port opened.
+void close_and_open_another()
+{
+    SendMessageA(window_of(closing), WM_CLOSE, 0, 0);
+    pump_messages();  // the frame's close request, handled in the modal loop
+    opened = create_port(PORT_SERIAL, nullptr);
+}
+
+TEST_F(ReceiveLog, APortClosedWhileItsDialogOrQuestionIsOpenIsLeftAlone)
+{
+    ASSERT_TRUE(write_file(scratch.file("exists.txt"), "keep me"));
+    closing = port;
+    drive_dialog(LOG_CAPTION, [](HWND box) {
+        close_and_open_another();
+        PostMessageA(box, WM_COMMAND, IDYES, 0);
+    });
+    start_log(port, scratch.file("exists.txt"));
+    ASSERT_TRUE(dialog_was_driven());
+    port = opened;
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(read_file(scratch.file("exists.txt")), "keep me");
+    EXPECT_EQ(opened->log_active, 0) << (opened == closing ? "at the closed port's address" : "elsewhere");
+
+    // The same in the dialog: its port closed and another opened, then OK.
+    closing = port;
+    drive_dialog(LOG_CAPTION, [](HWND dialog) {
+        SetDlgItemTextA(dialog, 1402, "new.log");
+        close_and_open_another();
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    start_receive_log_command(app.frame_window);
+    ASSERT_TRUE(dialog_was_driven());
+    port = opened;
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->log_active, 0) << (opened == closing ? "at the closed port's address" : "elsewhere");
+    EXPECT_FALSE(file_exists(scratch.file("new.log")));
+}
+
+// A file whose writes never come back (a share gone quiet, a disk that hangs): the
+// write is the writer's own thread's, so reception goes on, the stop (406) ends
+// within its bound, and a log that fills its queue meanwhile ends with the message.
+HANDLE released;
+volatile LONG writes_entered;
+
+BOOL WINAPI write_never_returns(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED)
+{
+    InterlockedIncrement(&writes_entered);
+    WaitForSingleObject(released, INFINITE);
+    *written = 0;
+    return FALSE;
+}
+
+TEST_F(ReceiveLog, AFileWhoseWritesNeverReturnHoldsUpNothing)
+{
+    released = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(released, nullptr);
+    writes_entered = 0;
+    auto write_file_before = log_writer_write_file;
+    log_writer_write_file = write_never_returns;
+    include_console_text = 0;
+    auto stuck_log = [&](Port* on, const char* name) {
+        start_log(on, scratch.file(name));
+        ASSERT_EQ(on->log_active, 1);
+        LONG entered = writes_entered;
+        test_engine_receive(on, std::string(100000, 'r'));
+        ASSERT_TRUE(until([&] { return writes_entered > entered; }, 5000));
+        ASSERT_TRUE(test_engine_settle(on, 1000));
+    };
+
+    stuck_log(port, "stop.log");
+    DWORD stop_start = GetTickCount();
+    command(CMD_LOG_STOP);
+    EXPECT_LT(GetTickCount() - stop_start, 1000u);
+    EXPECT_EQ(port->log_active, 0);
+
+    // More than the queue holds: reception waits for room only while the write might
+    // still come back, then the log ends and says so; the console shows what came to
+    // the end (its line table keeps the last lines of so long a stream).
+    static std::string told;
+    told.clear();
+    drive_dialog(LOG_CAPTION, [](HWND box) { told = dismiss_message_box(box); });
+    stuck_log(port, "full.log");
+    const std::string flood(2u << 20, 'f');
+    DWORD start = GetTickCount();
+    test_engine_receive(port, flood);
+    ASSERT_TRUE(test_engine_settle(port, 10000));
+    EXPECT_LT(GetTickCount() - start, LOG_WRITER_STALL_MS + 2000);
+    ASSERT_TRUE(until([&] { return dialog_was_driven() && port->log_active == 0; }, 5000));
+    EXPECT_EQ(told.find("\"" + scratch.file("full.log") + "\"" + CANNOT_WRITE), 0u) << told;
+    const std::string shown = console_contents(port);
+    EXPECT_FALSE(shown.empty());
+    EXPECT_EQ(shown.find_first_not_of('f'), std::string::npos);
+
+    // The writers left in the system end once their writes return, and free what they own.
+    log_writer_write_file = write_file_before;
+    SetEvent(released);
+    Sleep(100);
+    CloseHandle(released);
 }
 
 }  // namespace

@@ -45,4 +45,39 @@ TEST(SendListFile, WrittenWithLfOnlyAndReadBackTheSame)
     EXPECT_EQ(send_list_format({}), "");
 }
 
+// What the dialog's load takes for a send list, and what it refuses as not one.
+TEST(SendListFile, OnlyTextLinesWithinTheLimitAreAList)
+{
+    std::string full;  // the largest list file: SEND_LIST_MAX entries of 259 bytes with CR LF
+    for (size_t i = 0; i < SEND_LIST_MAX; ++i) full += std::string(SEND_PATH_MAX, 'a' + i % 26) + "\r\n";
+    ASSERT_EQ(full.size(), SEND_LIST_FILE_MAX);
+    std::string many;
+    for (size_t i = 0; i <= SEND_LIST_MAX; ++i) many += "C:\\" + std::to_string(i) + "\n";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        SendListCheck check;
+        size_t entries;
+    };
+    const Case cases[] = {
+        {"Shift-JIS names", "C:\\\x95\x5c\\\x83\x5c.bin\r\nC:\\\xb1.txt\n", SEND_LIST_OK, 2},
+        {"empty file", "", SEND_LIST_OK, 0},
+        {"the largest list", full, SEND_LIST_OK, SEND_LIST_MAX},
+        {"one entry too many", many, SEND_LIST_TOO_LONG, 0},
+        {"one byte too many", full + "x", SEND_LIST_TOO_LONG, 0},
+        {"a NUL", std::string("C:\\a\0b\n", 7), SEND_LIST_NOT_TEXT, 0},
+        {"a tab", "C:\\a\tb\n", SEND_LIST_NOT_TEXT, 0},
+        {"an escape at the end", "C:\\a\n\x1b", SEND_LIST_NOT_TEXT, 0},
+        {"UTF-16", std::string("C\0:\0\\\0a\0", 8), SEND_LIST_NOT_TEXT, 0},
+        {"too long, and not text", full + std::string(1, '\0'), SEND_LIST_NOT_TEXT, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> entries = {"left over"};
+        EXPECT_EQ(send_list_read(reinterpret_cast<const unsigned char*>(c.bytes.data()), c.bytes.size(), &entries),
+                  c.check)
+            << c.what;
+        EXPECT_EQ(entries.size(), c.entries) << c.what;
+    }
+}
+
 }  // namespace

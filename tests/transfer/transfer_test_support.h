@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/status_bar_win.h"
+#include "base/settings.h"
+#include "base/status_bar_win.h"
 #include "resources/commands.h"
 #include "tests/support/fixture_win.h"
 #include "tests/terminal/port_test_support.h"

@@ -68,7 +68,7 @@ void record_sent(void* owner, const unsigned char* data, std::int32_t, std::int3
     if (r->keep_sending && written > 0) net_write(r->engine, data, static_cast<std::int32_t>(r->keep_sending->size()));
 }
 
-void record_status(void* owner)
+void record_status(void* owner, PortStatus)
 {
     auto* r = static_cast<Recorder*>(owner);
     InterlockedIncrement(&r->calls);

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/comm_settings_win.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "ports/network/network_port_win.h"
 #include "tests/support/dialog_driver_win.h"
 #include "tests/support/fixture_win.h"

@@ -139,8 +139,8 @@ TEST_F(ParallelEngineTest, StopEndsTheOutstandingReadAndWriteBeforeReleasing)
     EXPECT_LT(GetTickCount() - start, 1000u);
     // No transfer still refers to the buffer or the request: both have ended.
     EXPECT_FALSE(engine.core.abandoned);
-    EXPECT_TRUE(HasOverlappedIoCompleted(&engine.read_overlapped));
-    EXPECT_TRUE(HasOverlappedIoCompleted(&engine.write_overlapped));
+    EXPECT_TRUE(HasOverlappedIoCompleted(&engine.core.read_overlapped));
+    EXPECT_TRUE(HasOverlappedIoCompleted(&engine.core.write_overlapped));
     EXPECT_EQ(engine.device, nullptr);
     EXPECT_EQ(engine.core.rx_buffer, nullptr);
 }

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "app/comm_settings_win.h"
-#include "app/os_check.h"
-#include "app/settings.h"
+#include "base/os_check.h"
+#include "base/settings.h"
 #include "ports/parallel/parallel_port_win.h"
 #include "tests/support/dialog_driver_win.h"
 #include "tests/support/fixture_win.h"

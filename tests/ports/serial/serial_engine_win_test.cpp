@@ -84,7 +84,7 @@ void owner_sent(void* owner, const unsigned char*, std::int32_t, std::int32_t wr
     send_next(o);
 }
 
-void owner_status(void* owner)
+void owner_status(void* owner, PortStatus)
 {
     Owner* o = static_cast<Owner*>(owner);
     InterlockedIncrement(&o->calls);

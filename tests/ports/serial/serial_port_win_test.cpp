@@ -11,9 +11,9 @@
 #include <string>
 
 #include "app/comm_settings_win.h"
-#include "app/frame_win.h"
-#include "app/os_check.h"
-#include "app/settings.h"
+#include "base/app_record_win.h"
+#include "base/os_check.h"
+#include "base/settings.h"
 #include "ports/serial/serial_port_win.h"
 #include "tests/support/dialog_driver_win.h"
 #include "tests/support/fixture_win.h"
@@ -154,6 +154,48 @@ TEST_F(SerialPortTest, APortWhoseDeviceGoesAwayShowsNotConnected)
     close_port(port);
     EXPECT_LT(GetTickCount() - start, 1200u);
     EXPECT_TRUE(restore_com_port());
+}
+
+// A port whose device went away and came back is opened again in place: while the
+// device is away the reopen fails and the port stays, not connected; once it is back
+// the same window and console carry on, and bytes go both ways through the new
+// engine.
+TEST_F(SerialPortTest, AReopenedPortKeepsItsWindowAndConsole)
+{
+    enumerate();
+    Port* port = connect();
+    ASSERT_NE(port, nullptr);
+    HWND window = static_cast<HWND>(port->console.window);
+    auto console_shows = [&](const std::string& text) {
+        return wait_until(
+            [&] {
+                pump_messages();
+                return console_contents(port) == text;
+            },
+            2000);
+    };
+    {
+        StreamEnd far_end(windows_path(fixture_env("TAVEX_TEST_COM_PEER")));
+        ASSERT_TRUE(far_end.write("before"));
+        ASSERT_TRUE(console_shows("before"));
+    }
+    ASSERT_TRUE(cut_com_port());
+    ASSERT_TRUE(wait_until([&] { return port->status.state == PORT_LOST; }, 1000));
+    EXPECT_EQ(port->status.reason, PORT_REASON_DEVICE_GONE);
+    EXPECT_FALSE(port_reopen(port));
+    EXPECT_TRUE(port_is_open(port));
+    EXPECT_EQ(port->connection_state, PORT_NOT_CONNECTED);
+    ASSERT_TRUE(restore_com_port());
+    ASSERT_TRUE(port_reopen(port));
+    EXPECT_EQ(port->status.state, PORT_CONNECTED);
+    EXPECT_EQ(static_cast<HWND>(port->console.window), window);
+    StreamEnd far_end(windows_path(fixture_env("TAVEX_TEST_COM_PEER")));
+    ASSERT_TRUE(far_end.write(" after"));
+    EXPECT_TRUE(console_shows("before after"));
+    const unsigned char typed[] = "y";
+    EXPECT_EQ(port_send(port, typed, 1, nullptr), 1);
+    EXPECT_EQ(far_end.read(1), "y");
+    close_port(port);
 }
 
 std::string first_entry, second_entry;

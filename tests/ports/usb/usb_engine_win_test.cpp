@@ -156,8 +156,8 @@ TEST_F(UsbEngineTest, StopEndsTheOutstandingReadAndWriteBeforeReleasing)
     opened = false;
     EXPECT_LT(GetTickCount() - start, 1000u);
     EXPECT_FALSE(engine.core.abandoned);
-    EXPECT_TRUE(HasOverlappedIoCompleted(&engine.read_overlapped));
-    EXPECT_TRUE(HasOverlappedIoCompleted(&engine.write_overlapped));
+    EXPECT_TRUE(HasOverlappedIoCompleted(&engine.core.read_overlapped));
+    EXPECT_TRUE(HasOverlappedIoCompleted(&engine.core.write_overlapped));
     EXPECT_EQ(engine.input_pipe, nullptr);
     EXPECT_EQ(engine.core.rx_buffer, nullptr);
 }

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "app/comm_settings_win.h"
-#include "app/os_check.h"
-#include "app/settings.h"
-#include "ports/port_kinds_win.h"
+#include "base/os_check.h"
+#include "base/settings.h"
+#include "terminal/port_kind_registry_win.h"
 #include "ports/usb/usb_port_win.h"
 #include "resources/commands.h"
 #include "tests/support/dialog_driver_win.h"

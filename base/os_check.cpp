@@ -1,6 +1,6 @@
 // The operating-system decision table of the start-up. Runs on the UI thread at
 // start-up; pure function, no state.
-#include "app/os_check.h"
+#include "base/os_check.h"
 
 // The program needs Windows XP or later (XP x64 or later for the 64-bit build): the
 // C and C++ runtimes it is built with import functions that Windows 2000 and the

@@ -1,6 +1,6 @@
 // The settings file on the real private-profile functions, each test in a scratch
 // folder of its own that is the current directory when the path is built.
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-// The status bar's texts and the toolbar's button states, as other modules set them.
+// The status bar's texts, as other modules set them.
 // Callable from any thread: each call sends a message that the UI thread carries out.
 #pragma once
 
@@ -13,7 +13,3 @@ enum StatusPart {
 // Does nothing without a status bar.
 void set_status_text(int part, const char* text);
 void clear_status_texts();
-
-// Enables or grays the toolbar button of a command that has one (101-105, 201-206,
-// 401-406, 602); ignores every other command and does nothing without a toolbar.
-void toolbar_enable_button(int command, bool enable);

@@ -1,5 +1,5 @@
 // Widening the 32-bit tick count; see tick_count.h. Pure function, any thread.
-#include "app/tick_count.h"
+#include "base/tick_count.h"
 
 std::uint64_t tick_count_widen(std::uint64_t last, std::uint32_t now)
 {

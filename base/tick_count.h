@@ -1,5 +1,5 @@
 // A 64-bit millisecond count from the system's 32-bit one, for Windows without
-// GetTickCount64 (see app/tick_count_win.cpp). Portable: the Win32 side reads the
+// GetTickCount64 (see base/tick_count_win.cpp). Portable: the Win32 side reads the
 // clock and keeps the state; the widening is decided here.
 #pragma once
 #include <cstdint>

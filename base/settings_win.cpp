@@ -1,13 +1,13 @@
 // The settings file on the Win32 private-profile functions. UI thread only; owns the
 // program-wide path text, written once by settings_path_init at start-up.
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
-#include "app/frame_win.h"
-#include "app/settings_path.h"
+#include "base/app_record_win.h"
+#include "base/settings_path.h"
 
 static char settings_file_path[SETTINGS_PATH_SIZE];
 

@@ -1,5 +1,5 @@
 // Building the settings file path, and the Shift-JIS rule for a trailing separator.
-#include "app/settings_path.h"
+#include "base/settings_path.h"
 
 #include <gtest/gtest.h>
 

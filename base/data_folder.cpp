@@ -1,11 +1,11 @@
 // The decisions about the settings folder; see data_folder.h. Pure functions, any
 // thread.
-#include "app/data_folder.h"
+#include "base/data_folder.h"
 
 #include <cstring>
 
-#include "app/settings_path.h"
-#include "console/double_byte.h"
+#include "base/settings_path.h"
+#include "base/double_byte.h"
 
 const char DATA_FOLDER_NAME[] = "Velkaro";
 

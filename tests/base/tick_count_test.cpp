@@ -1,6 +1,6 @@
 // The 64-bit tick count widened from the 32-bit one: the wrap every 49.7 days carries
 // into the high half.
-#include "app/tick_count.h"
+#include "base/tick_count.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 // linker has the slot before it searches the system's import libraries. Any thread.
 #include <windows.h>
 
-#include "app/tick_count.h"
+#include "base/tick_count.h"
 
 typedef ULONGLONG(WINAPI* TickCount64)();
 

@@ -1,4 +1,4 @@
-// The start-up's choice of the settings folder (see app/data_folder.h). UI thread,
+// The start-up's choice of the settings folder (see base/data_folder.h). UI thread,
 // at start-up only.
 #pragma once
 

@@ -1,7 +1,7 @@
 // Which start folders keep no settings: those inside a program folder, compared as
 // Windows compares paths (whole components, ASCII without case, Shift-JIS bytes as
 // they are).
-#include "app/data_folder.h"
+#include "base/data_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The operating-system decision table, row by row, with the systems each row meets.
-#include "app/os_check.h"
+#include "base/os_check.h"
 
 #include <gtest/gtest.h>
 

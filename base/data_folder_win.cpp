@@ -1,13 +1,13 @@
 // Moving to the user's data folder at start-up; see data_folder_win.h. Runs on the UI
 // thread before the settings path is built and before any window exists.
-#include "app/data_folder_win.h"
+#include "base/data_folder_win.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
-#include "app/data_folder.h"
-#include "app/settings_path.h"
+#include "base/data_folder.h"
+#include "base/settings_path.h"
 
 // An environment variable's value, or "" when it is unset or longer than a path.
 static void environment(const char* name, char* out, DWORD size)

@@ -1,10 +1,10 @@
 // The paths of the files in the start-up directory: "\tavex.ini" and others appended
 // to it. Runs on the UI thread (and in tests); the caller owns the output buffer.
-#include "app/settings_path.h"
+#include "base/settings_path.h"
 
 #include <cstring>
 
-#include "console/double_byte.h"
+#include "base/double_byte.h"
 
 const char SETTINGS_FILE_NAME[] = "tavex.ini";
 

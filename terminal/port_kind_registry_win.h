@@ -1,0 +1,59 @@
+// The kinds of port, as they register themselves: the one door through which the
+// kind-independent code (create_port, abort_send, the frame) reaches a kind. The
+// registry belongs here, below the kinds; ports/ fills it at start-up
+// (port_kinds_register, called once by the frame), and a test puts a test engine in
+// an entry the same way. UI thread, except that abort_send reads an entry's engine
+// wake-up on any thread (the entries do not change while ports are open).
+#pragma once
+#include <windows.h>
+#include <prsht.h>
+
+#include <cstddef>
+
+#include "terminal/port_win.h"
+
+// What a kind offers: its constructor, the wake-up of its engine that abort_send uses
+// (serial and parallel cancel or purge their I/O on it), its reopen (port_reopen: stop
+// the port's engine and open the same device again with the same settings; true when
+// it runs again, with the port's status set as the constructor sets it), and for the
+// frame its
+// start-up discovery (1 when the kind can be offered), its connect command, its page
+// of the communication-settings sheet, its notice once that sheet has closed, and its
+// release at program end, after every port is closed. A kind whose ports name a
+// device also gives that name for an open argument ("COM5", "LPT2", a USB device and
+// its pipes; compared without regard to case) and its warning that the port cannot
+// be opened: create_port refuses a device that is open already with that warning.
+// An entry without a constructor is a kind the program does not offer.
+typedef Port* (*PortConstructor)(HWND frame, const void* argument);
+struct PortKindEntry {
+    PortConstructor create;
+    void (*wake_engine)(Port* port);
+    bool (*reopen)(Port* port);
+    int (*discover)(int os_family);
+    void (*connect)(HWND frame);
+    HPROPSHEETPAGE (*settings_page)(HWND frame);
+    void (*settings_notify)(HWND frame);
+    void (*release)();
+    bool (*device_name)(const void* argument, char* out, std::size_t size);
+    void (*refuse)(HWND frame, const void* argument);
+};
+
+// Puts the entry in the kind's place (PortKind); false for a kind outside the table.
+bool port_kind_register(int kind, const PortKindEntry& entry);
+// The kind's entry; an empty one for a kind outside the table or not registered.
+PortKindEntry port_kind_entry(int kind);
+
+// Start-up: each kind discovers its ports; a kind that cannot be offered at all is
+// no longer offered (its connect command is grayed).
+void port_kinds_discover(int os_family);
+// Whether the kind is registered and, once discovered, can be offered.
+bool port_kind_offered(int kind);
+// The connect command of a kind: its dialog, then create_port.
+void port_kinds_connect(int kind, HWND frame);
+// The pages of the communication-settings sheet, in kind order, each only if its
+// kind makes one; returns how many were put into pages.
+UINT port_kinds_settings_pages(HWND frame, HPROPSHEETPAGE* pages, UINT capacity);
+// After that sheet has closed, whatever button closed it.
+void port_kinds_settings_notify(HWND frame);
+// Program end, once every port is closed: what the kinds started for the whole run.
+void port_kinds_release();
