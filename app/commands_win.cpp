@@ -135,6 +135,13 @@ static const CommandRow COMMAND_TABLE[] = {
     {CMD_ABOUT, 1, about, false, RULE_ALWAYS, RULE_NONE, 0, 0, 0, 71, 17, "ﾊﾞｰｼﾞｮﾝ表示"},
     // F1 to F12: one action, the key's number its argument.
     {CMD_FUNCTION_KEY_1, 12, function_key, true, RULE_ALWAYS, RULE_NONE, 0, VK_F1, FVIRTKEY, 0, 0, nullptr},
+    // Ctrl+F the character; F3 and Shift+F3 belong to the find window alone. Next
+    // and previous are a bank: the argument says backward.
+    {CMD_FIND, 1, find_open, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0x06, 0, 0, 0, nullptr},
+    {CMD_FIND_NEXT, 2, find_step, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
+    {CMD_TIME_STAMPS, 1, time_stamps, true, RULE_ACTIVE_PORT, RULE_TIME_STAMPS, 0, 0, 0, 0, 0, nullptr},
+    {CMD_RESET_COUNTERS, 1, counters_reset, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
+    {CMD_SAVE_SHOWN, 1, save_shown, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
 };
 
 static bool shown(HWND bar)
