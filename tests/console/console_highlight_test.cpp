@@ -1,6 +1,6 @@
 // Keyword highlighting as a paint lays it out: which cells of which rows take a
 // rule's class, a keyword cut by the wrap on both rows, overlaps, selection over
-// highlight, and the rows as the settings file gives them.
+// highlight, rows the settings could not have made drawing nothing.
 #include "console/console_highlight.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "console/console_layout.h"
-#include "terminal/display_settings.h"
 #include "terminal/highlight_settings.h"
 #include "tests/console/console_invariants.h"
 
@@ -84,28 +83,6 @@ TEST(ConsoleHighlight, CellsOfEachRule)
         EXPECT_EQ(painted, k.rows);
         free_test_console(c);
     }
-}
-
-// The rows as stored: a keyword longer than the field is no keyword; a colour with
-// its top byte set is the default; flags kept as stored; none used compiles to none.
-TEST(ConsoleHighlight, RowsAsStored)
-{
-    HighlightRow row;
-    highlight_row_take(&row, std::string(300, 'a').c_str(), 0x01000000, 7);
-    EXPECT_STREQ(row.keyword, "");
-    EXPECT_EQ(row.colour, HIGHLIGHT_DEFAULT_COLOUR);
-    EXPECT_EQ(row.flags, 7);
-    highlight_row_take(&row, std::string(256, 'a').c_str(), 0x123456, 0);
-    EXPECT_EQ(std::string(row.keyword).size(), 256u);
-    EXPECT_EQ(row.colour, 0x123456u);
-    DisplaySettings s;
-    display_settings_defaults(&s);
-    ConsoleSettings console;
-    display_console_settings(&s, &console);
-    EXPECT_EQ(console.highlights, nullptr);
-    DisplaySettings changed = s;
-    changed.highlight[15].flags = HIGHLIGHT_HEX;
-    EXPECT_TRUE(display_settings_differ(&s, &changed));
 }
 
 }  // namespace

@@ -27,7 +27,6 @@ const char FIND_CAPTION[] = "\x8c\x9f\x8d\xf5";  // 検索
 const std::string FROM_TOP = "\x90\xe6\x93\xaa\x82\xa9\x82\xe7\x8c\x9f\x8d\xf5\x82\xb5\x82\xdc\x82\xb5\x82\xbd";
 const std::string FROM_END = "\x96\x96\x94\xf6\x82\xa9\x82\xe7\x8c\x9f\x8d\xf5\x82\xb5\x82\xdc\x82\xb5\x82\xbd";
 const std::string NOT_FOUND = "\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
-const std::string ODD_HEX = "\x31\x36\x90\x69\x90\x94\x82\xcc\x8c\x85\x90\x94\x82\xaa\x8a\xef\x90\x94\x82\xc5\x82\xb7";
 const char SAVE_CAPTION[] = "\x95\x5c\x8e\xa6\x93\xe0\x97\x65\x82\xf0\xcc\xa7\xb2\xd9\x82\xc9\x95\xdb\x91\xb6";
 const std::string RECEIVED = "\x8e\xf3\x90\x4d ";
 const std::string SENT = " / \x91\x97\x90\x4d ";
@@ -117,18 +116,12 @@ TEST_F(Reading, FindWindowStepsThroughMatchesWithNotesAndKeys)
     CheckDlgButton(find, IDC_FIND_HEX, BST_CHECKED);
     command(CMD_FIND_NEXT);
     EXPECT_EQ(selected(), "\r\n");
-    SetWindowTextA(edit, "0d 0");
-    command(CMD_FIND_NEXT);
-    EXPECT_EQ(status(STATUS_FILE_SEND), ODD_HEX);
     CheckDlgButton(find, IDC_FIND_HEX, BST_UNCHECKED);
     CheckDlgButton(find, IDC_FIND_MATCH_CASE, BST_CHECKED);
     SetWindowTextA(edit, "OK 2");
     command(CMD_FIND_NEXT);
     EXPECT_EQ(status(STATUS_FILE_SEND), NOT_FOUND);
     EXPECT_EQ(selected(), "\r\n");  // the last match stays selected
-    SetWindowTextA(edit, std::string(10240, 'a').c_str());  // longer than any pattern
-    command(CMD_FIND_NEXT);
-    EXPECT_NE(status(STATUS_FILE_SEND), "");
 
     // Ctrl+F again shows the same window; Escape hides it.
     SendMessageA(find, WM_COMMAND, IDCANCEL, 0);
@@ -150,9 +143,6 @@ TEST_F(Reading, TimeStampsPerWindowAndInTheLog)
     EXPECT_TRUE(checked(CMD_TIME_STAMPS));
     EXPECT_EQ(port->console.view.time_stamps, 1);
     EXPECT_EQ(console_text_left(&port->console), left + CONSOLE_STAMP_CELLS * port->console.view.char_width);
-    UpdateWindow(window_of(port));
-    command(CMD_SELECT_ALL_COPY);
-    EXPECT_EQ(clipboard(), "first\r\nsecond\r\n");
 
     Port* first = port;
     Port* other = open_other();
