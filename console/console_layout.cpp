@@ -6,6 +6,7 @@
 // move the text being read.
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "console/console_layout.h"
 #include "console/console_selection.h"
@@ -126,6 +127,28 @@ std::int32_t console_text_left(const Console* console)
     return CONSOLE_LEFT_MARGIN + CONSOLE_STAMP_CELLS * console->view.char_width;
 }
 
+// The formatted stamps of the lines painted lately, by line number: a paint under
+// the console's lock copies a line's text instead of formatting its time again, as
+// long as the line still holds the time it was formatted from.
+namespace {
+struct StampCacheEntry {
+    ConsoleTime time = CONSOLE_TIME_NONE;
+    char text[CONSOLE_STAMP_TEXT + 1];
+};
+constexpr std::uint32_t STAMP_CACHE_SIZE = 256;  // more than the rows of any window
+}  // namespace
+
+static void stamp_text(std::uint32_t line, ConsoleTime time, char* text)
+{
+    static thread_local StampCacheEntry cache[STAMP_CACHE_SIZE];
+    StampCacheEntry& entry = cache[line % STAMP_CACHE_SIZE];
+    if (entry.time != time) {
+        console_time_of_day_text(time, entry.text);
+        entry.time = time;
+    }
+    std::memcpy(text, entry.text, sizeof entry.text);
+}
+
 // The gutter of a row: the time of the line it starts, none for a row that goes on
 // with a line (a wrapped one, or the rest of a row too long for the cells).
 static void paint_gutter(const Console* console, const ConsolePaintSink* sink, std::int32_t y, bool line_start,
@@ -138,7 +161,7 @@ static void paint_gutter(const Console* console, const ConsolePaintSink* sink, s
         const ConsoleLineInfo info = console_line_info(console, line);
         if (!info.continues && info.first_byte_time != CONSOLE_TIME_NONE &&
             console_line_end(console, line) > console_line_start(console, line)) {
-            console_time_of_day_text(info.first_byte_time, text);
+            stamp_text(line, info.first_byte_time, text);
             count = static_cast<std::int32_t>(CONSOLE_STAMP_TEXT);
         }
     }
