@@ -10,6 +10,7 @@
 
 #include "app/bars_win.h"
 #include "app/comm_settings_win.h"
+#include "app/find_window_win.h"
 #include "app/help_win.h"
 #include "base/app_record_win.h"
 #include "base/command_state_win.h"
@@ -23,10 +24,12 @@
 #include "terminal/display_settings_win.h"
 #include "terminal/port_kind_registry_win.h"
 #include "terminal/port_win.h"
+#include "terminal/reading_win.h"
 #include "terminal/terminal_sheet_win.h"
 #include "terminal/terminal_window_win.h"
 #include "transfer/file_send_win.h"
 #include "transfer/receive_log_win.h"
+#include "transfer/save_shown_win.h"
 #include "transfer/transfer_port_win.h"
 
 // The About box (dialog 21).
@@ -88,6 +91,11 @@ static void close_all(HWND, Port*, int) { close_all_ports(); }
 static void help_contents(HWND frame, Port*, int) { help_show_contents(frame); }
 static void about(HWND frame, Port*, int) { show_about(frame); }
 static void function_key(HWND, Port*, int key) { send_function_key(key); }
+static void find_open(HWND frame, Port*, int) { find_window_open(frame); }
+static void find_step(HWND frame, Port*, int backward) { find_window_step(frame, backward != 0); }
+static void time_stamps(HWND, Port* port, int) { toggle_time_stamps(port); }
+static void counters_reset(HWND, Port* port, int) { reset_counters(port); }
+static void save_shown(HWND frame, Port* port, int) { save_shown_command(frame, port); }
 
 // {id, count, handler, needs a port, enable, check, argument, accelerator key and
 //  flags, toolbar slot (group and order), image, tooltip}
@@ -128,6 +136,13 @@ static const CommandRow COMMAND_TABLE[] = {
     {CMD_ABOUT, 1, about, false, RULE_ALWAYS, RULE_NONE, 0, 0, 0, 71, 17, "ﾊﾞｰｼﾞｮﾝ表示"},
     // F1 to F12: one action, the key's number its argument.
     {CMD_FUNCTION_KEY_1, 12, function_key, true, RULE_ALWAYS, RULE_NONE, 0, VK_F1, FVIRTKEY, 0, 0, nullptr},
+    // Ctrl+F the character; F3 and Shift+F3 belong to the find window alone. Next
+    // and previous are a bank: the argument says backward.
+    {CMD_FIND, 1, find_open, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0x06, 0, 0, 0, nullptr},
+    {CMD_FIND_NEXT, 2, find_step, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
+    {CMD_TIME_STAMPS, 1, time_stamps, true, RULE_ACTIVE_PORT, RULE_TIME_STAMPS, 0, 0, 0, 0, 0, nullptr},
+    {CMD_RESET_COUNTERS, 1, counters_reset, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
+    {CMD_SAVE_SHOWN, 1, save_shown, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
 };
 
 static bool shown(HWND bar)
@@ -149,6 +164,7 @@ static void gather_facts(CommandFacts* facts)
         facts->sending = transfer->send_state == SEND_SENDING;
         facts->paused = transfer->send_state == SEND_PAUSED;
         facts->logging = transfer->log_active == 1;
+        facts->time_stamps = port->console.view.time_stamps != 0;
     }
     facts->keys_disabled = display_settings.key_disable != 0;
     facts->toolbar_shown = shown(app.toolbar);

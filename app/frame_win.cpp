@@ -5,6 +5,7 @@
 
 #include "app/bars_win.h"
 #include "app/commands_win.h"
+#include "app/find_window_win.h"
 #include "app/help_win.h"
 #include "base/command_state_win.h"
 #include "terminal/port_kind_registry_win.h"
@@ -158,6 +159,9 @@ int frame_message_loop()
             msg.wParam = 0;
             break;
         }
+        // The find window's own keys come before the frame's (F3 is a function key
+        // everywhere else).
+        if (find_window_pretranslate(&msg)) continue;
         if (app.mdi_client && TranslateMDISysAccel(app.mdi_client, &msg)) continue;
         if (accelerators && app.frame_window &&
             TranslateAcceleratorA(app.frame_window, accelerators, &msg))

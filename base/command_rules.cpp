@@ -22,6 +22,8 @@ bool command_rule_holds(int rule, int argument, const CommandFacts& facts)
         return facts.active_port && (facts.sending || facts.paused);
     case RULE_LOGGING:
         return facts.active_port && facts.logging;
+    case RULE_TIME_STAMPS:
+        return facts.active_port && facts.time_stamps;
     case RULE_KIND_OFFERED:
         return argument >= 0 && argument < COMMAND_KIND_LIMIT && facts.kind_offered[argument];
     case RULE_KEYS_DISABLED:

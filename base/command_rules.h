@@ -14,6 +14,7 @@ enum CommandRule {
     RULE_PAUSED,           // ... and its file send is paused
     RULE_SEND_UNDER_WAY,   // ... and its file send is sending or paused
     RULE_LOGGING,          // ... and its receive log is on
+    RULE_TIME_STAMPS,      // ... and its window shows time stamps
     RULE_KIND_OFFERED,     // the kind named by the row's argument can be offered
     RULE_KEYS_DISABLED,    // key input is disabled for every port
     RULE_TOOLBAR_SHOWN,
@@ -30,6 +31,7 @@ struct CommandFacts {
     bool sending;
     bool paused;
     bool logging;
+    bool time_stamps;
     bool keys_disabled;
     bool toolbar_shown;
     bool status_bar_shown;

@@ -33,6 +33,8 @@ int settings_write_text(const char* section, const char* key, const char* text);
 
 // Removes every key of the section.
 int settings_clear_section(const char* section);
+// Removes the section, its name included; a file without it is left as it is.
+int settings_remove_section(const char* section);
 
 // A list is numbered keys plus a count key. Rewriting one clears the section first,
 // so a shorter list leaves no stale numbered keys, then lets write_entry store each

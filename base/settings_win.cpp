@@ -78,6 +78,12 @@ int settings_clear_section(const char* section)
     return WritePrivateProfileSectionA(section, no_keys, settings_file_path) ? 1 : 0;
 }
 
+int settings_remove_section(const char* section)
+{
+    if (!path_usable() || !section) return 0;
+    return WritePrivateProfileStringA(section, nullptr, nullptr, settings_file_path) ? 1 : 0;
+}
+
 int settings_write_list(const char* section, const char* count_key, int count,
                         SettingsListEntryWriter write_entry, void* context)
 {

@@ -7,6 +7,7 @@ enum StatusPart {
     STATUS_CONNECTION = 1,
     STATUS_FILE_SEND = 2,
     STATUS_RECEIVE_LOG = 3,
+    STATUS_COUNTERS = 4,  // the active port's byte counts (terminal/reading_win.h)
 };
 
 // Does nothing without a status bar.

@@ -17,6 +17,8 @@
 
 typedef std::uint32_t ColorRef;  // a Win32 COLORREF, 0x00BBGGRR
 
+struct ConsoleHighlights;  // console_highlight.h
+
 constexpr std::uint32_t CONSOLE_LINE_TABLE_SIZE = 10000;
 constexpr int CONSOLE_INPUT_MAX = 256;     // bytes of the LINE input line
 constexpr int CONSOLE_ROW_CELLS = 1056;    // one display row as rendered
@@ -46,6 +48,11 @@ struct ConsoleSettings {
     ColorRef input_colours[2];  // LINE input text, background
     std::int32_t font_height;
     char font_face[32];
+    // The arrival-time gutter: on in a new window (each window turns it on or off for
+    // itself afterwards), and its text colour.
+    std::int32_t time_stamps;
+    ColorRef stamp_colour;
+    const ConsoleHighlights* highlights;  // the keywords drawn highlighted; null for none
 };
 
 // A position of the selection: a byte of text, and the display row it was taken on.
@@ -104,6 +111,11 @@ struct ConsoleSelection {
     ConsolePosition sel_end;
     std::int32_t press_before_mark;
     std::int32_t press_after_mark;
+    // The last match a find made the selection, as byte numbers (see
+    // console_first_byte_number), so that it outlives the selection and discards.
+    std::int32_t found_valid;
+    std::uint64_t found_start;
+    std::uint64_t found_end;
 };
 
 // The LINE input line the user edits before it is sent (window's thread only).
@@ -132,6 +144,9 @@ struct ConsoleViewState {
     ColorRef colours[6];
     std::int32_t font_height;
     char font_face[32];
+    std::int32_t time_stamps;  // 1: each line's arrival time shows in a gutter on the left
+    ColorRef stamp_colour;
+    const ConsoleHighlights* highlights;  // not owned (the settings' compiled keywords)
     std::int32_t row_table_size;
     ConsoleRow* row_table;
     std::int32_t last_row;

@@ -310,6 +310,8 @@ void console_take_settings(Console* console, const ConsoleSettings* settings)
     std::memcpy(view.font_face, settings->font_face, sizeof view.font_face);
     view.font_face[sizeof view.font_face - 1] = '\0';
     std::memcpy(view.colours, settings->colours, sizeof view.colours);
+    view.stamp_colour = settings->stamp_colour;
+    view.highlights = settings->highlights;
     std::memcpy(console->input.input_colours, settings->input_colours, sizeof console->input.input_colours);
     console_resize_buffer(console, settings->buffer_bytes);
     console_set_column(console, settings->column);

@@ -6,9 +6,11 @@
 // move the text being read.
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "console/console_layout.h"
 #include "console/console_selection.h"
+#include "console/console_time.h"
 #include "base/double_byte.h"
 
 static const unsigned char TAB = 0x09;
@@ -50,10 +52,27 @@ static void mark_lone_lead(Console* console, std::int32_t cell)
     console->view.row_chars[cell] = LONE_LEAD_SHOWN;
 }
 
-RowLayout console_layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::int32_t lo, std::int32_t hi)
+// The first range of marks that ends after p.
+static std::int32_t first_mark_after(const HighlightLine* marks, std::uint32_t p)
+{
+    std::int32_t lo = 0, hi = marks->count;
+    while (lo < hi) {
+        const std::int32_t mid = (lo + hi) / 2;
+        if (marks->ranges[mid].end <= p)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+RowLayout console_layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::int32_t lo, std::int32_t hi,
+                             const HighlightLine* marks)
 {
     RowLayout row{0, 0};
     if (!console || !console->buffer.text) return row;
+    std::int32_t mark = marks && marks->count > 0 ? first_mark_after(marks, p) : 0;
+    const std::int32_t mark_count = marks ? marks->count : 0;
     const std::int64_t column = console->buffer.column;
     std::uint32_t j = 0;
     std::int32_t i = 0;
@@ -72,8 +91,11 @@ RowLayout console_layout_row(Console* console, std::uint32_t p, std::uint32_t n,
         if (i + k > CONSOLE_ROW_CELLS) break;  // this byte starts the next row
         const bool selected = static_cast<std::int64_t>(lo) <= p && p <= static_cast<std::int64_t>(hi);
         unsigned char cls = selected ? CELL_SELECTED : CELL_NORMAL;
+        while (mark < mark_count && marks->ranges[mark].end <= p) ++mark;
+        const bool marked = !selected && mark < mark_count && marks->ranges[mark].start <= p;
+        if (marked) cls = static_cast<unsigned char>(CELL_HIGHLIGHT + marks->ranges[mark].rule);
         if (shown_as_hex(console, b)) {
-            if (!selected) cls = CELL_HEX;
+            if (!selected && !marked) cls = CELL_HEX;
             const unsigned char group[4] = {'<', static_cast<unsigned char>(HEX_DIGITS[b >> 4]),
                                             static_cast<unsigned char>(HEX_DIGITS[b & 0x0F]), '>'};
             for (int g = 0; g < 4; ++g) console->view.row_chars[i + g] = group[g];
@@ -99,6 +121,53 @@ RowLayout console_layout_row(Console* console, std::uint32_t p, std::uint32_t n,
     return row;
 }
 
+std::int32_t console_text_left(const Console* console)
+{
+    if (!console || !console->view.time_stamps) return CONSOLE_LEFT_MARGIN;
+    return CONSOLE_LEFT_MARGIN + CONSOLE_STAMP_CELLS * console->view.char_width;
+}
+
+// The formatted stamps of the lines painted lately, by line number: a paint under
+// the console's lock copies a line's text instead of formatting its time again, as
+// long as the line still holds the time it was formatted from.
+namespace {
+struct StampCacheEntry {
+    ConsoleTime time = CONSOLE_TIME_NONE;
+    char text[CONSOLE_STAMP_TEXT + 1];
+};
+constexpr std::uint32_t STAMP_CACHE_SIZE = 256;  // more than the rows of any window
+}  // namespace
+
+static void stamp_text(std::uint32_t line, ConsoleTime time, char* text)
+{
+    static thread_local StampCacheEntry cache[STAMP_CACHE_SIZE];
+    StampCacheEntry& entry = cache[line % STAMP_CACHE_SIZE];
+    if (entry.time != time) {
+        console_time_of_day_text(time, entry.text);
+        entry.time = time;
+    }
+    std::memcpy(text, entry.text, sizeof entry.text);
+}
+
+// The gutter of a row: the time of the line it starts, none for a row that goes on
+// with a line (a wrapped one, or the rest of a row too long for the cells).
+static void paint_gutter(const Console* console, const ConsolePaintSink* sink, std::int32_t y, bool line_start,
+                         std::uint32_t line)
+{
+    const std::int32_t left = CONSOLE_LEFT_MARGIN, right = console_text_left(console);
+    char text[CONSOLE_STAMP_TEXT + 1];
+    std::int32_t count = 0;
+    if (line_start) {
+        const ConsoleLineInfo info = console_line_info(console, line);
+        if (!info.continues && info.first_byte_time != CONSOLE_TIME_NONE &&
+            console_line_end(console, line) > console_line_start(console, line)) {
+            stamp_text(line, info.first_byte_time, text);
+            count = static_cast<std::int32_t>(CONSOLE_STAMP_TEXT);
+        }
+    }
+    sink->gutter(sink->context, left, y, right, text, count);
+}
+
 // The visible-row table holds at least a page of rows.
 static bool grow_row_table(Console* console)
 {
@@ -114,7 +183,9 @@ static bool grow_row_table(Console* console)
 
 bool console_paint_rows(Console* console, std::int32_t right, std::int32_t bottom, const ConsolePaintSink* sink)
 {
-    console_set_page(console, right - CONSOLE_LEFT_MARGIN, bottom - CONSOLE_TOP_MARGIN);
+    const std::int32_t text_left = console_text_left(console);
+    const bool gutter = console->view.time_stamps && sink->gutter;
+    console_set_page(console, right - text_left, bottom - CONSOLE_TOP_MARGIN);
     console->view.last_row = 0;
     if (!grow_row_table(console) || !console_has_buffers(console)) return false;
     ConsoleViewState& view = console->view;
@@ -122,6 +193,11 @@ bool console_paint_rows(Console* console, std::int32_t right, std::int32_t botto
     view.caret_x = -2 * cw;  // out of sight until a row places it
     view.caret_y = 0;
     const SelectionRange selection = console_selection_range(console);
+    // The keywords of the logical line being shown, found once for all its rows.
+    static thread_local HighlightLine marks;
+    const bool highlighting = view.highlights && view.highlights->count > 0;
+    marks.count = 0;
+    marks.first = marks.last = 0;
     const std::int32_t last_length = static_cast<std::int32_t>(console_last_line_length(console));
     const std::uint32_t last_line = console_last_line(console);
     std::uint32_t next_line = static_cast<std::uint32_t>(view.vscroll_pos > 0 ? view.vscroll_pos : 0);
@@ -129,19 +205,26 @@ bool console_paint_rows(Console* console, std::int32_t right, std::int32_t botto
     bool have_line = false;
     for (std::int32_t i = 0; i < view.page_rows; ++i) {
         const std::int32_t y = CONSOLE_TOP_MARGIN + i * lh;
-        std::int32_t x = CONSOLE_LEFT_MARGIN;
+        std::int32_t x = text_left;
         view.row_table[i] = ConsoleRow{-1, 0};
         bool on_row = false;  // this row shows (part of) a line, possibly empty
+        bool line_start = false;
         if (g < e) {
             on_row = true;
         } else if (next_line <= last_line) {
             line = next_line++;
             g = console_line_start(console, line);
             e = console_line_end(console, line);
-            have_line = on_row = true;
+            have_line = on_row = line_start = true;
         }
         if (on_row && e > g) {
-            RowLayout row = console_layout_row(console, g, e - g, selection.lo, selection.hi);
+            if (highlighting && (g < marks.first || g >= marks.last)) {
+                std::uint32_t first, last;
+                console_logical_line(console, line, &first, &last);
+                console_highlight_line(console, view.highlights, first, last, &marks);
+            }
+            RowLayout row = console_layout_row(console, g, e - g, selection.lo, selection.hi,
+                                               highlighting ? &marks : nullptr);
             view.row_table[i] =
                 ConsoleRow{static_cast<std::int32_t>(g), static_cast<std::int32_t>(row.consumed)};
             view.last_row = i;
@@ -165,6 +248,7 @@ bool console_paint_rows(Console* console, std::int32_t right, std::int32_t botto
             view.caret_y = y;
         }
         if (x < right) sink->fill(sink->context, x, y, right, y + lh);
+        if (gutter) paint_gutter(console, sink, y, line_start, line);
     }
     return true;
 }
@@ -190,6 +274,15 @@ std::int32_t console_left_edge_column(const Console* console, std::int32_t colum
         }
     }
     return first;
+}
+
+std::int32_t console_cells_between(const Console* console, std::uint32_t from, std::uint32_t to)
+{
+    std::int32_t cells = 0;
+    if (!console || !console->buffer.text || to > console->buffer.used) return 0;
+    for (std::uint32_t p = from; p < to && cells < CONSOLE_ROW_CELLS; ++p)
+        cells += cells_of(console, console->buffer.text[p], cells);
+    return cells;
 }
 
 std::int32_t console_run_length(const Console* console, std::int32_t from, std::int32_t columns)
@@ -363,7 +456,8 @@ ConsoleHit console_hit_test(const Console* console, std::int32_t x, std::int32_t
     ConsoleHit hit{-1, 0, 0, -1, -1};
     if (!console || console->view.char_width <= 0 || console->view.line_height <= 0) return hit;
     const ConsoleViewState& view = console->view;
-    std::int32_t column = x >= CONSOLE_LEFT_MARGIN ? (x - CONSOLE_LEFT_MARGIN) / view.char_width : -1;
+    const std::int32_t text_left = console_text_left(console);
+    std::int32_t column = x >= text_left ? (x - text_left) / view.char_width : -1;
     std::int32_t row = y >= CONSOLE_TOP_MARGIN ? (y - CONSOLE_TOP_MARGIN) / view.line_height : -1;
     if (row < 0) {
         row = 0;

@@ -8,15 +8,26 @@
 #include <cstdint>
 
 #include "console/console.h"
+#include "console/console_highlight.h"
 
 constexpr std::int32_t CONSOLE_LEFT_MARGIN = 4;  // pixels, normal background
 constexpr std::int32_t CONSOLE_TOP_MARGIN = 2;
+// The arrival-time gutter: "hh:mm:ss.mmm" and a blank cell, left of the text. It
+// does not scroll sideways, and no byte of the console is in it.
+constexpr std::int32_t CONSOLE_STAMP_CELLS = 13;
+
+// Where the text area starts (client pixels): after the margin and, when time
+// stamps show, the gutter.
+std::int32_t console_text_left(const Console* console);
 
 // Colour classes of rendered cells: class c draws with colours[2c] on colours[2c+1].
 enum ConsoleCellClass {
     CELL_NORMAL = 0,
     CELL_HEX = 1,
     CELL_SELECTED = 2,
+    // A highlighted keyword of rule k is class CELL_HIGHLIGHT + k: the normal text on
+    // the rule's colour.
+    CELL_HIGHLIGHT = 3,
 };
 
 struct RowLayout {
@@ -31,23 +42,30 @@ struct RowLayout {
 // ends before a byte whose cells would not all fit into CONSOLE_ROW_CELLS: that byte
 // starts the next row, so no byte is ever hidden. A lead byte whose next byte in the
 // row is no trail byte gets the cell 0xA5 (a half-width dot), so that drawing it
-// never swallows the cell after it.
-RowLayout console_layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::int32_t lo, std::int32_t hi);
+// never swallows the cell after it. Bytes in a range of marks (the row's logical
+// line, or null) that are not selected get the class of the range's rule.
+RowLayout console_layout_row(Console* console, std::uint32_t p, std::uint32_t n, std::int32_t lo, std::int32_t hi,
+                             const HighlightLine* marks = nullptr);
 
 // What one paint draws in the text area, decided here and drawn by the caller: each
 // visible row's runs of one colour class with the point where each starts, and the
-// normal background after them.
+// normal background after them. With time stamps shown, each row's gutter comes
+// after its text (x to right, one row high, on the normal background): the time of
+// the line the row starts, or no text (count 0) for a row that continues a line.
 struct ConsolePaintSink {
     void* context;
     void (*run)(void* context, std::int32_t x, std::int32_t y, const char* cells, std::int32_t count, int cls);
     void (*fill)(void* context, std::int32_t x, std::int32_t y, std::int32_t right, std::int32_t bottom);
+    void (*gutter)(void* context, std::int32_t x, std::int32_t y, std::int32_t right, const char* text,
+                   std::int32_t count);
 };
 
 // Lays out the visible rows of the text area, which starts at the margins and ends at
 // right and bottom (client pixels; the font is measured): sets the page sizes, the
 // visible-row table (grown when more rows show than it holds), last_row and the caret
 // position (just after the last byte, or out of sight), and hands each row over to
-// the sink. A cell is char_width wide: column c starts at 4 + (c - hscroll_pos) cells.
+// the sink. A cell is char_width wide: column c starts at console_text_left +
+// (c - hscroll_pos) cells.
 // False when the row table cannot be grown or the console has no buffers; nothing is
 // handed over then.
 bool console_paint_rows(Console* console, std::int32_t right, std::int32_t bottom, const ConsolePaintSink* sink);
@@ -57,6 +75,9 @@ bool console_paint_rows(Console* console, std::int32_t right, std::int32_t botto
 // hscroll_pos falls on the trail cell of a double-byte character the result is one
 // column earlier and *shifted is set (drawing starts one cell left of the text area).
 std::int32_t console_left_edge_column(const Console* console, std::int32_t columns, bool* shifted);
+
+// The cells bytes [from, to) of the text take when `from` starts a display row.
+std::int32_t console_cells_between(const Console* console, std::uint32_t from, std::uint32_t to);
 
 // The number of consecutive cells of one class starting at column `from`.
 std::int32_t console_run_length(const Console* console, std::int32_t from, std::int32_t columns);

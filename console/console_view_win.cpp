@@ -165,7 +165,7 @@ void console_resized(Console* console, int width, int height, bool follow_end)
     // The page sizes follow the new size now, not at the next paint: an append in
     // between would otherwise scroll for the old size and leave the end out of view.
     console_lock(console);
-    console_set_page(console, width - CONSOLE_LEFT_MARGIN, text_height);
+    console_set_page(console, width - console_text_left(console), text_height);
     if (follow_end) {
         ScrollTargets targets = console_scroll_to_end_targets(console);
         if (targets.set_h) store_position(console, false, targets.h);
@@ -319,7 +319,11 @@ struct RowPainter {
 static void paint_run(void* context, std::int32_t x, std::int32_t y, const char* cells, std::int32_t count, int cls)
 {
     RowPainter* p = static_cast<RowPainter*>(context);
-    use_colours(p->colours, p->console->view.colours[2 * cls], p->console->view.colours[2 * cls + 1]);
+    const ConsoleViewState& view = p->console->view;
+    if (cls >= CELL_HIGHLIGHT && view.highlights)
+        use_colours(p->colours, view.colours[COLOUR_TEXT], view.highlights->colours[cls - CELL_HIGHLIGHT]);
+    else
+        use_colours(p->colours, view.colours[2 * cls], view.colours[2 * cls + 1]);
     TextOutA(p->colours->dc, x, y, cells, count);
 }
 
@@ -329,10 +333,24 @@ static void paint_fill(void* context, std::int32_t x, std::int32_t y, std::int32
     fill(p->colours->dc, x, y, right, bottom, p->console->view.colours[COLOUR_BACK]);
 }
 
+// One call a row: the stamp (or blanks) drawn opaque over the whole gutter, so that
+// the gutter costs no brush of its own (it is drawn on every row of every paint).
+static void paint_gutter(void* context, std::int32_t x, std::int32_t y, std::int32_t right, const char* text,
+                         std::int32_t count)
+{
+    RowPainter* p = static_cast<RowPainter*>(context);
+    const ConsoleViewState& view = p->console->view;
+    char cells[CONSOLE_STAMP_CELLS];
+    for (std::int32_t i = 0; i < CONSOLE_STAMP_CELLS; ++i) cells[i] = i < count ? text[i] : ' ';
+    use_colours(p->colours, view.stamp_colour, view.colours[COLOUR_BACK]);
+    RECT area = {x, y, right, y + view.line_height};
+    ExtTextOutA(p->colours->dc, x, y, ETO_OPAQUE | ETO_CLIPPED, &area, cells, CONSOLE_STAMP_CELLS, nullptr);
+}
+
 static void paint_rows(Console* console, int right, int bottom, PaintColours* colours)
 {
     RowPainter painter = {console, colours};
-    const ConsolePaintSink sink = {&painter, paint_run, paint_fill};
+    const ConsolePaintSink sink = {&painter, paint_run, paint_fill, paint_gutter};
     if (!console_paint_rows(console, right, bottom, &sink)) return;
     if (console->has_focus && !console->input.line_mode)
         SetCaretPos(console->view.caret_x, console->view.caret_y);

@@ -39,6 +39,7 @@ int console_create(Console* console, const ConsoleSettings* settings)
     if (!console->console_mutex) return 0;  // out of handles: no console, no window
     if (!console->hooks) console->hooks = &window_only_hooks;
     console_take_settings(console, settings);
+    console->view.time_stamps = settings->time_stamps;  // the window's own from now on
     console_allocate_buffers(console, settings);
     console_input_reset(console);
     return 1;

@@ -39,6 +39,13 @@
 // "ﾍﾙﾌﾟ(&H)"
 #define CMD_HELP_CONTENTS 601
 #define CMD_ABOUT 602
+// The console's reading aids, in the pop-ups named
+#define CMD_FIND 810               // "編集(&E)"
+#define CMD_FIND_NEXT 811          // "編集(&E)"
+#define CMD_FIND_PREVIOUS 812      // "編集(&E)"
+#define CMD_TIME_STAMPS 813        // "表示(&V)"
+#define CMD_RESET_COUNTERS 814     // "表示(&V)"
+#define CMD_SAVE_SHOWN 815         // "ﾌｧｲﾙ(&F)"
 // F1 to F12
 #define CMD_FUNCTION_KEY_1 700
 #define CMD_FUNCTION_KEY_12 711

@@ -27,6 +27,7 @@
 // and TOPIC_DIALOG(id, page) as it needs them and includes this file again.
 #if defined(TOPIC_COMMAND) && defined(TOPIC_DIALOG)
 #include "resources/commands.h"
+#include "resources/console_ids.h"
 #include "resources/network_ids.h"
 #include "resources/parallel_ids.h"
 #include "resources/resource.h"
@@ -64,6 +65,12 @@ TOPIC_COMMAND(CMD_CLOSE_ALL, "menu.htm#window")
 TOPIC_COMMAND(CMD_FIRST_WINDOW, "menu.htm#window")
 TOPIC_COMMAND(CMD_HELP_CONTENTS, "main_index.htm")
 TOPIC_COMMAND(CMD_ABOUT, "about.htm")
+TOPIC_COMMAND(CMD_FIND, "reading.htm#find")
+TOPIC_COMMAND(CMD_FIND_NEXT, "reading.htm#find")
+TOPIC_COMMAND(CMD_FIND_PREVIOUS, "reading.htm#find")
+TOPIC_COMMAND(CMD_TIME_STAMPS, "reading.htm#time_stamps")
+TOPIC_COMMAND(CMD_RESET_COUNTERS, "reading.htm#counters")
+TOPIC_COMMAND(CMD_SAVE_SHOWN, "reading.htm#save")
 TOPIC_COMMAND(CMD_FUNCTION_KEY_1 + 0, "keyboard.htm#function_keys")
 TOPIC_COMMAND(CMD_FUNCTION_KEY_1 + 1, "keyboard.htm#function_keys")
 TOPIC_COMMAND(CMD_FUNCTION_KEY_1 + 2, "keyboard.htm#function_keys")
@@ -89,7 +96,10 @@ TOPIC_DIALOG(IDD_USB_PAGE, "usb.htm#settings")
 TOPIC_DIALOG(IDD_DISPLAY_PAGE, "terminal_settings.htm#display")
 TOPIC_DIALOG(IDD_COLOUR_PAGE, "terminal_settings.htm#colour")
 TOPIC_DIALOG(IDD_FUNCTION_KEY_PAGE, "terminal_settings.htm#function_keys")
+TOPIC_DIALOG(IDD_HIGHLIGHT_PAGE, "reading.htm#highlight")
 TOPIC_DIALOG(IDD_FILE_SEND, "file_send.htm")
 TOPIC_DIALOG(IDD_RECEIVE_LOG, "receive_log.htm")
 TOPIC_DIALOG(IDD_ABOUT, "about.htm")
+TOPIC_DIALOG(IDD_FIND, "reading.htm#find")
+TOPIC_DIALOG(IDD_SAVE_SHOWN, "reading.htm#save")
 #endif

@@ -6,6 +6,7 @@
 #define IDD_DISPLAY_PAGE 16       // "表示"
 #define IDD_COLOUR_PAGE 17        // "ｶﾗｰ"
 #define IDD_FUNCTION_KEY_PAGE 18  // "ﾌｧﾝｸｼｮﾝｷｰ"
+#define IDD_HIGHLIGHT_PAGE 42     // "強調表示"
 
 // Display page.
 #define IDC_ECHO_BACK 1100
@@ -39,3 +40,9 @@
 #define IDC_FUNCTION_KEY_SAVE 1192
 #define IDC_FUNCTION_KEY_LOAD 1193
 #define IDC_FUNCTION_KEY_CLEAR 1194
+
+// Highlight page: row k's keyword, match case, hexadecimal and colour button.
+#define IDC_HIGHLIGHT_KEYWORD 1200
+#define IDC_HIGHLIGHT_CASE 1220
+#define IDC_HIGHLIGHT_HEX 1240
+#define IDC_HIGHLIGHT_COLOUR 1260

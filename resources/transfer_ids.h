@@ -27,3 +27,11 @@
 #define IDC_LOG_FILE 1402          // edit: the file name
 #define IDC_LOG_BROWSE 1411        // "参照"
 #define IDC_LOG_CONSOLE_TEXT 1416  // check box: the console's text first
+#define IDC_LOG_TIME_STAMPS 1417   // check box: "時刻を付ける"
+
+// The dialog "表示内容をﾌｧｲﾙに保存" (command 815).
+#define IDD_SAVE_SHOWN 41
+#define IDC_SAVE_FILE 1420         // edit: the file name
+#define IDC_SAVE_BROWSE 1421       // "参照"
+#define IDC_SAVE_SELECTION 1422    // check box: the selection only
+#define IDC_SAVE_TIME_STAMPS 1423  // check box: "時刻を付ける"

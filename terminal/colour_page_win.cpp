@@ -16,7 +16,7 @@ static bool colour_button(int id)
     return id >= IDC_COLOUR_FIRST && id <= IDC_COLOUR_LAST;
 }
 
-static void draw_button(const DRAWITEMSTRUCT* item, const TerminalSheet* sheet)
+void draw_colour_button(const DRAWITEMSTRUCT* item, ColorRef colour)
 {
     RECT frame = item->rcItem;
     DrawFrameControl(item->hDC, &frame, DFC_BUTTON,
@@ -24,26 +24,34 @@ static void draw_button(const DRAWITEMSTRUCT* item, const TerminalSheet* sheet)
     ConsoleRect swatch = colour_button_swatch(ConsoleRect{item->rcItem.left, item->rcItem.top, item->rcItem.right,
                                                           item->rcItem.bottom});
     RECT inner = {swatch.left, swatch.top, swatch.right, swatch.bottom};
-    if (HBRUSH brush = CreateSolidBrush(sheet->page_colours[item->CtlID - IDC_COLOUR_FIRST])) {
+    if (HBRUSH brush = CreateSolidBrush(colour)) {
         FillRect(item->hDC, &inner, brush);
         DeleteObject(brush);
     }
     if (item->itemState & ODS_FOCUS) DrawFocusRect(item->hDC, &inner);
 }
 
+bool choose_colour(HWND owner, ColorRef* colour, ColorRef* custom)
+{
+    CHOOSECOLORA chooser = {};
+    chooser.lStructSize = sizeof chooser;
+    chooser.hwndOwner = owner;
+    chooser.rgbResult = *colour;
+    // The chooser keeps the custom colours the user sets in this array, OK or not;
+    // they become the settings' only with the page's OK.
+    chooser.lpCustColors = reinterpret_cast<COLORREF*>(custom);
+    chooser.Flags = CC_RGBINIT;
+    if (!ChooseColorA(&chooser)) return false;
+    *colour = chooser.rgbResult;
+    return true;
+}
+
 static void choose(HWND page, TerminalSheet* sheet, int id)
 {
     const int button = id - IDC_COLOUR_FIRST;
-    CHOOSECOLORA chooser = {};
-    chooser.lStructSize = sizeof chooser;
-    chooser.hwndOwner = page;
-    chooser.rgbResult = sheet->page_colours[button];
-    // The chooser keeps the custom colours the user sets in this array, OK or not;
-    // they become the settings' only with the page's OK.
-    chooser.lpCustColors = reinterpret_cast<COLORREF*>(sheet->page_custom);
-    chooser.Flags = CC_RGBINIT;
-    if (!ChooseColorA(&chooser)) return;
-    colour_page_choose(sheet, button, chooser.rgbResult);
+    ColorRef colour = sheet->page_colours[button];
+    if (!choose_colour(page, &colour, sheet->page_custom)) return;
+    colour_page_choose(sheet, button, colour);
     RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
@@ -68,7 +76,7 @@ static bool message_routine(HWND, void* sheet, UINT message, WPARAM, LPARAM lpar
     if (message != WM_DRAWITEM) return false;
     auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
     if (!colour_button(static_cast<int>(item->CtlID))) return false;
-    draw_button(item, static_cast<TerminalSheet*>(sheet));
+    draw_colour_button(item, static_cast<TerminalSheet*>(sheet)->page_colours[item->CtlID - IDC_COLOUR_FIRST]);
     return true;
 }
 

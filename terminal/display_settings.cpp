@@ -38,7 +38,12 @@ void display_settings_defaults(DisplaySettings* s)
     };
     std::memcpy(s->colours, colours, sizeof colours);
     for (ColorRef& c : s->custom_colours) c = 0xFFFFFF;
+    s->time_stamp = 0;
+    s->stamp_colour = 0x808080;  // grey: apart from the text in every colour scheme
+    highlight_rows_defaults(s->highlight);
 }
+
+static ConsoleHighlights compiled_highlights;
 
 void display_console_settings(const DisplaySettings* s, ConsoleSettings* out)
 {
@@ -62,6 +67,9 @@ void display_console_settings(const DisplaySettings* s, ConsoleSettings* out)
     out->colours[COLOUR_SELECTED_BACK] = s->colours[7];
     out->input_colours[0] = s->colours[4];
     out->input_colours[1] = s->colours[5];
+    out->highlights = highlight_rows_compile(s->highlight, &compiled_highlights);
+    out->time_stamps = s->time_stamp;
+    out->stamp_colour = s->stamp_colour;
     out->font_height = s->text_font_size;
     std::memcpy(out->font_face, s->text_font_name, sizeof out->font_face);
     out->font_face[sizeof out->font_face - 1] = '\0';
@@ -133,6 +141,7 @@ void display_settings_make_usable(DisplaySettings* s)
         if (s->colours[i] & ~COLOUR_RGB_MASK) s->colours[i] = defaults.colours[i];
     for (int i = 0; i < CUSTOM_COLOUR_COUNT; ++i)
         if (s->custom_colours[i] & ~COLOUR_RGB_MASK) s->custom_colours[i] = defaults.custom_colours[i];
+    if (s->stamp_colour & ~COLOUR_RGB_MASK) s->stamp_colour = defaults.stamp_colour;
 }
 
 void display_settings_take_font_name(DisplaySettings* s, const char* stored)
@@ -161,5 +170,10 @@ bool display_settings_differ(const DisplaySettings* a, const DisplaySettings* b)
     if (std::memcmp(a->custom_colours, b->custom_colours, sizeof a->custom_colours) != 0) return true;
     for (int i = 0; i < FUNCTION_KEY_COUNT; ++i)
         if (!same_text(a->function_keys[i], b->function_keys[i], FUNCTION_KEY_TEXT)) return true;
+    for (int i = 0; i < HIGHLIGHT_RULE_MAX; ++i) {
+        const HighlightRow &x = a->highlight[i], &y = b->highlight[i];
+        if (!same_text(x.keyword, y.keyword, sizeof x.keyword) || x.colour != y.colour || x.flags != y.flags)
+            return true;
+    }
     return false;
 }

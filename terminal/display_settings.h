@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "console/console.h"
+#include "terminal/highlight_settings.h"
 
 constexpr int FUNCTION_KEY_COUNT = 12;
 constexpr int FUNCTION_KEY_TEXT = 129;  // at most 128 bytes and the NUL
@@ -36,6 +37,13 @@ struct DisplaySettings {
     ColorRef colours[COLOUR_COUNT];
     ColorRef custom_colours[CUSTOM_COLOUR_COUNT];
     char function_keys[FUNCTION_KEY_COUNT][FUNCTION_KEY_TEXT];
+    // Read from the settings file only (no page edits them): "time stamp" in
+    // "console", whether a new window shows arrival times, and "time stamp" in
+    // "console color", their colour.
+    std::int32_t time_stamp;
+    ColorRef stamp_colour;
+    // The page "強調表示": keywords drawn on a colour of their own.
+    HighlightRow highlight[HIGHLIGHT_RULE_MAX];
 };
 
 extern DisplaySettings display_settings;
@@ -44,6 +52,8 @@ extern DisplaySettings display_settings;
 void display_settings_defaults(DisplaySettings* settings);
 
 // The settings a new console gets, and gets again when the display settings change.
+// The highlight keywords are compiled into one program-wide set that every console
+// points at (UI thread).
 void display_console_settings(const DisplaySettings* settings, ConsoleSettings* out);
 
 // The integer keys of section "console", each with its field; "text font name" is
@@ -68,5 +78,5 @@ void display_settings_take_font_name(DisplaySettings* settings, const char* stor
 
 // Whether the sheet's working copy differs from the live settings in anything the
 // sheet edits: every field but "key disable", the font name and the function keys as
-// text, the eight colours and the sixteen custom colours.
+// text, the eight colours, the sixteen custom colours and the highlight rows.
 bool display_settings_differ(const DisplaySettings* a, const DisplaySettings* b);

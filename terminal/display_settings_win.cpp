@@ -10,6 +10,7 @@
 static const char CONSOLE_SECTION[] = "console";
 static const char COLOUR_SECTION[] = "console color";
 static const char FONT_NAME_KEY[] = "text font name";
+static const char TIME_STAMP_KEY[] = "time stamp";  // in both sections
 static const char DEFAULT_TFK[] = "default.tfk";
 
 void load_display_settings()
@@ -33,10 +34,40 @@ void load_display_settings()
         s.custom_colours[i] =
             static_cast<ColorRef>(settings_read_int(COLOUR_SECTION, key, static_cast<int>(s.custom_colours[i])));
     }
+    s.time_stamp = settings_read_int(CONSOLE_SECTION, TIME_STAMP_KEY, s.time_stamp);
+    s.stamp_colour = static_cast<ColorRef>(settings_read_int(COLOUR_SECTION, TIME_STAMP_KEY, static_cast<int>(s.stamp_colour)));
+    for (int i = 0; i < HIGHLIGHT_RULE_MAX; ++i) {
+        char keyword[1024], colour_key[32], flags_key[32];
+        highlight_key("keyword", i, key);
+        highlight_key("colour", i, colour_key);
+        highlight_key("flags", i, flags_key);
+        settings_read_text(HIGHLIGHT_SECTION, key, keyword, sizeof keyword, "");
+        highlight_row_take(&s.highlight[i], keyword,
+                           settings_read_int(HIGHLIGHT_SECTION, colour_key, static_cast<int>(HIGHLIGHT_DEFAULT_COLOUR)),
+                           settings_read_int(HIGHLIGHT_SECTION, flags_key, 0));
+    }
     display_settings_make_usable(&s);
     char path[MAX_PATH];
     if (start_directory_file(DEFAULT_TFK, path, sizeof path)) load_function_keys(path, &s.function_keys);
     display_settings = s;
+}
+
+// Only the rows in use are written: with none, the file has no such section, as
+// before there were keywords. The section goes first, so a row emptied leaves no
+// keys behind (removed, not emptied: an empty list would leave its name).
+static void save_highlight_rows(const HighlightRow* rows)
+{
+    settings_remove_section(HIGHLIGHT_SECTION);
+    char key[32];
+    for (int i = 0; i < HIGHLIGHT_RULE_MAX; ++i) {
+        if (rows[i].keyword[0] == '\0') continue;
+        highlight_key("keyword", i, key);
+        settings_write_text(HIGHLIGHT_SECTION, key, rows[i].keyword);
+        highlight_key("colour", i, key);
+        settings_write_int(HIGHLIGHT_SECTION, key, static_cast<int>(rows[i].colour));
+        highlight_key("flags", i, key);
+        settings_write_int(HIGHLIGHT_SECTION, key, rows[i].flags);
+    }
 }
 
 void save_display_settings()
@@ -53,6 +84,7 @@ void save_display_settings()
         display_custom_colour_key(i, key);
         settings_write_int(COLOUR_SECTION, key, static_cast<int>(s.custom_colours[i]));
     }
+    save_highlight_rows(s.highlight);
     char path[MAX_PATH];
     if (start_directory_file(DEFAULT_TFK, path, sizeof path)) save_function_keys(path, nullptr, &s.function_keys, 1);
 }

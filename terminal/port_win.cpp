@@ -349,6 +349,7 @@ void on_sent(void* owner, const unsigned char* /*data*/, std::int32_t /*requeste
     // retry waits a little first (a direct write's hook makes its own pause). Only
     // this thread changes direct_buffer while a write is in flight.
     if (written <= 0 && !port->send.direct_buffer) Sleep(ZERO_WRITE_PAUSE_MS);
+    if (written > 0) InterlockedExchangeAdd64(&port->sent_count, written);
     EnterCriticalSection(&port->mutex);
     SendWrite next;
     bool direct_ended = send_queue_completed(&port->send, written, &next);
@@ -397,6 +398,7 @@ void on_receive(void* owner, const unsigned char* data, std::int32_t length)
 {
     Port* port = static_cast<Port*>(owner);
     if (!data || length <= 0 || !port_callback_enter(port)) return;
+    InterlockedExchangeAdd64(&port->received_count, length);
     std::uint32_t at = 0, total = static_cast<std::uint32_t>(length);
     while (at < total && !port->quiet && !port->closing) {
         std::uint32_t consumed = 0;

@@ -15,6 +15,7 @@
 #include <cstddef>
 
 #include "console/console.h"
+#include "console/console_stamped.h"
 #include "terminal/port_status.h"
 #include "terminal/engine_callbacks.h"
 #include "terminal/send_queue.h"
@@ -84,6 +85,16 @@ struct Port {
     // terminal/port_kind_registry_win.h); empty for a kind that names none. Set by
     // create_port.
     char device_name[PORT_DEVICE_NAME_SIZE];
+
+    // Counters: bytes received (as the device gave them, before the line-end
+    // conversion) and written, added by whichever thread reports them, with
+    // interlocked adds. The UI thread alone keeps what a reset left behind and the
+    // count at the last tick of the rate.
+    volatile LONGLONG received_count;
+    volatile LONGLONG sent_count;
+    LONGLONG received_base;
+    LONGLONG sent_base;
+    LONGLONG received_at_tick;
 
     // Callback delivery: close_port stops it and waits for calls under way before the
     // console and the mutex go, so no engine call reaches released state.

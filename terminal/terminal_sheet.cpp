@@ -47,3 +47,29 @@ void function_key_page_apply(TerminalSheet* sheet, const char* const fields[FUNC
 {
     for (int i = 0; i < FUNCTION_KEY_COUNT; ++i) function_key_field_text(fields[i], sheet->copy.function_keys[i]);
 }
+
+void highlight_page_open(TerminalSheet* sheet)
+{
+    for (int i = 0; i < HIGHLIGHT_RULE_MAX; ++i) sheet->highlight_colours[i] = sheet->copy.highlight[i].colour;
+}
+
+void highlight_page_choose(TerminalSheet* sheet, int row, ColorRef colour)
+{
+    if (row >= 0 && row < HIGHLIGHT_RULE_MAX) sheet->highlight_colours[row] = colour;
+}
+
+void highlight_page_apply(TerminalSheet* sheet, const HighlightField fields[HIGHLIGHT_RULE_MAX])
+{
+    for (int i = 0; i < HIGHLIGHT_RULE_MAX; ++i) {
+        HighlightRow& row = sheet->copy.highlight[i];
+        std::memset(row.keyword, 0, sizeof row.keyword);
+        const char* field = fields[i].keyword ? fields[i].keyword : "";
+        const int length = static_cast<int>(strnlen(field, sizeof row.keyword));
+        std::memcpy(row.keyword, field,
+                    static_cast<std::size_t>(whole_character_prefix(field, length, HIGHLIGHT_KEYWORD_TEXT - 1)));
+        row.flags &= ~(HIGHLIGHT_MATCH_CASE | HIGHLIGHT_HEX);
+        if (fields[i].match_case) row.flags |= HIGHLIGHT_MATCH_CASE;
+        if (fields[i].hex) row.flags |= HIGHLIGHT_HEX;
+        row.colour = sheet->highlight_colours[i];
+    }
+}

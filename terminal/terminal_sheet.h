@@ -17,6 +17,8 @@ struct TerminalSheet {
     // colours, taken into the copy only by the page's OK.
     ColorRef page_colours[COLOUR_COUNT];
     ColorRef page_custom[CUSTOM_COLOUR_COUNT];
+    // The highlight page's colours, taken into the copy only by its OK.
+    ColorRef highlight_colours[HIGHLIGHT_RULE_MAX];
 };
 
 void terminal_sheet_open(TerminalSheet* sheet, const DisplaySettings* live);
@@ -28,6 +30,18 @@ void colour_page_apply(TerminalSheet* sheet);
 // The part of an owner-drawn colour button that shows its colour: 3 pixels in from
 // the left and top, 4 from the right and bottom.
 ConsoleRect colour_button_swatch(ConsoleRect item);
+
+// Highlight page: the colours from the copy; a colour chosen for row k; OK with each
+// row's field (cut to 256 bytes of whole characters) and check boxes. Flag bits the
+// page does not show are kept.
+void highlight_page_open(TerminalSheet* sheet);
+void highlight_page_choose(TerminalSheet* sheet, int row, ColorRef colour);
+struct HighlightField {
+    const char* keyword;
+    bool match_case;
+    bool hex;
+};
+void highlight_page_apply(TerminalSheet* sheet, const HighlightField fields[HIGHLIGHT_RULE_MAX]);
 
 // The function-key page's fields as OK takes them: each as read from its field (at
 // most 127 bytes, cut before a character that would be split).

@@ -1,5 +1,5 @@
 // The terminal settings sheet (command 107): the working copy made when it opens, the
-// three pages, and what a confirmed change leads to. UI thread only; the working copy
+// four pages, and what a confirmed change leads to. UI thread only; the working copy
 // is allocated here and freed when the sheet has closed, after the pages are gone.
 #include "terminal/terminal_sheet_win.h"
 
@@ -17,14 +17,17 @@ void terminal_settings_sheet(HWND frame)
     auto* sheet = static_cast<TerminalSheet*>(std::calloc(1, sizeof(TerminalSheet)));
     if (!sheet) return;
     terminal_sheet_open(sheet, &display_settings);
-    const PageBinding bindings[3] = {
-        {&DISPLAY_PAGE_ROUTINES, sheet}, {&COLOUR_PAGE_ROUTINES, sheet}, {&FUNCTION_KEY_PAGE_ROUTINES, sheet}};
-    const int templates[3] = {IDD_DISPLAY_PAGE, IDD_COLOUR_PAGE, IDD_FUNCTION_KEY_PAGE};
-    HPROPSHEETPAGE pages[3];
+    constexpr int PAGES = 4;
+    const PageBinding bindings[PAGES] = {{&DISPLAY_PAGE_ROUTINES, sheet},
+                                         {&COLOUR_PAGE_ROUTINES, sheet},
+                                         {&FUNCTION_KEY_PAGE_ROUTINES, sheet},
+                                         {&HIGHLIGHT_PAGE_ROUTINES, sheet}};
+    const int templates[PAGES] = {IDD_DISPLAY_PAGE, IDD_COLOUR_PAGE, IDD_FUNCTION_KEY_PAGE, IDD_HIGHLIGHT_PAGE};
+    HPROPSHEETPAGE pages[PAGES];
     UINT count = 0;
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < PAGES; ++i)
         if (HPROPSHEETPAGE page = page_create(templates[i], &bindings[i])) pages[count++] = page;
-    if (count != 3) {
+    if (count != PAGES) {
         // A sheet without one of its pages would still save what it shows: none at all.
         for (UINT i = 0; i < count; ++i) DestroyPropertySheetPage(pages[i]);
         std::free(sheet);

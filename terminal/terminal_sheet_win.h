@@ -1,6 +1,6 @@
-// The terminal settings sheet "端末の設定" (command 107) and its three pages: "表示"
-// (display_page_win.cpp), "ｶﾗｰ" (colour_page_win.cpp) and "ﾌｧﾝｸｼｮﾝｷｰ"
-// (function_key_page_win.cpp). UI thread only; the sheet owns its working copy for
+// The terminal settings sheet "端末の設定" (command 107) and its four pages: "表示"
+// (display_page_win.cpp), "ｶﾗｰ" (colour_page_win.cpp), "ﾌｧﾝｸｼｮﾝｷｰ"
+// (function_key_page_win.cpp) and "強調表示" (highlight_page_win.cpp). UI thread only; the sheet owns its working copy for
 // as long as it is open.
 #pragma once
 #include <windows.h>
@@ -23,3 +23,9 @@ bool terminal_settings_confirm(const DisplaySettings* copy);
 extern const PageRoutines DISPLAY_PAGE_ROUTINES;
 extern const PageRoutines COLOUR_PAGE_ROUTINES;
 extern const PageRoutines FUNCTION_KEY_PAGE_ROUTINES;
+extern const PageRoutines HIGHLIGHT_PAGE_ROUTINES;
+
+// What the colour and highlight pages share: an owner-drawn button showing a colour,
+// and the colour chooser over the sheet's custom colours (true when one was chosen).
+void draw_colour_button(const DRAWITEMSTRUCT* item, ColorRef colour);
+bool choose_colour(HWND owner, ColorRef* colour, ColorRef* custom);

@@ -22,11 +22,13 @@
 #include "terminal/display_settings.h"
 #include "terminal/key_input.h"
 #include "terminal/port_win.h"
+#include "terminal/reading_win.h"
 
 const char CHILD_CLASS_NAME[] = "TAVEX CHILD";
 
 constexpr UINT MSG_PASTE_RETRY = WM_APP + 2;  // posted by the paste hook
 constexpr UINT_PTR PASTE_TIMER = 1;
+constexpr UINT_PTR COUNTER_TIMER = 2;  // once a second: the receive rate
 constexpr DWORD PASTE_RETRY_MS = 10;
 constexpr DWORD PASTE_GIVE_UP_MS = 5000;
 static const char PASTE_SINCE[] = "paste since";  // window property: when the retries began
@@ -311,6 +313,7 @@ static void activation_update(Port* port)
     // After the focus: only the port whose console has it shows its file-send and log
     // texts, and the console takes it on WM_SETFOCUS, which SetFocus has just sent.
     if (port_transfer_hooks.refresh) port_transfer_hooks.refresh(port);
+    show_counters(port);
 }
 
 static void popup_menu(Port* port, HWND window, int x, int y)
@@ -355,6 +358,7 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
         if (port) {
             console_attach_window(&port->console, window);
             SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(port));
+            SetTimer(window, COUNTER_TIMER, 1000, nullptr);
         }
         return DefMDIChildProcA(window, message, wparam, lparam);
     }
@@ -405,8 +409,13 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
             retry_paste(port, window);
             return 0;
         }
+        if (wparam == COUNTER_TIMER) {
+            counters_tick(port);
+            return 0;
+        }
         break;
     case WM_DESTROY:
+        KillTimer(window, COUNTER_TIMER);
         RemovePropA(window, PASTE_SINCE);
         break;
     default:

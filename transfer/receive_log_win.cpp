@@ -23,6 +23,7 @@
 #include "base/command_state_win.h"
 #include "base/app_record_win.h"
 #include "base/status_bar_win.h"
+#include "console/console_stamped.h"
 #include "console/console_win.h"
 #include "resources/commands.h"
 #include "resources/transfer_ids.h"
@@ -32,6 +33,7 @@
 #include "transfer/transfer_win.h"
 
 int include_console_text = 1;
+int log_time_stamps = 0;
 
 static const char LOG_CAPTION[] = "受信ﾃﾞｰﾀをﾌｧｲﾙに保存";
 static const char LOG_STOPPED[] = "。受信ﾃﾞｰﾀの保存を中止しました";
@@ -57,12 +59,76 @@ void refresh_log_state(Port* port)
     command_state_refresh();
 }
 
+// Stamped bytes gathered in a buffer of their own before they are queued, so that a
+// chunk of many short lines takes a few appends, not two for every line.
+struct StampBuffer {
+    LogWriter* writer;  // null: the bytes are kept in `kept` (malloc'd) instead
+    bool ok;
+    std::size_t held;
+    unsigned char* kept;
+    std::size_t kept_length;
+    unsigned char buffer[4096];
+};
+
+static bool stamp_flush(StampBuffer* b)
+{
+    if (b->held > 0 && b->ok) {
+        if (b->writer) {
+            b->ok = log_writer_append(b->writer, b->buffer, b->held);
+        } else {
+            auto* grown = static_cast<unsigned char*>(std::realloc(b->kept, b->kept_length + b->held));
+            b->ok = grown != nullptr;
+            if (grown) {
+                std::memcpy(grown + b->kept_length, b->buffer, b->held);
+                b->kept = grown;
+                b->kept_length += b->held;
+            }
+        }
+    }
+    b->held = 0;
+    return b->ok;
+}
+
+static bool stamp_write(void* context, const unsigned char* bytes, std::size_t length)
+{
+    auto* b = static_cast<StampBuffer*>(context);
+    while (length > 0 && b->ok) {
+        if (b->held == sizeof b->buffer) stamp_flush(b);
+        std::size_t n = sizeof b->buffer - b->held;
+        if (n > length) n = length;
+        std::memcpy(b->buffer + b->held, bytes, n);
+        b->held += n;
+        bytes += n;
+        length -= n;
+    }
+    return b->ok;
+}
+
+static void stamp_buffer_start(StampBuffer* b, LogWriter* writer)
+{
+    b->writer = writer;
+    b->ok = true;
+    b->held = 0;
+    b->kept = nullptr;
+    b->kept_length = 0;
+}
+
 // The log's receive tap (engine thread). Only queued: the writer's thread writes the
-// file. Bytes the log no longer takes (it has failed) are still shown.
+// file. Bytes the log no longer takes (it has failed) are still shown. With time
+// stamps each line starts with its arrival time.
 static bool log_tap(Port*, void* state, const unsigned char* data, std::int32_t length)
 {
     auto* log = static_cast<TransferPort*>(state);
-    if (length > 0 && log->log_active == 1) log_writer_append(log->log_writer, data, static_cast<std::size_t>(length));
+    if (length <= 0 || log->log_active != 1) return true;
+    if (log->log_stamped) {
+        StampBuffer b;
+        stamp_buffer_start(&b, log->log_writer);
+        stamped_lines_feed(&log->log_lines, data, static_cast<std::size_t>(length), console_clock_now(), stamp_write,
+                           &b);
+        stamp_flush(&b);
+    } else {
+        log_writer_append(log->log_writer, data, static_cast<std::size_t>(length));
+    }
     return true;
 }
 
@@ -86,7 +152,21 @@ static bool copy_console_text(Port* port, unsigned char** text, std::size_t* len
     std::uint32_t count = console_text_length(console);
     const unsigned char* at = console_text_at(console, 0);
     bool ok = true;
-    if (at && count > 0) {
+    TransferPort* log = transfer_port(port);
+    if (log->log_stamped) {
+        StampBuffer b;
+        stamp_buffer_start(&b, nullptr);
+        console_write_stamped(console, 0, count, stamp_write, &b);
+        ok = stamp_flush(&b);
+        // Received bytes go on where the text ends: inside its last line, say.
+        stamped_lines_after(&log->log_lines, at, at ? count : 0);
+        if (ok) {
+            *text = b.kept;
+            *length = b.kept_length;
+        } else {
+            std::free(b.kept);
+        }
+    } else if (at && count > 0) {
         *text = static_cast<unsigned char*>(std::malloc(count));
         ok = *text != nullptr;
         if (ok) {
@@ -108,6 +188,8 @@ void start_receive_log(Port* port, HWND owner)
     HANDLE file = transfer_create_file(owner, log->log_file_name, LOG_CAPTION, port_window(port));
     if (!file) return;
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    log->log_stamped = log_time_stamps;
+    stamped_lines_after(&log->log_lines, nullptr, 0);
     unsigned char* text = nullptr;
     std::size_t length = 0;
     LogWriter* writer = nullptr;
@@ -172,23 +254,6 @@ static bool connected_not_logging(const Port* port)
     return connection_takes_input(port->connection_state) && transfer_port(port)->log_active == 0;
 }
 
-static void browse(HWND dialog)
-{
-    char name[MAX_PATH] = "";
-    GetDlgItemTextA(dialog, IDC_LOG_FILE, name, sizeof name);
-    OPENFILENAMEA ofn = {};
-    // The structure without the Windows 2000 additions, which every system takes.
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = "すべてのﾌｧｲﾙ(*.*)\0*.*\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = name;
-    ofn.nMaxFile = MAX_PATH - 1;
-    ofn.lpstrTitle = "受信ﾃﾞｰﾀを保存するﾌｧｲﾙの参照";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    if (GetSaveFileNameA(&ofn) && name[0] != '\0') SetDlgItemTextA(dialog, IDC_LOG_FILE, name);
-}
-
 // OK: the chosen port's window, its log_file_name set, or null.
 static HWND accept(HWND dialog)
 {
@@ -201,6 +266,7 @@ static HWND accept(HWND dialog)
     if (!port) return nullptr;
     std::memcpy(transfer_port(port)->log_file_name, name, sizeof name);
     include_console_text = IsDlgButtonChecked(dialog, IDC_LOG_CONSOLE_TEXT) == BST_CHECKED ? 1 : 0;
+    log_time_stamps = IsDlgButtonChecked(dialog, IDC_LOG_TIME_STAMPS) == BST_CHECKED ? 1 : 0;
     return window;
 }
 
@@ -215,12 +281,13 @@ static INT_PTR CALLBACK receive_log_dialog_proc(HWND dialog, UINT message, WPARA
         SendMessageA(ports, CB_SETCURSEL, 0, 0);
         SetDlgItemTextA(dialog, IDC_LOG_FILE, "");
         CheckDlgButton(dialog, IDC_LOG_CONSOLE_TEXT, include_console_text ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(dialog, IDC_LOG_TIME_STAMPS, log_time_stamps ? BST_CHECKED : BST_UNCHECKED);
         return TRUE;
     }
     if (message != WM_COMMAND) return FALSE;
     switch (LOWORD(wparam)) {
     case IDC_LOG_BROWSE:
-        browse(dialog);
+        transfer_browse_save(dialog, IDC_LOG_FILE, "受信ﾃﾞｰﾀを保存するﾌｧｲﾙの参照");
         return TRUE;
     case IDOK:
         EndDialog(dialog, reinterpret_cast<INT_PTR>(accept(dialog)));

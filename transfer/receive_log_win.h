@@ -17,6 +17,9 @@ struct Port;
 
 // The last state of check box 1416, for the run (not stored).
 extern int include_console_text;
+// The last state of "時刻を付ける" (not stored; off at start, so the log is the bytes
+// as received): each logged line then starts with "[yyyy-mm-dd hh:mm:ss.mmm] ".
+extern int log_time_stamps;
 
 // Command 405: the dialog, then the log on the chosen port.
 void start_receive_log_command(HWND frame);

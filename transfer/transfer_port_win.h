@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "console/console_stamped.h"
 #include "terminal/send_state.h"
 
 struct Port;
@@ -37,6 +38,8 @@ struct TransferPort {
     char log_file_name[260];
     volatile LONGLONG log_bytes;     // bytes written to the file since logging began
     DWORD log_start_tick;
+    std::int32_t log_stamped;        // each logged line starts with its time (set before the log starts)
+    StampedLines log_lines;          // where the log stands in its line (the tap's alone once started)
     // 1 while a notice of the file send or the log waits for the UI thread to show it.
     volatile LONG transfer_notice_pending;
 };

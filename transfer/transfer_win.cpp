@@ -2,6 +2,8 @@
 // 64-bit counts.
 #include "transfer/transfer_win.h"
 
+#include <commdlg.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -168,4 +170,21 @@ HANDLE transfer_create_file(HWND owner, const char* name, const char* caption, H
     }
     transfer_tell_unopened(owner, name, caption);
     return nullptr;
+}
+
+void transfer_browse_save(HWND dialog, int edit_id, const char* title)
+{
+    char name[MAX_PATH] = "";
+    GetDlgItemTextA(dialog, edit_id, name, sizeof name);
+    OPENFILENAMEA ofn = {};
+    // The structure without the Windows 2000 additions, which every system takes.
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.hwndOwner = dialog;
+    ofn.lpstrFilter = "すべてのﾌｧｲﾙ(*.*)\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = name;
+    ofn.nMaxFile = MAX_PATH - 1;
+    ofn.lpstrTitle = title;
+    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    if (GetSaveFileNameA(&ofn) && name[0] != '\0') SetDlgItemTextA(dialog, edit_id, name);
 }

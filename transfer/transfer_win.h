@@ -48,6 +48,10 @@ void transfer_wait_zero(volatile LONG* value);
 void transfer_tell_unopened(HWND owner, const char* name, const char* caption);
 void transfer_tell_unwritten(HWND owner, const char* name, const char* caption, const char* meaning);
 
+// The system's "save as" dialog titled title, starting from and filling in the name
+// in the dialog's edit control edit_id.
+void transfer_browse_save(HWND dialog, int edit_id, const char* title);
+
 // Creates a file for writing, new; when that fails, asks whether to overwrite it
 // (No is the default) and on Yes creates it empty, telling the user when that fails
 // too. The file is shared for reading. A name that is not a file on disk (a device's,

@@ -65,6 +65,14 @@ void expect_sane_tables(const std::string& which)
     EXPECT_EQ(0, std::memcmp(&display, &display_settings, sizeof display));
     EXPECT_TRUE(terminated(display_settings.text_font_name, FONT_NAME_TEXT));
     for (const char* key : display_settings.function_keys) EXPECT_TRUE(terminated(key, FUNCTION_KEY_TEXT));
+    for (const HighlightRow& row : display_settings.highlight) {
+        EXPECT_TRUE(terminated(row.keyword, HIGHLIGHT_KEYWORD_TEXT));
+        EXPECT_EQ(row.colour & 0xFF000000u, 0u);
+    }
+    // Whatever the rows hold, they compile: a bad one to nothing.
+    ConsoleSettings console;
+    display_console_settings(&display_settings, &console);
+    if (console.highlights) EXPECT_GT(console.highlights->count, 0);
 
     for (const UsbDeviceEntry& entry : usb_device_table) {
         EXPECT_TRUE(terminated(entry.name, USB_TEXT_SIZE));

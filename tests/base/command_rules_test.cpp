@@ -23,7 +23,7 @@ CommandFacts inactive_leftovers()
 {
     CommandFacts facts{};
     facts.port_open = true;
-    facts.selection = facts.text = facts.sending = facts.paused = facts.logging = true;
+    facts.selection = facts.text = facts.sending = facts.paused = facts.logging = facts.time_stamps = true;
     return facts;
 }
 
@@ -59,6 +59,8 @@ TEST(CommandRules, EachRuleAgainstItsFacts)
         {"send left by an inactive port", RULE_SEND_UNDER_WAY, 0, inactive_leftovers(), false},
         {"logging", RULE_LOGGING, 0, active([](CommandFacts& f) { f.logging = true; }), true},
         {"log left by an inactive port", RULE_LOGGING, 0, inactive_leftovers(), false},
+        {"time stamps", RULE_TIME_STAMPS, 0, active([](CommandFacts& f) { f.time_stamps = true; }), true},
+        {"time stamps of an inactive port", RULE_TIME_STAMPS, 0, inactive_leftovers(), false},
         {"kind offered", RULE_KIND_OFFERED, 3, offered_network, true},
         {"another kind not offered", RULE_KIND_OFFERED, 4, offered_network, false},
         {"kind below the table", RULE_KIND_OFFERED, -1, offered_network, false},

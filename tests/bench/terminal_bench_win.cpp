@@ -14,6 +14,7 @@
 
 #include "base/settings.h"
 #include "console/console_view_win.h"
+#include "terminal/highlight_settings.h"
 #include "terminal/terminal_sheet_win.h"
 #include "tests/terminal/port_test_support.h"
 
@@ -85,6 +86,25 @@ void bench_paint()
     std::printf("terminal_paint_full_1m: %.2f ms\n", full_ms);
     std::printf("terminal_paint_one_window: %.2f ms\n", empty_ms);
     std::printf("terminal_paint_ratio_full_to_one_window: %.2f x\n", full_ms / empty_ms);
+
+    // The same full window with four keywords highlighted on every row (nine runs of
+    // colour a row instead of one), against it without.
+    HighlightRow rows[HIGHLIGHT_RULE_MAX];
+    highlight_rows_defaults(rows);
+    const char* const keywords[] = {"012", "+,-", "ABC", "abc"};
+    for (int i = 0; i < 4; ++i) highlight_row_take(&rows[i], keywords[i], 0x00FFFF - i * 0x20, 0);
+    static ConsoleHighlights rules;
+    const ConsoleHighlights* compiled = highlight_rows_compile(rows, &rules);
+    double plain_ms = 1e9, marked_ms = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        full->console.view.highlights = nullptr;
+        plain_ms = std::min(plain_ms, paint_ms(full));
+        full->console.view.highlights = compiled;
+        marked_ms = std::min(marked_ms, paint_ms(full));
+    }
+    full->console.view.highlights = nullptr;
+    std::printf("terminal_paint_highlight: %.2f ms\n", marked_ms);
+    std::printf("terminal_paint_highlight_ratio: %.2f x\n", marked_ms / plain_ms);
     close_port(full);
     close_port(empty);
 }
@@ -108,11 +128,13 @@ DWORD WINAPI post_markers(void* parameter) noexcept
     return 0;
 }
 
-void bench_flood()
+// Returns the MB/s received; with time_stamps the window shows its gutter.
+double bench_flood(bool time_stamps)
 {
     display_settings_defaults(&display_settings);
+    display_settings.time_stamp = time_stamps ? 1 : 0;
     Port* port = create_port(PORT_SERIAL, nullptr);
-    if (!port) return;
+    if (!port) return 0;
     std::string piece;
     while (piece.size() < 4000) piece += "0123456789 abcdefghijklmnopqrstuvwxyz ABCDEFGHIJKLMNOPQRSTUVWXYZ\r\n";
     piece.resize(4000);
@@ -143,10 +165,23 @@ void bench_flood()
     std::sort(latencies.begin(), latencies.end());
     double worst = latencies.empty() ? 0 : latencies.back();
     double median = latencies.empty() ? 0 : latencies[latencies.size() / 2];
-    std::printf("terminal_receive_while_painting: %.1f MB/s\n", pieces * 4000.0 / seconds / 1e6);
+    const double rate = pieces * 4000.0 / seconds / 1e6;
+    close_port(port);
+    display_settings_defaults(&display_settings);
+    if (time_stamps) return rate;
+    std::printf("terminal_receive_while_painting: %.1f MB/s\n", rate);
     std::printf("terminal_ui_response_median: %.2f ms\n", median);
     std::printf("terminal_ui_response_worst: %.2f ms\n", worst);
-    close_port(port);
+    return rate;
+}
+
+// The flood again with each line's time shown (the counters count in both): the
+// receive path's speed with the gutter over without.
+void bench_flood_time_stamps(double without)
+{
+    const double with = bench_flood(true);
+    std::printf("terminal_receive_while_painting_time_stamps: %.1f MB/s\n", with);
+    if (without > 0) std::printf("terminal_receive_time_stamps_ratio: %.2f x\n", with / without);
 }
 
 // Milliseconds (median of the rounds) from confirming changed settings to eight
@@ -221,7 +256,9 @@ void bench_terminal()
             MoveWindow(app.frame_window, 0, 0, 820, 660, TRUE);
             bench_paint();
             std::fflush(stdout);
-            bench_flood();
+            const double plain = bench_flood(false);
+            std::fflush(stdout);
+            bench_flood_time_stamps(plain);
             std::fflush(stdout);
             bench_display_refresh();
         }

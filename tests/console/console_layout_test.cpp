@@ -121,7 +121,7 @@ TEST_F(Layout, PaintDecidesRunsBackgroundRowsAndCaret)
     c->selection.selection_state = 3;
     c->selection.sel_anchor.offset = c->selection.sel_end.offset = 5;  // "y"
     Painted painted;
-    const ConsolePaintSink sink = {&painted, Painted::run, Painted::fill};
+    const ConsolePaintSink sink = {&painted, Painted::run, Painted::fill, nullptr};
     ASSERT_TRUE(console_paint_rows(c, 4 + 80, 2 + 3 * 16, &sink));
     EXPECT_EQ(painted.runs, (std::vector<std::string>{"4,2:0:ab  ", "4,18:0:x", "12,18:2:y", "20,18:0:z"}));
     EXPECT_EQ(painted.fills, (std::vector<std::string>{"36,2", "28,18", "4,34"}));

@@ -209,6 +209,42 @@ TEST_F(TerminalSheetTest, TheColourPageChangesAColourAndACustomColour)
     EXPECT_EQ(port->console.view.colours[COLOUR_TEXT], 0x563412u);
 }
 
+// The highlight page: two keywords, one as hexadecimal with case, then OK. Only
+// the rows in use reach the file; the open window draws them; emptied again, the
+// section goes.
+TEST_F(TerminalSheetTest, TheHighlightPageStoresItsRowsAndTheWindowDrawsThem)
+{
+    open_sheet([](HWND sheet) {
+        HWND page = show_page(sheet, 3);
+        SetDlgItemTextA(page, IDC_HIGHLIGHT_KEYWORD, "error");
+        SetDlgItemTextA(page, IDC_HIGHLIGHT_KEYWORD + 5, "0D 0A");
+        CheckDlgButton(page, IDC_HIGHLIGHT_HEX + 5, BST_CHECKED);
+        CheckDlgButton(page, IDC_HIGHLIGHT_CASE + 5, BST_CHECKED);
+        press(sheet, PSBTN_OK);
+    });
+    ASSERT_TRUE(dialog_was_driven());
+    char text[32] = {};
+    settings_read_text("console highlight", "keyword 1", text, sizeof text, "");
+    EXPECT_STREQ(text, "error");
+    settings_read_text("console highlight", "keyword 6", text, sizeof text, "");
+    EXPECT_STREQ(text, "0D 0A");
+    EXPECT_EQ(settings_read_int("console highlight", "flags 6", -1), HIGHLIGHT_HEX | HIGHLIGHT_MATCH_CASE);
+    EXPECT_EQ(settings_read_int("console highlight", "colour 6", -1), static_cast<int>(HIGHLIGHT_DEFAULT_COLOUR));
+    EXPECT_EQ(settings_read_int("console highlight", "flags 2", -1), -1);
+    ASSERT_NE(port->console.view.highlights, nullptr);
+    EXPECT_EQ(port->console.view.highlights->count, 2);
+    UpdateWindow(window_of(port));
+
+    open_sheet([](HWND sheet) {
+        HWND page = show_page(sheet, 3);
+        SetDlgItemTextA(page, IDC_HIGHLIGHT_KEYWORD, "");
+        SetDlgItemTextA(page, IDC_HIGHLIGHT_KEYWORD + 5, "");
+        press(sheet, PSBTN_OK);
+    });
+    EXPECT_EQ(ini().find("console highlight"), std::string::npos);
+    EXPECT_EQ(port->console.view.highlights, nullptr);
+}
+
 // The function-key page, step by step: F5 set and saved to a file that exists (No
 // keeps it, Yes overwrites it), another file loaded into the fields, a missing one
 // reported, then OK.
