@@ -20,6 +20,7 @@
 #include "tests/support/dialog_driver_win.h"
 #include "tests/transfer/transfer_test_support.h"
 #include "transfer/receive_log_win.h"
+#include "transfer/transfer_port_win.h"
 
 namespace {
 
@@ -152,7 +153,7 @@ TEST_F(Reading, TimeStampsPerWindowAndInTheLog)
     EXPECT_TRUE(checked(CMD_TIME_STAMPS));
 
     const std::string path = scratch.file("stamped.log");
-    std::strncpy(first->log_file_name, path.c_str(), sizeof first->log_file_name - 1);
+    std::strncpy(transfer_port(first)->log_file_name, path.c_str(), sizeof transfer_port(first)->log_file_name - 1);
     include_console_text = 1;
     log_time_stamps = 1;
     start_receive_log(first, app.frame_window);
