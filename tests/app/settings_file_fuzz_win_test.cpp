@@ -72,7 +72,9 @@ void expect_sane_tables(const std::string& which)
     // Whatever the rows hold, they compile: a bad one to nothing.
     ConsoleSettings console;
     display_console_settings(&display_settings, &console);
-    if (console.highlights) EXPECT_GT(console.highlights->count, 0);
+    if (console.highlights) {
+        EXPECT_GT(console.highlights->count, 0);
+    }
 
     for (const UsbDeviceEntry& entry : usb_device_table) {
         EXPECT_TRUE(terminated(entry.name, USB_TEXT_SIZE));

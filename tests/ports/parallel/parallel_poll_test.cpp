@@ -51,7 +51,9 @@ TEST(ParallelPoll, ReadsStartAtTheIntervalCountedInMilliseconds)
     for (const PollCase& c : cases) {
         ParallelPoll poll;
         EXPECT_EQ(simulate(c, &poll), c.reads) << c.what;
-        if (!c.bidirectional) EXPECT_EQ(poll.poll_countdown, 0u) << c.what;
+        if (!c.bidirectional) {
+            EXPECT_EQ(poll.poll_countdown, 0u) << c.what;
+        }
     }
 }
 
