@@ -152,7 +152,9 @@ TEST_F(SerialPortTest, APortWhoseDeviceGoesAwayShowsNotConnected)
     EXPECT_TRUE(IsWindow(static_cast<HWND>(port->console.window)));
     DWORD start = GetTickCount();
     close_port(port);
-    EXPECT_LT(GetTickCount() - start, 1200u);
+    // Closing waits for the engine thread without a limit: a stuck thread shows as
+    // seconds here. The bound leaves room for a loaded machine (1.3 s seen at load 20).
+    EXPECT_LT(GetTickCount() - start, 3000u);
     EXPECT_TRUE(restore_com_port());
 }
 
