@@ -71,6 +71,7 @@ void serial_settings_make_usable(SerialSettings* s)
         if (!listed(serial_page_lists[i], s->*list_fields[i]))
             s->*list_fields[i] = UNLISTED_READ_AS.*list_fields[i];
     if (s->parity_check != 0 && s->parity_check != 1) s->parity_check = UNLISTED_READ_AS.parity_check;
+    if (s->auto_reopen != 0 && s->auto_reopen != 1) s->auto_reopen = UNLISTED_READ_AS.auto_reopen;
 }
 
 void serial_page_open(SerialPage* page, const SerialPortEntry* live)
@@ -114,11 +115,17 @@ void serial_page_view(const SerialPage* page, SerialPageView* view)
     }
     // The box shows what the line gets: the engine uses only the low bit.
     view->parity_check = s->parity_check & 1;
+    view->auto_reopen = s->auto_reopen != 0;
 }
 
 void serial_page_toggle_parity_check(SerialPage* page)
 {
     if (SerialSettings* s = shown(page)) s->parity_check = (s->parity_check & 1) ? 0 : 1;
+}
+
+void serial_page_toggle_auto_reopen(SerialPage* page)
+{
+    if (SerialSettings* s = shown(page)) s->auto_reopen = s->auto_reopen ? 0 : 1;
 }
 
 void serial_page_restore_defaults(SerialPage* page)

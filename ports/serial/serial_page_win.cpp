@@ -18,6 +18,7 @@ static void show_row(HWND page)
     for (int i = 0; i < 5; ++i)
         SendDlgItemMessageA(page, serial_page_lists[i].control, CB_SETCURSEL, static_cast<WPARAM>(view.lines[i]), 0);
     CheckDlgButton(page, IDC_SERIAL_PARITY_CHECK, view.parity_check ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(page, IDC_SERIAL_AUTO_REOPEN, view.auto_reopen ? BST_CHECKED : BST_UNCHECKED);
 }
 
 static void init_page(HWND page, void*)
@@ -40,6 +41,9 @@ static void page_command(HWND page, void*, int id, int code)
 {
     if (id == IDC_SERIAL_PARITY_CHECK && code == BN_CLICKED) {
         serial_page_toggle_parity_check(&serial_page);
+        show_row(page);
+    } else if (id == IDC_SERIAL_AUTO_REOPEN && code == BN_CLICKED) {
+        serial_page_toggle_auto_reopen(&serial_page);
         show_row(page);
     } else if (id == IDC_SERIAL_DEFAULTS && code == BN_CLICKED) {
         serial_page_restore_defaults(&serial_page);

@@ -50,7 +50,7 @@ static bool listed(const SerialPageList& list, std::int32_t value)
 
 static void serial(Numbers& n)
 {
-    SerialSettings s = {n.next(), n.next(), n.next(), n.next(), n.next(), n.next()};
+    SerialSettings s = {n.next(), n.next(), n.next(), n.next(), n.next(), n.next(), n.next()};
     serial_settings_make_usable(&s);
     SerialSettings again = s;
     serial_settings_make_usable(&again);
@@ -62,6 +62,7 @@ static void serial(Numbers& n)
                                            : i == 3 ? s.stop_bits
                                                     : s.flow_control));
     check(s.parity_check == 0 || s.parity_check == 1);
+    check(s.auto_reopen == 0 || s.auto_reopen == 1);
 
     // The line from those settings, on a driver of any capabilities.
     SerialCaps caps = {static_cast<std::uint32_t>(n.next()), static_cast<std::uint16_t>(n.next()),
