@@ -58,6 +58,8 @@ void serial_load_settings()
             row.settings.flow_control = settings_read_int(section, "flow control", d.flow_control);
             row.settings.parity_check = settings_read_int(section, "parity check", d.parity_check);
             row.settings.auto_reopen = settings_read_int(section, "auto reopen", d.auto_reopen);
+            row.settings.dtr = settings_read_int(section, "dtr", d.dtr);
+            row.settings.rts = settings_read_int(section, "rts", d.rts);
             serial_settings_make_usable(&row.settings);
         }
         row.changed = 0;
@@ -78,6 +80,8 @@ void serial_save_settings()
         settings_write_int(section, "flow control", row.settings.flow_control);
         settings_write_int(section, "parity check", row.settings.parity_check);
         settings_write_int(section, "auto reopen", row.settings.auto_reopen);
+        settings_write_int(section, "dtr", row.settings.dtr);
+        settings_write_int(section, "rts", row.settings.rts);
     }
 }
 

@@ -61,7 +61,7 @@ inline std::vector<Section> program_sections()
         char name[16];
         std::snprintf(name, sizeof name, "com%d", n);
         sections.push_back({name, {"valid", "baudrate", "data bits", "parity bits", "stop bits", "flow control",
-                                   "parity check", "auto reopen"}});
+                                   "parity check", "auto reopen", "dtr", "rts"}});
         std::snprintf(name, sizeof name, "lpt%d", n);
         sections.push_back({name, {"valid", "receive times", "bidi"}});
     }

@@ -1,5 +1,6 @@
 // Velkaro on a serial port at the bench, beyond typing and reading: a device
-// unplugged and plugged in again while the user types, with "auto reopen" on. The
+// unplugged and plugged in again while the user types, with "auto reopen" on; DTR
+// held off from the open, as for a board that resets on it. The
 // program runs in a scratch folder with the bench's pty as COM5; the bench takes
 // the pty pair away and makes a new one at the same path, as a USB adapter pulled
 // and put back.
@@ -74,6 +75,26 @@ TEST_F(SerialLinesEndToEnd, AnUnpluggedDeviceIsOpenedAgainWhileTheUserTypes)
     PostMessageA(terminal, WM_CLOSE, 0, 0);
     EXPECT_TRUE(wait_until([&] { return terminal_window(frame) == nullptr; }, 1500));
     EXPECT_TRUE(restore_com_port());
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.wait_exit(10000), 0u);
+}
+
+// The output lines as the far end sees them: the bench's pty answers the modem-line
+// requests and writes what the port set ("DTR RTS").
+std::string output_lines()
+{
+    return read_file(windows_path(fixture_env("TAVEX_TEST_COM_MODEM_OUT")));
+}
+
+TEST_F(SerialLinesEndToEnd, DtrHeldOffFromTheOpenOnIsSeenAtTheFarEnd)
+{
+    ASSERT_TRUE(write_file(scratch.file("tavex.ini"), "[com5]\r\ndtr=0\r\n"));
+    Started program;
+    HWND frame = nullptr;
+    HWND terminal = open_com5(program, scratch.path(), &frame);
+    ASSERT_NE(terminal, nullptr);
+    EXPECT_TRUE(wait_until([&] { return output_lines().find("RTS") != std::string::npos; }, 3000)) << output_lines();
+    EXPECT_EQ(output_lines().find("DTR"), std::string::npos) << output_lines();
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.wait_exit(10000), 0u);
 }

@@ -125,6 +125,36 @@ TEST(SerialMapFlow, EachModeSetsItsFlagsAndAMissingCapabilityFallsBackToNone)
         EXPECT_EQ(serial_effective_flow(&all, bad), 0);
 }
 
+// DTR and RTS as the port's settings say, except the line the flow control drives
+// (DSR drives DTR, CTS drives RTS); a mode the driver lacks drives neither.
+TEST(SerialMapFlow, DtrAndRtsAsSetUnlessTheFlowControlDrivesThem)
+{
+    const struct {
+        int flow, dtr, rts;
+        std::uint32_t caps;
+        int dtr_control, rts_control;
+    } cases[] = {
+        {0, 0, 0, ALL_PCF, 0, 0},
+        {0, 1, 0, ALL_PCF, 1, 0},
+        {1, 0, 1, ALL_PCF, 0, 1},
+        {2, 0, 0, ALL_PCF, 2, 0},
+        {3, 0, 0, ALL_PCF, 0, 2},
+        {3, 1, 0, SERIAL_PCF_DTRDSR, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "flow " << c.flow << " dtr " << c.dtr << " rts " << c.rts);
+        SerialSettings s = line_settings(9600, 8, 0, 0, c.flow, 0);
+        s.dtr = c.dtr;
+        s.rts = c.rts;
+        SerialLine l = map({0, 0, 0, c.caps}, s);
+        EXPECT_EQ(l.dtr_control, c.dtr_control);
+        EXPECT_EQ(l.rts_control, c.rts_control);
+    }
+    EXPECT_TRUE(serial_flow_drives_dtr(2));
+    EXPECT_TRUE(serial_flow_drives_rts(3));
+    EXPECT_FALSE(serial_flow_drives_dtr(3) || serial_flow_drives_rts(2) || serial_flow_drives_dtr(1));
+}
+
 TEST(SerialMapLine, ParityCheckTakesTheLowBitEvenWithoutParity)
 {
     SerialLine l = map({0, 0, ALL_16, 0}, line_settings(9600, 8, 0, 0, 0, 1));
