@@ -11,6 +11,10 @@ enum PortState : std::int32_t {
     PORT_WAITING_TO_RETRY = 2,   // an attempt failed; the next follows after a wait
     PORT_LOST = 3,               // was connected and is no longer: the reason says why
     PORT_CLOSED = 4,             // the engine has stopped or given up: nothing more will come
+    // The device went away and the port opens it again once a second until it is
+    // back: not connected and taking no input meanwhile (a device that returns must
+    // not receive what was typed while it was gone).
+    PORT_WAITING_FOR_DEVICE = 5,
 };
 
 enum PortReason : std::int32_t {
@@ -56,8 +60,10 @@ inline bool connection_takes_input(PortStatus status)
     return connection_takes_input(port_connection_state(status));
 }
 
-// The status bar's connection text: "接続中" only while connected.
+// The status bar's connection text: "接続中" only while connected, "再接続待ち" while
+// the device is waited for.
 inline const char* port_status_text(PortStatus status)
 {
+    if (status.state == PORT_WAITING_FOR_DEVICE) return "再接続待ち";
     return status.state == PORT_CONNECTED ? "接続中" : "通信不可";
 }

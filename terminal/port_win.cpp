@@ -16,6 +16,7 @@
 #include "base/app_record_win.h"
 #include "base/status_bar_win.h"
 #include "resources/commands.h"
+#include "terminal/auto_reopen_win.h"
 #include "terminal/display_settings.h"
 #include "terminal/port_kind_registry_win.h"
 #include "terminal/receive_convert.h"
@@ -261,6 +262,7 @@ Port* create_port(int kind, const void* argument)
     if (port->long_name) SetWindowTextA(static_cast<HWND>(port->console.window), port->long_name(port));
     const char* name = port->short_name ? port->short_name(port) : "";
     set_status_text(STATUS_PORT_NAME, name);
+    if (port->status.state == PORT_WAITING_FOR_DEVICE) auto_reopen_start(port);
     command_state_refresh();
     return port;
 }
@@ -278,9 +280,12 @@ bool port_reopen(Port* port)
     InterlockedExchange(&port->reopening, 1);
     send_queue_reset(&port->send);
     LeaveCriticalSection(&port->mutex);
+    // A port waiting for its device goes on waiting when the device is not back yet.
+    PortStatus failed = port->status.state == PORT_WAITING_FOR_DEVICE ? port->status
+                                                                     : PortStatus{PORT_LOST, PORT_REASON_DEVICE_GONE};
     bool running = entry.reopen(port);
     // The engine has stopped and none runs in its place: nothing will report again.
-    if (!running) port_set_status(port, PortStatus{PORT_LOST, PORT_REASON_DEVICE_GONE});
+    if (!running) port_set_status(port, failed);
     EnterCriticalSection(&port->mutex);
     send_queue_reset(&port->send);
     port->completion_hook = nullptr;
@@ -431,7 +436,7 @@ void port_status_changed(void* owner, PortStatus status)
 {
     Port* port = static_cast<Port*>(owner);
     if (!port_callback_enter(port)) return;
-    port_set_status(port, status);
+    port_set_status(port, auto_reopen_status(port, status));
     port_callback_leave(port);
     show_connection_status(port);
 }

@@ -64,6 +64,9 @@ struct Port {
     volatile LONG mutex_made;
     volatile LONG quiet;             // 1 only while abort_send runs
     volatile LONG reopening;         // 1 only while port_reopen runs: no write reaches the engine
+    // 1: a device that goes away is waited for and opened again (auto_reopen_win.h).
+    // Set by the kind from its settings on the UI thread, read by the engine thread.
+    volatile LONG auto_reopen;
     // What the connection is and why it is not connected: set by the constructor, then
     // only by port_set_status from the engine's reports. connection_state is derived
     // from it there, never written elsewhere.
@@ -148,7 +151,8 @@ bool port_is_open(Port* port);
 // device that went away and came back. What was being sent is dropped (a direct
 // send's hook hears 0 written); sends made meanwhile are refused. True when the port
 // runs again; false for a kind without reopen, a port that is not open, or a device
-// that cannot be opened (the port then stays, not connected). UI thread.
+// that cannot be opened (the port then stays, not connected: lost, or still waiting
+// when it was waiting for its device). UI thread.
 bool port_reopen(Port* port);
 
 // Hands bytes to the send queue. hook null: a buffered send (at most 4096 bytes in

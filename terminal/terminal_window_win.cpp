@@ -19,6 +19,7 @@
 #include "console/console_win.h"
 #include "resources/commands.h"
 #include "resources/resource.h"
+#include "terminal/auto_reopen_win.h"
 #include "terminal/display_settings.h"
 #include "terminal/key_input.h"
 #include "terminal/port_win.h"
@@ -160,6 +161,7 @@ static void key_typed(Port* port, WPARAM code)
     KeyGate gate = gate_of(port);
     if (key_input_refused(&gate)) {
         port->typed_lead = 0;
+        auto_reopen_input_refused(port);
         return;
     }
     TypedCharacter typed[2];
@@ -174,7 +176,10 @@ void send_function_key(int index)
     Port* port = find_active_port();
     if (!port) return;
     KeyGate gate = gate_of(port);
-    if (key_input_refused(&gate)) return;
+    if (key_input_refused(&gate)) {
+        auto_reopen_input_refused(port);
+        return;
+    }
     unsigned char bytes[KEY_FUNCTION_BUFFER];
     int length = key_function_bytes(display_settings.function_keys[index], bytes);
     if (length <= 0) return;
@@ -236,7 +241,10 @@ void paste_clipboard(Port* port)
     // "key disable" is the console's to test here (console_paste).
     KeyGate gate = gate_of(port);
     gate.key_disable = 0;
-    if (key_input_refused(&gate)) return;
+    if (key_input_refused(&gate)) {
+        auto_reopen_input_refused(port);
+        return;
+    }
     Console* console = &port->console;
     bool had_text = console_text_length(console) != 0;
     char* text = console_paste(console, display_settings.send_crlf, display_settings.echo_back);
@@ -404,6 +412,9 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
     case MSG_PASTE_RETRY:
         start_paste_retries(window);
         return 0;
+    case MSG_AUTO_REOPEN:
+        auto_reopen_start(port);
+        return 0;
     case WM_TIMER:
         if (wparam == PASTE_TIMER) {
             retry_paste(port, window);
@@ -411,6 +422,10 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
         }
         if (wparam == COUNTER_TIMER) {
             counters_tick(port);
+            return 0;
+        }
+        if (wparam == AUTO_REOPEN_TIMER) {
+            auto_reopen_try(port);
             return 0;
         }
         break;

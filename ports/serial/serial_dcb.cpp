@@ -50,6 +50,16 @@ int serial_effective_flow(const SerialCaps* caps, int flow_control)
     return (caps->prov_capabilities & needs[flow_control]) ? flow_control : 0;
 }
 
+bool serial_flow_drives_dtr(int flow_control)
+{
+    return flow_control == 2;
+}
+
+bool serial_flow_drives_rts(int flow_control)
+{
+    return flow_control == 3;
+}
+
 void serial_map_settings(const SerialCaps* caps, const SerialSettings* settings, SerialLine* line)
 {
     if (!caps || !settings || !line) return;
@@ -75,11 +85,15 @@ void serial_map_settings(const SerialCaps* caps, const SerialSettings* settings,
     const FlowFlags& f = flow_flags[serial_effective_flow(caps, settings->flow_control)];
     line->out_cts_flow = f.out_cts_flow;
     line->out_dsr_flow = f.out_dsr_flow;
-    line->dtr_control = f.dtr_control;
+    // A line left to the port is held as set: off keeps a board that resets on DTR
+    // (or RTS) from resetting as the port opens.
+    const bool dtr_off = f.dtr_control == SERIAL_CONTROL_ENABLE && settings->dtr == 0;
+    const bool rts_off = f.rts_control == SERIAL_CONTROL_ENABLE && settings->rts == 0;
+    line->dtr_control = dtr_off ? SERIAL_CONTROL_DISABLE : f.dtr_control;
     line->dsr_sensitivity = 0;
     line->out_x = f.out_x;
     line->in_x = f.in_x;
-    line->rts_control = f.rts_control;
+    line->rts_control = rts_off ? SERIAL_CONTROL_DISABLE : f.rts_control;
 
     // Same in every mode. fParity only enables the driver's check; with parity 0 the
     // line still carries no parity bit.

@@ -38,6 +38,7 @@ constexpr std::uint32_t SERIAL_PCF_DTRDSR = 0x0001;
 constexpr std::uint32_t SERIAL_PCF_RTSCTS = 0x0002;
 constexpr std::uint32_t SERIAL_PCF_XONXOFF = 0x0010;
 // fDtrControl and fRtsControl values.
+constexpr std::uint8_t SERIAL_CONTROL_DISABLE = 0;
 constexpr std::uint8_t SERIAL_CONTROL_ENABLE = 1;
 constexpr std::uint8_t SERIAL_CONTROL_HANDSHAKE = 2;
 
@@ -75,5 +76,12 @@ struct SerialLine {
 // otherwise 0.
 int serial_effective_flow(const SerialCaps* caps, int flow_control);
 
-// Applies each setting the driver can take; the others keep the device's value.
+// Whether the flow-control mode (as stored: DSR and CTS) drives the DTR or the RTS
+// line itself, so that the line's own setting and the DTR and RTS commands do not
+// apply to it.
+bool serial_flow_drives_dtr(int flow_control);
+bool serial_flow_drives_rts(int flow_control);
+
+// Applies each setting the driver can take; the others keep the device's value. DTR
+// and RTS are on or off as dtr and rts say, except a line the flow control drives.
 void serial_map_settings(const SerialCaps* caps, const SerialSettings* settings, SerialLine* line);

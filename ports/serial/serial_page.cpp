@@ -4,6 +4,8 @@
 // and only moves values between it and the controls; the live table stays the caller's.
 #include "ports/serial/serial_page.h"
 
+#include "ports/serial/serial_dcb.h"
+
 
 static const char* const baud_texts[] = {"300",   "600",   "1200",  "2400",  "4800",  "9600",
                                   "19200", "38400", "57600", "76800", "115200"};
@@ -71,6 +73,9 @@ void serial_settings_make_usable(SerialSettings* s)
         if (!listed(serial_page_lists[i], s->*list_fields[i]))
             s->*list_fields[i] = UNLISTED_READ_AS.*list_fields[i];
     if (s->parity_check != 0 && s->parity_check != 1) s->parity_check = UNLISTED_READ_AS.parity_check;
+    if (s->auto_reopen != 0 && s->auto_reopen != 1) s->auto_reopen = UNLISTED_READ_AS.auto_reopen;
+    if (s->dtr != 0 && s->dtr != 1) s->dtr = UNLISTED_READ_AS.dtr;
+    if (s->rts != 0 && s->rts != 1) s->rts = UNLISTED_READ_AS.rts;
 }
 
 void serial_page_open(SerialPage* page, const SerialPortEntry* live)
@@ -114,11 +119,32 @@ void serial_page_view(const SerialPage* page, SerialPageView* view)
     }
     // The box shows what the line gets: the engine uses only the low bit.
     view->parity_check = s->parity_check & 1;
+    view->auto_reopen = s->auto_reopen != 0;
+    view->dtr = s->dtr != 0;
+    view->rts = s->rts != 0;
+    // A line the flow control drives is the driver's: its box is grayed.
+    view->dtr_free = !serial_flow_drives_dtr(s->flow_control);
+    view->rts_free = !serial_flow_drives_rts(s->flow_control);
 }
 
 void serial_page_toggle_parity_check(SerialPage* page)
 {
     if (SerialSettings* s = shown(page)) s->parity_check = (s->parity_check & 1) ? 0 : 1;
+}
+
+void serial_page_toggle_auto_reopen(SerialPage* page)
+{
+    if (SerialSettings* s = shown(page)) s->auto_reopen = s->auto_reopen ? 0 : 1;
+}
+
+void serial_page_toggle_dtr(SerialPage* page)
+{
+    if (SerialSettings* s = shown(page)) s->dtr = s->dtr ? 0 : 1;
+}
+
+void serial_page_toggle_rts(SerialPage* page)
+{
+    if (SerialSettings* s = shown(page)) s->rts = s->rts ? 0 : 1;
 }
 
 void serial_page_restore_defaults(SerialPage* page)

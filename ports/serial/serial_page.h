@@ -27,9 +27,12 @@ struct SerialPage {
 struct SerialPageView {
     int lines[5];
     int parity_check;
+    int auto_reopen;
+    int dtr, rts;
+    int dtr_free, rts_free;  // 0: the flow control drives the line, and the box is grayed
 };
 
-// Values read from the settings file: each one the page's lists or check box cannot
+// Values read from the settings file: each one the page's lists or check boxes cannot
 // show (a speed of -1 or 110, parity 7, a check of 2) is read as its default, and a
 // flow control of 4 as none, so the line runs with what the page shows instead of
 // what a driver makes of the value.
@@ -42,6 +45,11 @@ void serial_page_init_selection(SerialPage* page);
 void serial_page_view(const SerialPage* page, SerialPageView* view);
 // Check box 1007 clicked: toggles parity_check of the shown row.
 void serial_page_toggle_parity_check(SerialPage* page);
+// Check box "自動再接続": toggles auto_reopen of the shown row.
+void serial_page_toggle_auto_reopen(SerialPage* page);
+// Check boxes "DTR" and "RTS": toggle the line's state at open of the shown row.
+void serial_page_toggle_dtr(SerialPage* page);
+void serial_page_toggle_rts(SerialPage* page);
 // Button 1008: the shown row back to the defaults.
 void serial_page_restore_defaults(SerialPage* page);
 // A new selection in list 1002 to 1006 with the item data of its line (0 when the

@@ -18,6 +18,11 @@ static void show_row(HWND page)
     for (int i = 0; i < 5; ++i)
         SendDlgItemMessageA(page, serial_page_lists[i].control, CB_SETCURSEL, static_cast<WPARAM>(view.lines[i]), 0);
     CheckDlgButton(page, IDC_SERIAL_PARITY_CHECK, view.parity_check ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(page, IDC_SERIAL_AUTO_REOPEN, view.auto_reopen ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(page, IDC_SERIAL_DTR, view.dtr ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(page, IDC_SERIAL_RTS, view.rts ? BST_CHECKED : BST_UNCHECKED);
+    EnableWindow(GetDlgItem(page, IDC_SERIAL_DTR), view.dtr_free);
+    EnableWindow(GetDlgItem(page, IDC_SERIAL_RTS), view.rts_free);
 }
 
 static void init_page(HWND page, void*)
@@ -41,6 +46,15 @@ static void page_command(HWND page, void*, int id, int code)
     if (id == IDC_SERIAL_PARITY_CHECK && code == BN_CLICKED) {
         serial_page_toggle_parity_check(&serial_page);
         show_row(page);
+    } else if (id == IDC_SERIAL_AUTO_REOPEN && code == BN_CLICKED) {
+        serial_page_toggle_auto_reopen(&serial_page);
+        show_row(page);
+    } else if (id == IDC_SERIAL_DTR && code == BN_CLICKED) {
+        serial_page_toggle_dtr(&serial_page);
+        show_row(page);
+    } else if (id == IDC_SERIAL_RTS && code == BN_CLICKED) {
+        serial_page_toggle_rts(&serial_page);
+        show_row(page);
     } else if (id == IDC_SERIAL_DEFAULTS && code == BN_CLICKED) {
         serial_page_restore_defaults(&serial_page);
         show_row(page);
@@ -49,6 +63,7 @@ static void page_command(HWND page, void*, int id, int code)
         show_row(page);
     } else if (id >= IDC_SERIAL_BAUD && id <= IDC_SERIAL_FLOW && code == CBN_SELCHANGE) {
         serial_page_set_field(&serial_page, id, combo_selected_data(GetDlgItem(page, id)));
+        if (id == IDC_SERIAL_FLOW) show_row(page);  // the line boxes it grays
     }
 }
 

@@ -57,6 +57,9 @@ void serial_load_settings()
             row.settings.stop_bits = settings_read_int(section, "stop bits", d.stop_bits);
             row.settings.flow_control = settings_read_int(section, "flow control", d.flow_control);
             row.settings.parity_check = settings_read_int(section, "parity check", d.parity_check);
+            row.settings.auto_reopen = settings_read_int(section, "auto reopen", d.auto_reopen);
+            row.settings.dtr = settings_read_int(section, "dtr", d.dtr);
+            row.settings.rts = settings_read_int(section, "rts", d.rts);
             serial_settings_make_usable(&row.settings);
         }
         row.changed = 0;
@@ -76,6 +79,9 @@ void serial_save_settings()
         settings_write_int(section, "stop bits", row.settings.stop_bits);
         settings_write_int(section, "flow control", row.settings.flow_control);
         settings_write_int(section, "parity check", row.settings.parity_check);
+        settings_write_int(section, "auto reopen", row.settings.auto_reopen);
+        settings_write_int(section, "dtr", row.settings.dtr);
+        settings_write_int(section, "rts", row.settings.rts);
     }
 }
 
@@ -136,6 +142,7 @@ void serial_apply_settings(Port* port)
     SerialPortEntry* row = serial_find_port(serial->com_number);
     if (!row || !row->changed) return;
     row->changed = 0;
+    InterlockedExchange(&port->auto_reopen, row->settings.auto_reopen);
     serial_engine_configure(&serial->engine, &row->settings);
 }
 
@@ -150,6 +157,7 @@ static bool open_engine(SerialPort* serial)
     SerialPortEntry* row = serial_find_port(serial->com_number);
     if (!row) return false;
     port_set_status(port, PortStatus{PORT_CONNECTED, PORT_REASON_NONE});
+    InterlockedExchange(&port->auto_reopen, row->settings.auto_reopen);
     SerialOpenParams params;
     params.settings = row->settings;
     port_engine_callbacks(port, &params.callbacks);

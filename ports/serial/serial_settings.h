@@ -10,10 +10,13 @@ struct SerialSettings {
     std::int32_t stop_bits;     // 0 one, 1 one and a half, 2 two
     std::int32_t flow_control;  // 0 none, 1 XON/XOFF, 2 DSR, 3 CTS
     std::int32_t parity_check;  // 0 off, 1 on
+    std::int32_t auto_reopen;   // 0 off, 1 the port waits for a device that went and opens it again
+    std::int32_t dtr;           // the DTR line while the port is open: 0 off, 1 on (unless the flow control drives it)
+    std::int32_t rts;           // the RTS line likewise
 };
 
 // What a port without a settings section runs with.
-constexpr SerialSettings SERIAL_DEFAULT_SETTINGS = {9600, 8, 0, 0, 1, 1};
+constexpr SerialSettings SERIAL_DEFAULT_SETTINGS = {9600, 8, 0, 0, 1, 1, 0, 1, 1};
 
 constexpr int SERIAL_PORT_COUNT = 16;
 

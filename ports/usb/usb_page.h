@@ -23,6 +23,7 @@ struct UsbPage {
     int lines[USB_DEVICE_COUNT];  // the slot of each list line, in list order
     int line_count;
     int selected;                 // the selected line; -1 while the list is empty
+    int auto_reopen;              // the check box "自動再接続", for every device
 };
 
 // Page start: copies the live list, lists every used slot in slot order and selects

@@ -58,6 +58,7 @@ static void init_page(HWND page, void*)
     for (int field : FIELDS) SendDlgItemMessageA(page, field, EM_LIMITTEXT, FIELD_BUFFER - 1, 0);
     show_list(page);
     show_fields(page);
+    CheckDlgButton(page, IDC_USB_AUTO_REOPEN, usb_page.auto_reopen ? BST_CHECKED : BST_UNCHECKED);
 }
 
 static void page_command(HWND page, void*, int id, int code)
@@ -69,6 +70,11 @@ static void page_command(HWND page, void*, int id, int code)
         return;
     }
     if (code != BN_CLICKED) return;
+    if (id == IDC_USB_AUTO_REOPEN) {
+        usb_page.auto_reopen = usb_page.auto_reopen ? 0 : 1;
+        CheckDlgButton(page, id, usb_page.auto_reopen ? BST_CHECKED : BST_UNCHECKED);
+        return;
+    }
     UsbDeviceEntry fields;
     if (id == IDC_USB_ADD) {
         read_fields(page, &fields);
@@ -94,7 +100,9 @@ static void page_command(HWND page, void*, int id, int code)
 static void apply_page(HWND, void*)
 {
     usb_page_apply(&usb_page, usb_device_table);
+    usb_auto_reopen = usb_page.auto_reopen;
     usb_save_settings();
+    for_each_port(usb_apply_settings);
 }
 
 static const PageRoutines USB_PAGE_ROUTINES = {init_page, page_command, apply_page, nullptr};
@@ -104,5 +112,6 @@ HPROPSHEETPAGE usb_settings_page(HWND)
 {
     if (!usb_available) return nullptr;
     usb_page_open(&usb_page, usb_device_table);
+    usb_page.auto_reopen = usb_auto_reopen;
     return page_create(IDD_USB_PAGE, &USB_PAGE_BINDING);
 }

@@ -12,6 +12,7 @@
 UsbDeviceEntry usb_device_table[USB_DEVICE_COUNT];
 UsbDeviceEntry usb_selected_entry;
 std::int32_t usb_available;
+std::int32_t usb_auto_reopen;
 
 // Numbers are never reused during a run: the counter only grows.
 static std::int32_t usb_number_counter;
@@ -26,6 +27,8 @@ static void read_key(void*, const char* key, char* buffer, int size)
 void usb_load_settings()
 {
     usb_list_load(usb_device_table, read_key, nullptr);
+    // Anything but 1 is off, as the page's check box shows it.
+    usb_auto_reopen = settings_read_int(USB_SECTION, "auto reopen", 0) == 1 ? 1 : 0;
 }
 
 struct SavedSlots {
@@ -49,6 +52,7 @@ void usb_save_settings()
     SavedSlots saved;
     int count = usb_list_saved_slots(usb_device_table, saved.slots);
     settings_write_list(USB_SECTION, "entry", count, write_entry, &saved);
+    settings_write_int(USB_SECTION, "auto reopen", usb_auto_reopen);
 }
 
 // Whether the first USB host controller can be opened; nothing else uses it.
@@ -104,8 +108,10 @@ static const char* usb_short_name(Port* port)
     return port->short_name_text;
 }
 
-// A changed entry reaches only the ports opened afterwards.
-static void usb_apply_settings(Port*) {}
+void usb_apply_settings(Port* port)
+{
+    if (port && port->kind == PORT_USB) InterlockedExchange(&port->auto_reopen, usb_auto_reopen);
+}
 
 static const PortSlots USB_SLOTS = {usb_close_slot, usb_write_slot, usb_long_name, usb_short_name,
                                     usb_apply_settings};
@@ -116,6 +122,7 @@ static bool open_engine(UsbPort* usb)
 {
     Port* port = &usb->port;
     port_set_status(port, PortStatus{PORT_CONNECTED, PORT_REASON_NONE});
+    usb_apply_settings(port);
     UsbOpenParams params = {usb->entry.guid, usb->entry.input_pipe, usb->entry.output_pipe, {}};
     port_engine_callbacks(port, &params.callbacks);
     return usb_open(&usb->engine, &params) == 0;

@@ -23,15 +23,21 @@ extern UsbDeviceEntry usb_device_table[USB_DEVICE_COUNT];  // the live list
 extern UsbDeviceEntry usb_selected_entry;  // the connect dialog's choice, create_port's argument
 extern std::int32_t usb_available;         // a host controller was found at start-up
 extern UsbPage usb_page;                   // the working copy while the settings sheet is open
+// "auto reopen" of the section "usb", 0 or 1: every USB port waits for a device that
+// went away and opens it again (terminal/auto_reopen_win.h).
+extern std::int32_t usb_auto_reopen;
 
 // Start-up: loads the list, then probes the first host controller ("\\.\HCD0").
 // Returns usb_available; with 0 the connect command is grayed and the sheet has no
 // USB page, while the list is kept as loaded.
 int usb_startup();
 void usb_load_settings();
-// Empties the section "usb", then writes the usable entries numbered 1, 2, ... and
-// "entry" with their count.
+// Empties the section "usb", then writes the usable entries numbered 1, 2, ...,
+// "entry" with their count, and "auto reopen".
 void usb_save_settings();
+// The apply_settings slot: an open USB port takes usb_auto_reopen as it is now; a
+// changed entry reaches only the ports opened afterwards.
+void usb_apply_settings(Port* port);
 
 // Command 104: with at least one usable entry, dialog 9; then create_port.
 void usb_connect(HWND frame);

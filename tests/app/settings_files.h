@@ -51,7 +51,7 @@ inline std::vector<Section> program_sections()
         {"system", {"tool bar", "status bar"}},
         {"network config", {"re-connect", "wait time", "connect retry"}},
         {"network history", joined({"list entry", "ports", "protcol"}, numbered("host list %d", 0, 12))},
-        {"usb", joined(joined(joined(joined({"entry"}, numbered("device name %d", 1, 17)), numbered("guid %d", 1, 17)),
+        {"usb", joined(joined(joined(joined({"entry", "auto reopen"}, numbered("device name %d", 1, 17)), numbered("guid %d", 1, 17)),
                               numbered("input pipe %d", 1, 17)),
                        numbered("output pipe %d", 1, 17))},
         {"file config", joined(joined({"buffer size", "file type size"}, numbered("file type title %d", 1, 12)),
@@ -61,7 +61,7 @@ inline std::vector<Section> program_sections()
         char name[16];
         std::snprintf(name, sizeof name, "com%d", n);
         sections.push_back({name, {"valid", "baudrate", "data bits", "parity bits", "stop bits", "flow control",
-                                   "parity check"}});
+                                   "parity check", "auto reopen", "dtr", "rts"}});
         std::snprintf(name, sizeof name, "lpt%d", n);
         sections.push_back({name, {"valid", "receive times", "bidi"}});
     }

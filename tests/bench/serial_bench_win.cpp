@@ -67,7 +67,7 @@ double engine_rate(int number, const std::string& peer_path, bool receive)
     EngineRun* run = new EngineRun();
     run->done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     SerialOpenParams params;
-    params.settings = SerialSettings{115200, 8, 0, 0, 0, 0};
+    params.settings = SerialSettings{115200, 8, 0, 0, 0, 0, 0, 1, 1};
     params.callbacks = EngineCallbacks{ENGINE_RECEIVE_BUFFER_SIZE, engine_receive, engine_sent, engine_status, run};
     double rate = 0;
     if (serial_engine_open(number, &run->engine, &params) == 0) {

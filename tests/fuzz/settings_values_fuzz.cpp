@@ -50,7 +50,7 @@ static bool listed(const SerialPageList& list, std::int32_t value)
 
 static void serial(Numbers& n)
 {
-    SerialSettings s = {n.next(), n.next(), n.next(), n.next(), n.next(), n.next()};
+    SerialSettings s = {n.next(), n.next(), n.next(), n.next(), n.next(), n.next(), n.next(), n.next(), n.next()};
     serial_settings_make_usable(&s);
     SerialSettings again = s;
     serial_settings_make_usable(&again);
@@ -62,6 +62,7 @@ static void serial(Numbers& n)
                                            : i == 3 ? s.stop_bits
                                                     : s.flow_control));
     check(s.parity_check == 0 || s.parity_check == 1);
+    check(s.auto_reopen == 0 || s.auto_reopen == 1);
 
     // The line from those settings, on a driver of any capabilities.
     SerialCaps caps = {static_cast<std::uint32_t>(n.next()), static_cast<std::uint16_t>(n.next()),
@@ -73,7 +74,9 @@ static void serial(Numbers& n)
     check(line.byte_size == device.byte_size || (line.byte_size >= 5 && line.byte_size <= 8));
     check(line.parity == device.parity || line.parity <= 4);
     check(line.stop_bits == device.stop_bits || line.stop_bits <= 2);
-    check(line.parity_check <= 1 && line.dtr_control >= 1 && line.dtr_control <= 2);
+    check(line.parity_check <= 1 && line.dtr_control <= 2 && line.rts_control <= 2);
+    check(s.dtr == 0 || s.dtr == 1);
+    check(s.rts == 0 || s.rts == 1);
 }
 
 static void parallel(Numbers& n)

@@ -51,10 +51,17 @@ TEST(PortSettingsRead, SerialValuesThePageCannotShowAreTheDefaultsAndAnUnknownFl
         {&SerialSettings::parity_check, 2, 1},
         {&SerialSettings::parity_check, -1, 1},
         {&SerialSettings::parity_check, 0, 0},
+        {&SerialSettings::auto_reopen, 2, 0},
+        {&SerialSettings::auto_reopen, -1, 0},
+        {&SerialSettings::auto_reopen, 1, 1},
+        {&SerialSettings::dtr, 2, 1},  // on, as the line is without the key
+        {&SerialSettings::dtr, 0, 0},
+        {&SerialSettings::rts, -1, 1},
+        {&SerialSettings::rts, 0, 0},
     };
     for (const SerialRead& c : cases) {
         // Every other field off its default, to see that only the one is replaced.
-        SerialSettings s = {19200, 7, 2, 2, 3, 0};
+        SerialSettings s = {19200, 7, 2, 2, 3, 0, 0, 0, 0};
         SerialSettings expected = s;
         s.*c.field = c.stored;
         expected.*c.field = c.used;

@@ -15,6 +15,20 @@ constexpr std::uint32_t ALL_PCF = SERIAL_PCF_DTRDSR | SERIAL_PCF_RTSCTS | SERIAL
 // The device's values before the mapping; none of them is a value the mapping sets.
 constexpr SerialLine DEVICE = {1234, 3, 7, 7, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 'a', 'b'};
 
+// The line settings under test; every other setting as a port without a section has it.
+SerialSettings line_settings(std::int32_t rate, std::int32_t bits, std::int32_t parity, std::int32_t stop,
+                             std::int32_t flow, std::int32_t check)
+{
+    SerialSettings s = SERIAL_DEFAULT_SETTINGS;
+    s.baudrate = rate;
+    s.data_bits = bits;
+    s.parity = parity;
+    s.stop_bits = stop;
+    s.flow_control = flow;
+    s.parity_check = check;
+    return s;
+}
+
 SerialLine map(SerialCaps caps, SerialSettings s)
 {
     SerialLine line = DEVICE;
@@ -23,7 +37,7 @@ SerialLine map(SerialCaps caps, SerialSettings s)
 }
 std::uint32_t baud(std::int32_t rate, std::uint32_t settable)
 {
-    return map({settable, ALL_16, ALL_16, ALL_PCF}, {rate, 8, 0, 0, 0, 0}).baud_rate;
+    return map({settable, ALL_16, ALL_16, ALL_PCF}, line_settings(rate, 8, 0, 0, 0, 0)).baud_rate;
 }
 
 TEST(SerialMapSpeed, ListedSpeedsNeedTheirOwnBitOrBaudUser)
@@ -60,26 +74,26 @@ TEST(SerialMapLine, DataParityAndStopBitsOnlyWhenSettable)
     for (auto [bits, bit] : data) {
         SCOPED_TRACE(bits);
         std::uint8_t sent = bits == 4 || bits == 9 ? 8 : std::uint8_t(bits);
-        EXPECT_EQ(map({0, bit, 0, 0}, {9600, bits, 0, 0, 0, 0}).byte_size, sent);
-        EXPECT_EQ(map({0, std::uint16_t(ALL_16 & ~bit), 0, 0}, {9600, bits, 0, 0, 0, 0}).byte_size,
+        EXPECT_EQ(map({0, bit, 0, 0}, line_settings(9600, bits, 0, 0, 0, 0)).byte_size, sent);
+        EXPECT_EQ(map({0, std::uint16_t(ALL_16 & ~bit), 0, 0}, line_settings(9600, bits, 0, 0, 0, 0)).byte_size,
                   DEVICE.byte_size);
     }
     const std::uint16_t parity[] = {SERIAL_PARITY_NONE, SERIAL_PARITY_ODD, SERIAL_PARITY_EVEN,
                                     SERIAL_PARITY_MARK, SERIAL_PARITY_SPACE};
     for (int p = 0; p < 5; ++p) {
-        EXPECT_EQ(map({0, 0, parity[p], 0}, {9600, 8, p, 0, 0, 0}).parity, p);
-        EXPECT_EQ(map({0, 0, std::uint16_t(ALL_16 & ~parity[p]), 0}, {9600, 8, p, 0, 0, 0}).parity,
+        EXPECT_EQ(map({0, 0, parity[p], 0}, line_settings(9600, 8, p, 0, 0, 0)).parity, p);
+        EXPECT_EQ(map({0, 0, std::uint16_t(ALL_16 & ~parity[p]), 0}, line_settings(9600, 8, p, 0, 0, 0)).parity,
                   DEVICE.parity);
     }
     const std::uint16_t stop[] = {SERIAL_STOPBITS_10, SERIAL_STOPBITS_15, SERIAL_STOPBITS_20};
     for (int s = 0; s < 3; ++s) {
-        EXPECT_EQ(map({0, 0, stop[s], 0}, {9600, 8, 0, s, 0, 0}).stop_bits, s);
-        EXPECT_EQ(map({0, 0, std::uint16_t(ALL_16 & ~stop[s]), 0}, {9600, 8, 0, s, 0, 0}).stop_bits,
+        EXPECT_EQ(map({0, 0, stop[s], 0}, line_settings(9600, 8, 0, s, 0, 0)).stop_bits, s);
+        EXPECT_EQ(map({0, 0, std::uint16_t(ALL_16 & ~stop[s]), 0}, line_settings(9600, 8, 0, s, 0, 0)).stop_bits,
                   DEVICE.stop_bits);
     }
     for (int bad : {-1, 5})
-        EXPECT_EQ(map({0, 0, ALL_16, 0}, {9600, 8, bad, bad, 0, 0}).parity, DEVICE.parity);
-    EXPECT_EQ(map({0, 0, ALL_16, 0}, {9600, 8, 0, 3, 0, 0}).stop_bits, DEVICE.stop_bits);
+        EXPECT_EQ(map({0, 0, ALL_16, 0}, line_settings(9600, 8, bad, bad, 0, 0)).parity, DEVICE.parity);
+    EXPECT_EQ(map({0, 0, ALL_16, 0}, line_settings(9600, 8, 0, 3, 0, 0)).stop_bits, DEVICE.stop_bits);
 }
 
 // out_cts_flow, out_dsr_flow, dtr_control, dsr_sensitivity, out_x, in_x, rts_control
@@ -95,15 +109,15 @@ TEST(SerialMapFlow, EachModeSetsItsFlagsAndAMissingCapabilityFallsBackToNone)
         none, {0, 0, 1, 0, 1, 1, 1}, {0, 1, 2, 0, 0, 0, 1}, {1, 0, 1, 0, 0, 0, 2}};
     for (int mode = 0; mode < 4; ++mode) {
         SCOPED_TRACE(mode);
-        SerialLine l = map({0, 0, 0, ALL_PCF}, {9600, 8, 0, 0, mode, 0});
+        SerialLine l = map({0, 0, 0, ALL_PCF}, line_settings(9600, 8, 0, 0, mode, 0));
         EXPECT_EQ(flow_flags(l), rows[mode]);
-        EXPECT_EQ(flow_flags(map({0, 0, 0, 0}, {9600, 8, 0, 0, mode, 0})), none);
+        EXPECT_EQ(flow_flags(map({0, 0, 0, 0}, line_settings(9600, 8, 0, 0, mode, 0))), none);
         EXPECT_EQ(
             std::vector<int>({l.binary, l.null_discard, l.tx_continue_on_xoff, l.xon_char, l.xoff_char}),
             std::vector<int>({1, 0, 1, 0x11, 0x13}));
     }
     const SerialCaps no_rtscts = {0, 0, 0, SERIAL_PCF_DTRDSR | SERIAL_PCF_XONXOFF};
-    EXPECT_EQ(flow_flags(map(no_rtscts, {9600, 8, 0, 0, 3, 0})), none);
+    EXPECT_EQ(flow_flags(map(no_rtscts, line_settings(9600, 8, 0, 0, 3, 0))), none);
     EXPECT_EQ(serial_effective_flow(&no_rtscts, 3), 0);
     EXPECT_EQ(serial_effective_flow(&no_rtscts, 2), 2);
     SerialCaps all = {0, 0, 0, ALL_PCF};
@@ -111,12 +125,42 @@ TEST(SerialMapFlow, EachModeSetsItsFlagsAndAMissingCapabilityFallsBackToNone)
         EXPECT_EQ(serial_effective_flow(&all, bad), 0);
 }
 
+// DTR and RTS as the port's settings say, except the line the flow control drives
+// (DSR drives DTR, CTS drives RTS); a mode the driver lacks drives neither.
+TEST(SerialMapFlow, DtrAndRtsAsSetUnlessTheFlowControlDrivesThem)
+{
+    const struct {
+        int flow, dtr, rts;
+        std::uint32_t caps;
+        int dtr_control, rts_control;
+    } cases[] = {
+        {0, 0, 0, ALL_PCF, 0, 0},
+        {0, 1, 0, ALL_PCF, 1, 0},
+        {1, 0, 1, ALL_PCF, 0, 1},
+        {2, 0, 0, ALL_PCF, 2, 0},
+        {3, 0, 0, ALL_PCF, 0, 2},
+        {3, 1, 0, SERIAL_PCF_DTRDSR, 1, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "flow " << c.flow << " dtr " << c.dtr << " rts " << c.rts);
+        SerialSettings s = line_settings(9600, 8, 0, 0, c.flow, 0);
+        s.dtr = c.dtr;
+        s.rts = c.rts;
+        SerialLine l = map({0, 0, 0, c.caps}, s);
+        EXPECT_EQ(l.dtr_control, c.dtr_control);
+        EXPECT_EQ(l.rts_control, c.rts_control);
+    }
+    EXPECT_TRUE(serial_flow_drives_dtr(2));
+    EXPECT_TRUE(serial_flow_drives_rts(3));
+    EXPECT_FALSE(serial_flow_drives_dtr(3) || serial_flow_drives_rts(2) || serial_flow_drives_dtr(1));
+}
+
 TEST(SerialMapLine, ParityCheckTakesTheLowBitEvenWithoutParity)
 {
-    SerialLine l = map({0, 0, ALL_16, 0}, {9600, 8, 0, 0, 0, 1});
+    SerialLine l = map({0, 0, ALL_16, 0}, line_settings(9600, 8, 0, 0, 0, 1));
     EXPECT_EQ(l.parity_check, 1);
     EXPECT_EQ(l.parity, 0);
-    EXPECT_EQ(map({0, 0, ALL_16, 0}, {9600, 8, 0, 0, 0, 2}).parity_check, 0);
+    EXPECT_EQ(map({0, 0, ALL_16, 0}, line_settings(9600, 8, 0, 0, 0, 2)).parity_check, 0);
 }
 
 } // namespace

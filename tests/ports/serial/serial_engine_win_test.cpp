@@ -146,7 +146,7 @@ struct SerialEngineTest : ::testing::Test {
 
 TEST_F(SerialEngineTest, OpensAndConfiguresTheLineFromTheSettings)
 {
-    SerialSettings settings = {19200, 7, 2, 2, 3, 1};
+    SerialSettings settings = {19200, 7, 2, 2, 3, 1, 0, 1, 1};
     ASSERT_EQ(open(settings), 0);
     DCB dcb = {};
     dcb.DCBlength = sizeof dcb;
@@ -156,7 +156,7 @@ TEST_F(SerialEngineTest, OpensAndConfiguresTheLineFromTheSettings)
     EXPECT_EQ(dcb.BaudRate, 19200u);
     EXPECT_TRUE(dcb.fOutxCtsFlow);
     // Reconfiguring an open engine: 8N1 without handshake.
-    SerialSettings plain = {115200, 8, 0, 0, 0, 0};
+    SerialSettings plain = {115200, 8, 0, 0, 0, 0, 0, 1, 1};
     EXPECT_EQ(serial_engine_configure(&engine, &plain), 1);
     ASSERT_TRUE(GetCommState(engine.device, &dcb));
     EXPECT_EQ(dcb.BaudRate, 115200u);
@@ -172,7 +172,7 @@ struct SerialBulk : SerialEngineTest, ::testing::WithParamInterface<int> {};
 TEST_P(SerialBulk, FourMegabytesEachWayArriveWhole)
 {
     const size_t TOTAL = 4u << 20;
-    SerialSettings settings = {115200, 8, 0, 0, 0, 0};
+    SerialSettings settings = {115200, 8, 0, 0, 0, 0, 0, 1, 1};
     ASSERT_EQ(open(settings), 0);
     StreamEnd peer(windows_path(fixture_env("TAVEX_TEST_COM_PEER")));
     ASSERT_TRUE(peer.is_open());

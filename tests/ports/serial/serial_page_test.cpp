@@ -14,8 +14,8 @@ struct SerialPageModel : ::testing::Test {
     SerialPage page;
     void SetUp() override
     {
-        live[3] = {1, 1, {19200, 7, 2, 1, 3, 0}}; // changed earlier, not yet applied
-        live[5] = {1, 0, {110, 8, 4, 2, 0, 1}};   // a speed no line of the list carries
+        live[3] = {1, 1, {19200, 7, 2, 1, 3, 0, 0, 1, 1}}; // changed earlier, not yet applied
+        live[5] = {1, 0, {110, 8, 4, 2, 0, 1, 0, 1, 1}}; // a speed no line of the list carries
         live[7] = {0, 0, SERIAL_DEFAULT_SETTINGS};
         serial_page_open(&page, live);
     }
@@ -91,7 +91,7 @@ TEST_F(SerialPageModel, ControlsEditOnlyTheShownRow)
     for (int c : controls)
         serial_page_set_field(&page, c, c);
     serial_page_set_field(&page, IDC_SERIAL_PARITY_CHECK, 0); // not a list: ignored
-    const SerialSettings edited = {1002, 1003, 1004, 1005, 1006, 1};
+    const SerialSettings edited = {1002, 1003, 1004, 1005, 1006, 1, 0, 1, 1};
     EXPECT_TRUE(serial_settings_equal(page.rows[5].settings, edited));
     serial_page_select_row(&page, 3);
     serial_page_restore_defaults(&page);
@@ -103,13 +103,14 @@ TEST(SerialSettingsEqual, EveryFieldCounts)
 {
     std::int32_t SerialSettings::*const fields[] = {
         &SerialSettings::baudrate,  &SerialSettings::data_bits,    &SerialSettings::parity,
-        &SerialSettings::stop_bits, &SerialSettings::flow_control, &SerialSettings::parity_check};
+        &SerialSettings::stop_bits, &SerialSettings::flow_control, &SerialSettings::parity_check,
+        &SerialSettings::auto_reopen, &SerialSettings::dtr, &SerialSettings::rts};
     for (auto field : fields) {
         SerialSettings s = SERIAL_DEFAULT_SETTINGS;
         s.*field += 1;
         EXPECT_FALSE(serial_settings_equal(s, SERIAL_DEFAULT_SETTINGS));
     }
-    EXPECT_TRUE(serial_settings_equal(SERIAL_DEFAULT_SETTINGS, SerialSettings{9600, 8, 0, 0, 1, 1}));
+    EXPECT_TRUE(serial_settings_equal(SERIAL_DEFAULT_SETTINGS, SerialSettings{9600, 8, 0, 0, 1, 1, 0, 1, 1}));
 }
 
 TEST_F(SerialPageModel, ApplyCopiesAndMarksOnlyAvailableRowsThatDiffer)

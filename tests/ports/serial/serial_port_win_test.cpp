@@ -294,6 +294,8 @@ void choose_38400_untick_and_ok(HWND sheet)
     SendMessageA(speeds, CB_SETCURSEL, 7, 0);  // "38400"
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(1002, CBN_SELCHANGE), reinterpret_cast<LPARAM>(speeds));
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(1007, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1007)));
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(1030, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1030)));
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(1031, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1031)));
     PropSheet_PressButton(sheet, PSBTN_OK);
 }
 
@@ -315,6 +317,9 @@ TEST_F(SerialPortTest, TheSheetsOkCommitsWritesAndTellsTheOpenPorts)
     EXPECT_EQ(row->changed, 1);
     EXPECT_EQ(settings_read_int("com5", "baudrate", 0), 38400);
     EXPECT_EQ(settings_read_int("com5", "parity check", -1), 0);
+    EXPECT_EQ(settings_read_int("com5", "auto reopen", -1), 1);
+    EXPECT_EQ(settings_read_int("com5", "dtr", -1), 0);
+    EXPECT_EQ(settings_read_int("com5", "rts", -1), 1);
     EXPECT_TRUE(posted_settings_changed());
     // Cancel changes nothing, but the row still waiting to be applied is announced again.
     DeleteFileA(scratch.file("tavex.ini").c_str());

@@ -135,6 +135,7 @@ void run_the_page(HWND sheet)
     page_log += message + "," + field(page, 1021) + "|";
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(1019, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1019)));
     page_log += field(page, 1016);  // the line that moved up into the deleted one's place
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(1030, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1030)));
     PropSheet_PressButton(sheet, PSBTN_OK);
 }
 
@@ -162,6 +163,7 @@ TEST_F(UsbPortTest, ThePageEditsTheListAndOkSavesIt)
     settings_read_text("usb", "guid 2", text, sizeof text, "");
     EXPECT_STREQ(text, "nodevice");
     EXPECT_STREQ(usb_device_table[0].name, "No GUID");
+    EXPECT_EQ(settings_read_int("usb", "auto reopen", 0), 1);  // "自動再接続" ticked
 }
 
 std::string listed;
@@ -243,6 +245,53 @@ TEST_F(UsbPortTest, ADeviceThatGoesAwayShowsNotConnectedAndTheWindowStays)
     SendMessageA(window_of(port), WM_CHAR, 'x', 1);
     EXPECT_TRUE(port_is_open(port));
     EXPECT_TRUE(IsWindow(window_of(port)));
+    DWORD start_close = GetTickCount();
+    close_port(port);
+    EXPECT_LT(GetTickCount() - start_close, 1200u);
+    EXPECT_TRUE(cut_bench_port("USB", false));
+}
+
+// With "auto reopen" the port waits for a device that went away, takes no input
+// meanwhile, and opens it again in the same window once it is back: what was typed
+// while it was gone never reaches it. A close while it waits is at once.
+TEST_F(UsbPortTest, WithAutoReopenADeviceThatComesBackIsOpenedAgainInTheSameWindow)
+{
+    ASSERT_EQ(start(std::string(LIST) + "auto reopen=1\r\n", true), 1);
+    Port* port = connect(0);
+    ASSERT_NE(port, nullptr);
+    HWND window = window_of(port);
+    auto waits = [&] {
+        return wait_until(
+            [&] {
+                pump_messages();
+                return port->status.state == PORT_WAITING_FOR_DEVICE;
+            },
+            2000);
+    };
+    ASSERT_TRUE(cut_bench_port("USB", true));
+    ASSERT_TRUE(waits());
+    EXPECT_STREQ(port_connection_text(port), "\x8d\xc4\x90\xda\x91\xb1\x91\xd2\x82\xbf");  // 再接続待ち
+    SendMessageA(window, WM_CHAR, 'x', 1);
+    EXPECT_EQ(port_send(port, reinterpret_cast<const unsigned char*>("y"), 1, nullptr), 0);
+    ASSERT_TRUE(cut_bench_port("USB", false));
+    EXPECT_TRUE(wait_until(
+        [&] {
+            pump_messages();
+            return port->status.state == PORT_CONNECTED;
+        },
+        2500));
+    EXPECT_EQ(window_of(port), window);
+    ASSERT_EQ(port_send(port, reinterpret_cast<const unsigned char*>("ok"), 2, nullptr), 2);
+    EXPECT_TRUE(wait_until(
+        [&] {
+            pump_messages();
+            return console_contents(port) == "ok";
+        },
+        2000))
+        << console_contents(port);
+
+    ASSERT_TRUE(cut_bench_port("USB", true));
+    ASSERT_TRUE(waits());
     DWORD start_close = GetTickCount();
     close_port(port);
     EXPECT_LT(GetTickCount() - start_close, 1200u);
