@@ -63,3 +63,11 @@ std::string sequence_summary_line(std::int64_t passed, std::int64_t failed, std:
     return "summary\tpassed " + std::to_string(passed) + "\tfailed " + std::to_string(failed) + "\tsteps " +
            std::to_string(steps) + "\t" + (stopped ? "STOPPED" : failed ? "FAIL" : "PASS") + "\r\n";
 }
+
+std::string sequence_result_path(const std::string& path)
+{
+    std::size_t name = path.find_last_of("\\/:");
+    std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (name != std::string::npos && dot < name)) return path + ".result";
+    return path.substr(0, dot) + ".result";
+}

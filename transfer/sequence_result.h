@@ -19,6 +19,9 @@ enum SequenceOutcome {
     SEQUENCE_STEP_FAILED,
 };
 
+// Where a sequence's result goes unless the user names a file: "NAME.seq" gives
+// "NAME.result" beside it.
+std::string sequence_result_path(const std::string& sequence_path);
 // The step as the result shows it: its keyword and what it sends, waits for or
 // names, texts quoted with their escapes.
 std::string sequence_step_text(const Sequence& sequence, const SequenceStep& step);

@@ -458,19 +458,23 @@ static const char* const SYNTAX_TEXTS[] = {
 };
 static_assert(sizeof SYNTAX_TEXTS / sizeof SYNTAX_TEXTS[0] == SEQUENCE_EXTRA + 1, "a text for every fault");
 
-// A fault before the run: in a box, or unattended into the result file.
-static void tell(HWND owner, bool unattended, const std::string& result_path, const std::string& text)
+void sequence_write_error(const char* result_path, const char* text)
 {
-    if (!unattended) {
-        MessageBoxA(owner, text.c_str(), CAPTION, MB_OK | MB_ICONEXCLAMATION);
-        return;
-    }
-    HANDLE file = disk_file_open(result_path.c_str(), GENERIC_WRITE, CREATE_ALWAYS);
+    HANDLE file = disk_file_open(result_path, GENERIC_WRITE, CREATE_ALWAYS);
     if (file == INVALID_HANDLE_VALUE) return;
-    std::string line = "error\t" + text + "\r\n" + sequence_summary_line(0, 0, 0, true);
+    std::string line = std::string("error\t") + text + "\r\n" + sequence_summary_line(0, 0, 0, true);
     DWORD written = 0;
     WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     CloseHandle(file);
+}
+
+// A fault before the run: in a box, or unattended into the result file.
+static void tell(HWND owner, bool unattended, const std::string& result_path, const std::string& text)
+{
+    if (unattended)
+        sequence_write_error(result_path.c_str(), text.c_str());
+    else
+        MessageBoxA(owner, text.c_str(), CAPTION, MB_OK | MB_ICONEXCLAMATION);
 }
 
 static bool read_whole(const char* path, std::string* text)
@@ -488,19 +492,10 @@ static bool read_whole(const char* path, std::string* text)
     return ok;
 }
 
-// "NAME.seq" gives "NAME.result" beside it.
-static std::string default_result(const std::string& path)
-{
-    std::size_t name = path.find_last_of("\\/:");
-    std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (name != std::string::npos && dot < name)) return path + ".result";
-    return path.substr(0, dot) + ".result";
-}
-
 bool sequence_start(Port* port, const char* path, const char* result_path, HWND owner, bool unattended)
 {
     if (!port || sequence_running(port)) return false;
-    std::string result = result_path && result_path[0] ? result_path : default_result(path);
+    std::string result = result_path && result_path[0] ? result_path : sequence_result_path(path);
     std::string text;
     if (!read_whole(path, &text)) {
         tell(owner, unattended, result, "\"" + std::string(path) + "\"が開けません");

@@ -33,6 +33,8 @@ enum SequenceEnd {
 // message box owned by owner, or, unattended, written to the result file when it can
 // be made; nothing is sent then. False when the run did not start.
 bool sequence_start(Port* port, const char* path, const char* result_path, HWND owner, bool unattended);
+// The result file of a sequence that could not run: the fault and a summary.
+void sequence_write_error(const char* result_path, const char* text);
 // Command 850: the file dialog, then the run on the active port.
 void sequence_command(HWND frame);
 // Command 851, and a port's close (its two halves around the abort of the send
