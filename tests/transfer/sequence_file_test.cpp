@@ -2,6 +2,8 @@
 // refusal with the line it names; repeats matched to their ends however deep.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "transfer/sequence_file.h"
@@ -127,6 +129,18 @@ TEST(SequenceFile, RepeatsJumpToTheirEnds)
     EXPECT_EQ(s.steps[4].jump, 2);
     EXPECT_EQ(s.steps[2].number, 0);
     EXPECT_EQ(s.steps[6].line, 7);
+}
+
+TEST(SequenceFile, TheShippedExamplesParse)
+{
+    for (const char* name : {"modem.seq", "echo.seq"}) {
+        std::ifstream in(std::string(TAVEX_SOURCE_DIR) + "/packaging/samples/" + name, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        Sequence s;
+        EXPECT_EQ(sequence_parse(text.str().data(), text.str().size(), &s).error, SEQUENCE_OK) << name;
+        EXPECT_GT(s.steps.size(), 5u) << name;
+    }
 }
 
 }  // namespace
