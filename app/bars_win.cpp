@@ -14,8 +14,8 @@
 #include "resources/resource.h"
 
 
-// The fifth part, the counters, takes the rest of the bar.
-static const int STATUS_EDGES[5] = {50, 120, 400, 680, -1};
+// The fifth part, the counters, up to 900; a sequence's run takes the rest of the bar.
+static const int STATUS_EDGES[6] = {50, 120, 400, 680, 900, -1};
 static const UINT COMMAND_TOOLBAR = CMD_TOOLBAR;
 static const UINT COMMAND_STATUS_BAR = CMD_STATUS_BAR;
 
@@ -107,7 +107,7 @@ int create_status_bar(HWND frame)
                                nullptr, app.instance, nullptr);
     if (!bar) return 0;
     app.status_bar = bar;
-    SendMessageA(bar, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(STATUS_EDGES));
+    SendMessageA(bar, SB_SETPARTS, 6, reinterpret_cast<LPARAM>(STATUS_EDGES));
     show_bar(bar, shown);
     return 1;
 }

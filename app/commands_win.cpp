@@ -30,6 +30,7 @@
 #include "transfer/file_send_win.h"
 #include "transfer/receive_log_win.h"
 #include "transfer/save_shown_win.h"
+#include "transfer/sequence_run_win.h"
 #include "transfer/transfer_port_win.h"
 
 // The About box (dialog 21).
@@ -96,6 +97,8 @@ static void find_step(HWND frame, Port*, int backward) { find_window_step(frame,
 static void time_stamps(HWND, Port* port, int) { toggle_time_stamps(port); }
 static void counters_reset(HWND, Port* port, int) { reset_counters(port); }
 static void save_shown(HWND frame, Port* port, int) { save_shown_command(frame, port); }
+static void sequence_run(HWND frame, Port*, int) { sequence_command(frame); }
+static void sequence_stop_command(HWND, Port* port, int) { sequence_stop(port); }
 
 // {id, count, handler, needs a port, enable, check, argument, accelerator key and
 //  flags, toolbar slot (group and order), image, tooltip}
@@ -143,6 +146,8 @@ static const CommandRow COMMAND_TABLE[] = {
     {CMD_TIME_STAMPS, 1, time_stamps, true, RULE_ACTIVE_PORT, RULE_TIME_STAMPS, 0, 0, 0, 0, 0, nullptr},
     {CMD_RESET_COUNTERS, 1, counters_reset, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
     {CMD_SAVE_SHOWN, 1, save_shown, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
+    {CMD_SEQUENCE_RUN, 1, sequence_run, true, RULE_SEQUENCE_IDLE, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
+    {CMD_SEQUENCE_STOP, 1, sequence_stop_command, true, RULE_SEQUENCE_RUNNING, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
 };
 
 static bool shown(HWND bar)
@@ -165,6 +170,7 @@ static void gather_facts(CommandFacts* facts)
         facts->paused = transfer->send_state == SEND_PAUSED;
         facts->logging = transfer->log_active == 1;
         facts->time_stamps = port->console.view.time_stamps != 0;
+        facts->sequence_running = sequence_running(port);
     }
     facts->keys_disabled = display_settings.key_disable != 0;
     facts->toolbar_shown = shown(app.toolbar);

@@ -14,6 +14,7 @@
 #include "terminal/port_win.h"
 #include "transfer/file_send_win.h"
 #include "transfer/transfer_win.h"
+#include "transfer/sequence_run_win.h"
 
 
 const char FRAME_CLASS_NAME[] = "TAVEX FRAME";
@@ -133,6 +134,8 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case MSG_TRANSFER_NOTICE:
         transfer_notice(reinterpret_cast<Port*>(wparam));
         return 0;
+    case MSG_SEQUENCE_CALL:
+        return sequence_call(wparam, lparam);
     case WM_DESTROY:
         if (app.frame_window == window) {
             app.frame_window = nullptr;

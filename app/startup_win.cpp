@@ -6,6 +6,7 @@
 
 #include "app/bars_win.h"
 #include "app/frame_win.h"
+#include "app/unattended_win.h"
 #include "base/command_state_win.h"
 #include "base/data_folder_win.h"
 #include "base/os_check.h"
@@ -40,12 +41,16 @@ void startup_discover_ports()
     port_kinds_discover(app.os_family);
 }
 
+// A run started with /run: an instance of its own, ending with its own exit code.
+static bool unattended;
+
 // Steps that create what the run needs. Returns false at the first failure.
 bool app_startup(HINSTANCE instance, int show_command)
 {
     app.instance = instance;
     if (!startup_check_os()) return false;
-    if (frame_raise_other_instance()) return false;
+    unattended = unattended_wanted(GetCommandLineA());
+    if (!unattended && frame_raise_other_instance()) return false;
     // A start folder that cannot keep the settings (an installed copy's own folder)
     // gives way to the user's data folder before anything is read from it.
     data_folder_choose();
@@ -76,6 +81,7 @@ bool app_startup(HINSTANCE instance, int show_command)
     // other program's message reaches the frame before the connect commands of the
     // kinds that cannot be offered are grayed.
     startup_discover_ports();
+    if (unattended) unattended_start(frame);
     return true;
 }
 
@@ -91,5 +97,6 @@ int app_main(HINSTANCE instance, int show_command)
     int exit_code = 0;
     if (app_startup(instance, show_command)) exit_code = frame_message_loop();
     app_teardown(instance);
+    if (unattended) exit_code = unattended_exit_code();
     return exit_code;
 }

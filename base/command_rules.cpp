@@ -32,6 +32,10 @@ bool command_rule_holds(int rule, int argument, const CommandFacts& facts)
         return facts.toolbar_shown;
     case RULE_STATUS_BAR_SHOWN:
         return facts.status_bar_shown;
+    case RULE_SEQUENCE_IDLE:
+        return facts.active_port && !facts.sequence_running;
+    case RULE_SEQUENCE_RUNNING:
+        return facts.active_port && facts.sequence_running;
     }
     return false;
 }

@@ -19,6 +19,8 @@ enum CommandRule {
     RULE_KEYS_DISABLED,    // key input is disabled for every port
     RULE_TOOLBAR_SHOWN,
     RULE_STATUS_BAR_SHOWN,
+    RULE_SEQUENCE_IDLE,     // a terminal window is active and its port runs no sequence
+    RULE_SEQUENCE_RUNNING,  // ... and its port runs one
 };
 
 constexpr int COMMAND_KIND_LIMIT = 8;  // kinds 0 to 7
@@ -35,6 +37,7 @@ struct CommandFacts {
     bool keys_disabled;
     bool toolbar_shown;
     bool status_bar_shown;
+    bool sequence_running;
     bool kind_offered[COMMAND_KIND_LIMIT];
 };
 

@@ -14,6 +14,12 @@ bool settings_path_init();
 // The path in use; empty when settings_path_init failed or was not called.
 const char* settings_path();
 
+// For the rest of the run every write is refused, as in a read-only folder, and the
+// files beside the settings ("default.tfk") are not written either: a run started
+// by a script leaves the user's settings as they were.
+void settings_hold_writes();
+bool settings_writes_held();
+
 // A file of that name in the start-up directory (app.start_directory), beside the
 // settings file: "default.tfk". False, with out empty, when the start-up directory
 // is unknown or the path does not fit in size bytes.

@@ -32,9 +32,19 @@ bool start_directory_file(const char* name, char* out, std::size_t size)
     return path_in_directory(app.start_directory, name, out, size);
 }
 
+static bool writes_held;
+
+void settings_hold_writes() { writes_held = true; }
+bool settings_writes_held() { return writes_held; }
+
 static bool path_usable()
 {
     return settings_file_path[0] != '\0';
+}
+
+static bool path_writable()
+{
+    return path_usable() && !writes_held;
 }
 
 int settings_read_int(const char* section, const char* key, int default_value)
@@ -66,13 +76,13 @@ int settings_write_int(const char* section, const char* key, int value)
 
 int settings_write_text(const char* section, const char* key, const char* text)
 {
-    if (!path_usable() || !section || !key) return 0;
+    if (!path_writable() || !section || !key) return 0;
     return WritePrivateProfileStringA(section, key, text ? text : "", settings_file_path) ? 1 : 0;
 }
 
 int settings_clear_section(const char* section)
 {
-    if (!path_usable() || !section) return 0;
+    if (!path_writable() || !section) return 0;
     // An empty key list (two NUL bytes) replaces the section's keys with none.
     static const char no_keys[2] = {'\0', '\0'};
     return WritePrivateProfileSectionA(section, no_keys, settings_file_path) ? 1 : 0;
@@ -80,7 +90,7 @@ int settings_clear_section(const char* section)
 
 int settings_remove_section(const char* section)
 {
-    if (!path_usable() || !section) return 0;
+    if (!path_writable() || !section) return 0;
     return WritePrivateProfileStringA(section, nullptr, nullptr, settings_file_path) ? 1 : 0;
 }
 

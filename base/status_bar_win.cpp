@@ -17,6 +17,6 @@ void set_status_text(int part, const char* text)
 
 void clear_status_texts()
 {
-    for (int part = STATUS_PORT_NAME; part <= STATUS_COUNTERS; ++part) set_status_text(part, "");
+    for (int part = STATUS_PORT_NAME; part <= STATUS_SEQUENCE; ++part) set_status_text(part, "");
 }
 

@@ -8,6 +8,7 @@ enum StatusPart {
     STATUS_FILE_SEND = 2,
     STATUS_RECEIVE_LOG = 3,
     STATUS_COUNTERS = 4,  // the active port's byte counts (terminal/reading_win.h)
+    STATUS_SEQUENCE = 5,  // the active port's sequence run (transfer/sequence_run_win.h)
 };
 
 // Does nothing without a status bar.

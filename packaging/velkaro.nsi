@@ -134,6 +134,9 @@ Section "Velkaro"
     File "${STAGE}\tavex.chm"
     File "${STAGE}\readme.txt"
     File "${STAGE}\LICENSE.txt"
+    SetOutPath "$INSTDIR\samples"
+    File "${STAGE}\samples\*.seq"
+    SetOutPath "$INSTDIR"
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
     ; The working folder is the program's own ($OUTDIR): the program moves each user
@@ -170,6 +173,9 @@ Section "Uninstall"
     Delete "$INSTDIR\tavex.chm"
     Delete "$INSTDIR\readme.txt"
     Delete "$INSTDIR\LICENSE.txt"
+    Delete "$INSTDIR\samples\modem.seq"
+    Delete "$INSTDIR\samples\echo.seq"
+    RMDir "$INSTDIR\samples"
     ${If} ${Errors}
         ; Something is still there (in use by another user's Velkaro, say): the
         ; entry, the shortcut and the uninstaller stay, so that it can be run again.

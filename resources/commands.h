@@ -46,6 +46,9 @@
 #define CMD_TIME_STAMPS 813        // "表示(&V)"
 #define CMD_RESET_COUNTERS 814     // "表示(&V)"
 #define CMD_SAVE_SHOWN 815         // "ﾌｧｲﾙ(&F)"
+// Sequences, in "ﾂｰﾙ(&T)"
+#define CMD_SEQUENCE_RUN 850
+#define CMD_SEQUENCE_STOP 851
 // F1 to F12
 #define CMD_FUNCTION_KEY_1 700
 #define CMD_FUNCTION_KEY_12 711

@@ -83,6 +83,8 @@ TOPIC_COMMAND(CMD_FUNCTION_KEY_1 + 8, "keyboard.htm#function_keys")
 TOPIC_COMMAND(CMD_FUNCTION_KEY_1 + 9, "keyboard.htm#function_keys")
 TOPIC_COMMAND(CMD_FUNCTION_KEY_1 + 10, "keyboard.htm#function_keys")
 TOPIC_COMMAND(CMD_FUNCTION_KEY_12, "keyboard.htm#function_keys")
+TOPIC_COMMAND(CMD_SEQUENCE_RUN, "sequences.htm")
+TOPIC_COMMAND(CMD_SEQUENCE_STOP, "sequences.htm#stop")
 
 TOPIC_DIALOG(IDD_SERIAL_CONNECT, "serial.htm#connect")
 TOPIC_DIALOG(IDD_PARALLEL_CONNECT, "parallel.htm#connect")

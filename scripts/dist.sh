@@ -2,7 +2,8 @@
 # `make dist`: what a Windows user downloads, made into out/dist from the two MinGW
 # builds (out/mingw for win64, out/mingw32 for win32) for each architecture:
 #   velkaro-VERSION-ARCH.zip        one folder velkaro-VERSION-ARCH holding tavex.exe,
-#                                   tavex.chm, readme.txt and LICENSE.txt: unzip and run
+#                                   tavex.chm, readme.txt, LICENSE.txt and the example
+#                                   sequences in samples/: unzip and run
 #   velkaro-VERSION-ARCH-setup.exe  the installer (packaging/velkaro.nsi, NSIS)
 # VERSION comes from resources/version.h. The read-me and the licence are kept as
 # UTF-8 with LF in the sources and written out as Shift-JIS with CR LF, as Windows'
@@ -35,6 +36,10 @@ package() {
     cp "$build/bin/tavex.chm" "$stage/"
     windows_text "$TAVEX_ROOT/packaging/readme.txt" "$stage/readme.txt" || tavex_die "the read-me does not fit Shift-JIS"
     windows_text "$TAVEX_ROOT/LICENSE" "$stage/LICENSE.txt" || tavex_die "cannot write LICENSE.txt"
+    mkdir -p "$stage/samples"
+    for sample in "$TAVEX_ROOT"/packaging/samples/*.seq; do
+        windows_text "$sample" "$stage/samples/${sample##*/}" || tavex_die "the sample $sample does not fit Shift-JIS"
+    done
 
     # One folder in the archive, so that "extract all" makes a folder of its own.
     rm -f "$dist/$name.zip"

@@ -71,7 +71,7 @@ skip() {
 archive_contents() {
     local listed
     listed=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-    [ "$listed" = "$package/ $package/LICENSE.txt $package/readme.txt $package/tavex.chm $package/tavex.exe " ] ||
+    [ "$listed" = "$package/ $package/LICENSE.txt $package/readme.txt $package/samples/ $package/samples/echo.seq $package/samples/modem.seq $package/tavex.chm $package/tavex.exe " ] ||
         { echo "the archive holds: $listed"; return 1; }
 }
 
@@ -156,7 +156,7 @@ help_file() {
 
 installed_files() {
     local file status=0
-    for file in tavex.exe tavex.chm readme.txt LICENSE.txt; do
+    for file in tavex.exe tavex.chm readme.txt LICENSE.txt samples/modem.seq samples/echo.seq; do
         cmp -s "$dist/$package/$file" "$root/$file" || { echo "$file: missing or not the packaged one"; status=1; }
     done
     [ -f "$root/uninstall.exe" ] || { echo "no uninstall.exe"; status=1; }

@@ -86,5 +86,5 @@ void save_display_settings()
     }
     save_highlight_rows(s.highlight);
     char path[MAX_PATH];
-    if (start_directory_file(DEFAULT_TFK, path, sizeof path)) save_function_keys(path, nullptr, &s.function_keys, 1);
+    if (!settings_writes_held() && start_directory_file(DEFAULT_TFK, path, sizeof path)) save_function_keys(path, nullptr, &s.function_keys, 1);
 }

@@ -25,6 +25,7 @@ struct Port;
 // One line per tap, in the order they see a chunk.
 enum ReceiveTapId {
     TAP_RECEIVE_LOG,  // transfer/receive_log_win.cpp
+    TAP_SEQUENCE,     // transfer/sequence_run_win.cpp
     TAP_TEST,         // tests' own tap; called last
     RECEIVE_TAP_COUNT,
 };

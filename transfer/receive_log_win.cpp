@@ -28,6 +28,7 @@
 #include "resources/commands.h"
 #include "resources/transfer_ids.h"
 #include "terminal/port_win.h"
+#include "terminal/disk_file_win.h"
 #include "transfer/log_writer_win.h"
 #include "transfer/transfer_text.h"
 #include "transfer/transfer_win.h"
@@ -178,29 +179,22 @@ static bool copy_console_text(Port* port, unsigned char** text, std::size_t* len
     return ok;
 }
 
-void start_receive_log(Port* port, HWND owner)
+// Starts the log on the port's file, just opened: false (the file closed) when its
+// writer could not start.
+static bool start_on(Port* port, HANDLE file, bool console_text)
 {
-    if (!port) return;
     TransferPort* log = transfer_port(port);
-    if (log->log_file_name[0] == '\0' || log->log_active) return;
-    // The overwrite question lets the port be closed: transfer_create_file takes it
-    // again from its window after the answer, and touches nothing when it is gone.
-    HANDLE file = transfer_create_file(owner, log->log_file_name, LOG_CAPTION, port_window(port));
-    if (!file) return;
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     log->log_stamped = log_time_stamps;
     stamped_lines_after(&log->log_lines, nullptr, 0);
     unsigned char* text = nullptr;
     std::size_t length = 0;
     LogWriter* writer = nullptr;
-    if (!include_console_text || copy_console_text(port, &text, &length))
+    if (!console_text || copy_console_text(port, &text, &length))
         writer = log_writer_open(file, text, length, log_written, port);
     else
         CloseHandle(file);
-    if (!writer) {
-        transfer_tell_unwritten(owner, log->log_file_name, LOG_CAPTION, LOG_STOPPED);
-        return;
-    }
+    if (!writer) return false;
     log->log_writer = writer;
     transfer_store(&log->log_bytes, 0);
     log->log_start_tick = GetTickCount();
@@ -213,6 +207,28 @@ void start_receive_log(Port* port, HWND owner)
         handle_sent_messages(1);
     transfer_store(&log->log_bytes, log_writer_written(writer));
     refresh_log_state(port);
+    return true;
+}
+
+void start_receive_log(Port* port, HWND owner)
+{
+    if (!port) return;
+    TransferPort* log = transfer_port(port);
+    if (log->log_file_name[0] == '\0' || log->log_active) return;
+    // The overwrite question lets the port be closed: transfer_create_file takes it
+    // again from its window after the answer, and touches nothing when it is gone.
+    HANDLE file = transfer_create_file(owner, log->log_file_name, LOG_CAPTION, port_window(port));
+    if (!file) return;
+    if (!start_on(port, file, include_console_text != 0))
+        transfer_tell_unwritten(owner, log->log_file_name, LOG_CAPTION, LOG_STOPPED);
+}
+
+bool receive_log_start_quiet(Port* port)
+{
+    TransferPort* log = transfer_port(port);
+    if (log->log_file_name[0] == '\0' || log->log_active) return false;
+    HANDLE file = disk_file_open(log->log_file_name, GENERIC_WRITE, CREATE_ALWAYS);
+    return file != INVALID_HANDLE_VALUE && start_on(port, file, false);
 }
 
 void stop_receive_log(Port* port)

@@ -25,6 +25,10 @@ extern int log_time_stamps;
 void start_receive_log_command(HWND frame);
 // Creates the port's log_file_name (asking before overwriting) and starts logging.
 void start_receive_log(Port* port, HWND owner);
+// The same without a word to the user, for a sequence: the file is made anew (an
+// earlier one replaced), and the log holds what arrives from now on. False when the
+// file or its writer could not be had, or a log runs already.
+bool receive_log_start_quiet(Port* port);
 // Command 406, and a port that closes: the log takes nothing more, and its writer
 // writes what it holds and closes the file. It is waited for at most LOG_STOP_WAIT_MS
 // from the log's end, and no longer once one write has lasted LOG_STOP_STUCK_MS: a

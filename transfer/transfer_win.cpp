@@ -11,18 +11,28 @@
 #include "terminal/page_controls_win.h"
 #include "transfer/file_send_win.h"
 #include "transfer/receive_log_win.h"
+#include "transfer/sequence_run_win.h"
 
-// A port that closes: its file send takes no further piece, and its log nothing more.
+// A port that closes: its sequence stops first (it may start a file send or a log),
+// its file send takes no further piece, and its log nothing more.
 static void stopping_transfers(Port* port)
 {
+    sequence_stopping(port);
     file_send_stopping(port);
     receive_log_stopping(port);
 }
 
 // A close has aborted the send queue (which also ends a paste) between the file
 // send's stopping and this: the file send ends first, then the log.
+// A sequence's sendfile may have started a file send between the two halves: it is
+// stopped once the sequence has ended.
 static void stop_transfers(Port* port)
 {
+    sequence_stopped(port);
+    if (transfer_port(port)->send_state != SEND_IDLE && transfer_port(port)->send_state != SEND_STOPPING) {
+        file_send_stopping(port);
+        abort_send(port);
+    }
     file_send_stopped(port);
     stop_receive_log(port);
 }
@@ -61,6 +71,7 @@ static void refresh_transfers(Port* port)
 {
     file_send_refresh(port);
     refresh_log_state(port);
+    sequence_refresh(port);
 }
 
 void transfer_notify(Port* port)

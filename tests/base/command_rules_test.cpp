@@ -70,6 +70,11 @@ TEST(CommandRules, EachRuleAgainstItsFacts)
         {"toolbar hidden", RULE_TOOLBAR_SHOWN, 0, active(nullptr), false},
         {"status bar shown", RULE_STATUS_BAR_SHOWN, 0, [] { CommandFacts f{}; f.status_bar_shown = true; return f; }(),
          true},
+        {"no sequence runs", RULE_SEQUENCE_IDLE, 0, active(nullptr), true},
+        {"a sequence runs", RULE_SEQUENCE_IDLE, 0, active([](CommandFacts& f) { f.sequence_running = true; }), false},
+        {"no window, no sequence to start", RULE_SEQUENCE_IDLE, 0, inactive_leftovers(), false},
+        {"stop while one runs", RULE_SEQUENCE_RUNNING, 0, active([](CommandFacts& f) { f.sequence_running = true; }),
+         true},
         {"unknown rule", 999, 0, active(nullptr), false},
     };
     for (const RuleCase& c : cases) EXPECT_EQ(command_rule_holds(c.rule, c.argument, c.facts), c.holds) << c.name;

@@ -13,6 +13,8 @@
 //             (port_lost_bytes_bench_win.cpp).
 //   transfer: the file send and the receive log against plain I/O
 //             (transfer_bench_win.cpp).
+//   sequence: 10,000 send/expect pairs against the TCP echo peer
+//             (sequence_bench_win.cpp).
 // Runs on its own thread in the test bench; the programs it starts are its own and are
 // closed (or ended) before it returns.
 #include <windows.h>
@@ -141,6 +143,7 @@ void bench_lost_bytes();
 // With names (startup, settings, serial, terminal, usb, parallel, lost) only those
 // groups run.
 void bench_transfer(const std::string& folder);
+void bench_sequence(const std::string& folder);
 
 // With names (startup, settings, serial, terminal, transfer) only those groups run.
 int main(int argc, char** argv)
@@ -170,6 +173,7 @@ int main(int argc, char** argv)
         bench_lost_bytes();
     }
     if (wanted("transfer")) bench_transfer(folder);
+    if (wanted("sequence")) bench_sequence(folder);
     RemoveDirectoryA(folder.c_str());
     return 0;
 }
