@@ -32,6 +32,10 @@ bool command_rule_holds(int rule, int argument, const CommandFacts& facts)
         return facts.toolbar_shown;
     case RULE_STATUS_BAR_SHOWN:
         return facts.status_bar_shown;
+    case RULE_LINE_FREE:
+        return facts.active_port && argument >= 0 && argument < 3 && facts.line_free[argument];
+    case RULE_LINE_ON:
+        return facts.active_port && argument >= 0 && argument < 2 && facts.line_on[argument];
     }
     return false;
 }

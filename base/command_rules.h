@@ -19,6 +19,8 @@ enum CommandRule {
     RULE_KEYS_DISABLED,    // key input is disabled for every port
     RULE_TOOLBAR_SHOWN,
     RULE_STATUS_BAR_SHOWN,
+    RULE_LINE_FREE,        // the active port's modem line (the argument: 0 DTR, 1 RTS, 2 Break) is the user's
+    RULE_LINE_ON,          // ... and that output line (0 DTR, 1 RTS) is on
 };
 
 constexpr int COMMAND_KIND_LIMIT = 8;  // kinds 0 to 7
@@ -36,6 +38,8 @@ struct CommandFacts {
     bool toolbar_shown;
     bool status_bar_shown;
     bool kind_offered[COMMAND_KIND_LIMIT];
+    bool line_free[3];     // the active port's DTR, RTS and Break may be used
+    bool line_on[2];       // its DTR and RTS are on
 };
 
 // Whether the rule holds; RULE_NONE never does, an argument outside the kinds neither.

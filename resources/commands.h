@@ -46,6 +46,10 @@
 #define CMD_TIME_STAMPS 813        // "表示(&V)"
 #define CMD_RESET_COUNTERS 814     // "表示(&V)"
 #define CMD_SAVE_SHOWN 815         // "ﾌｧｲﾙ(&F)"
+// The active serial port's modem lines, in "ﾂｰﾙ(&T)"
+#define CMD_DTR 801
+#define CMD_RTS 802
+#define CMD_SEND_BREAK 803
 // F1 to F12
 #define CMD_FUNCTION_KEY_1 700
 #define CMD_FUNCTION_KEY_12 711
