@@ -23,6 +23,7 @@
 #include "terminal/display_settings.h"
 #include "terminal/display_settings_win.h"
 #include "terminal/port_kind_registry_win.h"
+#include "terminal/port_lines.h"
 #include "terminal/port_win.h"
 #include "terminal/reading_win.h"
 #include "terminal/terminal_sheet_win.h"
@@ -99,6 +100,11 @@ static void counters_reset(HWND, Port* port, int) { reset_counters(port); }
 static void save_shown(HWND frame, Port* port, int) { save_shown_command(frame, port); }
 static void sequence_run(HWND frame, Port*, int) { sequence_command(frame); }
 static void sequence_stop_command(HWND, Port* port, int) { sequence_stop(port); }
+static void line_command(HWND, Port* port, int command)
+{
+    port_line_command(port, command);
+    command_state_refresh();  // the check mark
+}
 
 // {id, count, handler, needs a port, enable, check, argument, accelerator key and
 //  flags, toolbar slot (group and order), image, tooltip}
@@ -148,6 +154,9 @@ static const CommandRow COMMAND_TABLE[] = {
     {CMD_SAVE_SHOWN, 1, save_shown, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
     {CMD_SEQUENCE_RUN, 1, sequence_run, true, RULE_SEQUENCE_IDLE, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
     {CMD_SEQUENCE_STOP, 1, sequence_stop_command, true, RULE_SEQUENCE_RUNNING, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
+    {CMD_DTR, 1, line_command, true, RULE_LINE_FREE, RULE_LINE_ON, PORT_LINE_TOGGLE_DTR, 0, 0, 0, 0, nullptr},
+    {CMD_RTS, 1, line_command, true, RULE_LINE_FREE, RULE_LINE_ON, PORT_LINE_TOGGLE_RTS, 0, 0, 0, 0, nullptr},
+    {CMD_SEND_BREAK, 1, line_command, true, RULE_LINE_FREE, RULE_NONE, PORT_LINE_SEND_BREAK, 0, 0, 0, 0, nullptr},
 };
 
 static bool shown(HWND bar)
@@ -171,6 +180,9 @@ static void gather_facts(CommandFacts* facts)
         facts->logging = transfer->log_active == 1;
         facts->time_stamps = port->console.view.time_stamps != 0;
         facts->sequence_running = sequence_running(port);
+        const unsigned lines = port_lines(port);
+        for (int line = 0; line < 3; ++line) facts->line_free[line] = port_line_command_free(lines, line);
+        for (int line = 0; line < 2; ++line) facts->line_on[line] = port_line_on(lines, line);
     }
     facts->keys_disabled = display_settings.key_disable != 0;
     facts->toolbar_shown = shown(app.toolbar);

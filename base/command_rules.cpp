@@ -36,6 +36,10 @@ bool command_rule_holds(int rule, int argument, const CommandFacts& facts)
         return facts.active_port && !facts.sequence_running;
     case RULE_SEQUENCE_RUNNING:
         return facts.active_port && facts.sequence_running;
+    case RULE_LINE_FREE:
+        return facts.active_port && argument >= 0 && argument < 3 && facts.line_free[argument];
+    case RULE_LINE_ON:
+        return facts.active_port && argument >= 0 && argument < 2 && facts.line_on[argument];
     }
     return false;
 }

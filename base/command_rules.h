@@ -21,6 +21,8 @@ enum CommandRule {
     RULE_STATUS_BAR_SHOWN,
     RULE_SEQUENCE_IDLE,     // a terminal window is active and its port runs no sequence
     RULE_SEQUENCE_RUNNING,  // ... and its port runs one
+    RULE_LINE_FREE,        // the active port's modem line (the argument: 0 DTR, 1 RTS, 2 Break) is the user's
+    RULE_LINE_ON,          // ... and that output line (0 DTR, 1 RTS) is on
 };
 
 constexpr int COMMAND_KIND_LIMIT = 8;  // kinds 0 to 7
@@ -39,6 +41,8 @@ struct CommandFacts {
     bool status_bar_shown;
     bool sequence_running;
     bool kind_offered[COMMAND_KIND_LIMIT];
+    bool line_free[3];     // the active port's DTR, RTS and Break may be used
+    bool line_on[2];       // its DTR and RTS are on
 };
 
 // Whether the rule holds; RULE_NONE never does, an argument outside the kinds neither.

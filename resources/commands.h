@@ -49,6 +49,10 @@
 // Sequences, in "ﾂｰﾙ(&T)"
 #define CMD_SEQUENCE_RUN 850
 #define CMD_SEQUENCE_STOP 851
+// The active serial port's modem lines, in "ﾂｰﾙ(&T)"
+#define CMD_DTR 801
+#define CMD_RTS 802
+#define CMD_SEND_BREAK 803
 // F1 to F12
 #define CMD_FUNCTION_KEY_1 700
 #define CMD_FUNCTION_KEY_12 711

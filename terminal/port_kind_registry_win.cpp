@@ -68,3 +68,30 @@ void port_kinds_release()
     for (int kind = PORT_SERIAL; kind <= PORT_USB; ++kind)
         if (registered_kinds[kind].release) registered_kinds[kind].release();
 }
+
+static PortLinesEntry registered_lines[PORT_USB + 1];
+
+bool port_kind_register_lines(int kind, const PortLinesEntry& entry)
+{
+    if (kind < PORT_SERIAL || kind > PORT_USB) return false;
+    registered_lines[kind] = entry;
+    return true;
+}
+
+static PortLinesEntry lines_of(const Port* port)
+{
+    return port && port->kind >= PORT_SERIAL && port->kind <= PORT_USB ? registered_lines[port->kind]
+                                                                         : PortLinesEntry{};
+}
+
+unsigned port_lines(Port* port)
+{
+    const PortLinesEntry entry = lines_of(port);
+    return entry.lines ? entry.lines(port) : 0;
+}
+
+void port_line_command(Port* port, int command)
+{
+    const PortLinesEntry entry = lines_of(port);
+    if (entry.command) entry.command(port, command);
+}

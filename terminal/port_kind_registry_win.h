@@ -38,6 +38,19 @@ struct PortKindEntry {
     void (*refuse)(HWND frame, const void* argument);
 };
 
+// A kind with modem lines registers them beside its entry: it gives them as
+// PortLineBit bits (terminal/port_lines.h) and carries out a PortLineCommand on them.
+// UI thread.
+struct PortLinesEntry {
+    unsigned (*lines)(Port* port);
+    void (*command)(Port* port, int command);
+};
+bool port_kind_register_lines(int kind, const PortLinesEntry& entry);
+// The port's modem lines (0 for a kind without them), and a command on them (nothing
+// for a kind without them).
+unsigned port_lines(Port* port);
+void port_line_command(Port* port, int command);
+
 // Puts the entry in the kind's place (PortKind); false for a kind outside the table.
 bool port_kind_register(int kind, const PortKindEntry& entry);
 // The kind's entry; an empty one for a kind outside the table or not registered.

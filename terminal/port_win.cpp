@@ -19,6 +19,7 @@
 #include "terminal/auto_reopen_win.h"
 #include "terminal/display_settings.h"
 #include "terminal/port_kind_registry_win.h"
+#include "terminal/reading_win.h"
 #include "terminal/receive_convert.h"
 #include "terminal/terminal_window_win.h"
 
@@ -423,6 +424,8 @@ void show_connection_status(void* owner)
     Port* port = static_cast<Port*>(owner);
     if (!port_callback_enter(port)) return;
     if (port->console.has_focus) set_status_text(STATUS_CONNECTION, port_connection_text(port));
+    // A modem line that changed is shown now, not at the counters' next tick.
+    show_counters(port);
     port_callback_leave(port);
 }
 

@@ -5,12 +5,16 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "base/command_state_win.h"
 #include "base/status_bar_win.h"
 #include "console/console_view_win.h"
 #include "console/console_win.h"
 #include "resources/commands.h"
 #include "terminal/port_counters.h"
+#include "terminal/port_kind_registry_win.h"
+#include "terminal/port_lines.h"
 #include "terminal/port_win.h"
 
 void toggle_time_stamps(Port* port)
@@ -39,6 +43,13 @@ static void show_counter_text(Port* port, bool with_rate, LONGLONG rate)
     const LONGLONG sent = count_of(&port->sent_count) - port->sent_base;
     port_counter_text(static_cast<std::uint64_t>(received), static_cast<std::uint64_t>(sent),
                       static_cast<std::uint64_t>(rate), with_rate && rate > 0, text);
+    // The modem lines after the counts, for a kind that has them.
+    char lines[PORT_LINES_TEXT];
+    port_lines_text(port_lines(port), lines);
+    if (lines[0]) {
+        std::strncat(text, "  ", sizeof text - std::strlen(text) - 1);
+        std::strncat(text, lines, sizeof text - std::strlen(text) - 1);
+    }
     set_status_text(STATUS_COUNTERS, text);
 }
 

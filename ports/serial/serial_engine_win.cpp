@@ -120,6 +120,8 @@ int serial_engine_configure(SerialEngine* e, const SerialSettings* settings)
     dcb.XonChar = line.xon_char;
     dcb.XoffChar = line.xoff_char;
     if (!SetCommState(e->device, &dcb)) return 0;
+    e->dtr_control = line.dtr_control;
+    e->rts_control = line.rts_control;
     // No time-outs: a read ends when its count has arrived. The thread asks only for
     // what is there, or for one byte when nothing is, so no read waits for more than
     // will come; whatever time-outs the port was left with must not end reads early
@@ -237,8 +239,9 @@ static void comm_event_served(SerialEngine* e)
     }
     if (mask & (EV_CTS | EV_DSR | EV_RLSD | EV_RING)) {
         DWORD status = 0;
-        if (GetCommModemStatus(e->device, &status) && status != e->last_modem_status) {
+        if (GetCommModemStatus(e->device, &status) && (status != e->last_modem_status || !e->modem_read)) {
             e->last_modem_status = status;
+            InterlockedExchange(&e->modem_read, 1);
             engine_core_status(&e->core);
         }
     }
@@ -262,8 +265,9 @@ static void wait_comm_event(void* engine)
     // changed since the last look would go unreported. Looked at once more here.
     DWORD status = 0;
     if ((e->comm_mask & (EV_CTS | EV_DSR | EV_RLSD | EV_RING)) && GetCommModemStatus(e->device, &status) &&
-        status != e->last_modem_status) {
+        (status != e->last_modem_status || !e->modem_read)) {
         e->last_modem_status = status;
+        InterlockedExchange(&e->modem_read, 1);
         engine_core_status(&e->core);
     }
 }
@@ -300,7 +304,10 @@ static void begin(void* engine)
     e->comm_mask = SERIAL_EVENT_MASK;
     if (!SetCommMask(e->device, SERIAL_EVENT_MASK)) driver_refused_events(e);
     DWORD status = 0;
-    if (GetCommModemStatus(e->device, &status)) e->last_modem_status = status;
+    if (GetCommModemStatus(e->device, &status)) {
+        e->last_modem_status = status;
+        InterlockedExchange(&e->modem_read, 1);
+    }
 }
 
 // An empty or failed read is tried again after 10 ms.

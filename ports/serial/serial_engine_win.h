@@ -36,6 +36,13 @@ struct SerialEngine {
     DWORD event_mask;            // what the outstanding WaitCommEvent fills in
     std::int32_t events_refused; // the driver takes no WaitCommEvent at all
     std::int32_t mask_changed;   // the outstanding wait ends by our own mask change
+    // 1 once GetCommModemStatus has answered: last_modem_status holds the inputs.
+    // Engine thread writes, the UI thread reads.
+    volatile LONG modem_read;
+    // The DTR and RTS control in force (SERIAL_CONTROL_*): set by configure and by the
+    // user's DTR and RTS commands, both on the UI thread.
+    std::uint8_t dtr_control;
+    std::uint8_t rts_control;
 };
 
 // What the comm event wait watches: the modem lines and line errors (receiving

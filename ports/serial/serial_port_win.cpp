@@ -219,4 +219,5 @@ void serial_register_kind()
                                         serial_settings_page, serial_settings_notify, nullptr, serial_device_name,
                                         serial_refuse};
     port_kind_register(PORT_SERIAL, kind);
+    serial_register_lines();
 }

@@ -55,5 +55,7 @@ HPROPSHEETPAGE serial_settings_page(HWND frame);
 // After the sheet has closed: asks the open ports to apply changed rows.
 void serial_settings_notify(HWND frame);
 
-// Puts the serial kind into the kinds' registry (start-up, through port_kinds_register).
+// Puts the serial kind into the kinds' registry (start-up, through port_kinds_register),
+// with its modem lines (serial_lines_win.cpp).
 void serial_register_kind();
+void serial_register_lines();

@@ -76,6 +76,13 @@ TEST(CommandRules, EachRuleAgainstItsFacts)
         {"stop while one runs", RULE_SEQUENCE_RUNNING, 0, active([](CommandFacts& f) { f.sequence_running = true; }),
          true},
         {"unknown rule", 999, 0, active(nullptr), false},
+        {"RTS free", RULE_LINE_FREE, 1, active([](CommandFacts& f) { f.line_free[1] = true; }), true},
+        {"DTR not free when RTS is", RULE_LINE_FREE, 0, active([](CommandFacts& f) { f.line_free[1] = true; }), false},
+        {"line past Break", RULE_LINE_FREE, 3, active([](CommandFacts& f) { f.line_free[2] = true; }), false},
+        {"DTR on", RULE_LINE_ON, 0, active([](CommandFacts& f) { f.line_on[0] = true; }), true},
+        {"Break has no check", RULE_LINE_ON, 2, active([](CommandFacts& f) { f.line_on[1] = true; }), false},
+        {"a line of no active port", RULE_LINE_FREE, 2, [] { CommandFacts f{}; f.line_free[2] = true; return f; }(),
+         false},
     };
     for (const RuleCase& c : cases) EXPECT_EQ(command_rule_holds(c.rule, c.argument, c.facts), c.holds) << c.name;
 }
