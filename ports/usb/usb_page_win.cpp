@@ -6,6 +6,7 @@
 // is made when the sheet asks for the page.
 #include "ports/usb/usb_port_win.h"
 #include "resources/usb_ids.h"
+#include "terminal/pacing_win.h"
 #include "terminal/page_controls_win.h"
 
 UsbPage usb_page;
@@ -58,6 +59,7 @@ static void init_page(HWND page, void*)
     for (int field : FIELDS) SendDlgItemMessageA(page, field, EM_LIMITTEXT, FIELD_BUFFER - 1, 0);
     show_list(page);
     show_fields(page);
+    pacing_fields_show(page, usb_pacing);
 }
 
 static void page_command(HWND page, void*, int id, int code)
@@ -91,9 +93,10 @@ static void page_command(HWND page, void*, int id, int code)
     }
 }
 
-static void apply_page(HWND, void*)
+static void apply_page(HWND page, void*)
 {
     usb_page_apply(&usb_page, usb_device_table);
+    usb_pacing = pacing_fields_take(page, usb_pacing);
     usb_save_settings();
 }
 
