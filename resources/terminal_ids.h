@@ -46,3 +46,7 @@
 #define IDC_HIGHLIGHT_CASE 1220
 #define IDC_HIGHLIGHT_HEX 1240
 #define IDC_HIGHLIGHT_COLOUR 1260
+
+// Every kind's communication-settings page: the pacing of what is sent (ms).
+#define IDC_PACING_CHAR_DELAY 1095
+#define IDC_PACING_LINE_DELAY 1096

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 
+#include "terminal/pacing.h"
 #include "terminal/port_win.h"
 
 // What a kind offers: its constructor, the wake-up of its engine that abort_send uses
@@ -36,6 +37,8 @@ struct PortKindEntry {
     void (*release)();
     bool (*device_name)(const void* argument, char* out, std::size_t size);
     void (*refuse)(HWND frame, const void* argument);
+    // The pacing of what the port sends, as its settings hold it now.
+    Pacing (*pacing)(Port* port);
 };
 
 // A kind with modem lines registers them beside its entry: it gives them as

@@ -18,6 +18,7 @@
 #include "resources/commands.h"
 #include "terminal/auto_reopen_win.h"
 #include "terminal/display_settings.h"
+#include "terminal/paced_send_win.h"
 #include "terminal/port_kind_registry_win.h"
 #include "terminal/reading_win.h"
 #include "terminal/receive_convert.h"
@@ -195,13 +196,16 @@ static void close_now(Port* const* ports, std::size_t count)
     // ends where the close began.
     for (std::size_t i = 0; i < count; ++i) {
         InterlockedExchange(&ports[i]->closing, 1);
+        paced_send_stop(ports[i]);
         if (port_transfer_hooks.stopping) port_transfer_hooks.stopping(ports[i]);
     }
     abort_sends(ports, count);
     std::vector<char*> pastes(count, nullptr);
+    std::vector<PacedSend*> paced(count, nullptr);
     for (std::size_t i = 0; i < count; ++i) {
         Port* port = ports[i];
         if (port_transfer_hooks.stop) port_transfer_hooks.stop(port);
+        paced_send_end(port);
         // From here on no engine call reaches the port: the mutex, the console and
         // the record go before the engine itself is stopped.
         stop_delivery(port);
@@ -213,10 +217,13 @@ static void close_now(Port* const* ports, std::size_t count)
         // engine has stopped. No hook can free it meanwhile (delivery has stopped).
         pastes[i] = port->paste_text;
         port->paste_text = nullptr;
+        paced[i] = port->paced;  // the same for a paced send's bytes
+        port->paced = nullptr;
         destroy_terminal_window(port);
     }
     stop_engines(ports, count);
     for (char* paste : pastes) std::free(paste);
+    for (PacedSend* send : paced) paced_send_free(send);
     if (open_port_count == 0) command_state_refresh();
 }
 

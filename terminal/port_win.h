@@ -36,6 +36,7 @@ constexpr UINT MSG_PORT_SETTINGS_CHANGED = WM_USER + 102;  // wParam: the kind
 constexpr std::size_t PORT_DEVICE_NAME_SIZE = 800;
 
 struct Port;
+struct PacedSend;
 typedef void (*PortCompletionHook)(Port* port, std::int32_t count);
 
 struct Port {
@@ -105,6 +106,8 @@ struct Port {
     volatile LONG callbacks_running;
     // Set as the close begins: nothing received after it is shown or logged.
     volatile LONG closing;
+    // The port's paced send (terminal/paced_send_win.h); null before its first.
+    PacedSend* paced;
 };
 
 // The five slots, as each kind fills them from one constant table of its own.

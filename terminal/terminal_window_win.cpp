@@ -22,6 +22,8 @@
 #include "terminal/auto_reopen_win.h"
 #include "terminal/display_settings.h"
 #include "terminal/key_input.h"
+#include "terminal/paced_send_win.h"
+#include "terminal/pacing_win.h"
 #include "terminal/port_win.h"
 #include "terminal/reading_win.h"
 
@@ -126,7 +128,8 @@ void destroy_terminal_window(Port* port)
 static KeyGate gate_of(const Port* port)
 {
     return KeyGate{display_settings.key_disable, port->connection_state, port->quiet,
-                   port_transfer_hooks.sending && port_transfer_hooks.sending(port), port->paste_text != nullptr};
+                   port_transfer_hooks.sending && port_transfer_hooks.sending(port),
+                   port->paste_text != nullptr || paced_send_running(port)};
 }
 
 // One typed character (one byte, or the two of a double-byte character), or Enter,
@@ -183,6 +186,12 @@ void send_function_key(int index)
     unsigned char bytes[KEY_FUNCTION_BUFFER];
     int length = key_function_bytes(display_settings.function_keys[index], bytes);
     if (length <= 0) return;
+    Pacing pacing = port_pacing(port);
+    if (pacing_active(pacing)) {
+        // Shown piece by piece as the paced send writes it.
+        paced_send_start(port, PacedSendRequest{bytes, length, 1, 0, pacing, true});
+        return;
+    }
     std::int32_t accepted = port_send(port, bytes, length, nullptr);
     if (accepted > 0) console_show(port, bytes, accepted, SHOW_TYPED);
 }
@@ -250,6 +259,15 @@ void paste_clipboard(Port* port)
     char* text = console_paste(console, display_settings.send_crlf, display_settings.echo_back);
     if (text) {
         if (!had_text && console_text_length(console) != 0) command_state_refresh();
+        Pacing pacing = port_pacing(port);
+        if (pacing_active(pacing)) {
+            // The paste is shown already; its bytes go out at the port's pace.
+            std::int32_t length = static_cast<std::int32_t>(std::strlen(text));
+            if (length > 0) paced_send_start(port, PacedSendRequest{reinterpret_cast<unsigned char*>(text), length, 1, 0, pacing, false});
+            std::free(text);
+            command_state_refresh();
+            return;
+        }
         port->paste_sent = 0;
         port->paste_length = static_cast<std::int32_t>(std::strlen(text));
         InterlockedExchange(&port->paste_ending, 0);

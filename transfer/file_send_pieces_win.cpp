@@ -9,6 +9,9 @@
 // one (or offers nothing), not after every piece, since under Wine every wake-up is
 // a round trip through the server that a fast port waits for.
 //
+// With pacing, each piece is what the pacing gives (at most a "buffer size"), the
+// hook never offers the next one, and the thread offers it after the piece's pause.
+//
 // Races closed on purpose:
 //  - A piece refused because typed bytes (or a paste) still hold the send queue is
 //    offered again by the thread every 10 ms until the queue takes it.
@@ -21,6 +24,7 @@
 
 #include <cstdlib>
 
+#include "terminal/pacing_win.h"
 #include "terminal/port_win.h"
 #include "terminal/terminal_window_win.h"
 #include "transfer/file_send_win.h"
@@ -55,6 +59,11 @@ struct SendRun {
     bool in_flight;  // a piece was accepted and has not reported
     bool zero_write; // the last report wrote nothing: the next offer waits a little
     LONGLONG done;   // bytes of the current file written
+    Pacing pacing;
+    bool paced;
+    std::int32_t piece_length;  // paced: the piece in flight and the pause after it
+    DWORD piece_pause;
+    DWORD pause_ms;             // paced: the pause due before the next piece
 };
 
 static void lock(SendRun* run)
@@ -80,6 +89,14 @@ static bool offer(SendRun* run, const SendBuffer* buffer)
     // The rest of the current piece: a partial write leaves the pieces where they were.
     DWORD left = buffer->filled - buffer->offset, rest = run->piece - buffer->offset % run->piece;
     std::int32_t length = static_cast<std::int32_t>(left < rest ? left : rest);
+    if (run->paced) {
+        // Only this thread or the hook of the piece before it gets here: nothing else
+        // reads these until this piece reports.
+        PacedPiece piece = pacing_next_piece(run->pacing, buffer->bytes + buffer->offset, static_cast<std::size_t>(length));
+        length = static_cast<std::int32_t>(piece.length);
+        run->piece_length = length;
+        run->piece_pause = piece.delay_ms;
+    }
     InterlockedIncrement(&transfer_port(port)->send_offering);
     bool sent =
         transfer_port(port)->send_state == SEND_SENDING && port_send(port, buffer->bytes + buffer->offset, length, piece_hook) > 0;
@@ -104,6 +121,8 @@ static void piece_written(SendRun* run, std::int32_t count)
     transfer_store(&transfer_port(run->port)->send_file_done, run->done);
     run->in_flight = false;
     run->zero_write = count == 0;
+    // A piece written whole is followed by its pause; the rest of a partial one is not.
+    if (run->paced && count == run->piece_length) run->pause_ms = run->piece_pause;
     if (buffer->offset >= buffer->filled) {
         buffer->filled = buffer->offset = 0;
         emptied = true;
@@ -112,7 +131,8 @@ static void piece_written(SendRun* run, std::int32_t count)
     }
     // A write of nothing is offered again by the thread, after a pause, so that a
     // device that takes nothing does not keep the engine thread in a loop here.
-    if (count > 0 && transfer_port(run->port)->send_state == SEND_SENDING && buffer->filled > buffer->offset) {
+    if (count > 0 && !run->paced && transfer_port(run->port)->send_state == SEND_SENDING &&
+        buffer->filled > buffer->offset) {
         run->in_flight = true;
         next = buffer;
     }
@@ -157,6 +177,8 @@ SendRun* send_run_open(Port* port)
     if (!run) return nullptr;
     run->port = port;
     run->piece = static_cast<DWORD>(send_buffer_size);
+    run->pacing = transfer_port(port)->send_pacing;
+    run->paced = pacing_active(run->pacing);
     // send_buffer_size is 1 byte to 1 MB, and so is the block.
     DWORD pieces = send_buffer_size < READ_BLOCK_BYTES ? static_cast<DWORD>(READ_BLOCK_BYTES / send_buffer_size) : 1;
     run->capacity = run->piece * pieces;
@@ -172,6 +194,11 @@ SendRun* send_run_open(Port* port)
     transfer_port(port)->send_piece_done = run->piece_done;
     transfer_port(port)->send_run = run;
     return run;
+}
+
+static bool send_stopping(void* port)
+{
+    return transfer_port(static_cast<Port*>(port))->send_state == SEND_STOPPING;
 }
 
 // Shows the progress now, or when it was last shown long enough ago.
@@ -230,15 +257,19 @@ bool send_run_file(SendRun* run, const char* path, HANDLE file, LONGLONG size)
         bool offer_now = !run->in_flight && state == SEND_SENDING && buffer->filled > buffer->offset;
         bool pause_first = offer_now && run->zero_write;
         bool finished = !run->in_flight && file_over && buffer->filled == 0 && run->buffers[run->writing ^ 1].filled == 0;
+        DWORD pause_ms = 0;
         if (offer_now) {
             run->in_flight = true;
             run->zero_write = false;
+            pause_ms = run->pause_ms;
+            run->pause_ms = 0;
         }
         unlock(run);
         if (finished) break;
         if (offer_now) {
             // A device that took nothing is offered the bytes again at a pace.
             if (pause_first) Sleep(POLL_MS);
+            if (pause_ms > 0) pacing_pause(pause_ms, send_stopping, port);
             if (paste_holds_queue(port) || !offer(run, buffer)) {
                 lock(run);
                 run->in_flight = false;

@@ -24,6 +24,7 @@
 #include "base/status_bar_win.h"
 #include "resources/commands.h"
 #include "terminal/disk_file_win.h"
+#include "terminal/pacing_win.h"
 #include "terminal/port_win.h"
 #include "transfer/file_send_dialog_win.h"
 #include "transfer/file_send_pieces_win.h"
@@ -135,6 +136,7 @@ bool file_send_start(Port* port)
     // Sending from here on: typing, function keys and paste are refused at once, and
     // the port is not offered to another send.
     InterlockedExchange(&transfer_port(port)->send_state, SEND_SENDING);
+    transfer_port(port)->send_pacing = port_pacing(port);
     DWORD id = 0;
     HANDLE thread = CreateThread(nullptr, 0, file_send_thread, port, 0, &id);
     if (!thread) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "console/console_stamped.h"
+#include "terminal/pacing.h"
 #include "terminal/send_state.h"
 
 struct Port;
@@ -31,6 +32,7 @@ struct TransferPort {
     volatile LONG send_hooks_running;   // piece hooks under way
     volatile LONG send_offering;        // pieces being handed to the port; an abort waits for them
     DWORD send_thread_id;               // an abort closes the thread's message box
+    Pacing send_pacing;                 // the port's pacing as the send started
     // Receive log (receive_log_win.cpp), the port's receive tap TAP_RECEIVE_LOG while
     // it runs.
     volatile LONG log_active;        // 1 while logging

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "ports/network/network_port_win.h"
+#include "terminal/pacing_win.h"
 #include "terminal/page_controls_win.h"
 
 static NetworkPage network_page;
@@ -28,6 +29,7 @@ static void init_page(HWND page, void*)
     // the fields show the settings as they are.
     SetDlgItemInt(page, IDC_NET_WAIT_TIME, static_cast<UINT>(s.wait_time), TRUE);
     SetDlgItemInt(page, IDC_NET_RETRY_COUNT, static_cast<UINT>(s.retry_count), TRUE);
+    pacing_fields_show(page, network_pacing);
 }
 
 static void field_text(HWND page, int control, char* text, int size)
@@ -52,6 +54,7 @@ static void apply(HWND page, void*)
     field_text(page, IDC_NET_RETRY_COUNT, retry, sizeof retry);
     *network_settings() =
         network_page_apply(&network_page, IsDlgButtonChecked(page, IDC_NET_RECONNECT) == BST_CHECKED, wait, retry);
+    network_pacing = pacing_fields_take(page, network_pacing);
     network_save_settings();
 }
 

@@ -11,12 +11,15 @@
 
 #include "base/settings.h"
 #include "ports/network/network_page.h"
+#include "terminal/pacing_win.h"
 #include "terminal/port_kind_registry_win.h"
 
 static const char CONFIG_SECTION[] = "network config";
 static const char HISTORY_SECTION[] = "network history";
+static const char PACING_SECTION[] = "network";
 
 static NetworkSettings settings = NETWORK_DEFAULT_SETTINGS;
+Pacing network_pacing;
 // Numbers are never given twice in a run: an open that fails uses one up.
 static std::int32_t net_counter = 0;
 
@@ -32,6 +35,7 @@ void network_load_settings()
     settings.wait_time = settings_read_int(CONFIG_SECTION, "wait time", d.wait_time);
     settings.retry_count = settings_read_int(CONFIG_SECTION, "connect retry", d.retry_count);
     network_settings_make_usable(&settings);
+    network_pacing = pacing_load(PACING_SECTION);
 }
 
 void network_save_settings()
@@ -39,6 +43,7 @@ void network_save_settings()
     settings_write_int(CONFIG_SECTION, "re-connect", settings.reconnect);
     settings_write_int(CONFIG_SECTION, "wait time", settings.wait_time);
     settings_write_int(CONFIG_SECTION, "connect retry", settings.retry_count);
+    pacing_save(PACING_SECTION, network_pacing);
 }
 
 int network_startup(int)
@@ -189,9 +194,15 @@ void network_tell_not_opened(HWND owner, const char* host, const char* port)
 }
 
 // A network port names no device: it may connect to the same peer more than once.
+static Pacing network_port_pacing(Port*)
+{
+    return network_pacing;
+}
+
 void network_register_kind()
 {
     static const PortKindEntry kind = {network_port_new, network_wake_engine, nullptr, network_startup, network_connect,
-                                        network_settings_page, nullptr, network_release, nullptr, nullptr};
+                                        network_settings_page, nullptr, network_release, nullptr, nullptr,
+                                        network_port_pacing};
     port_kind_register(PORT_NETWORK, kind);
 }

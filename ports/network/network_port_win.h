@@ -11,6 +11,7 @@
 #include "ports/network/network_engine_win.h"
 #include "ports/network/network_history.h"
 #include "ports/network/network_page.h"
+#include "terminal/pacing.h"
 #include "terminal/port_win.h"
 
 struct NetworkPort {
@@ -26,6 +27,8 @@ void network_release();
 
 // The program-wide settings the next port opens with, and the settings file.
 NetworkSettings* network_settings();
+// The pacing of every network port ("char delay", "line delay" in "network").
+extern Pacing network_pacing;
 void network_load_settings();
 void network_save_settings();
 // The host history in the settings file: read at every connect command, and the whole

@@ -7,9 +7,22 @@
 
 #include "ports/parallel/parallel_port_win.h"
 #include "resources/parallel_ids.h"
+#include "terminal/pacing_win.h"
 #include "terminal/page_controls_win.h"
 
 ParallelPage parallel_page;
+static Pacing working_pacing[PARALLEL_PORT_COUNT];  // the pacing beside the rows
+
+static bool row_shown()
+{
+    return parallel_page.selection >= 0 && parallel_page.selection < PARALLEL_PORT_COUNT;
+}
+
+// The delay fields into the row shown, before another is shown or the page applies.
+static void take_pacing(HWND page)
+{
+    if (row_shown()) working_pacing[parallel_page.selection] = pacing_fields_take(page, working_pacing[parallel_page.selection]);
+}
 
 static void show_row(HWND page)
 {
@@ -18,6 +31,7 @@ static void show_row(HWND page)
     parallel_page_view(&parallel_page, &view);
     SendDlgItemMessageA(page, IDC_PARALLEL_INTERVAL, CB_SETCURSEL, static_cast<WPARAM>(view.interval_line), 0);
     CheckDlgButton(page, IDC_PARALLEL_BIDI, view.bidirectional ? BST_CHECKED : BST_UNCHECKED);
+    if (row_shown()) pacing_fields_show(page, working_pacing[parallel_page.selection]);
 }
 
 static void init_page(HWND page, void*)
@@ -43,8 +57,10 @@ static void page_command(HWND page, void*, int id, int code)
         show_row(page);
     } else if (id == IDC_PARALLEL_DEFAULTS && code == BN_CLICKED) {
         parallel_page_restore_defaults(&parallel_page);
+        if (row_shown()) working_pacing[parallel_page.selection] = Pacing{};
         show_row(page);
     } else if (id == IDC_PARALLEL_PORT && code == CBN_SELCHANGE) {
+        take_pacing(page);
         parallel_page_select_row(&parallel_page, combo_selected_data(GetDlgItem(page, id)));
         show_row(page);
     } else if (id == IDC_PARALLEL_INTERVAL && code == CBN_SELCHANGE) {
@@ -52,9 +68,11 @@ static void page_command(HWND page, void*, int id, int code)
     }
 }
 
-static void apply_page(HWND, void*)
+static void apply_page(HWND page, void*)
 {
-    if (parallel_page_apply(&parallel_page, parallel_port_table)) parallel_save_settings();
+    take_pacing(page);
+    bool paced = pacing_rows_apply(working_pacing, parallel_pacing, PARALLEL_PORT_COUNT);
+    if (parallel_page_apply(&parallel_page, parallel_port_table) || paced) parallel_save_settings();
 }
 
 static const PageRoutines PARALLEL_PAGE_ROUTINES = {init_page, page_command, apply_page, nullptr};
@@ -66,6 +84,7 @@ HPROPSHEETPAGE parallel_settings_page(HWND)
     for (const ParallelPortEntry& row : parallel_port_table) any = any || row.available;
     if (!any) return nullptr;
     parallel_page_open(&parallel_page, parallel_port_table);
+    for (int row = 0; row < PARALLEL_PORT_COUNT; ++row) working_pacing[row] = parallel_pacing[row];
     return page_create(IDD_PARALLEL_PAGE, &PARALLEL_PAGE_BINDING);
 }
 

@@ -9,9 +9,11 @@
 #include "base/os_check.h"
 #include "base/settings.h"
 #include "ports/parallel/parallel_page.h"
+#include "terminal/pacing_win.h"
 #include "terminal/port_kind_registry_win.h"
 
 ParallelPortEntry parallel_port_table[PARALLEL_PORT_COUNT];
+Pacing parallel_pacing[PARALLEL_PORT_COUNT];
 
 static void section_name(int number, char* out, size_t size)
 {
@@ -51,6 +53,7 @@ void parallel_load_settings()
                 settings_read_int(section, "receive times", static_cast<int>(d.receive_interval)));
             row.settings.bidirectional = settings_read_int(section, "bidi", d.bidirectional);
             parallel_settings_make_usable(&row.settings);
+            parallel_pacing[n - 1] = pacing_load(section);
         }
         row.changed = 0;
     }
@@ -65,6 +68,7 @@ void parallel_save_settings()
         section_name(n, section, sizeof section);
         settings_write_int(section, "receive times", static_cast<int>(row.settings.receive_interval));
         settings_write_int(section, "bidi", row.settings.bidirectional);
+        pacing_save(section, parallel_pacing[n - 1]);
     }
 }
 
@@ -194,10 +198,16 @@ void parallel_refuse(HWND frame, const void* argument)
     MessageBoxA(frame, text, "ﾊﾟﾗﾚﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
 }
 
+static Pacing parallel_port_pacing(Port* port)
+{
+    int number = reinterpret_cast<ParallelPort*>(port)->lpt_number;
+    return number >= 1 && number <= PARALLEL_PORT_COUNT ? parallel_pacing[number - 1] : Pacing{};
+}
+
 void parallel_register_kind()
 {
     static const PortKindEntry kind = {parallel_port_create, parallel_wake_engine, parallel_reopen, parallel_enumerate_ports, parallel_connect,
                                         parallel_settings_page, parallel_settings_notify, nullptr,
-                                        parallel_device_name, parallel_refuse};
+                                        parallel_device_name, parallel_refuse, parallel_port_pacing};
     port_kind_register(PORT_PARALLEL, kind);
 }

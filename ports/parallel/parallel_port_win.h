@@ -8,6 +8,7 @@
 
 #include "ports/parallel/parallel_engine_win.h"
 #include "ports/parallel/parallel_page.h"
+#include "terminal/pacing.h"
 #include "terminal/port_win.h"
 
 struct ParallelPort {
@@ -17,6 +18,8 @@ struct ParallelPort {
 };
 
 extern ParallelPortEntry parallel_port_table[PARALLEL_PORT_COUNT];
+// Each LPT port's pacing ("char delay", "line delay" in its section), by row.
+extern Pacing parallel_pacing[PARALLEL_PORT_COUNT];
 extern ParallelPage parallel_page;  // the working copy while the settings sheet is open
 
 // Whether LPT number is present on an NT-family system (QueryDosDeviceA); tests

@@ -6,9 +6,18 @@
 #include <cstdio>
 
 #include "ports/serial/serial_port_win.h"
+#include "terminal/pacing_win.h"
 #include "terminal/page_controls_win.h"
 
 SerialPage serial_page;
+static Pacing working_pacing[SERIAL_PORT_COUNT];  // the pacing beside the rows
+
+// The delay fields into the row shown, before another is shown or the page applies.
+static void take_pacing(HWND page)
+{
+    int row = serial_page.selection;
+    if (row >= 0 && row < SERIAL_PORT_COUNT) working_pacing[row] = pacing_fields_take(page, working_pacing[row]);
+}
 
 static void show_row(HWND page)
 {
@@ -23,6 +32,8 @@ static void show_row(HWND page)
     CheckDlgButton(page, IDC_SERIAL_RTS, view.rts ? BST_CHECKED : BST_UNCHECKED);
     EnableWindow(GetDlgItem(page, IDC_SERIAL_DTR), view.dtr_free);
     EnableWindow(GetDlgItem(page, IDC_SERIAL_RTS), view.rts_free);
+    if (serial_page.selection >= 0 && serial_page.selection < SERIAL_PORT_COUNT)
+        pacing_fields_show(page, working_pacing[serial_page.selection]);
 }
 
 static void init_page(HWND page, void*)
@@ -57,8 +68,11 @@ static void page_command(HWND page, void*, int id, int code)
         show_row(page);
     } else if (id == IDC_SERIAL_DEFAULTS && code == BN_CLICKED) {
         serial_page_restore_defaults(&serial_page);
+        if (serial_page.selection >= 0 && serial_page.selection < SERIAL_PORT_COUNT)
+            working_pacing[serial_page.selection] = Pacing{};
         show_row(page);
     } else if (id == IDC_SERIAL_PORT && code == CBN_SELCHANGE) {
+        take_pacing(page);
         serial_page_select_row(&serial_page, combo_selected_data(GetDlgItem(page, id)));
         show_row(page);
     } else if (id >= IDC_SERIAL_BAUD && id <= IDC_SERIAL_FLOW && code == CBN_SELCHANGE) {
@@ -67,9 +81,11 @@ static void page_command(HWND page, void*, int id, int code)
     }
 }
 
-static void apply_page(HWND, void*)
+static void apply_page(HWND page, void*)
 {
-    if (serial_page_apply(&serial_page, serial_port_table)) serial_save_settings();
+    take_pacing(page);
+    bool paced = pacing_rows_apply(working_pacing, serial_pacing, SERIAL_PORT_COUNT);
+    if (serial_page_apply(&serial_page, serial_port_table) || paced) serial_save_settings();
 }
 
 static const PageRoutines SERIAL_PAGE_ROUTINES = {init_page, page_command, apply_page, nullptr};
@@ -79,6 +95,7 @@ HPROPSHEETPAGE serial_settings_page(HWND)
 {
     if (!serial_find_any_port()) return nullptr;
     serial_page_open(&serial_page, serial_port_table);
+    for (int row = 0; row < SERIAL_PORT_COUNT; ++row) working_pacing[row] = serial_pacing[row];
     return page_create(IDD_SERIAL_PAGE, &SERIAL_PAGE_BINDING);
 }
 

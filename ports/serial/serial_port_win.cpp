@@ -10,9 +10,11 @@
 #include "base/os_check.h"
 #include "base/settings.h"
 #include "ports/serial/serial_page.h"
+#include "terminal/pacing_win.h"
 #include "terminal/port_kind_registry_win.h"
 
 SerialPortEntry serial_port_table[SERIAL_PORT_COUNT];
+Pacing serial_pacing[SERIAL_PORT_COUNT];
 
 static void section_name(int number, char* out, size_t size)
 {
@@ -61,6 +63,7 @@ void serial_load_settings()
             row.settings.dtr = settings_read_int(section, "dtr", d.dtr);
             row.settings.rts = settings_read_int(section, "rts", d.rts);
             serial_settings_make_usable(&row.settings);
+            serial_pacing[n - 1] = pacing_load(section);
         }
         row.changed = 0;
     }
@@ -82,6 +85,7 @@ void serial_save_settings()
         settings_write_int(section, "auto reopen", row.settings.auto_reopen);
         settings_write_int(section, "dtr", row.settings.dtr);
         settings_write_int(section, "rts", row.settings.rts);
+        pacing_save(section, serial_pacing[n - 1]);
     }
 }
 
@@ -213,11 +217,17 @@ void serial_refuse(HWND frame, const void* argument)
     MessageBoxA(frame, text, "ｼﾘｱﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
 }
 
+static Pacing serial_port_pacing(Port* port)
+{
+    int number = reinterpret_cast<SerialPort*>(port)->com_number;
+    return number >= 1 && number <= SERIAL_PORT_COUNT ? serial_pacing[number - 1] : Pacing{};
+}
+
 void serial_register_kind()
 {
     static const PortKindEntry kind = {serial_port_create, serial_wake_engine, serial_reopen, serial_enumerate_ports, serial_connect,
                                         serial_settings_page, serial_settings_notify, nullptr, serial_device_name,
-                                        serial_refuse};
+                                        serial_refuse, serial_port_pacing};
     port_kind_register(PORT_SERIAL, kind);
     serial_register_lines();
 }

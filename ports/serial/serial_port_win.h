@@ -8,6 +8,7 @@
 
 #include "ports/serial/serial_engine_win.h"
 #include "ports/serial/serial_page.h"
+#include "terminal/pacing.h"
 #include "terminal/port_win.h"
 
 struct SerialPort {
@@ -17,6 +18,8 @@ struct SerialPort {
 };
 
 extern SerialPortEntry serial_port_table[SERIAL_PORT_COUNT];
+// Each COM port's pacing ("char delay", "line delay" in its section), by row.
+extern Pacing serial_pacing[SERIAL_PORT_COUNT];
 extern SerialPage serial_page;  // the working copy while the settings sheet is open
 
 // Whether COM number is present on an NT-family system (QueryDosDeviceA); tests

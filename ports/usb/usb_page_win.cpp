@@ -6,6 +6,7 @@
 // is made when the sheet asks for the page.
 #include "ports/usb/usb_port_win.h"
 #include "resources/usb_ids.h"
+#include "terminal/pacing_win.h"
 #include "terminal/page_controls_win.h"
 
 UsbPage usb_page;
@@ -59,6 +60,7 @@ static void init_page(HWND page, void*)
     show_list(page);
     show_fields(page);
     CheckDlgButton(page, IDC_USB_AUTO_REOPEN, usb_page.auto_reopen ? BST_CHECKED : BST_UNCHECKED);
+    pacing_fields_show(page, usb_pacing);
 }
 
 static void page_command(HWND page, void*, int id, int code)
@@ -97,10 +99,11 @@ static void page_command(HWND page, void*, int id, int code)
     }
 }
 
-static void apply_page(HWND, void*)
+static void apply_page(HWND page, void*)
 {
     usb_page_apply(&usb_page, usb_device_table);
     usb_auto_reopen = usb_page.auto_reopen;
+    usb_pacing = pacing_fields_take(page, usb_pacing);
     usb_save_settings();
     for_each_port(usb_apply_settings);
 }

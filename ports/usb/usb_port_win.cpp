@@ -7,10 +7,12 @@
 #include <cstring>
 
 #include "base/settings.h"
+#include "terminal/pacing_win.h"
 #include "terminal/port_kind_registry_win.h"
 
 UsbDeviceEntry usb_device_table[USB_DEVICE_COUNT];
 UsbDeviceEntry usb_selected_entry;
+Pacing usb_pacing;
 std::int32_t usb_available;
 std::int32_t usb_auto_reopen;
 
@@ -29,6 +31,7 @@ void usb_load_settings()
     usb_list_load(usb_device_table, read_key, nullptr);
     // Anything but 1 is off, as the page's check box shows it.
     usb_auto_reopen = settings_read_int(USB_SECTION, "auto reopen", 0) == 1 ? 1 : 0;
+    usb_pacing = pacing_load(USB_SECTION);
 }
 
 struct SavedSlots {
@@ -53,6 +56,8 @@ void usb_save_settings()
     int count = usb_list_saved_slots(usb_device_table, saved.slots);
     settings_write_list(USB_SECTION, "entry", count, write_entry, &saved);
     settings_write_int(USB_SECTION, "auto reopen", usb_auto_reopen);
+    // Rewriting the list cleared the section: the pacing goes back in after it.
+    pacing_save(USB_SECTION, usb_pacing);
 }
 
 // Whether the first USB host controller can be opened; nothing else uses it.
@@ -179,9 +184,14 @@ static int usb_discover(int)
     return usb_startup();
 }
 
+static Pacing usb_port_pacing(Port*)
+{
+    return usb_pacing;
+}
+
 void usb_register_kind()
 {
     static const PortKindEntry kind = {usb_port_new, nullptr, usb_reopen, usb_discover, usb_connect, usb_settings_page, nullptr, nullptr,
-                                        usb_device_name, usb_refuse};
+                                        usb_device_name, usb_refuse, usb_port_pacing};
     port_kind_register(PORT_USB, kind);
 }

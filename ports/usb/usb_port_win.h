@@ -9,6 +9,7 @@
 #include "ports/usb/usb_device_list.h"
 #include "ports/usb/usb_engine_win.h"
 #include "ports/usb/usb_page.h"
+#include "terminal/pacing.h"
 #include "terminal/port_win.h"
 
 struct UsbPort {
@@ -20,6 +21,8 @@ struct UsbPort {
 };
 
 extern UsbDeviceEntry usb_device_table[USB_DEVICE_COUNT];  // the live list
+// The pacing of every USB port ("char delay", "line delay" in "usb").
+extern Pacing usb_pacing;
 extern UsbDeviceEntry usb_selected_entry;  // the connect dialog's choice, create_port's argument
 extern std::int32_t usb_available;         // a host controller was found at start-up
 extern UsbPage usb_page;                   // the working copy while the settings sheet is open

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/frame_win.h"
 #include "app/startup_win.h"
@@ -81,6 +82,14 @@ void expect_sane_tables(const std::string& which)
         EXPECT_TRUE(terminated(entry.guid, USB_TEXT_SIZE));
         EXPECT_TRUE(terminated(entry.input_pipe, USB_TEXT_SIZE));
         EXPECT_TRUE(terminated(entry.output_pipe, USB_TEXT_SIZE));
+    }
+    std::vector<Pacing> pacing(serial_pacing, serial_pacing + SERIAL_PORT_COUNT);
+    pacing.insert(pacing.end(), parallel_pacing, parallel_pacing + PARALLEL_PORT_COUNT);
+    pacing.push_back(network_pacing);
+    pacing.push_back(usb_pacing);
+    for (const Pacing& p : pacing) {
+        EXPECT_EQ(p.char_delay, pacing_usable(p.char_delay));
+        EXPECT_EQ(p.line_delay, pacing_usable(p.line_delay));
     }
     EXPECT_GT(send_buffer_size, 0);
     EXPECT_LE(send_buffer_size, SEND_BUFFER_MAX);

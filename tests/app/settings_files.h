@@ -50,10 +50,11 @@ inline std::vector<Section> program_sections()
          joined(joined(numbered("keyword %d", 0, 17), numbered("colour %d", 0, 17)), numbered("flags %d", 0, 17))},
         {"system", {"tool bar", "status bar"}},
         {"network config", {"re-connect", "wait time", "connect retry"}},
+        {"network", {"char delay", "line delay"}},
         {"network history", joined({"list entry", "ports", "protcol"}, numbered("host list %d", 0, 12))},
         {"usb", joined(joined(joined(joined({"entry", "auto reopen"}, numbered("device name %d", 1, 17)), numbered("guid %d", 1, 17)),
                               numbered("input pipe %d", 1, 17)),
-                       numbered("output pipe %d", 1, 17))},
+                       joined(numbered("output pipe %d", 1, 17), {"char delay", "line delay"}))},
         {"file config", joined(joined({"buffer size", "file type size"}, numbered("file type title %d", 1, 12)),
                                numbered("file type filter %d", 1, 12))},
     };
@@ -61,9 +62,9 @@ inline std::vector<Section> program_sections()
         char name[16];
         std::snprintf(name, sizeof name, "com%d", n);
         sections.push_back({name, {"valid", "baudrate", "data bits", "parity bits", "stop bits", "flow control",
-                                   "parity check", "auto reopen", "dtr", "rts"}});
+                                   "parity check", "auto reopen", "dtr", "rts", "char delay", "line delay"}});
         std::snprintf(name, sizeof name, "lpt%d", n);
-        sections.push_back({name, {"valid", "receive times", "bidi"}});
+        sections.push_back({name, {"valid", "receive times", "bidi", "char delay", "line delay"}});
     }
     return sections;
 }

@@ -19,6 +19,7 @@
 #include "ports/serial/serial_dcb.h"
 #include "ports/serial/serial_page.h"
 #include "terminal/display_settings.h"
+#include "terminal/pacing.h"
 #include "transfer/file_browser.h"
 
 static void check(bool ok)
@@ -97,6 +98,21 @@ static void network(Numbers& n, const std::string& text)
     NetworkSettings s = {n.next(), n.next(), n.next()};
     network_settings_make_usable(&s);
     check(s.wait_time >= NET_WAIT_TIME_MIN && s.retry_count >= NET_RETRY_COUNT_MIN);
+
+    // Every kind's pacing: delays in range, and a schedule that covers the bytes in
+    // pieces of at least one.
+    Pacing pacing = {pacing_usable(n.next()), pacing_usable(n.next())};
+    check(pacing.char_delay >= 0 && pacing.char_delay <= PACING_DELAY_MAX);
+    check(pacing.line_delay >= 0 && pacing.line_delay <= PACING_DELAY_MAX);
+    std::int32_t typed = pacing_field_value(text.c_str(), 0);
+    check(typed >= 0 && typed <= PACING_DELAY_MAX);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    for (size_t at = 0; at < text.size();) {
+        PacedPiece piece = pacing_next_piece(pacing, bytes + at, text.size() - at);
+        check(piece.length > 0 && piece.length <= text.size() - at);
+        check(piece.delay_ms <= 2u * PACING_DELAY_MAX);
+        at += piece.length;
+    }
 
     NetworkHistory history;
     net_history_clear(&history);

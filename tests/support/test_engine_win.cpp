@@ -180,8 +180,21 @@ static Port* test_create(HWND, const void* argument)
     return port;
 }
 
+static Pacing installed_pacing;
+
+static Pacing test_pacing(Port*)
+{
+    return installed_pacing;
+}
+
+void test_engine_pacing(const Pacing& pacing)
+{
+    installed_pacing = pacing;
+}
+
 PortKindEntry test_engine_install(int kind)
 {
+    installed_pacing = Pacing{};
     PortKindEntry previous = port_kind_entry(kind);
     PortKindEntry entry = previous;
     entry.create = test_create;
@@ -189,6 +202,8 @@ PortKindEntry test_engine_install(int kind)
     entry.reopen = nullptr;  // the kind's would take a test port for its own
     // Test ports name no device: any number of them may be open.
     entry.device_name = nullptr;
+    // The kind's own pacing would read a test port as its own record.
+    entry.pacing = test_pacing;
     port_kind_register(kind, entry);
     return previous;
 }

@@ -43,6 +43,8 @@ struct TestPort {
 // kind's other entries stay) and returns the previous entry.
 PortKindEntry test_engine_install(int kind);
 void test_engine_restore(int kind, PortKindEntry previous);
+// The pacing every test port has from now on (none after an install).
+void test_engine_pacing(const Pacing& pacing);
 
 TestEngine* test_engine_of(Port* port);
 // Holds write requests back, or lets them go.

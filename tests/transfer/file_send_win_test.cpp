@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,27 @@ TEST_F(FileSend, PiecesOfTheBufferSizeOfferedAgainAfterPartialAndZeroWrites)
     EXPECT_NE(console.find("\"" + scratch.file("a.bin") + "\" 40000 byte, "), std::string::npos) << console;
     EXPECT_NE(console.find("\"" + scratch.file("empty.bin") + "\" 0 byte,  0.0"), std::string::npos) << console;
     EXPECT_EQ(count_of(console, " byte/s)"), 3u);
+}
+
+// With pacing, a byte at a time with its pauses, a line end's longer: the summary's
+// rate is what the pauses left of it.
+TEST_F(FileSend, APacedSendGoesAtItsPaceAndReportsItsRealRate)
+{
+    const std::string text = "AB\r\nCD\n";
+    ASSERT_TRUE(write_file(scratch.file("paced.txt"), text));
+    test_engine_pacing(Pacing{20, 100});
+    DWORD start = GetTickCount();
+    send(port, {scratch.file("paced.txt")});
+    ASSERT_TRUE(idle(port));
+    // No pause is waited for after the last byte.
+    EXPECT_GE(GetTickCount() - start, 6u * 20 + 100);
+    EXPECT_EQ(test_engine_written(port), text);
+    EXPECT_EQ(test_engine_requests(port), std::vector<std::int32_t>(7, 1));
+    const std::string console = console_contents(port);
+    // 7 bytes in at least 0.22 s: fewer than 32 a second.
+    size_t at = console.find(" 7 byte, ");
+    ASSERT_NE(at, std::string::npos) << console;
+    EXPECT_LT(std::atof(console.c_str() + console.find('(', at) + 1), 32.0) << console;
 }
 
 TEST_F(FileSend, PauseResumeAndAbortFollowTheFocusedWindow)

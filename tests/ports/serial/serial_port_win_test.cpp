@@ -331,6 +331,35 @@ TEST_F(SerialPortTest, TheSheetsOkCommitsWritesAndTellsTheOpenPorts)
     EXPECT_TRUE(posted_settings_changed());
 }
 
+// The delay fields show the stored pacing (a value out of range as 0) and OK keeps
+// what they were given, a field without a number keeping its value.
+void set_delays_and_ok(HWND sheet)
+{
+    HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+    char shown[16] = {}, line[16] = {};
+    GetDlgItemTextA(page, 1095, shown, sizeof shown);
+    GetDlgItemTextA(page, 1096, line, sizeof line);
+    box_text = std::string(shown) + "/" + line;
+    SetDlgItemTextA(page, 1095, "12");
+    SetDlgItemTextA(page, 1096, "x");
+    PropSheet_PressButton(sheet, PSBTN_OK);
+}
+
+TEST_F(SerialPortTest, ThePacingFieldsShowAndKeepThePortsDelays)
+{
+    enumerate("[com5]\r\nchar delay=7\r\nline delay=99999\r\n");
+    drive_dialog(SHEET_CAPTION, set_delays_and_ok);
+    comm_settings_sheet(frame);
+    ASSERT_TRUE(dialog_was_driven());
+    EXPECT_EQ(box_text, "7/0");
+    EXPECT_EQ(serial_pacing[number - 1].char_delay, 12);
+    EXPECT_EQ(serial_pacing[number - 1].line_delay, 0);
+    EXPECT_EQ(settings_read_int("com5", "char delay", 0), 12);
+    EXPECT_EQ(settings_read_int("com5", "line delay", -1), 0);
+    // Only the pacing changed: the line is not set up again.
+    EXPECT_EQ(serial_find_port(number)->changed, 0);
+}
+
 TEST_F(SerialPortTest, OkWithNothingChangedWritesNothing)
 {
     enumerate();
