@@ -19,8 +19,6 @@
 // address only: from then on the port may be closed and freed.
 #include "transfer/sequence_run_win.h"
 
-#include <commdlg.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -573,16 +571,7 @@ void sequence_command(HWND frame)
     if (!port || sequence_running(port)) return;
     HWND window = port_window(port);
     char name[MAX_PATH] = "";
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = frame;
-    ofn.lpstrFilter = "ｼｰｹﾝｽ(*.seq)\0*.seq\0すべてのﾌｧｲﾙ(*.*)\0*.*\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = name;
-    ofn.nMaxFile = MAX_PATH - 1;
-    ofn.lpstrTitle = CAPTION;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-    if (!GetOpenFileNameA(&ofn) || name[0] == '\0') return;
+    if (!transfer_choose_file(frame, name, CAPTION, "ｼｰｹﾝｽ(*.seq)\0*.seq\0すべてのﾌｧｲﾙ(*.*)\0*.*\0", false)) return;
     // The port may have been closed while the dialog was open.
     if (Port* still = port_from_window(window)) sequence_start(still, name, "", frame, false);
 }

@@ -183,19 +183,24 @@ HANDLE transfer_create_file(HWND owner, const char* name, const char* caption, H
     return nullptr;
 }
 
-void transfer_browse_save(HWND dialog, int edit_id, const char* title)
+bool transfer_choose_file(HWND owner, char* name, const char* title, const char* filter, bool save)
 {
-    char name[MAX_PATH] = "";
-    GetDlgItemTextA(dialog, edit_id, name, sizeof name);
     OPENFILENAMEA ofn = {};
     // The structure without the Windows 2000 additions, which every system takes.
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = "すべてのﾌｧｲﾙ(*.*)\0*.*\0";
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter;
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = name;
     ofn.nMaxFile = MAX_PATH - 1;
     ofn.lpstrTitle = title;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    if (GetSaveFileNameA(&ofn) && name[0] != '\0') SetDlgItemTextA(dialog, edit_id, name);
+    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | (save ? 0 : OFN_FILEMUSTEXIST);
+    return (save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn)) && name[0] != '\0';
+}
+
+void transfer_browse_save(HWND dialog, int edit_id, const char* title)
+{
+    char name[MAX_PATH] = "";
+    GetDlgItemTextA(dialog, edit_id, name, sizeof name);
+    if (transfer_choose_file(dialog, name, title, "すべてのﾌｧｲﾙ(*.*)\0*.*\0", true)) SetDlgItemTextA(dialog, edit_id, name);
 }

@@ -51,6 +51,9 @@ void transfer_tell_unwritten(HWND owner, const char* name, const char* caption, 
 // The system's "save as" dialog titled title, starting from and filling in the name
 // in the dialog's edit control edit_id.
 void transfer_browse_save(HWND dialog, int edit_id, const char* title);
+// The system's "open" (or "save as") dialog titled title with the file types of filter,
+// starting from and filling in name (MAX_PATH bytes). False when nothing was chosen.
+bool transfer_choose_file(HWND owner, char* name, const char* title, const char* filter, bool save);
 
 // Creates a file for writing, new; when that fails, asks whether to overwrite it
 // (No is the default) and on Yes creates it empty, telling the user when that fails
