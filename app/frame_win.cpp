@@ -4,6 +4,7 @@
 #include "app/frame_win.h"
 
 #include "app/bars_win.h"
+#include "app/command_line_win.h"
 #include "app/commands_win.h"
 #include "app/find_window_win.h"
 #include "app/help_win.h"
@@ -63,7 +64,7 @@ HWND frame_create_mdi_client(HWND frame)
     return client;
 }
 
-bool frame_raise_other_instance()
+bool frame_raise_other_instance(const char* hand_over)
 {
     HWND other = FindWindowA(FRAME_CLASS_NAME, nullptr);
     if (!other) return false;
@@ -74,6 +75,7 @@ bool frame_raise_other_instance()
     } else {
         BringWindowToTop(other);
     }
+    if (hand_over) command_line_hand_over(other, hand_over);
     return true;
 }
 
@@ -129,6 +131,11 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         return 0;
     case MSG_COMMAND_STATE_REFRESH:
         command_state_refresh();
+        return 0;
+    case WM_COPYDATA:
+        return command_line_take_handed_over(window, reinterpret_cast<const COPYDATASTRUCT*>(lparam)) ? TRUE : FALSE;
+    case MSG_OPEN_HANDED_OVER:
+        command_line_open_handed_over();
         return 0;
     case MSG_TRANSFER_NOTICE:
         transfer_notice(reinterpret_cast<Port*>(wparam));

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "app/bars_win.h"
+#include "app/command_line_win.h"
 #include "app/frame_win.h"
 #include "base/command_state_win.h"
 #include "base/data_folder_win.h"
@@ -41,11 +42,11 @@ void startup_discover_ports()
 }
 
 // Steps that create what the run needs. Returns false at the first failure.
-bool app_startup(HINSTANCE instance, int show_command)
+bool app_startup(HINSTANCE instance, int show_command, const char* hand_over, bool own_instance)
 {
     app.instance = instance;
     if (!startup_check_os()) return false;
-    if (frame_raise_other_instance()) return false;
+    if (!own_instance && frame_raise_other_instance(hand_over)) return false;
     // A start folder that cannot keep the settings (an installed copy's own folder)
     // gives way to the user's data folder before anything is read from it.
     data_folder_choose();
@@ -86,10 +87,30 @@ void app_teardown(HINSTANCE instance)
     frame_unregister_class(instance);
 }
 
-int app_main(HINSTANCE instance, int show_command)
+void startup_open_ports(const CommandLine* line)
 {
+    if (line->port_count > 0) command_line_open_ports(line, nullptr);
+}
+
+int app_main(HINSTANCE instance, int show_command, const char* command_line)
+{
+    // The record is large (64 ports with their paths): not on the stack.
+    static CommandLine line;
+    command_line_parse(command_line, &line);
+    if (line.help) {
+        command_line_show_syntax();
+        return 0;
+    }
+    if (line.error != COMMAND_LINE_OK) {
+        command_line_show_refusal(&line);
+        return 0;
+    }
     int exit_code = 0;
-    if (app_startup(instance, show_command)) exit_code = frame_message_loop();
+    if (app_startup(instance, show_command, line.port_count > 0 ? command_line : nullptr,
+                    command_line_runs_sequences(&line))) {
+        startup_open_ports(&line);
+        exit_code = frame_message_loop();
+    }
     app_teardown(instance);
     return exit_code;
 }

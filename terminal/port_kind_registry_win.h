@@ -9,6 +9,7 @@
 #include <prsht.h>
 
 #include <cstddef>
+#include <cstdint>
 
 #include "terminal/port_win.h"
 
@@ -23,8 +24,27 @@
 // device also gives that name for an open argument ("COM5", "LPT2", a USB device and
 // its pipes; compared without regard to case) and its warning that the port cannot
 // be opened: create_port refuses a device that is open already with that warning.
+// A kind may also open a port named by text instead of chosen in its dialog (the
+// command line): it makes its open argument from a PortRequest and calls create_port.
 // An entry without a constructor is a kind the program does not offer.
 typedef Port* (*PortConstructor)(HWND frame, const void* argument);
+
+// A port named rather than chosen: the kind (PortKind); COMn's and LPTn's n, or for
+// USBn the n-th entry of the device list; a network port's host (empty for a server
+// on every address), TCP port and mode; and a serial port's line settings for this
+// port alone, coded as SerialSettings codes them, -1 where not given.
+struct PortRequest {
+    std::int32_t kind;
+    std::int32_t number;
+    const char* host;
+    std::int32_t tcp_port;
+    std::int32_t network_mode;
+    std::int32_t baudrate;
+    std::int32_t data_bits;
+    std::int32_t parity;
+    std::int32_t stop_bits;
+};
+
 struct PortKindEntry {
     PortConstructor create;
     void (*wake_engine)(Port* port);
@@ -36,6 +56,7 @@ struct PortKindEntry {
     void (*release)();
     bool (*device_name)(const void* argument, char* out, std::size_t size);
     void (*refuse)(HWND frame, const void* argument);
+    Port* (*open_request)(const PortRequest* request);
 };
 
 // Puts the entry in the kind's place (PortKind); false for a kind outside the table.
@@ -55,5 +76,8 @@ void port_kinds_connect(int kind, HWND frame);
 UINT port_kinds_settings_pages(HWND frame, HPROPSHEETPAGE* pages, UINT capacity);
 // After that sheet has closed, whatever button closed it.
 void port_kinds_settings_notify(HWND frame);
+// Opens the port the request names through its kind, as its connect command would
+// have after its dialog; none when the kind cannot open it (its warning shown).
+Port* port_kinds_open(const PortRequest& request);
 // Program end, once every port is closed: what the kinds started for the whole run.
 void port_kinds_release();

@@ -188,10 +188,21 @@ void network_tell_not_opened(HWND owner, const char* host, const char* port)
     MessageBoxA(owner, text, "ﾈｯﾄﾜｰｸ･ﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
 }
 
+// HOST:PORT a client, :PORT a server listening on every address. The host history
+// is the connect dialog's: a port named on the command line leaves it as it is.
+static Port* network_open_request(const PortRequest* request)
+{
+    const bool server = request->network_mode == NET_MODE_SERVER;
+    const char* host = request->host && request->host[0] ? request->host : server ? "0.0.0.0" : "";
+    NetworkTarget target = {host, request->tcp_port, server ? NET_MODE_SERVER : NET_MODE_CLIENT};
+    return create_port(PORT_NETWORK, &target);
+}
+
 // A network port names no device: it may connect to the same peer more than once.
 void network_register_kind()
 {
     static const PortKindEntry kind = {network_port_new, network_wake_engine, nullptr, network_startup, network_connect,
-                                        network_settings_page, nullptr, network_release, nullptr, nullptr};
+                                        network_settings_page, nullptr, network_release, nullptr, nullptr,
+                                        network_open_request};
     port_kind_register(PORT_NETWORK, kind);
 }

@@ -194,10 +194,16 @@ void parallel_refuse(HWND frame, const void* argument)
     MessageBoxA(frame, text, "ﾊﾟﾗﾚﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
 }
 
+static Port* parallel_open_request(const PortRequest* request)
+{
+    int number = request->number;
+    return create_port(PORT_PARALLEL, &number);
+}
+
 void parallel_register_kind()
 {
     static const PortKindEntry kind = {parallel_port_create, parallel_wake_engine, parallel_reopen, parallel_enumerate_ports, parallel_connect,
                                         parallel_settings_page, parallel_settings_notify, nullptr,
-                                        parallel_device_name, parallel_refuse};
+                                        parallel_device_name, parallel_refuse, parallel_open_request};
     port_kind_register(PORT_PARALLEL, kind);
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/app_record_win.h"
 #include "base/settings.h"
 #include "terminal/port_kind_registry_win.h"
 
@@ -172,9 +173,22 @@ static int usb_discover(int)
     return usb_startup();
 }
 
+// USBn: the device list's entry n ("device name n" in the settings file). An entry
+// that cannot be opened is refused with the kind's warning, under its name or, for
+// an empty one, as "USBn".
+static Port* usb_open_request(const PortRequest* request)
+{
+    UsbDeviceEntry entry = {};
+    if (request->number >= 1 && request->number <= USB_DEVICE_COUNT) entry = usb_device_table[request->number - 1];
+    if (usb_entry_usable(&entry)) return create_port(PORT_USB, &entry);
+    if (!entry.name[0]) std::snprintf(entry.name, sizeof entry.name, "USB%d", request->number);
+    usb_refuse(app.frame_window, &entry);
+    return nullptr;
+}
+
 void usb_register_kind()
 {
     static const PortKindEntry kind = {usb_port_new, nullptr, usb_reopen, usb_discover, usb_connect, usb_settings_page, nullptr, nullptr,
-                                        usb_device_name, usb_refuse};
+                                        usb_device_name, usb_refuse, usb_open_request};
     port_kind_register(PORT_USB, kind);
 }

@@ -1,7 +1,8 @@
 // Starts tavex.exe as a person would, in a scratch folder, and watches it from
 // outside: the frame appears, a second start only raises it and exits with 0, and
 // closing the frame ends the program with 0 without leaving a settings file; and on
-// damaged settings files the frame still shows and the end is still orderly.
+// damaged settings files the frame still shows and the end is still orderly. Ports
+// named on the command line open at start, or in the instance already running.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,19 @@
 #include "tests/support/fixture_win.h"
 
 namespace {
+
+const char SERIAL_OPEN_CAPTION[] = "\xbc\xd8\xb1\xd9\xce\xdf\xb0\xc4\xa5\xb5\xb0\xcc\xdf\xdd";  // ｼﾘｱﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ
+const char COMMAND_LINE_CAPTION[] = "\xba\xcf\xdd\xc4\xde\xd7\xb2\xdd";                     // ｺﾏﾝﾄﾞﾗｲﾝ
+
+int terminal_count(HWND frame)
+{
+    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+    int count = 0;
+    for (HWND w = FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr); client && w;
+         w = FindWindowExA(client, w, "TAVEX CHILD", nullptr))
+        ++count;
+    return count;
+}
 
 TEST(StartupEndToEnd, SingleInstanceAndOrderlyEnd)
 {
@@ -67,6 +81,53 @@ TEST(StartupEndToEnd, DamagedSettingsFilesStillShowTheFrameAndEndWithZero)
         PostMessageA(frame, WM_CLOSE, 0, 0);
         EXPECT_EQ(0u, program.wait_exit(20000));
         EXPECT_EQ(file, read_file(scratch.file("tavex.ini")));
+    }
+}
+
+// A shortcut for one board: the ports on its command line open at start, a COM port
+// with line settings of its own among them; one that does not open is told with its
+// kind's warning and the others still open. A second start naming a port hands it
+// to the first, which opens it, and ends. Nothing is written to tavex.ini.
+TEST(StartupEndToEnd, PortsNamedOnTheCommandLineOpenHereOrInTheRunningInstance)
+{
+    ScratchDir scratch;
+    ASSERT_EQ(nullptr, FindWindowA("TAVEX FRAME", nullptr)) << "a frame is already open";
+    ASSERT_NE(0, tcp_peer_port());
+    const std::string peer = "127.0.0.1:" + std::to_string(tcp_peer_port());
+
+    Started first;
+    start(first, scratch.path(), SW_SHOWNORMAL, program_path(), "COM9 COM5:115200,8,N,1 " + peer);
+    HWND box = wait_for_dialog(SERIAL_OPEN_CAPTION, IDOK, 20000);
+    ASSERT_NE(nullptr, box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    HWND frame = wait_for_frame(20000);
+    ASSERT_NE(nullptr, frame);
+    EXPECT_TRUE(wait_until([&] { return terminal_count(frame) == 2; }, 10000));
+
+    Started second;
+    start(second, scratch.path(), SW_SHOWNORMAL, program_path(), peer);
+    EXPECT_EQ(0u, second.wait_exit(20000));
+    EXPECT_TRUE(wait_until([&] { return terminal_count(frame) == 3; }, 10000));
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, first.wait_exit(20000));
+    EXPECT_FALSE(file_exists(scratch.file("tavex.ini")));
+}
+
+// "/?" shows the syntax, and an argument that names nothing is refused with it; either
+// way the program ends there with no frame.
+TEST(StartupEndToEnd, SyntaxAndARefusedArgumentAreToldAndTheProgramEnds)
+{
+    ScratchDir scratch;
+    for (const char* arguments : {"/?", "COM5 COM0"}) {
+        SCOPED_TRACE(arguments);
+        Started program;
+        start(program, scratch.path(), SW_SHOWNORMAL, program_path(), arguments);
+        HWND box = wait_for_dialog(COMMAND_LINE_CAPTION, IDOK, 20000);
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ(nullptr, FindWindowA("TAVEX FRAME", nullptr));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(0u, program.wait_exit(20000));
     }
 }
 
