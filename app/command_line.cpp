@@ -4,6 +4,7 @@
 // UI thread parses at start-up and when another start hands its line over.
 #include "app/command_line.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "base/double_byte.h"
@@ -164,6 +165,22 @@ int command_line_parse_port(const char* text, CommandLinePort* out)
     if (!text || !out) return COMMAND_LINE_BAD_PORT;
     if (std::strlen(text) >= static_cast<std::size_t>(COMMAND_LINE_TEXT_SIZE)) return COMMAND_LINE_TOO_LONG;
     return parse_port(text, out);
+}
+
+bool command_line_format_port(const CommandLinePort& port, char* out, std::size_t size)
+{
+    static const char* const prefixes[] = {"", "COM", "LPT", "", "USB"};
+    int length = -1;
+    if (port.kind == COMMAND_PORT_NETWORK)
+        length = std::snprintf(out, size, "%s:%d", port.network_mode ? "" : port.host, port.tcp_port);
+    else if (port.kind >= COMMAND_PORT_SERIAL && port.kind <= COMMAND_PORT_USB)
+        length = std::snprintf(out, size, "%s%d", prefixes[port.kind], port.number);
+    return length > 0 && static_cast<std::size_t>(length) < size;
+}
+
+bool command_line_usable_host(const char* text)
+{
+    return text && usable_host(text, std::strlen(text));
 }
 
 bool command_line_runs_sequences(const CommandLine* line)

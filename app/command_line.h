@@ -83,6 +83,12 @@ bool command_line_parse(const char* command_line, CommandLine* out);
 // One port argument alone ("COM3:9600,8,N,1", "LPT2", "host:5000", ":5000"), read as
 // the command line reads it into out. Returns COMMAND_LINE_OK or why it was refused.
 int command_line_parse_port(const char* text, CommandLinePort* out);
+// The port as the command line names it ("COM3", "LPT2", "USB4", "host:5000",
+// ":5000"), without line settings or sequence; false when it does not fit in size.
+bool command_line_format_port(const CommandLinePort& port, char* out, std::size_t size);
+// Whether text can name a host on the command line: a dotted address or a name of
+// letters, digits, '-', '_' and '.', shorter than COMMAND_LINE_HOST_SIZE.
+bool command_line_usable_host(const char* text);
 // Whether some port of the line runs a sequence (/run): such a start is an instance
 // of its own and hands nothing over.
 bool command_line_runs_sequences(const CommandLine* line);

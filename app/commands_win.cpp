@@ -12,6 +12,7 @@
 #include "app/comm_settings_win.h"
 #include "app/find_window_win.h"
 #include "app/help_win.h"
+#include "app/last_session_win.h"
 #include "base/app_record_win.h"
 #include "base/command_state_win.h"
 #include "console/console_clipboard_win.h"
@@ -96,6 +97,7 @@ static void find_step(HWND frame, Port*, int backward) { find_window_step(frame,
 static void time_stamps(HWND, Port* port, int) { toggle_time_stamps(port); }
 static void counters_reset(HWND, Port* port, int) { reset_counters(port); }
 static void save_shown(HWND frame, Port* port, int) { save_shown_command(frame, port); }
+static void reopen_ports(HWND, Port*, int) { last_session_toggle(); }
 
 // {id, count, handler, needs a port, enable, check, argument, accelerator key and
 //  flags, toolbar slot (group and order), image, tooltip}
@@ -143,6 +145,7 @@ static const CommandRow COMMAND_TABLE[] = {
     {CMD_TIME_STAMPS, 1, time_stamps, true, RULE_ACTIVE_PORT, RULE_TIME_STAMPS, 0, 0, 0, 0, 0, nullptr},
     {CMD_RESET_COUNTERS, 1, counters_reset, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
     {CMD_SAVE_SHOWN, 1, save_shown, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
+    {CMD_REOPEN_PORTS, 1, reopen_ports, false, RULE_ALWAYS, RULE_REOPEN_PORTS, 0, 0, 0, 0, 0, nullptr},
 };
 
 static bool shown(HWND bar)
@@ -170,6 +173,7 @@ static void gather_facts(CommandFacts* facts)
     facts->toolbar_shown = shown(app.toolbar);
     facts->status_bar_shown = shown(app.status_bar);
     for (int kind = 0; kind < COMMAND_KIND_LIMIT; ++kind) facts->kind_offered[kind] = port_kind_offered(kind);
+    facts->reopen_ports = last_session_reopen_on();
 }
 
 void commands_install()

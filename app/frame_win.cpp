@@ -8,6 +8,7 @@
 #include "app/commands_win.h"
 #include "app/find_window_win.h"
 #include "app/help_win.h"
+#include "app/last_session_win.h"
 #include "base/command_state_win.h"
 #include "terminal/port_kind_registry_win.h"
 #include "resources/commands.h"
@@ -86,12 +87,14 @@ static void frame_layout(HWND frame, int width, int height)
     layout_mdi_client(frame, width, height);
 }
 
-// The orderly end (WM_CLOSE): every open port is closed (its file send and receive
+// The orderly end (WM_CLOSE): the last session is written (when kept), every open
+// port is closed (its file send and receive
 // log first), the kinds release what they started for the run and the file
 // transfer its settings, then the frame's destruction ends the message loop through
 // WM_DESTROY.
 static void frame_close(HWND frame)
 {
+    last_session_save();
     close_all_ports();
     port_kinds_release();
     file_send_release();

@@ -7,6 +7,7 @@
 #include "app/bars_win.h"
 #include "app/command_line_win.h"
 #include "app/frame_win.h"
+#include "app/last_session_win.h"
 #include "base/command_state_win.h"
 #include "base/data_folder_win.h"
 #include "base/os_check.h"
@@ -67,6 +68,7 @@ bool app_startup(HINSTANCE instance, int show_command, const char* hand_over, bo
     load_display_settings();
     command_state_refresh();
     file_send_load_settings();
+    last_session_load();
     ShowWindow(frame, show_command);
     ShowWindow(app.mdi_client, show_command);
     UpdateWindow(frame);
@@ -89,7 +91,11 @@ void app_teardown(HINSTANCE instance)
 
 void startup_open_ports(const CommandLine* line)
 {
-    if (line->port_count > 0) command_line_open_ports(line, nullptr);
+    if (line->port_count > 0) {
+        command_line_open_ports(line, nullptr);
+    } else {
+        last_session_reopen();
+    }
 }
 
 int app_main(HINSTANCE instance, int show_command, const char* command_line)
@@ -105,9 +111,10 @@ int app_main(HINSTANCE instance, int show_command, const char* command_line)
         command_line_show_refusal(&line);
         return 0;
     }
+    const bool sequences = command_line_runs_sequences(&line);
+    if (sequences) last_session_keep_as_is();
     int exit_code = 0;
-    if (app_startup(instance, show_command, line.port_count > 0 ? command_line : nullptr,
-                    command_line_runs_sequences(&line))) {
+    if (app_startup(instance, show_command, line.port_count > 0 ? command_line : nullptr, sequences)) {
         startup_open_ports(&line);
         exit_code = frame_message_loop();
     }

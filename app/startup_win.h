@@ -23,7 +23,7 @@ bool app_startup(HINSTANCE instance, int show_command, const char* hand_over = n
 void app_teardown(HINSTANCE instance);
 
 // After start-up, before the message loop: the ports the command line names are
-// opened.
+// opened, or with none named the last session's.
 void startup_open_ports(const CommandLine* line);
 
 // Runs the program on its command line (the program's name first): "/?" or a line

@@ -32,6 +32,8 @@ bool command_rule_holds(int rule, int argument, const CommandFacts& facts)
         return facts.toolbar_shown;
     case RULE_STATUS_BAR_SHOWN:
         return facts.status_bar_shown;
+    case RULE_REOPEN_PORTS:
+        return facts.reopen_ports;
     }
     return false;
 }

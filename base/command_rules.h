@@ -19,6 +19,7 @@ enum CommandRule {
     RULE_KEYS_DISABLED,    // key input is disabled for every port
     RULE_TOOLBAR_SHOWN,
     RULE_STATUS_BAR_SHOWN,
+    RULE_REOPEN_PORTS,     // the last session's ports open at start
 };
 
 constexpr int COMMAND_KIND_LIMIT = 8;  // kinds 0 to 7
@@ -36,6 +37,7 @@ struct CommandFacts {
     bool toolbar_shown;
     bool status_bar_shown;
     bool kind_offered[COMMAND_KIND_LIMIT];
+    bool reopen_ports;
 };
 
 // Whether the rule holds; RULE_NONE never does, an argument outside the kinds neither.

@@ -46,6 +46,8 @@
 #define CMD_TIME_STAMPS 813        // "表示(&V)"
 #define CMD_RESET_COUNTERS 814     // "表示(&V)"
 #define CMD_SAVE_SHOWN 815         // "ﾌｧｲﾙ(&F)"
+// Sessions
+#define CMD_REOPEN_PORTS 804       // "ﾌｧｲﾙ(&F)"
 // F1 to F12
 #define CMD_FUNCTION_KEY_1 700
 #define CMD_FUNCTION_KEY_12 711

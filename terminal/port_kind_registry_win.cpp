@@ -47,6 +47,18 @@ void port_kinds_connect(int kind, HWND frame)
     if (known_kind(kind) && registered_kinds[kind].connect) registered_kinds[kind].connect(frame);
 }
 
+static bool warnings_held;
+
+void port_kind_warn(HWND owner, const char* text, const char* caption)
+{
+    if (!warnings_held) MessageBoxA(owner, text, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void port_kinds_hold_warnings(bool hold)
+{
+    warnings_held = hold;
+}
+
 Port* port_kinds_open(const PortRequest& request)
 {
     // A kind not offered is asked too: its open fails with the warning the user

@@ -25,7 +25,8 @@
 // its pipes; compared without regard to case) and its warning that the port cannot
 // be opened: create_port refuses a device that is open already with that warning.
 // A kind may also open a port named by text instead of chosen in its dialog (the
-// command line): it makes its open argument from a PortRequest and calls create_port.
+// command line, the last session): it makes its open argument from a PortRequest and
+// calls create_port, and describes an open port as such a request.
 // An entry without a constructor is a kind the program does not offer.
 typedef Port* (*PortConstructor)(HWND frame, const void* argument);
 
@@ -57,7 +58,16 @@ struct PortKindEntry {
     bool (*device_name)(const void* argument, char* out, std::size_t size);
     void (*refuse)(HWND frame, const void* argument);
     Port* (*open_request)(const PortRequest* request);
+    // The open port as a request that opens it again (the last session); false for
+    // a port that cannot be named so. host, when set, points into the port.
+    bool (*describe)(Port* port, PortRequest* out);
 };
+
+// A kind's warning that a port cannot be opened, as a message box; while warnings
+// are held (the last session reopening, which tells its failures in one message) it
+// is not shown.
+void port_kind_warn(HWND owner, const char* text, const char* caption);
+void port_kinds_hold_warnings(bool hold);
 
 // Puts the entry in the kind's place (PortKind); false for a kind outside the table.
 bool port_kind_register(int kind, const PortKindEntry& entry);

@@ -212,7 +212,7 @@ void serial_refuse(HWND frame, const void* argument)
 {
     char text[64];
     std::snprintf(text, sizeof text, "COM%d はｵｰﾌﾟﾝ出来ません", number_of(argument));
-    MessageBoxA(frame, text, "ｼﾘｱﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+    port_kind_warn(frame, text, "ｼﾘｱﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ");
 }
 
 // A COM port named on the command line, its line settings given there laid over its
@@ -235,10 +235,16 @@ static Port* serial_open_request(const PortRequest* request)
     return port;
 }
 
+static bool serial_describe(Port* port, PortRequest* out)
+{
+    *out = PortRequest{PORT_SERIAL, reinterpret_cast<SerialPort*>(port)->com_number, nullptr, 0, 0, -1, -1, -1, -1};
+    return true;
+}
+
 void serial_register_kind()
 {
     static const PortKindEntry kind = {serial_port_create, serial_wake_engine, serial_reopen, serial_enumerate_ports, serial_connect,
                                         serial_settings_page, serial_settings_notify, nullptr, serial_device_name,
-                                        serial_refuse, serial_open_request};
+                                        serial_refuse, serial_open_request, serial_describe};
     port_kind_register(PORT_SERIAL, kind);
 }

@@ -164,7 +164,7 @@ void usb_refuse(HWND owner, const void* argument)
     if (!entry) return;
     char text[USB_TEXT_SIZE + 32];
     std::snprintf(text, sizeof text, "%s はｵｰﾌﾟﾝ出来ません", entry->name);
-    MessageBoxA(owner, text, "USBﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+    port_kind_warn(owner, text, "USBﾎﾟｰﾄ･ｵｰﾌﾟﾝ");
 }
 
 // The USB kind's discovery is its start-up: the list, then the host-controller probe.
@@ -186,9 +186,26 @@ static Port* usb_open_request(const PortRequest* request)
     return nullptr;
 }
 
+// The list's entry that names the port's device and pipes now; none when the list
+// has changed since the port was opened.
+static bool usb_describe(Port* port, PortRequest* out)
+{
+    const UsbDeviceEntry& opened = usb_of(port)->entry;
+    for (int slot = 0; slot < USB_DEVICE_COUNT; ++slot) {
+        const UsbDeviceEntry& entry = usb_device_table[slot];
+        if (usb_entry_usable(&entry) && std::strcmp(entry.name, opened.name) == 0 &&
+            std::strcmp(entry.guid, opened.guid) == 0 && std::strcmp(entry.input_pipe, opened.input_pipe) == 0 &&
+            std::strcmp(entry.output_pipe, opened.output_pipe) == 0) {
+            *out = PortRequest{PORT_USB, slot + 1, nullptr, 0, 0, -1, -1, -1, -1};
+            return true;
+        }
+    }
+    return false;
+}
+
 void usb_register_kind()
 {
     static const PortKindEntry kind = {usb_port_new, nullptr, usb_reopen, usb_discover, usb_connect, usb_settings_page, nullptr, nullptr,
-                                        usb_device_name, usb_refuse, usb_open_request};
+                                        usb_device_name, usb_refuse, usb_open_request, usb_describe};
     port_kind_register(PORT_USB, kind);
 }

@@ -70,6 +70,8 @@ TEST(CommandRules, EachRuleAgainstItsFacts)
         {"toolbar hidden", RULE_TOOLBAR_SHOWN, 0, active(nullptr), false},
         {"status bar shown", RULE_STATUS_BAR_SHOWN, 0, [] { CommandFacts f{}; f.status_bar_shown = true; return f; }(),
          true},
+        {"reopen ports without a port", RULE_REOPEN_PORTS, 0,
+         [] { CommandFacts f{}; f.reopen_ports = true; return f; }(), true},
         {"unknown rule", 999, 0, active(nullptr), false},
     };
     for (const RuleCase& c : cases) EXPECT_EQ(command_rule_holds(c.rule, c.argument, c.facts), c.holds) << c.name;
