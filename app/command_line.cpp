@@ -4,6 +4,7 @@
 // UI thread parses at start-up and when another start hands its line over.
 #include "app/command_line.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "base/double_byte.h"
@@ -158,6 +159,42 @@ bool fail(CommandLine* out, int error, int index, const char* arg)
 }
 
 }  // namespace
+
+int command_line_parse_port(const char* text, CommandLinePort* out)
+{
+    if (!text || !out) return COMMAND_LINE_BAD_PORT;
+    if (std::strlen(text) >= static_cast<std::size_t>(COMMAND_LINE_TEXT_SIZE)) return COMMAND_LINE_TOO_LONG;
+    return parse_port(text, out);
+}
+
+bool command_line_format_port(const CommandLinePort& port, char* out, std::size_t size)
+{
+    static const char* const prefixes[] = {"", "COM", "LPT", "", "USB"};
+    int length = -1;
+    if (port.kind == COMMAND_PORT_NETWORK)
+        length = std::snprintf(out, size, "%s:%d", port.network_mode ? "" : port.host, port.tcp_port);
+    else if (port.kind >= COMMAND_PORT_SERIAL && port.kind <= COMMAND_PORT_USB)
+        length = std::snprintf(out, size, "%s%d", prefixes[port.kind], port.number);
+    return length > 0 && static_cast<std::size_t>(length) < size;
+}
+
+bool command_line_usable_host(const char* text)
+{
+    return text && usable_host(text, std::strlen(text));
+}
+
+bool command_line_runs_sequences(const CommandLine* line)
+{
+    for (int i = 0; line && i < line->port_count; ++i)
+        if (line->ports[i].run_file[0]) return true;
+    return false;
+}
+
+bool command_line_handed_over(const void* data, std::size_t size)
+{
+    if (!data || size == 0 || size > COMMAND_LINE_HAND_OVER_SIZE) return false;
+    return std::memchr(data, '\0', size) == static_cast<const char*>(data) + size - 1;
+}
 
 const char* command_line_skip_program(const char* command_line)
 {

@@ -80,6 +80,26 @@ extern const char COMMAND_LINE_SYNTAX[];
 // caller opens what came before. Returns error == COMMAND_LINE_OK.
 bool command_line_parse(const char* command_line, CommandLine* out);
 
+// One port argument alone ("COM3:9600,8,N,1", "LPT2", "host:5000", ":5000"), read as
+// the command line reads it into out. Returns COMMAND_LINE_OK or why it was refused.
+int command_line_parse_port(const char* text, CommandLinePort* out);
+// The port as the command line names it ("COM3", "LPT2", "USB4", "host:5000",
+// ":5000"), without line settings or sequence; false when it does not fit in size.
+bool command_line_format_port(const CommandLinePort& port, char* out, std::size_t size);
+// Whether text can name a host on the command line: a dotted address or a name of
+// letters, digits, '-', '_' and '.', shorter than COMMAND_LINE_HOST_SIZE.
+bool command_line_usable_host(const char* text);
+// Whether some port of the line runs a sequence (/run): such a start is an instance
+// of its own and hands nothing over.
+bool command_line_runs_sequences(const CommandLine* line);
+
+// A command line another start hands over (WM_COPYDATA) comes from outside this
+// process: it is taken only when it is one text of 1 to COMMAND_LINE_HAND_OVER_SIZE
+// bytes, its NUL last and nowhere before (the longest command line Windows passes is
+// 32767 characters).
+constexpr std::size_t COMMAND_LINE_HAND_OVER_SIZE = 32768;
+bool command_line_handed_over(const void* data, std::size_t size);
+
 // The splitting, by the rules of the Windows C runtime: blanks and tabs separate;
 // double quotes group and are removed ("" inside quotes is one quote); backslashes
 // are literal except before a double quote, where 2n of them give n and the quote

@@ -12,6 +12,7 @@
 #include "app/comm_settings_win.h"
 #include "app/find_window_win.h"
 #include "app/help_win.h"
+#include "app/last_session_win.h"
 #include "base/app_record_win.h"
 #include "base/command_state_win.h"
 #include "console/console_clipboard_win.h"
@@ -105,6 +106,7 @@ static void line_command(HWND, Port* port, int command)
     port_line_command(port, command);
     command_state_refresh();  // the check mark
 }
+static void reopen_ports(HWND, Port*, int) { last_session_toggle(); }
 
 // {id, count, handler, needs a port, enable, check, argument, accelerator key and
 //  flags, toolbar slot (group and order), image, tooltip}
@@ -157,6 +159,7 @@ static const CommandRow COMMAND_TABLE[] = {
     {CMD_DTR, 1, line_command, true, RULE_LINE_FREE, RULE_LINE_ON, PORT_LINE_TOGGLE_DTR, 0, 0, 0, 0, nullptr},
     {CMD_RTS, 1, line_command, true, RULE_LINE_FREE, RULE_LINE_ON, PORT_LINE_TOGGLE_RTS, 0, 0, 0, 0, nullptr},
     {CMD_SEND_BREAK, 1, line_command, true, RULE_LINE_FREE, RULE_NONE, PORT_LINE_SEND_BREAK, 0, 0, 0, 0, nullptr},
+    {CMD_REOPEN_PORTS, 1, reopen_ports, false, RULE_ALWAYS, RULE_REOPEN_PORTS, 0, 0, 0, 0, 0, nullptr},
 };
 
 static bool shown(HWND bar)
@@ -188,6 +191,7 @@ static void gather_facts(CommandFacts* facts)
     facts->toolbar_shown = shown(app.toolbar);
     facts->status_bar_shown = shown(app.status_bar);
     for (int kind = 0; kind < COMMAND_KIND_LIMIT; ++kind) facts->kind_offered[kind] = port_kind_offered(kind);
+    facts->reopen_ports = last_session_reopen_on();
 }
 
 void commands_install()

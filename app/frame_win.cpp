@@ -4,9 +4,11 @@
 #include "app/frame_win.h"
 
 #include "app/bars_win.h"
+#include "app/command_line_win.h"
 #include "app/commands_win.h"
 #include "app/find_window_win.h"
 #include "app/help_win.h"
+#include "app/last_session_win.h"
 #include "base/command_state_win.h"
 #include "terminal/port_kind_registry_win.h"
 #include "resources/commands.h"
@@ -64,7 +66,7 @@ HWND frame_create_mdi_client(HWND frame)
     return client;
 }
 
-bool frame_raise_other_instance()
+bool frame_raise_other_instance(const char* hand_over)
 {
     HWND other = FindWindowA(FRAME_CLASS_NAME, nullptr);
     if (!other) return false;
@@ -75,6 +77,7 @@ bool frame_raise_other_instance()
     } else {
         BringWindowToTop(other);
     }
+    if (hand_over) command_line_hand_over(other, hand_over);
     return true;
 }
 
@@ -85,12 +88,14 @@ static void frame_layout(HWND frame, int width, int height)
     layout_mdi_client(frame, width, height);
 }
 
-// The orderly end (WM_CLOSE): every open port is closed (its file send and receive
+// The orderly end (WM_CLOSE): the last session is written (when kept), every open
+// port is closed (its file send and receive
 // log first), the kinds release what they started for the run and the file
 // transfer its settings, then the frame's destruction ends the message loop through
 // WM_DESTROY.
 static void frame_close(HWND frame)
 {
+    last_session_save();
     close_all_ports();
     port_kinds_release();
     file_send_release();
@@ -130,6 +135,11 @@ LRESULT CALLBACK frame_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         return 0;
     case MSG_COMMAND_STATE_REFRESH:
         command_state_refresh();
+        return 0;
+    case WM_COPYDATA:
+        return command_line_take_handed_over(window, reinterpret_cast<const COPYDATASTRUCT*>(lparam)) ? TRUE : FALSE;
+    case MSG_OPEN_HANDED_OVER:
+        command_line_open_handed_over();
         return 0;
     case MSG_TRANSFER_NOTICE:
         transfer_notice(reinterpret_cast<Port*>(wparam));

@@ -19,8 +19,9 @@ HWND frame_create(HINSTANCE instance);
 // pop-up when the frame has a menu. Null on failure.
 HWND frame_create_mdi_client(HWND frame);
 
-// If another instance's frame exists, shows or raises it and returns true.
-bool frame_raise_other_instance();
+// If another instance's frame exists, shows or raises it, hands it the command line
+// when one is given (command_line_win.h), and returns true.
+bool frame_raise_other_instance(const char* hand_over = nullptr);
 
 // Runs the message loop until WM_QUIT; returns its wParam.
 int frame_message_loop();

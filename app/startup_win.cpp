@@ -5,7 +5,9 @@
 #include <commctrl.h>
 
 #include "app/bars_win.h"
+#include "app/command_line_win.h"
 #include "app/frame_win.h"
+#include "app/last_session_win.h"
 #include "app/unattended_win.h"
 #include "base/command_state_win.h"
 #include "base/data_folder_win.h"
@@ -45,12 +47,11 @@ void startup_discover_ports()
 static bool unattended;
 
 // Steps that create what the run needs. Returns false at the first failure.
-bool app_startup(HINSTANCE instance, int show_command)
+bool app_startup(HINSTANCE instance, int show_command, const char* hand_over, bool own_instance)
 {
     app.instance = instance;
     if (!startup_check_os()) return false;
-    unattended = unattended_wanted(GetCommandLineA());
-    if (!unattended && frame_raise_other_instance()) return false;
+    if (!own_instance && frame_raise_other_instance(hand_over)) return false;
     // A start folder that cannot keep the settings (an installed copy's own folder)
     // gives way to the user's data folder before anything is read from it.
     data_folder_choose();
@@ -71,6 +72,7 @@ bool app_startup(HINSTANCE instance, int show_command)
     load_display_settings();
     command_state_refresh();
     file_send_load_settings();
+    last_session_load();
     ShowWindow(frame, show_command);
     ShowWindow(app.mdi_client, show_command);
     UpdateWindow(frame);
@@ -92,10 +94,41 @@ void app_teardown(HINSTANCE instance)
     frame_unregister_class(instance);
 }
 
-int app_main(HINSTANCE instance, int show_command)
+void startup_open_ports(const CommandLine* line)
 {
+    if (line->port_count > 0) {
+        command_line_open_ports(line, nullptr);
+    } else {
+        last_session_reopen();
+    }
+}
+
+int app_main(HINSTANCE instance, int show_command, const char* command_line)
+{
+    // The record is large (64 ports with their paths): not on the stack.
+    static CommandLine line;
+    command_line_parse(command_line, &line);
+    // An unattended run tells a refused command line by its exit code and its result,
+    // never in a box nobody reads; it opens its own ports and leaves the last session
+    // as it is.
+    unattended = unattended_wanted(command_line);
+    if (!unattended) {
+        if (line.help) {
+            command_line_show_syntax();
+            return 0;
+        }
+        if (line.error != COMMAND_LINE_OK) {
+            command_line_show_refusal(&line);
+            return 0;
+        }
+    }
+    const bool own_instance = unattended || command_line_runs_sequences(&line);
+    if (own_instance) last_session_keep_as_is();
     int exit_code = 0;
-    if (app_startup(instance, show_command)) exit_code = frame_message_loop();
+    if (app_startup(instance, show_command, line.port_count > 0 ? command_line : nullptr, own_instance)) {
+        if (!unattended) startup_open_ports(&line);
+        exit_code = frame_message_loop();
+    }
     app_teardown(instance);
     if (unattended) exit_code = unattended_exit_code();
     return exit_code;

@@ -40,6 +40,8 @@ bool command_rule_holds(int rule, int argument, const CommandFacts& facts)
         return facts.active_port && argument >= 0 && argument < 3 && facts.line_free[argument];
     case RULE_LINE_ON:
         return facts.active_port && argument >= 0 && argument < 2 && facts.line_on[argument];
+    case RULE_REOPEN_PORTS:
+        return facts.reopen_ports;
     }
     return false;
 }

@@ -23,6 +23,7 @@ enum CommandRule {
     RULE_SEQUENCE_RUNNING,  // ... and its port runs one
     RULE_LINE_FREE,        // the active port's modem line (the argument: 0 DTR, 1 RTS, 2 Break) is the user's
     RULE_LINE_ON,          // ... and that output line (0 DTR, 1 RTS) is on
+    RULE_REOPEN_PORTS,     // the last session's ports open at start
 };
 
 constexpr int COMMAND_KIND_LIMIT = 8;  // kinds 0 to 7
@@ -43,6 +44,7 @@ struct CommandFacts {
     bool kind_offered[COMMAND_KIND_LIMIT];
     bool line_free[3];     // the active port's DTR, RTS and Break may be used
     bool line_on[2];       // its DTR and RTS are on
+    bool reopen_ports;
 };
 
 // Whether the rule holds; RULE_NONE never does, an argument outside the kinds neither.

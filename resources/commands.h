@@ -53,6 +53,8 @@
 #define CMD_DTR 801
 #define CMD_RTS 802
 #define CMD_SEND_BREAK 803
+// Sessions
+#define CMD_REOPEN_PORTS 804       // "ﾌｧｲﾙ(&F)"
 // F1 to F12
 #define CMD_FUNCTION_KEY_1 700
 #define CMD_FUNCTION_KEY_12 711

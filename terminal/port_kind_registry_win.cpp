@@ -47,6 +47,26 @@ void port_kinds_connect(int kind, HWND frame)
     if (known_kind(kind) && registered_kinds[kind].connect) registered_kinds[kind].connect(frame);
 }
 
+static bool warnings_held;
+
+void port_kind_warn(HWND owner, const char* text, const char* caption)
+{
+    if (!warnings_held) MessageBoxA(owner, text, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+void port_kinds_hold_warnings(bool hold)
+{
+    warnings_held = hold;
+}
+
+Port* port_kinds_open(const PortRequest& request)
+{
+    // A kind not offered is asked too: its open fails with the warning the user
+    // needs to see, instead of nothing happening.
+    if (!known_kind(request.kind) || !registered_kinds[request.kind].open_request) return nullptr;
+    return registered_kinds[request.kind].open_request(&request);
+}
+
 UINT port_kinds_settings_pages(HWND frame, HPROPSHEETPAGE* pages, UINT capacity)
 {
     UINT count = 0;

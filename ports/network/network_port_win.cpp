@@ -172,6 +172,9 @@ Port* network_port_new(HWND frame, const void* argument)
         port_set_status(port, PortStatus{PORT_CONNECTING, PORT_REASON_NONE});
         port_set_slots(port, &NETWORK_SLOTS);
         net->net_number = ++net_counter;
+        std::snprintf(net->host, sizeof net->host, "%s", given.host);
+        net->tcp_port = given.port;
+        net->mode = given.mode;
         NetworkOpenParams params;
         params.target = given;
         params.settings = settings;
@@ -190,7 +193,24 @@ void network_tell_not_opened(HWND owner, const char* host, const char* port)
 {
     char text[NET_HOST_TEXT_SIZE + 96];
     std::snprintf(text, sizeof text, "\"%s\"(%s)はｵｰﾌﾟﾝ出来ません", host, port);
-    MessageBoxA(owner, text, "ﾈｯﾄﾜｰｸ･ﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+    port_kind_warn(owner, text, "ﾈｯﾄﾜｰｸ･ﾎﾟｰﾄ･ｵｰﾌﾟﾝ");
+}
+
+// HOST:PORT a client, :PORT a server listening on every address. The host history
+// is the connect dialog's: a port named on the command line leaves it as it is.
+static Port* network_open_request(const PortRequest* request)
+{
+    const bool server = request->network_mode == NET_MODE_SERVER;
+    const char* host = request->host && request->host[0] ? request->host : server ? "0.0.0.0" : "";
+    NetworkTarget target = {host, request->tcp_port, server ? NET_MODE_SERVER : NET_MODE_CLIENT};
+    return create_port(PORT_NETWORK, &target);
+}
+
+static bool network_describe(Port* port, PortRequest* out)
+{
+    NetworkPort* net = network_port_of(port);
+    *out = PortRequest{PORT_NETWORK, 0, net->host, net->tcp_port, net->mode, -1, -1, -1, -1};
+    return true;
 }
 
 // A network port names no device: it may connect to the same peer more than once.
@@ -203,6 +223,6 @@ void network_register_kind()
 {
     static const PortKindEntry kind = {network_port_new, network_wake_engine, nullptr, network_startup, network_connect,
                                         network_settings_page, nullptr, network_release, nullptr, nullptr,
-                                        network_port_pacing};
+                                        network_port_pacing, network_open_request, network_describe};
     port_kind_register(PORT_NETWORK, kind);
 }

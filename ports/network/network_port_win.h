@@ -18,6 +18,10 @@ struct NetworkPort {
     Port port;
     std::int32_t net_number;
     NetworkEngine engine;
+    // What it was opened with, to be opened so again (the last session).
+    char host[NET_HOST_TEXT_SIZE];
+    std::int32_t tcp_port;
+    std::int32_t mode;
 };
 
 // Start-up: loads the settings and starts the socket library; 1 when it started (the

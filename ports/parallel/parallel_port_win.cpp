@@ -195,7 +195,19 @@ void parallel_refuse(HWND frame, const void* argument)
 {
     char text[64];
     std::snprintf(text, sizeof text, "LPT%d はｵｰﾌﾟﾝ出来ません", number_of(argument));
-    MessageBoxA(frame, text, "ﾊﾟﾗﾚﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+    port_kind_warn(frame, text, "ﾊﾟﾗﾚﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ");
+}
+
+static Port* parallel_open_request(const PortRequest* request)
+{
+    int number = request->number;
+    return create_port(PORT_PARALLEL, &number);
+}
+
+static bool parallel_describe(Port* port, PortRequest* out)
+{
+    *out = PortRequest{PORT_PARALLEL, reinterpret_cast<ParallelPort*>(port)->lpt_number, nullptr, 0, 0, -1, -1, -1, -1};
+    return true;
 }
 
 static Pacing parallel_port_pacing(Port* port)
@@ -208,6 +220,7 @@ void parallel_register_kind()
 {
     static const PortKindEntry kind = {parallel_port_create, parallel_wake_engine, parallel_reopen, parallel_enumerate_ports, parallel_connect,
                                         parallel_settings_page, parallel_settings_notify, nullptr,
-                                        parallel_device_name, parallel_refuse, parallel_port_pacing};
+                                        parallel_device_name, parallel_refuse, parallel_port_pacing,
+                                        parallel_open_request, parallel_describe};
     port_kind_register(PORT_PARALLEL, kind);
 }

@@ -147,6 +147,7 @@ void serial_apply_settings(Port* port)
     if (!row || !row->changed) return;
     row->changed = 0;
     InterlockedExchange(&port->auto_reopen, row->settings.auto_reopen);
+    serial->own_line = 0;
     serial_engine_configure(&serial->engine, &row->settings);
 }
 
@@ -163,18 +164,22 @@ static bool open_engine(SerialPort* serial)
     port_set_status(port, PortStatus{PORT_CONNECTED, PORT_REASON_NONE});
     InterlockedExchange(&port->auto_reopen, row->settings.auto_reopen);
     SerialOpenParams params;
-    params.settings = row->settings;
+    params.settings = serial->own_line ? serial->line : row->settings;
     port_engine_callbacks(port, &params.callbacks);
     return serial_engine_open(serial->com_number, &serial->engine, &params) == 0;
 }
 
-static Port* open_serial_port(int number)
+static Port* open_serial_port(int number, const SerialSettings* line)
 {
     if (!serial_find_port(number)) return nullptr;
     SerialPort* serial = static_cast<SerialPort*>(std::calloc(1, sizeof(SerialPort)));
     if (!serial) return nullptr;
     Port* port = &serial->port;
     serial->com_number = number;
+    if (line) {
+        serial->line = *line;
+        serial->own_line = 1;
+    }
     port_set_slots(port, &SERIAL_SLOTS);
     port->kind = PORT_SERIAL;
     if (!open_engine(serial)) {
@@ -198,9 +203,14 @@ static int number_of(const void* argument)
     return argument ? *static_cast<const int*>(argument) : 0;
 }
 
+// The line settings of the port serial_open_request is opening, for the constructor
+// that create_port calls meanwhile; none otherwise. The open argument stays the
+// number every caller gives. UI thread only.
+static const SerialSettings* requested_line;
+
 Port* serial_port_create(HWND frame, const void* argument)
 {
-    Port* port = open_serial_port(number_of(argument));
+    Port* port = open_serial_port(number_of(argument), requested_line);
     if (!port) serial_refuse(frame, argument);
     return port;
 }
@@ -214,7 +224,33 @@ void serial_refuse(HWND frame, const void* argument)
 {
     char text[64];
     std::snprintf(text, sizeof text, "COM%d はｵｰﾌﾟﾝ出来ません", number_of(argument));
-    MessageBoxA(frame, text, "ｼﾘｱﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+    port_kind_warn(frame, text, "ｼﾘｱﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ");
+}
+
+// A COM port named on the command line, its line settings given there laid over its
+// row's. The parser has kept each within what the page's model codes.
+static Port* serial_open_request(const PortRequest* request)
+{
+    int number = request->number;
+    SerialSettings line;
+    const SerialPortEntry* row = serial_find_port(number);
+    if (row && (request->baudrate > 0 || request->data_bits > 0 || request->parity >= 0 || request->stop_bits >= 0)) {
+        line = row->settings;
+        if (request->baudrate > 0) line.baudrate = request->baudrate;
+        if (request->data_bits > 0) line.data_bits = request->data_bits;
+        if (request->parity >= 0) line.parity = request->parity;
+        if (request->stop_bits >= 0) line.stop_bits = request->stop_bits;
+        requested_line = &line;
+    }
+    Port* port = create_port(PORT_SERIAL, &number);
+    requested_line = nullptr;
+    return port;
+}
+
+static bool serial_describe(Port* port, PortRequest* out)
+{
+    *out = PortRequest{PORT_SERIAL, reinterpret_cast<SerialPort*>(port)->com_number, nullptr, 0, 0, -1, -1, -1, -1};
+    return true;
 }
 
 static Pacing serial_port_pacing(Port* port)
@@ -227,7 +263,7 @@ void serial_register_kind()
 {
     static const PortKindEntry kind = {serial_port_create, serial_wake_engine, serial_reopen, serial_enumerate_ports, serial_connect,
                                         serial_settings_page, serial_settings_notify, nullptr, serial_device_name,
-                                        serial_refuse, serial_port_pacing};
+                                        serial_refuse, serial_port_pacing, serial_open_request, serial_describe};
     port_kind_register(PORT_SERIAL, kind);
     serial_register_lines();
 }

@@ -15,6 +15,11 @@ struct SerialPort {
     Port port;
     std::int32_t com_number;
     SerialEngine engine;
+    // Line settings of this port alone (named with the port on the command line):
+    // used while own_line is 1, also by a reopen, never stored; a change of the
+    // port's row in the settings sheet replaces them.
+    SerialSettings line;
+    std::int32_t own_line;
 };
 
 extern SerialPortEntry serial_port_table[SERIAL_PORT_COUNT];

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/app_record_win.h"
 #include "base/settings.h"
 #include "terminal/pacing_win.h"
 #include "terminal/port_kind_registry_win.h"
@@ -175,7 +176,7 @@ void usb_refuse(HWND owner, const void* argument)
     if (!entry) return;
     char text[USB_TEXT_SIZE + 32];
     std::snprintf(text, sizeof text, "%s はｵｰﾌﾟﾝ出来ません", entry->name);
-    MessageBoxA(owner, text, "USBﾎﾟｰﾄ･ｵｰﾌﾟﾝ", MB_OK | MB_ICONEXCLAMATION);
+    port_kind_warn(owner, text, "USBﾎﾟｰﾄ･ｵｰﾌﾟﾝ");
 }
 
 // The USB kind's discovery is its start-up: the list, then the host-controller probe.
@@ -189,9 +190,40 @@ static Pacing usb_port_pacing(Port*)
     return usb_pacing;
 }
 
+// USBn: the device list's entry n ("device name n" in the settings file). An entry
+// that cannot be opened is refused with the kind's warning, under its name or, for
+// an empty one, as "USBn".
+static Port* usb_open_request(const PortRequest* request)
+{
+    UsbDeviceEntry entry = {};
+    if (request->number >= 1 && request->number <= USB_DEVICE_COUNT) entry = usb_device_table[request->number - 1];
+    if (usb_entry_usable(&entry)) return create_port(PORT_USB, &entry);
+    if (!entry.name[0]) std::snprintf(entry.name, sizeof entry.name, "USB%d", request->number);
+    usb_refuse(app.frame_window, &entry);
+    return nullptr;
+}
+
+// The list's entry that names the port's device and pipes now; none when the list
+// has changed since the port was opened.
+static bool usb_describe(Port* port, PortRequest* out)
+{
+    const UsbDeviceEntry& opened = usb_of(port)->entry;
+    for (int slot = 0; slot < USB_DEVICE_COUNT; ++slot) {
+        const UsbDeviceEntry& entry = usb_device_table[slot];
+        if (usb_entry_usable(&entry) && std::strcmp(entry.name, opened.name) == 0 &&
+            std::strcmp(entry.guid, opened.guid) == 0 && std::strcmp(entry.input_pipe, opened.input_pipe) == 0 &&
+            std::strcmp(entry.output_pipe, opened.output_pipe) == 0) {
+            *out = PortRequest{PORT_USB, slot + 1, nullptr, 0, 0, -1, -1, -1, -1};
+            return true;
+        }
+    }
+    return false;
+}
+
 void usb_register_kind()
 {
     static const PortKindEntry kind = {usb_port_new, nullptr, usb_reopen, usb_discover, usb_connect, usb_settings_page, nullptr, nullptr,
-                                        usb_device_name, usb_refuse, usb_port_pacing};
+                                        usb_device_name, usb_refuse, usb_port_pacing, usb_open_request,
+                                        usb_describe};
     port_kind_register(PORT_USB, kind);
 }

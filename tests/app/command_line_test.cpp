@@ -99,4 +99,17 @@ TEST(CommandLine, ReadsPortsSequencesAndFlagsOrNamesTheFault)
     EXPECT_STREQ(line.error_text, "COM1:96o0");
 }
 
+// Another start's line is taken only as one text with its NUL last.
+TEST(CommandLine, TakesAHandedOverLineOnlyWithItsTerminatorLast)
+{
+    const std::string big(COMMAND_LINE_HAND_OVER_SIZE, 'x');
+    EXPECT_TRUE(command_line_handed_over("t COM1", 7));
+    EXPECT_TRUE(command_line_handed_over(big.c_str() + 1, big.size()));  // the longest, with its NUL
+    EXPECT_FALSE(command_line_handed_over(big.c_str(), big.size() + 1));
+    EXPECT_FALSE(command_line_handed_over("t COM1", 6));  // no terminator
+    EXPECT_FALSE(command_line_handed_over("t\0COM1", 7));  // one inside
+    EXPECT_FALSE(command_line_handed_over("", 0));
+    EXPECT_FALSE(command_line_handed_over(nullptr, 7));
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/frame_win.h"
+#include "app/last_session_win.h"
 #include "app/startup_win.h"
 #include "ports/network/network_page.h"
 #include "ports/network/network_port_win.h"
@@ -93,6 +94,25 @@ void expect_sane_tables(const std::string& which)
     }
     EXPECT_GT(send_buffer_size, 0);
     EXPECT_LE(send_buffer_size, SEND_BUFFER_MAX);
+
+    // The last session, read as the next start would open it: only ports the
+    // command line could name, in places a window can take.
+    static LastSession session;
+    last_session_read(&session);
+    EXPECT_LE(session.count, COMMAND_LINE_MAX_PORTS);
+    EXPECT_LE(session.active, session.count);
+    for (int i = 0; i < session.count; ++i) {
+        const LastSessionEntry& entry = session.entries[i];
+        EXPECT_LE(std::strlen(entry.name), 40u);
+        if (entry.named) {
+            EXPECT_TRUE(entry.port.kind >= 1 && entry.port.kind <= 4);
+            EXPECT_TRUE(entry.port.kind != 3 || (entry.port.tcp_port >= 1 && entry.port.tcp_port <= 65535));
+        }
+        if (entry.placed) {
+            EXPECT_LT(entry.place.left, entry.place.right);
+            EXPECT_LT(entry.place.top, entry.place.bottom);
+        }
+    }
 }
 
 // Start-up on the files in the current folder, the checks, then the orderly end.

@@ -58,6 +58,10 @@ inline std::vector<Section> program_sections()
         {"file config", joined(joined({"buffer size", "file type size"}, numbered("file type title %d", 1, 12)),
                                numbered("file type filter %d", 1, 12))},
     };
+    sections.push_back({"velkaro", joined(joined(joined({"reopen ports", "session ports", "session active"},
+                                                        numbered("session port %d", 0, 65)),
+                                                 numbered("session listen %d", 0, 4)),
+                                          numbered("session place %d", 0, 65))});
     for (int n = 1; n <= 17; ++n) {
         char name[16];
         std::snprintf(name, sizeof name, "com%d", n);

@@ -75,6 +75,8 @@ TEST(CommandRules, EachRuleAgainstItsFacts)
         {"no window, no sequence to start", RULE_SEQUENCE_IDLE, 0, inactive_leftovers(), false},
         {"stop while one runs", RULE_SEQUENCE_RUNNING, 0, active([](CommandFacts& f) { f.sequence_running = true; }),
          true},
+        {"reopen ports without a port", RULE_REOPEN_PORTS, 0,
+         [] { CommandFacts f{}; f.reopen_ports = true; return f; }(), true},
         {"unknown rule", 999, 0, active(nullptr), false},
         {"RTS free", RULE_LINE_FREE, 1, active([](CommandFacts& f) { f.line_free[1] = true; }), true},
         {"DTR not free when RTS is", RULE_LINE_FREE, 0, active([](CommandFacts& f) { f.line_free[1] = true; }), false},

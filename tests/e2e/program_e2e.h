@@ -38,15 +38,16 @@ struct Started {
     }
 };
 
-// Starts program (by default the tavex.exe built beside the test) in folder.
+// Starts program (by default the tavex.exe built beside the test) in folder, with
+// the arguments given after its name.
 inline void start(Started& process, const std::string& folder, WORD show = SW_SHOWNORMAL,
-                  const std::string& program = program_path())
+                  const std::string& program = program_path(), const std::string& arguments = "")
 {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
     si.wShowWindow = show;
-    std::string command = "\"" + program + "\"";
+    std::string command = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
     process.ok = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
                                 folder.c_str(), &si, &process.info) != 0;
     ASSERT_TRUE(process.ok) << program << " error " << GetLastError();

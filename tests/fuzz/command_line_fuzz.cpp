@@ -1,7 +1,8 @@
 // Fuzzes the command line, which a shortcut or another start hands over: any bytes
 // (long, empty, quotes, backslashes, Shift-JIS) must parse into a record within its
-// bounds that names where it stopped; and the same bytes cut into arguments, quoted by
-// the runtime's rules, must split back into themselves.
+// bounds that names where it stopped, each port written as the last session writes it
+// reading back as itself; and the same bytes cut into arguments, quoted by the
+// runtime's rules, must split back into themselves.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -57,6 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         check(p.baudrate == -1 || (p.baudrate >= 1 && p.baudrate <= COMMAND_LINE_MAX_SPEED));
         check(p.data_bits == -1 || (p.data_bits >= 5 && p.data_bits <= 8));
         check(p.parity >= -1 && p.parity <= 4 && p.stop_bits >= -1 && p.stop_bits <= 2);
+        // As the last session writes it, it reads back as the same port.
+        char name[COMMAND_LINE_TEXT_SIZE];
+        static CommandLinePort again;
+        check(command_line_format_port(p, name, sizeof name) && command_line_parse_port(name, &again) == COMMAND_LINE_OK);
+        check(again.kind == p.kind && again.number == p.number && again.tcp_port == p.tcp_port &&
+              again.network_mode == p.network_mode && std::strcmp(again.host, p.host) == 0);
     }
 
     // A lead byte without its trail would take an escaping backslash as its trail, as

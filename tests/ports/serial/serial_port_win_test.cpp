@@ -1,7 +1,8 @@
 // The serial kind on the bench's COM port: discovery and the "valid" key, the
 // settings file, the connect command with one and with two ports, the warning box of
-// a port that cannot be opened, applying changed settings to an open port, and the
-// communication-settings sheet's serial page driven through its controls.
+// a port that cannot be opened, applying changed settings to an open port, a port
+// with line settings of its own, and the communication-settings sheet's serial page
+// driven through its controls.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -15,6 +16,7 @@
 #include "base/os_check.h"
 #include "base/settings.h"
 #include "ports/serial/serial_port_win.h"
+#include "terminal/port_kind_registry_win.h"
 #include "tests/support/dialog_driver_win.h"
 #include "tests/support/fixture_win.h"
 #include "tests/terminal/port_test_support.h"
@@ -302,6 +304,32 @@ void choose_38400_untick_and_ok(HWND sheet)
 void press_cancel(HWND sheet)
 {
     PropSheet_PressButton(sheet, PSBTN_CANCEL);
+}
+
+// A COM port named with line settings of its own (on the command line) opens with
+// them laid over its row's, leaves the row as it is, and gives way to its row once
+// that is changed in the sheet. (Wine's driver for a pty offers only 8 data bits and
+// no parity: the speed is what shows.)
+TEST_F(SerialPortTest, LineSettingsOfItsOwnOpenThePortUntilItsRowChanges)
+{
+    enumerate();
+    serial_register_kind();
+    Port* port = port_kinds_open(PortRequest{PORT_SERIAL, number, nullptr, 0, 0, 57600, 7, 2, -1});
+    ASSERT_NE(port, nullptr);
+    HANDLE device = reinterpret_cast<SerialPort*>(port)->engine.device;
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    ASSERT_TRUE(GetCommState(device, &dcb));
+    EXPECT_EQ(dcb.BaudRate, 57600u);
+    SerialPortEntry* row = serial_find_port(number);
+    EXPECT_EQ(row->settings.baudrate, 9600);
+    EXPECT_EQ(row->settings.data_bits, 8);
+    row->changed = 1;
+    serial_apply_settings(port);
+    ASSERT_TRUE(GetCommState(device, &dcb));
+    EXPECT_EQ(dcb.BaudRate, 9600u);
+    close_port(port);
+    EXPECT_FALSE(file_exists(scratch.file("tavex.ini")));
 }
 
 TEST_F(SerialPortTest, TheSheetsOkCommitsWritesAndTellsTheOpenPorts)
