@@ -9,8 +9,8 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "app/command_line_win.h"
 #include "base/settings.h"
-#include "ports/port_kinds_win.h"
 #include "terminal/port_win.h"
 #include "transfer/sequence_result.h"
 #include "transfer/sequence_run_win.h"
@@ -88,10 +88,13 @@ void unattended_start(HWND frame)
     box_hook = SetWindowsHookExA(WH_CBT, answer_boxes, nullptr, GetCurrentThreadId());
     sequence_ended_hook = ended;
     if (refused) note(SEQUENCE_NOT_RUN);
+    // The ports open as any command line's do (its line settings included); then each
+    // that names a file runs it.
+    static Port* opened[COMMAND_LINE_MAX_PORTS];
+    if (!refused) command_line_open_ports(&command_line, opened);
     for (int i = 0; !refused && i < command_line.port_count; ++i) {
         const CommandLinePort& request = command_line.ports[i];
-        Port* port = port_kinds_open(request.kind, request.number, request.host, request.tcp_port,
-                                     request.network_mode);
+        Port* port = opened[i];
         if (!request.run_file[0]) continue;
         if (!port) {
             not_opened(request);

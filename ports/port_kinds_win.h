@@ -6,10 +6,3 @@
 
 // Registers every kind the program offers (serial, parallel, network, USB).
 void port_kinds_register();
-
-struct Port;
-// Opens a port named outside its connect dialog (the command line), with the kind's
-// stored settings: a COM or LPT port by number, a network client or server by host
-// (empty for a server on every address), TCP port and mode (0 client, 1 server).
-// Null when it could not be opened, and for a kind not opened this way (USB).
-Port* port_kinds_open(int kind, int number, const char* host, int tcp_port, int network_mode);
