@@ -70,6 +70,18 @@ inline HWND wait_for_frame(DWORD timeout_ms)
     return nullptr;
 }
 
+// Starts the program in the folder and opens COM5 (the bench's only COM port: no
+// dialog); its terminal window, or null. frame_out gets the frame.
+inline HWND open_com5(Started& program, const std::string& folder, HWND* frame_out)
+{
+    start(program, folder);
+    HWND frame = wait_for_frame(20000);
+    *frame_out = frame;
+    if (!frame) return nullptr;
+    PostMessageA(frame, WM_COMMAND, 101, 0);
+    wait_until([&] { return terminal_window(frame) != nullptr; }, 10000);
+    return terminal_window(frame);
+}
 
 // A visible top-level dialog of the caption; with_item: one that has that control
 // (the file send dialog and the send's message box share their caption). Null when

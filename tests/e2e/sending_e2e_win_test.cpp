@@ -13,31 +13,15 @@ namespace {
 
 using SendingEndToEnd = ComPortProgram;
 
-// Opens COM5 in a program started with the settings file given.
-HWND open_com_port(Started& program, ScratchDir& scratch, const std::string& ini)
-{
-    if (!write_file(scratch.file("tavex.ini"), ini)) return nullptr;
-    start(program, scratch.path());
-    HWND frame = wait_for_frame(20000);
-    if (!frame) return nullptr;
-    PostMessageA(frame, WM_COMMAND, 101, 0);
-    return wait_until([&] { return terminal_window(frame) != nullptr; }, 10000) ? frame : nullptr;
-}
-
-void close_program(Started& program, HWND frame)
-{
-    PostMessageA(frame, WM_CLOSE, 0, 0);
-    EXPECT_EQ(program.wait_exit(10000), 0u);
-}
-
 // 1000 bytes in 20 lines with a 3 ms char delay and a 20 ms line delay: at least
 // 3.4 s. (A 10 KB paste at 1 ms a byte proves the same in 10 s; this is shorter for
 // the suite, with the same checks of duration and integrity.)
 TEST_F(SendingEndToEnd, PacedPasteArrivesWholeAtItsPace)
 {
+    ASSERT_TRUE(write_file(scratch.file("tavex.ini"), "[com5]\r\nchar delay=3\r\nline delay=20\r\n"));
     Started program;
-    HWND frame = open_com_port(program, scratch, "[com5]\r\nchar delay=3\r\nline delay=20\r\n");
-    ASSERT_NE(frame, nullptr);
+    HWND frame = nullptr;
+    ASSERT_NE(open_com5(program, scratch.path(), &frame), nullptr);
     std::string pasted, expected;
     for (int line = 0; line < 20; ++line) {
         std::string text(48, static_cast<char>('A' + line));
@@ -51,7 +35,8 @@ TEST_F(SendingEndToEnd, PacedPasteArrivesWholeAtItsPace)
     DWORD took = GetTickCount() - start;
     EXPECT_EQ(got, expected);
     EXPECT_GE(took, 979u * 3 + 19 * 20) << took;  // no pause after the last byte is waited for
-    close_program(program, frame);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.wait_exit(10000), 0u);
 }
 
 }  // namespace

@@ -21,15 +21,10 @@ struct UnattendedRun : ComPortProgram {
 
     // The program started in the scratch folder with these arguments; its exit code.
     DWORD run(const std::string& arguments) { return run(arguments, first); }
-    DWORD run(const std::string& arguments, Started& program, DWORD timeout_ms = 60000)
+    DWORD run(const std::string& arguments, Started& program)
     {
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        std::string command = "\"" + program_path() + "\" " + arguments;
-        program.ok = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, scratch.path().c_str(),
-                                    &si, &program.info) != 0;
-        EXPECT_TRUE(program.ok);
-        return program.ok ? program.wait_exit(timeout_ms) : STILL_ACTIVE;
+        start(program, scratch.path(), SW_SHOWNORMAL, program_path(), arguments);
+        return program.ok ? program.wait_exit(60000) : STILL_ACTIVE;
     }
     void sequence(const char* name, const std::string& text) { ASSERT_TRUE(write_file(scratch.file(name), text)); }
 };

@@ -25,18 +25,6 @@ void type(HWND terminal, const std::string& text)
     for (char c : text) PostMessageA(terminal, WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
-// Opens COM5 (the only port: no dialog) in a program started with the given file.
-HWND open_com5(Started& program, const std::string& folder, HWND* frame_out)
-{
-    start(program, folder);
-    HWND frame = wait_for_frame(20000);
-    *frame_out = frame;
-    if (!frame) return nullptr;
-    PostMessageA(frame, WM_COMMAND, 101, 0);
-    wait_until([&] { return terminal_window(frame) != nullptr; }, 10000);
-    return terminal_window(frame);
-}
-
 TEST_F(SerialLinesEndToEnd, AnUnpluggedDeviceIsOpenedAgainWhileTheUserTypes)
 {
     ASSERT_TRUE(write_file(scratch.file("tavex.ini"), "[com5]\r\nauto reopen=1\r\n"));

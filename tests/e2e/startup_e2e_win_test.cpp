@@ -38,16 +38,6 @@ std::vector<std::vector<LONG>> layout(HWND frame)
     return rects;
 }
 
-int terminal_count(HWND frame)
-{
-    HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
-    int count = 0;
-    for (HWND w = FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr); client && w;
-         w = FindWindowExA(client, w, "TAVEX CHILD", nullptr))
-        ++count;
-    return count;
-}
-
 TEST(StartupEndToEnd, SingleInstanceAndOrderlyEnd)
 {
     ScratchDir scratch;
@@ -122,12 +112,12 @@ TEST(StartupEndToEnd, PortsNamedOnTheCommandLineOpenHereOrInTheRunningInstance)
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     HWND frame = wait_for_frame(20000);
     ASSERT_NE(nullptr, frame);
-    EXPECT_TRUE(wait_until([&] { return terminal_count(frame) == 2; }, 10000));
+    EXPECT_TRUE(wait_until([&] { return layout(frame).size() == 2u; }, 10000));
 
     Started second;
     start(second, scratch.path(), SW_SHOWNORMAL, program_path(), peer);
     EXPECT_EQ(0u, second.wait_exit(20000));
-    EXPECT_TRUE(wait_until([&] { return terminal_count(frame) == 3; }, 10000));
+    EXPECT_TRUE(wait_until([&] { return layout(frame).size() == 3u; }, 10000));
 
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, first.wait_exit(20000));
@@ -178,7 +168,7 @@ TEST(StartupEndToEnd, TheLastSessionOpensAgainInItsLayout)
         start(program, scratch.path(), SW_SHOWNORMAL, program_path(), "COM5 " + peer + " " + peer);
         HWND frame = wait_for_frame(20000);
         ASSERT_NE(nullptr, frame);
-        ASSERT_TRUE(wait_until([&] { return terminal_count(frame) == 3; }, 10000));
+        ASSERT_TRUE(wait_until([&] { return layout(frame).size() == 3u; }, 10000));
         SendMessageA(frame, WM_COMMAND, 804, 0);
         SendMessageA(frame, WM_COMMAND, 501, 0);
         places = layout(frame);
@@ -197,7 +187,7 @@ TEST(StartupEndToEnd, TheLastSessionOpensAgainInItsLayout)
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     HWND frame = wait_for_frame(20000);
     ASSERT_NE(nullptr, frame);
-    EXPECT_TRUE(wait_until([&] { return terminal_count(frame) == 3; }, 10000));
+    EXPECT_TRUE(wait_until([&] { return layout(frame).size() == 3u; }, 10000));
     EXPECT_EQ(layout(frame), places);
     EXPECT_EQ(active_place(frame), active);
     PostMessageA(frame, WM_CLOSE, 0, 0);

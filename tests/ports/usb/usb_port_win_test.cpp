@@ -253,23 +253,20 @@ TEST_F(UsbPortTest, ADeviceThatGoesAwayShowsNotConnectedAndTheWindowStays)
 
 // With "auto reopen" the port waits for a device that went away, takes no input
 // meanwhile, and opens it again in the same window once it is back: what was typed
-// while it was gone never reaches it. A close while it waits is at once.
+// while it was gone never reaches it.
 TEST_F(UsbPortTest, WithAutoReopenADeviceThatComesBackIsOpenedAgainInTheSameWindow)
 {
     ASSERT_EQ(start(std::string(LIST) + "auto reopen=1\r\n", true), 1);
     Port* port = connect(0);
     ASSERT_NE(port, nullptr);
     HWND window = window_of(port);
-    auto waits = [&] {
-        return wait_until(
-            [&] {
-                pump_messages();
-                return port->status.state == PORT_WAITING_FOR_DEVICE;
-            },
-            2000);
-    };
     ASSERT_TRUE(cut_bench_port("USB", true));
-    ASSERT_TRUE(waits());
+    ASSERT_TRUE(wait_until(
+        [&] {
+            pump_messages();
+            return port->status.state == PORT_WAITING_FOR_DEVICE;
+        },
+        2000));
     EXPECT_STREQ(port_connection_text(port), "\x8d\xc4\x90\xda\x91\xb1\x91\xd2\x82\xbf");  // 再接続待ち
     SendMessageA(window, WM_CHAR, 'x', 1);
     EXPECT_EQ(port_send(port, reinterpret_cast<const unsigned char*>("y"), 1, nullptr), 0);
@@ -289,13 +286,7 @@ TEST_F(UsbPortTest, WithAutoReopenADeviceThatComesBackIsOpenedAgainInTheSameWind
         },
         2000))
         << console_contents(port);
-
-    ASSERT_TRUE(cut_bench_port("USB", true));
-    ASSERT_TRUE(waits());
-    DWORD start_close = GetTickCount();
     close_port(port);
-    EXPECT_LT(GetTickCount() - start_close, 1200u);
-    EXPECT_TRUE(cut_bench_port("USB", false));
 }
 
 }  // namespace
