@@ -1,5 +1,5 @@
 // The sequence file: every step as it is written and what it becomes, and every
-// refusal with the line it names; repeats matched to their ends however deep.
+// refusal with the line it names.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -105,20 +105,6 @@ TEST(SequenceFile, EveryFaultNamesItsLine)
     SequenceParse p = sequence_parse(many.data(), many.size(), &s);
     EXPECT_EQ(p.error, SEQUENCE_TOO_MANY_STEPS);
     EXPECT_EQ(p.line, static_cast<int>(SEQUENCE_MAX_STEPS) + 1);
-}
-
-TEST(SequenceFile, RepeatsJumpToTheirEnds)
-{
-    const std::string text = "repeat 3\r\n send a\r\n repeat 0\r\n  wait 1\r\n end\r\nend\r\nmark done";
-    Sequence s;
-    ASSERT_EQ(sequence_parse(text.data(), text.size(), &s).error, SEQUENCE_OK);
-    ASSERT_EQ(s.steps.size(), 7u);
-    EXPECT_EQ(s.steps[0].jump, 5);
-    EXPECT_EQ(s.steps[5].jump, 0);
-    EXPECT_EQ(s.steps[2].jump, 4);
-    EXPECT_EQ(s.steps[4].jump, 2);
-    EXPECT_EQ(s.steps[2].number, 0);
-    EXPECT_EQ(s.steps[6].line, 7);
 }
 
 TEST(SequenceFile, TheShippedExamplesParse)
