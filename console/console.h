@@ -239,6 +239,9 @@ void console_input_move_cursor(Console* console, int step);
 const char* console_input_text(const Console* console);
 int console_input_length(const Console* console);
 void console_input_reset(Console* console);
+// Replaces the line by length bytes (a recalled line; at most CONSOLE_INPUT_MAX are
+// taken), the cursor after them.
+void console_input_set(Console* console, const char* bytes, int length);
 // The trail-byte rule: whether position p of the input line is the trail byte of a
 // double-byte character, scanning from the start of the line.
 bool console_input_on_trail_byte(const Console* console, int position);

@@ -56,6 +56,21 @@ void console_input_reset(Console* console)
     redraw(console);
 }
 
+void console_input_set(Console* console, const char* bytes, int length)
+{
+    if (!console) return;
+    ConsoleInputLine& line = console->input;
+    if (!bytes || length < 0) length = 0;
+    if (length > CONSOLE_INPUT_MAX) length = CONSOLE_INPUT_MAX;
+    std::memset(line.input_text, 0, sizeof line.input_text);
+    if (length > 0) std::memcpy(line.input_text, bytes, static_cast<std::size_t>(length));
+    line.input_length = length;
+    line.input_cursor = length;
+    // From the left edge: the paint scrolls the line on until the cursor shows.
+    line.input_first_column = 0;
+    redraw(console);
+}
+
 int console_input_insert(Console* console, const char* bytes, int length, int at_cursor)
 {
     if (!console || !bytes || length <= 0) return 0;

@@ -18,6 +18,7 @@
 #include "console/console_stamped.h"
 #include "terminal/port_status.h"
 #include "terminal/engine_callbacks.h"
+#include "terminal/line_history.h"
 #include "terminal/send_queue.h"
 #include "terminal/receive_taps.h"
 
@@ -49,6 +50,7 @@ struct Port {
     // that report says, instead of sending its rest. Cleared when a paste starts.
     volatile LONG paste_ending;
     unsigned char typed_lead;  // a typed lead byte waiting for its trail (window's thread)
+    LineHistory history;       // the LINE input's lines sent (window's thread)
 
     // Slots filled by the kind's constructor.
     void (*close)(Port* port);  // stops the engine and frees the record

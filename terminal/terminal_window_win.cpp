@@ -152,7 +152,21 @@ static void character_typed(Port* port, const TypedCharacter& typed)
     if (length == 0) return;
     console_show(port, line, length, SHOW_TYPED);
     port_send(port, line, length, nullptr);
+    line_history_add(&port->history, console_input_text(console), console_input_length(console));
     console_input_reset(console);
+}
+
+// Ctrl+Up / Ctrl+Down in LINE mode: an earlier line into the input line, to be edited
+// and sent with Enter. Refused with the keys, as typing is.
+static void recall_line(Port* port, int step)
+{
+    Console* console = &port->console;
+    if (display_settings.key_disable) return;
+    const char* text = nullptr;
+    int length = 0;
+    if (line_history_step(&port->history, step, console_input_text(console), console_input_length(console), &text,
+                          &length))
+        console_input_set(console, text, length);
 }
 
 static void key_typed(Port* port, WPARAM code)
@@ -411,6 +425,14 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
         return 0;
     case WM_CHAR:
         key_typed(port, wparam);
+        break;
+    case WM_KEYDOWN:
+        // Up and Down alone scroll (the console's); with Ctrl in LINE mode they recall.
+        if ((wparam == VK_UP || wparam == VK_DOWN) && port->console.input.line_mode && GetKeyState(VK_CONTROL) < 0) {
+            recall_line(port, wparam == VK_UP ? -1 : 1);
+            return 0;
+        }
+        console_handle_message(&port->console, window, message, wparam, lparam);
         break;
     case WM_LBUTTONDOWN:
         console_mouse_down(&port->console, window, static_cast<short>(LOWORD(lparam)),

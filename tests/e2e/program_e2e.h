@@ -83,6 +83,12 @@ inline HWND open_com5(Started& program, const std::string& folder, HWND* frame_o
     return terminal_window(frame);
 }
 
+// Types text into a terminal window of the program: each byte posted as WM_CHAR.
+inline void post_text(HWND terminal, const std::string& text)
+{
+    for (char c : text) PostMessageA(terminal, WM_CHAR, static_cast<unsigned char>(c), 1);
+}
+
 // A visible top-level dialog of the caption; with_item: one that has that control
 // (the file send dialog and the send's message box share their caption). Null when
 // none came within timeout_ms.

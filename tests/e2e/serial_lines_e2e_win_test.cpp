@@ -20,11 +20,6 @@ const char WAITING[] = "\x8d\xc4\x90\xda\x91\xb1\x91\xd2\x82\xbf";  // 再接続
 
 using SerialLinesEndToEnd = ComPortProgram;
 
-void type(HWND terminal, const std::string& text)
-{
-    for (char c : text) PostMessageA(terminal, WM_CHAR, static_cast<unsigned char>(c), 1);
-}
-
 TEST_F(SerialLinesEndToEnd, AnUnpluggedDeviceIsOpenedAgainWhileTheUserTypes)
 {
     ASSERT_TRUE(write_file(scratch.file("tavex.ini"), "[com5]\r\nauto reopen=1\r\n"));
@@ -32,16 +27,16 @@ TEST_F(SerialLinesEndToEnd, AnUnpluggedDeviceIsOpenedAgainWhileTheUserTypes)
     HWND frame = nullptr;
     HWND terminal = open_com5(program, scratch.path(), &frame);
     ASSERT_NE(terminal, nullptr);
-    type(terminal, "a");
+    post_text(terminal, "a");
     EXPECT_EQ(peer->read(1, 5000), "a");
 
     // Gone: the window stays and waits; what is typed meanwhile goes nowhere.
     peer.reset();
     ASSERT_TRUE(cut_com_port());
     EXPECT_TRUE(wait_until([&] { return status_text(frame, 1) == WAITING; }, 3000)) << status_text(frame, 1);
-    type(terminal, "stale");
+    post_text(terminal, "stale");
     Sleep(300);
-    type(terminal, "old");
+    post_text(terminal, "old");
 
     // Back: opened again within two seconds, in the same window, and typing reaches
     // the new device with nothing of what was typed while it was away.
@@ -52,7 +47,7 @@ TEST_F(SerialLinesEndToEnd, AnUnpluggedDeviceIsOpenedAgainWhileTheUserTypes)
     EXPECT_EQ(terminal_window(frame), terminal);
     peer.reset(new StreamEnd(windows_path(fixture_env("TAVEX_TEST_COM_PEER"))));
     ASSERT_TRUE(peer->is_open());
-    type(terminal, "b");
+    post_text(terminal, "b");
     EXPECT_EQ(peer->read(1, 5000), "b");
     EXPECT_EQ(peer->read(1, 300), "");
 
