@@ -160,6 +160,9 @@ static const CommandRow COMMAND_TABLE[] = {
     {CMD_RTS, 1, line_command, true, RULE_LINE_FREE, RULE_LINE_ON, PORT_LINE_TOGGLE_RTS, 0, 0, 0, 0, nullptr},
     {CMD_SEND_BREAK, 1, line_command, true, RULE_LINE_FREE, RULE_NONE, PORT_LINE_SEND_BREAK, 0, 0, 0, 0, nullptr},
     {CMD_REOPEN_PORTS, 1, reopen_ports, false, RULE_ALWAYS, RULE_REOPEN_PORTS, 0, 0, 0, 0, 0, nullptr},
+    // Shift+F1 to Shift+F12: the same action on the keys of the second bank.
+    {CMD_SHIFT_FUNCTION_KEY_1, 12, function_key, true, RULE_ALWAYS, RULE_NONE, FUNCTION_KEY_BANK, VK_F1,
+     FVIRTKEY | FSHIFT, 0, 0, nullptr},
 };
 
 static bool shown(HWND bar)

@@ -58,6 +58,9 @@
 // F1 to F12
 #define CMD_FUNCTION_KEY_1 700
 #define CMD_FUNCTION_KEY_12 711
+// Shift+F1 to Shift+F12: the second bank of function keys
+#define CMD_SHIFT_FUNCTION_KEY_1 830
+#define CMD_SHIFT_FUNCTION_KEY_12 841
 
 // Top-level pop-ups by position (the command table takes these as identifiers 0 to 5).
 #define MENU_FILE 0

@@ -40,6 +40,9 @@
 #define IDC_FUNCTION_KEY_SAVE 1192
 #define IDC_FUNCTION_KEY_LOAD 1193
 #define IDC_FUNCTION_KEY_CLEAR 1194
+// The bank the twelve fields show: "F1～F12" or "Shift+F1～F12".
+#define IDC_FUNCTION_KEY_BANK_1 1195
+#define IDC_FUNCTION_KEY_BANK_2 1196
 
 // Highlight page: row k's keyword, match case, hexadecimal and colour button.
 #define IDC_HIGHLIGHT_KEYWORD 1200

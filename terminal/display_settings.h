@@ -11,7 +11,9 @@
 #include "console/console.h"
 #include "terminal/highlight_settings.h"
 
-constexpr int FUNCTION_KEY_COUNT = 12;
+// F1 to F12 (0 to 11), then Shift+F1 to Shift+F12 (12 to 23): two banks of twelve.
+constexpr int FUNCTION_KEY_BANK = 12;
+constexpr int FUNCTION_KEY_COUNT = 2 * FUNCTION_KEY_BANK;
 constexpr int FUNCTION_KEY_TEXT = 129;  // at most 128 bytes and the NUL
 constexpr int FONT_NAME_TEXT = 32;      // at most 31 bytes and the NUL
 constexpr int COLOUR_COUNT = 8;

@@ -3,11 +3,13 @@
 //
 // Reading: line-end bytes before a line's first text byte are skipped (so CR LF and
 // blank lines read as LF does), the next CR or LF ends the line, and 143 bytes end it
-// too. A line "INDEX,TEXT" with INDEX 0 to 11 sets that key; an index outside 0 to 11
-// stops the reading. A line without a comma, or whose index is not a decimal number
-// (an optional minus sign and digits, nothing else), is no key line: it is skipped
-// and does not count among the twelve, so a note or a stray line in a file edited by
-// hand costs no key.
+// too. A line "INDEX,TEXT" with INDEX 0 to 23 sets that key (12 to 23 are Shift+F1 to
+// Shift+F12, after the twelve lines of F1 to F12, so that a program that knows only
+// those reads the first twelve lines and stops at the thirteenth); an index outside
+// 0 to 23 stops the reading. A line without a comma, or whose index is not a decimal
+// number (an optional minus sign and digits, nothing else), is no key line: it is
+// skipped and does not count among the keys, so a note or a stray line in a file
+// edited by hand costs no key.
 #include "terminal/function_keys.h"
 
 #include <cstdio>
@@ -33,7 +35,7 @@ void tfk_reader_start(TfkReader* reader, FunctionKeyStrings* strings)
 }
 
 // The index before the comma: -1 when it is no number, the value otherwise (held at
-// 1000 once larger, which is outside 0 to 11 all the same).
+// 1000 once larger, which is outside the keys all the same).
 static int line_index(const char* text, int length, bool* negative)
 {
     int i = 0;

@@ -1,5 +1,6 @@
-// The ".tfk" function-key file as bytes: the twelve lines "%d,%s\n" the program
-// writes, and the reader that takes a file's bytes in pieces as they are read.
+// The ".tfk" function-key file as bytes: the lines "%d,%s\n" the program writes (24:
+// F1 to F12, then Shift+F1 to Shift+F12), and the reader that takes a file's bytes in
+// pieces as they are read.
 // Portable; the caller (function_keys_win.cpp) owns the file and the strings, and
 // runs on the UI thread.
 #pragma once
@@ -21,11 +22,12 @@ struct TfkReader {
     FunctionKeyStrings* strings;
     char line[TFK_LINE_MAX];
     int length;     // bytes in line
-    int lines;      // lines taken (of at most twelve)
-    bool stopped;   // twelve lines taken, or an index outside 0 to 11
+    int lines;      // lines taken (of at most FUNCTION_KEY_COUNT)
+    bool stopped;   // as many lines as keys taken, or an index outside the keys
 };
 
-// Clears the twelve strings: a file that opens replaces all of them.
+// Clears all the strings: a file that opens replaces all of them, so a file of
+// twelve lines leaves the second bank empty.
 void tfk_reader_start(TfkReader* reader, FunctionKeyStrings* strings);
 // Takes the next bytes of the file. Returns false once reading has stopped; the rest
 // of the file need not be read.

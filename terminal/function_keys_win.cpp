@@ -71,7 +71,7 @@ int load_function_keys(const char* path, FunctionKeyStrings* strings)
     HANDLE file = disk_file_open(path, GENERIC_READ, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return 0;
     // Read into a scratch copy: the strings change only once the file is open, and
-    // then all twelve are replaced, whatever a read error leaves unread.
+    // then all are replaced, whatever a read error leaves unread.
     FunctionKeyStrings loaded;
     TfkReader reader;
     tfk_reader_start(&reader, &loaded);

@@ -1,4 +1,4 @@
-// Saving and loading the twelve function-key strings as ".tfk" files, with the
+// Saving and loading the function-key strings (both banks) as ".tfk" files, with the
 // questions and messages of the function-key page. UI thread only; the caller owns
 // the strings.
 #pragma once
@@ -9,7 +9,7 @@
 // 1 written, 0 not: an empty path, No to the overwrite question, a file that cannot
 // be created, or a write that failed. quiet 1 asks and shows nothing ("default.tfk").
 int save_function_keys(const char* path, HWND owner, const FunctionKeyStrings* strings, int quiet);
-// 1 when the file could be opened (the twelve strings are then replaced), 0 otherwise
+// 1 when the file could be opened (all the strings are then replaced), 0 otherwise
 // (the strings are left as they are). Shows nothing.
 int load_function_keys(const char* path, FunctionKeyStrings* strings);
 

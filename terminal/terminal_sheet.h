@@ -19,6 +19,11 @@ struct TerminalSheet {
     ColorRef page_custom[CUSTOM_COLOUR_COUNT];
     // The highlight page's colours, taken into the copy only by its OK.
     ColorRef highlight_colours[HIGHLIGHT_RULE_MAX];
+    // The function-key page's fields of both banks as last read from the page or
+    // loaded from a file (the twelve shown are read again before they are used), and
+    // the bank the fields show: 0 F1 to F12, 1 Shift+F1 to Shift+F12.
+    char key_fields[FUNCTION_KEY_COUNT][FUNCTION_KEY_TEXT];
+    std::int32_t key_bank;
 };
 
 void terminal_sheet_open(TerminalSheet* sheet, const DisplaySettings* live);

@@ -1,6 +1,7 @@
 // Sending what a device needs, as a person does it on the bench's COM port: a paste
 // slowed down by the port's pacing arrives whole and no sooner than its pauses allow;
-// a line sent earlier comes back with Ctrl+Up and goes out again.
+// a line sent earlier comes back with Ctrl+Up and goes out again; Shift+F1 sends the
+// second bank's first key.
 //
 // Keys are posted to the terminal window. A held Ctrl or Shift is set in the key
 // state that the test's thread shares with the program's window thread once their
@@ -87,6 +88,28 @@ TEST_F(SendingEndToEnd, CtrlUpRecallsALineSentBefore)
         for (int i = 0; i < 2; ++i) PostMessageA(terminal, WM_KEYDOWN, VK_UP, 1);
         post_text(terminal, "\r");
         EXPECT_EQ(peer->read(7, 5000), "AT+GMR\r");
+    }
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.wait_exit(10000), 0u);
+}
+
+// A "default.tfk" of 24 lines: F1 sends the first line's string and Shift+F1 the
+// thirteenth's, through the program's own key handling.
+TEST_F(SendingEndToEnd, ShiftF1SendsTheSecondBankOfA24LineFile)
+{
+    std::string tfk;
+    for (int i = 0; i < 24; ++i) tfk += std::to_string(i) + "," + (i == 0 ? "ATZ\\r" : i == 12 ? "AT+RST\\r" : "") + "\n";
+    ASSERT_TRUE(write_file(scratch.file("default.tfk"), tfk));
+    Started program;
+    HWND frame = nullptr;
+    HWND terminal = open_com5(program, scratch.path(), &frame);
+    ASSERT_NE(terminal, nullptr);
+    PostMessageA(terminal, WM_KEYDOWN, VK_F1, 0x003B0001);
+    EXPECT_EQ(peer->read(4, 5000), "ATZ\r");
+    {
+        HeldKey shift(terminal, VK_SHIFT);
+        PostMessageA(terminal, WM_KEYDOWN, VK_F1, 0x003B0001);
+        EXPECT_EQ(peer->read(7, 5000), "AT+RST\r");
     }
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.wait_exit(10000), 0u);

@@ -1,7 +1,7 @@
 // Fuzzes the ".tfk" reader with whatever a file may hold: the first byte chooses the
 // size of the pieces the rest is fed in, and the result must be the same as when the
 // file is fed whole. Every key must stay NUL-terminated within its field (at most 128
-// bytes), and the twelve keys written back and read again must come back the same.
+// bytes), and all the keys written back and read again must come back the same.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -462,6 +462,8 @@ TEST(HelpTopics, EveryCommandAndEveryDialogHasAPageThatExists)
     ASSERT_GE(commands.size(), 30u);
     for (int key = CMD_FUNCTION_KEY_1; key <= CMD_FUNCTION_KEY_12; ++key)
         commands["F" + std::to_string(key - CMD_FUNCTION_KEY_1 + 1)] = key;
+    for (int key = CMD_SHIFT_FUNCTION_KEY_1; key <= CMD_SHIFT_FUNCTION_KEY_12; ++key)
+        commands["Shift+F" + std::to_string(key - CMD_SHIFT_FUNCTION_KEY_1 + 1)] = key;
     for (const auto& [name, id] : commands)
         if (!has_topic(false, id))
             faults.push_back("command " + name + " (" + std::to_string(id) + ") has no topic");

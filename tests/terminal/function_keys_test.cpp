@@ -1,5 +1,5 @@
-// The ".tfk" format: the twelve lines the program writes, and how a file's bytes are
-// read into the twelve strings, whole or in pieces as the file delivers them.
+// The ".tfk" format: the lines the program writes, and how a file's bytes are read
+// into the strings of both banks, whole or in pieces as the file delivers them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -34,7 +34,9 @@ std::vector<std::string> keys(std::initializer_list<std::pair<int, std::string>>
     return k;
 }
 
-TEST(TfkFormat, TwelveEmptyKeysAreTheIndexAndCommaLines)
+// Empty keys are their index and comma lines; the first bank's twelve come first,
+// where a program that knows only them reads them.
+TEST(TfkFormat, EmptyKeysAreTheIndexAndCommaLines)
 {
     FunctionKeyStrings strings = {};
     std::string file;
@@ -42,7 +44,8 @@ TEST(TfkFormat, TwelveEmptyKeysAreTheIndexAndCommaLines)
         char line[TFK_LINE_BUFFER];
         file.append(line, static_cast<size_t>(tfk_format_line(i, strings[i], line)));
     }
-    EXPECT_EQ(file, "0,\n1,\n2,\n3,\n4,\n5,\n6,\n7,\n8,\n9,\n10,\n11,\n");
+    EXPECT_EQ(file, "0,\n1,\n2,\n3,\n4,\n5,\n6,\n7,\n8,\n9,\n10,\n11,\n"
+                    "12,\n13,\n14,\n15,\n16,\n17,\n18,\n19,\n20,\n21,\n22,\n23,\n");
     char line[TFK_LINE_BUFFER];
     std::string full(128, 'z');
     EXPECT_EQ(std::string(line, static_cast<size_t>(tfk_format_line(11, full.c_str(), line))), "11," + full + "\n");
@@ -59,7 +62,8 @@ TEST(TfkRead, TheCasesTheFormatNamesAndThoseItLeavesOpen)
     const Case cases[] = {
         {"lone line with LF", "4,ATZ\n", keys({{4, "ATZ"}})},
         {"lone line without a line end", "4,ATZ", keys({{4, "ATZ"}})},
-        {"an index outside 0..11 stops", "0,a\n12,abc\n2,c\n", keys({{0, "a"}})},
+        {"an index outside 0..23 stops", "0,a\n24,abc\n2,c\n", keys({{0, "a"}})},
+        {"12 is Shift+F1", "0,a\n12,abc\n2,c\n", keys({{0, "a"}, {12, "abc"}, {2, "c"}})},
         {"a negative index stops", "1,b\n-1,x\n3,d\n", keys({{1, "b"}})},
         {"CR LF and blank lines", "\r\n\r\n0,A\r\n\r\n\n1,B\r\r\n", keys({{0, "A"}, {1, "B"}})},
         {"escapes stay text", "4,AT\\r\n", keys({{4, "AT\\r"}})},
@@ -82,14 +86,50 @@ TEST(TfkRead, TheCasesTheFormatNamesAndThoseItLeavesOpen)
     }
 }
 
-TEST(TfkRead, TwelveKeyLinesEndTheReading)
+TEST(TfkRead, AsManyKeyLinesAsKeysEndTheReading)
 {
     std::string file;
-    for (int i = 0; i < FUNCTION_KEY_COUNT; ++i) file += std::to_string(11 - i) + ",k" + std::to_string(i) + "\n";
-    file += "0,thirteenth\n";
+    for (int i = 0; i < FUNCTION_KEY_COUNT; ++i) file += std::to_string(23 - i) + ",k" + std::to_string(i) + "\n";
+    file += "0,twenty-fifth\n";
     std::vector<std::string> k = read_tfk(file);
-    EXPECT_EQ(k[11], "k0");
-    EXPECT_EQ(k[0], "k11");
+    EXPECT_EQ(k[23], "k0");
+    EXPECT_EQ(k[0], "k23");
+}
+
+// A file of both banks as a hand or a damaged disk may leave it: each damaged line
+// costs at most its own key, and what the first bank's lines say stays where it is.
+TEST(TfkRead, BothBanksWithDamagedLines)
+{
+    const std::string first_bank = "0,ATZ\n1,AT&F\n2,\n3,\n4,\n5,\n6,\n7,\n8,\n9,\n10,\n11,F12\n";
+    struct Case {
+        const char* name;
+        std::string second_bank;
+        std::vector<std::string> expected;
+    };
+    std::vector<std::string> base = keys({{0, "ATZ"}, {1, "AT&F"}, {11, "F12"}});
+    auto with = [&](std::initializer_list<std::pair<int, std::string>> set) {
+        std::vector<std::string> k = base;
+        for (const auto& s : set) k[s.first] = s.second;
+        return k;
+    };
+    const Case cases[] = {
+        {"a file of the first bank alone leaves the second empty", "", base},
+        {"the second bank whole", "12,S1\n13,\n14,\n15,\n16,\n17,\n18,\n19,\n20,\n21,\n22,\n23,S12\n",
+         with({{12, "S1"}, {23, "S12"}})},
+        {"bad escapes stay text, sent as the escapes say", "12,\\x\\q\\\n13,\\x1G\n",
+         with({{12, "\\x\\q\\"}, {13, "\\x1G"}})},
+        {"CR-only line ends", "12,a\r13,b\r", with({{12, "a"}, {13, "b"}})},
+        {"missing lines leave their keys empty", "14,c\n22,d\n", with({{14, "c"}, {22, "d"}})},
+        {"a line too long: cut, its rest a line of its own", "15," + std::string(200, 'y') + "\n16,z\n",
+         with({{15, std::string(128, 'y')}, {16, "z"}})},
+        {"a damaged index stops or is skipped", "12,ok\n1x,skipped\n30,stop\n13,lost\n", with({{12, "ok"}})},
+        {"cut before a split character", "17," + std::string(127, 'a') + "\x95\x5c\n",
+         with({{17, std::string(127, 'a')}})},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(read_tfk(first_bank + c.second_bank), c.expected) << c.name;
+        EXPECT_EQ(read_tfk(first_bank + c.second_bank, 3), c.expected) << c.name << ", in pieces";
+    }
 }
 
 }  // namespace

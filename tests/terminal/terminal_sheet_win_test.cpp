@@ -30,7 +30,8 @@ namespace {
 const char SHEET_CAPTION[] = "\x92\x5b\x96\x96\x82\xcc\x90\xdd\x92\xe8";  // 端末の設定
 const char SAVE_CAPTION[] = "\xcc\xa7\xdd\xb8\xbc\xae\xdd\xa5\xb7\xb0\x90\xdd\x92\xe8\x82\xcc\x95\xdb\x91\xb6";
 const char LOAD_CAPTION[] = "\xcc\xa7\xdd\xb8\xbc\xae\xdd\xa5\xb7\xb0\x90\xdd\x92\xe8\x82\xcc\x93\xc7\x8d\x9e\x82\xdd";
-const char TWELVE_EMPTY_KEYS[] = "0,\n1,\n2,\n3,\n4,\n5,\n6,\n7,\n8,\n9,\n10,\n11,\n";
+const char SECOND_BANK_EMPTY[] = "12,\n13,\n14,\n15,\n16,\n17,\n18,\n19,\n20,\n21,\n22,\n23,\n";
+const std::string EMPTY_KEYS = std::string("0,\n1,\n2,\n3,\n4,\n5,\n6,\n7,\n8,\n9,\n10,\n11,\n") + SECOND_BANK_EMPTY;
 
 // What the driven dialogs saw, for the test to check once the sheet has closed.
 struct Seen {
@@ -142,7 +143,7 @@ TEST_F(TerminalSheetTest, TheDisplayPageReachesTheFileDefaultTfkAndTheOpenWindow
     EXPECT_EQ(settings_read_int("console", "tabs", -1), 8);
     EXPECT_EQ(settings_read_int("console color", "console back 4", -1), 0xFFFF00);
     EXPECT_EQ(settings_read_int("console color", "custom 15", -1), 0xFFFFFF);
-    EXPECT_EQ(read_file(scratch.file("default.tfk")), TWELVE_EMPTY_KEYS);
+    EXPECT_EQ(read_file(scratch.file("default.tfk")), EMPTY_KEYS);
     const Console* console = &port->console;
     EXPECT_EQ(console->buffer.column, 120);
     EXPECT_EQ(console->view.hex_mode, 1);
@@ -319,6 +320,12 @@ TEST_F(TerminalSheetTest, TheFunctionKeyPageSavesLoadsAndSetsTheKeys)
     open_sheet([](HWND sheet) {
         function_key_page = show_page(sheet, 2);
         SetDlgItemTextA(function_key_page, IDC_FUNCTION_KEY_FIRST + 4, "AT\\r");
+        // Shift+F1 on the second bank; back on the first, F5 is still there.
+        SendMessageA(function_key_page, WM_COMMAND, MAKEWPARAM(IDC_FUNCTION_KEY_BANK_2, BN_CLICKED), 0);
+        seen.texts[5] = window_text(GetDlgItem(function_key_page, IDC_FUNCTION_KEY_FIRST + 4));
+        SetDlgItemTextA(function_key_page, IDC_FUNCTION_KEY_FIRST, "S1");
+        SendMessageA(function_key_page, WM_COMMAND, MAKEWPARAM(IDC_FUNCTION_KEY_BANK_1, BN_CLICKED), 0);
+        seen.texts[6] = window_text(GetDlgItem(function_key_page, IDC_FUNCTION_KEY_FIRST + 4));
         drive_dialog(SAVE_CAPTION, save_keys);
         post_click(function_key_page, IDC_FUNCTION_KEY_SAVE);
     });
@@ -326,12 +333,18 @@ TEST_F(TerminalSheetTest, TheFunctionKeyPageSavesLoadsAndSetsTheKeys)
                                  "\"\x82\xcd\x8a\xf9\x82\xc9\x91\xb6\x8d\xdd\x82\xb5\x82\xdc\x82\xb7\x81\x42"
                                  "\x8f\xe3\x8f\x91\x82\xab\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48");  // は既に存在します。上書きしますか？
     EXPECT_EQ(seen.texts[1], "old");  // still, while the question is open
-    EXPECT_EQ(read_file(scratch.file("keys.tfk")), "0,\n1,\n2,\n3,\n4,AT\\r\n5,\n6,\n7,\n8,\n9,\n10,\n11,\n");
-    // The load replaced all twelve fields.
+    EXPECT_EQ(seen.texts[5], "");
+    EXPECT_EQ(seen.texts[6], "AT\\r");
+    // Both banks saved, the first bank's lines first.
+    EXPECT_EQ(read_file(scratch.file("keys.tfk")),
+              "0,\n1,\n2,\n3,\n4,AT\\r\n5,\n6,\n7,\n8,\n9,\n10,\n11,\n12,S1\n13,\n14,\n15,\n16,\n17,\n18,\n19,\n20,\n21,\n"
+              "22,\n23,\n");
+    // The load replaced all the fields: the twelve-line file left the second bank empty.
     EXPECT_EQ(seen.texts[2], "hello");
     EXPECT_EQ(seen.texts[3], "");
     EXPECT_EQ(seen.texts[4], "\"" + scratch.file("missing.tfk") + "\"\x82\xaa\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1");
-    EXPECT_EQ(read_file(scratch.file("default.tfk")), "0,hello\n1,\n2,\n3,\n4,\n5,\n6,\n7,\n8,\n9,\n10,\n11,\n");
+    EXPECT_EQ(read_file(scratch.file("default.tfk")),
+              std::string("0,hello\n1,\n2,\n3,\n4,\n5,\n6,\n7,\n8,\n9,\n10,\n11,\n") + SECOND_BANK_EMPTY);
     SendMessageA(app.mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window_of(port)), 0);
     SendMessageA(app.frame_window, WM_COMMAND, CMD_FUNCTION_KEY_1, 0);
     ASSERT_TRUE(test_engine_settle(port));

@@ -101,18 +101,29 @@ void hold_key(int key, BYTE state)
     SetKeyboardState(keys);
 }
 
-TEST_F(TerminalTest, FunctionKeysSendTheirExpandedStrings)
+// F1 and Shift+F1 as the frame's accelerators take them: the first bank's key 1 and
+// the second bank's.
+TEST_F(TerminalTest, FunctionKeysOfBothBanksSendTheirExpandedStrings)
 {
     std::strcpy(display_settings.function_keys[0], "AT\\r");
+    std::strcpy(display_settings.function_keys[FUNCTION_KEY_BANK], "ATZ\\r");
     SendMessageA(app.mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window_of(port)), 0);
-    send_function_key(0);
+    HACCEL table = command_accelerators_create();
+    ASSERT_NE(table, nullptr);
+    for (BYTE shift : {BYTE{0}, BYTE{0x80}}) {
+        hold_key(VK_SHIFT, shift);
+        MSG msg = {window_of(port), WM_KEYDOWN, VK_F1, 0x003B0001, 0, {0, 0}};
+        EXPECT_NE(TranslateAcceleratorA(app.frame_window, table, &msg), 0) << int(shift);
+        hold_key(VK_SHIFT, 0);
+    }
+    DestroyAcceleratorTable(table);
     ASSERT_TRUE(test_engine_settle(port));
-    EXPECT_EQ(test_engine_written(port), "AT\r");
-    EXPECT_EQ(console_contents(port), "AT\r");
+    EXPECT_EQ(test_engine_written(port), "AT\rATZ\r");
+    EXPECT_EQ(console_contents(port), "AT\rATZ\r");
     send_function_key(1);  // empty
-    send_function_key(12);
+    send_function_key(FUNCTION_KEY_COUNT);
     ASSERT_TRUE(test_engine_settle(port));
-    EXPECT_EQ(test_engine_written(port), "AT\r");
+    EXPECT_EQ(test_engine_written(port), "AT\rATZ\r");
 }
 
 // LINE mode: Ctrl+Up brings the last line sent back into the input line to edit,
