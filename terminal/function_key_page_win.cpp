@@ -1,9 +1,9 @@
 // The function-key page "ﾌｧﾝｸｼｮﾝｷｰ" (dialog 18) of the terminal settings sheet: the
-// fields of F1 to F12 or of Shift+F1 to Shift+F12, "ｸﾘｱ(&C)", and "保存(&S)" / "読込み(&L)" with their file
-// dialogs. A thin dialog procedure: the fields become the working copy's strings only
-// on the sheet's OK (function_key_page_apply); a saved file holds the fields as
-// shown, and a loaded one only fills the fields. UI thread only, while the sheet is
-// open.
+// fields of F1 to F12 (or of Shift+F1 to Shift+F12), "ｸﾘｱ(&C)", and "保存(&S)" /
+// "読込み(&L)" with their file dialogs. A thin dialog procedure: the fields become the
+// working copy's strings only on the sheet's OK (function_key_page_apply); a saved
+// file holds the fields as shown, and a loaded one only fills the fields. UI thread
+// only, while the sheet is open.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -34,8 +34,10 @@ static void read_fields(HWND page, TerminalSheet* sheet)
 
 static void show_bank(HWND page, TerminalSheet* sheet)
 {
-    for (int i = 0; i < FUNCTION_KEY_BANK; ++i) SetDlgItemTextA(page, IDC_FUNCTION_KEY_FIRST + i, shown_field(sheet, i));
-    CheckRadioButton(page, IDC_FUNCTION_KEY_BANK_1, IDC_FUNCTION_KEY_BANK_2, IDC_FUNCTION_KEY_BANK_1 + sheet->key_bank);
+    for (int i = 0; i < FUNCTION_KEY_BANK; ++i)
+        SetDlgItemTextA(page, IDC_FUNCTION_KEY_FIRST + i, shown_field(sheet, i));
+    CheckRadioButton(page, IDC_FUNCTION_KEY_BANK_1, IDC_FUNCTION_KEY_BANK_2,
+                     IDC_FUNCTION_KEY_BANK_1 + sheet->key_bank);
 }
 
 // The file dialog of "保存(&S)" or "読込み(&L)"; false when the user cancelled it.

@@ -164,8 +164,8 @@ static void recall_line(Port* port, int step)
     if (display_settings.key_disable) return;
     const char* text = nullptr;
     int length = 0;
-    if (line_history_step(&port->history, step, console_input_text(console), console_input_length(console), &text,
-                          &length))
+    if (line_history_step(&port->history, step, console_input_text(console), console_input_length(console),
+                          &text, &length))
         console_input_set(console, text, length);
 }
 
@@ -428,7 +428,8 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
         break;
     case WM_KEYDOWN:
         // Up and Down alone scroll (the console's); with Ctrl in LINE mode they recall.
-        if ((wparam == VK_UP || wparam == VK_DOWN) && port->console.input.line_mode && GetKeyState(VK_CONTROL) < 0) {
+        if ((wparam == VK_UP || wparam == VK_DOWN) && port->console.input.line_mode &&
+            GetKeyState(VK_CONTROL) < 0) {
             recall_line(port, wparam == VK_UP ? -1 : 1);
             return 0;
         }

@@ -98,7 +98,8 @@ TEST_F(SendingEndToEnd, CtrlUpRecallsALineSentBefore)
 TEST_F(SendingEndToEnd, ShiftF1SendsTheSecondBankOfA24LineFile)
 {
     std::string tfk;
-    for (int i = 0; i < 24; ++i) tfk += std::to_string(i) + "," + (i == 0 ? "ATZ\\r" : i == 12 ? "AT+RST\\r" : "") + "\n";
+    for (int i = 0; i < 24; ++i)
+        tfk += std::to_string(i) + "," + (i == 0 ? "ATZ\\r" : i == 12 ? "AT+RST\\r" : "") + "\n";
     ASSERT_TRUE(write_file(scratch.file("default.tfk"), tfk));
     Started program;
     HWND frame = nullptr;

@@ -31,7 +31,8 @@ const char SHEET_CAPTION[] = "\x92\x5b\x96\x96\x82\xcc\x90\xdd\x92\xe8";  // 端
 const char SAVE_CAPTION[] = "\xcc\xa7\xdd\xb8\xbc\xae\xdd\xa5\xb7\xb0\x90\xdd\x92\xe8\x82\xcc\x95\xdb\x91\xb6";
 const char LOAD_CAPTION[] = "\xcc\xa7\xdd\xb8\xbc\xae\xdd\xa5\xb7\xb0\x90\xdd\x92\xe8\x82\xcc\x93\xc7\x8d\x9e\x82\xdd";
 const char SECOND_BANK_EMPTY[] = "12,\n13,\n14,\n15,\n16,\n17,\n18,\n19,\n20,\n21,\n22,\n23,\n";
-const std::string EMPTY_KEYS = std::string("0,\n1,\n2,\n3,\n4,\n5,\n6,\n7,\n8,\n9,\n10,\n11,\n") + SECOND_BANK_EMPTY;
+const std::string EMPTY_KEYS =
+    std::string("0,\n1,\n2,\n3,\n4,\n5,\n6,\n7,\n8,\n9,\n10,\n11,\n") + SECOND_BANK_EMPTY;
 
 // What the driven dialogs saw, for the test to check once the sheet has closed.
 struct Seen {

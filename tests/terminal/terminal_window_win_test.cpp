@@ -3,8 +3,7 @@
 // the wheel, a paste that must wait for a write in flight and one cut short by a
 // close, painting checked pixel by pixel in a memory bitmap, Japanese text at the
 // wrap column, the end of the text kept in view at any window size, the caret of the
-// windows that stay, and closing while the engine still delivers. Ctrl+Up and
-// Ctrl+Down walk the LINE input's history.
+// windows that stay, and closing while the engine still delivers.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -92,65 +91,18 @@ TEST_F(TerminalTest, LineModeEditsThenSendsTheExpandedLine)
     EXPECT_EQ(test_engine_written(port), "acA\r\n");
 }
 
-// Sets this thread's Shift or Ctrl as held (state 0x80) or not, as the window reads it.
-void hold_key(int key, BYTE state)
-{
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[key] = state;
-    SetKeyboardState(keys);
-}
-
-// F1 and Shift+F1 as the frame's accelerators take them: the first bank's key 1 and
-// the second bank's.
-TEST_F(TerminalTest, FunctionKeysOfBothBanksSendTheirExpandedStrings)
+TEST_F(TerminalTest, FunctionKeysSendTheirExpandedStrings)
 {
     std::strcpy(display_settings.function_keys[0], "AT\\r");
-    std::strcpy(display_settings.function_keys[FUNCTION_KEY_BANK], "ATZ\\r");
     SendMessageA(app.mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window_of(port)), 0);
-    HACCEL table = command_accelerators_create();
-    ASSERT_NE(table, nullptr);
-    for (BYTE shift : {BYTE{0}, BYTE{0x80}}) {
-        hold_key(VK_SHIFT, shift);
-        MSG msg = {window_of(port), WM_KEYDOWN, VK_F1, 0x003B0001, 0, {0, 0}};
-        EXPECT_NE(TranslateAcceleratorA(app.frame_window, table, &msg), 0) << int(shift);
-        hold_key(VK_SHIFT, 0);
-    }
-    DestroyAcceleratorTable(table);
+    send_function_key(0);
     ASSERT_TRUE(test_engine_settle(port));
-    EXPECT_EQ(test_engine_written(port), "AT\rATZ\r");
-    EXPECT_EQ(console_contents(port), "AT\rATZ\r");
+    EXPECT_EQ(test_engine_written(port), "AT\r");
+    EXPECT_EQ(console_contents(port), "AT\r");
     send_function_key(1);  // empty
     send_function_key(FUNCTION_KEY_COUNT);
     ASSERT_TRUE(test_engine_settle(port));
-    EXPECT_EQ(test_engine_written(port), "AT\rATZ\r");
-}
-
-// LINE mode: Ctrl+Up brings the last line sent back into the input line to edit,
-// Ctrl+Down gives back what was being typed; Up alone still scrolls.
-TEST_F(TerminalTest, CtrlUpAndDownRecallLinesSentFromTheWindow)
-{
-    display_settings.input_mode = 1;
-    display_settings.line_mode_cr = 0;
-    open();
-    type("AT\r");
-    type("ATI\r");
-    type("dr");
-    SendMessageA(window_of(port), WM_KEYDOWN, VK_UP, 1);  // scrolls only
-    EXPECT_EQ(std::string(console_input_text(&port->console)), "dr");
-    hold_key(VK_CONTROL, 0x80);
-    SendMessageA(window_of(port), WM_KEYDOWN, VK_UP, 1);
-    SendMessageA(window_of(port), WM_KEYDOWN, VK_UP, 1);
-    EXPECT_EQ(std::string(console_input_text(&port->console)), "AT");
-    SendMessageA(window_of(port), WM_KEYDOWN, VK_DOWN, 1);
-    SendMessageA(window_of(port), WM_KEYDOWN, VK_DOWN, 1);
-    hold_key(VK_CONTROL, 0);
-    EXPECT_EQ(std::string(console_input_text(&port->console)), "dr");
-    hold_key(VK_CONTROL, 0x80);
-    SendMessageA(window_of(port), WM_KEYDOWN, VK_UP, 1);
-    hold_key(VK_CONTROL, 0);
-    type("Z\r");  // edited before it goes
-    EXPECT_EQ(test_engine_written(port), "ATATIATIZ");
+    EXPECT_EQ(test_engine_written(port), "AT\r");
 }
 
 // Each line keeps the local wall-clock time its first byte came at, in milliseconds
