@@ -9,8 +9,7 @@ struct SpeedBit {
     std::uint32_t bit;
 };
 
-// Speeds with a COMMPROP bit of their own. 76800 has none, so only a driver that
-// takes any speed (BAUD_USER) gets it.
+// Speeds with a COMMPROP bit of their own. 76800 has none.
 static const SpeedBit speed_bits[] = {
     {300, SERIAL_BAUD_300},       {600, SERIAL_BAUD_600},     {1200, SERIAL_BAUD_1200},
     {2400, SERIAL_BAUD_2400},     {4800, SERIAL_BAUD_4800},   {9600, SERIAL_BAUD_9600},
@@ -64,11 +63,20 @@ void serial_map_settings(const SerialCaps* caps, const SerialSettings* settings,
 {
     if (!caps || !settings || !line) return;
 
-    // The bit is looked up for the stored speed, not the 9600 a too-low one becomes:
-    // 0 or 110 reach the device only through BAUD_USER.
-    std::int32_t rate = settings->baudrate < 300 ? 9600 : settings->baudrate;
-    if (caps->settable_baud & (speed_bit(settings->baudrate) | SERIAL_BAUD_USER))
-        line->baud_rate = static_cast<std::uint32_t>(rate);
+    // A speed with a bit of its own is set when the driver offers that bit or any
+    // speed (BAUD_USER). Any other speed (76800, 250000, 110) is what the user asked
+    // for: it goes to the driver, which takes it or refuses it (the configure then
+    // fails and the user is told), since many drivers that run such speeds do not
+    // report BAUD_USER. No speed at all (0, or beyond the range) is 9600, and that
+    // only through BAUD_USER, as the stored value has no bit.
+    const std::int32_t stored = settings->baudrate;
+    if (stored < SERIAL_SPEED_MIN || stored > SERIAL_SPEED_MAX) {
+        if (caps->settable_baud & SERIAL_BAUD_USER) line->baud_rate = 9600;
+    } else {
+        const std::uint32_t bit = speed_bit(stored);
+        if (!bit || (caps->settable_baud & (bit | SERIAL_BAUD_USER)))
+            line->baud_rate = static_cast<std::uint32_t>(stored);
+    }
 
     std::int32_t bits = settings->data_bits;
     if (bits < 5 || bits > 7) bits = 8;

@@ -95,6 +95,7 @@ int serial_engine_configure(SerialEngine* e, const SerialSettings* settings)
     if (!GetCommProperties(e->device, &prop)) prop = COMMPROP{};
     if (!GetCommState(e->device, &dcb)) return 0;
     dcb.DCBlength = sizeof dcb;
+    const DCB before = dcb;
     SerialCaps caps = {prop.dwSettableBaud, prop.wSettableData, prop.wSettableStopParity, prop.dwProvCapabilities};
     SerialLine line = {};
     line.baud_rate = dcb.BaudRate;
@@ -120,6 +121,18 @@ int serial_engine_configure(SerialEngine* e, const SerialSettings* settings)
     dcb.XonChar = line.xon_char;
     dcb.XoffChar = line.xoff_char;
     if (!SetCommState(e->device, &dcb)) return 0;
+    // A driver may take a speed it cannot run and set another: Wine on a pty, asked
+    // for a speed without a termios constant of its own (250000, 76800), reports
+    // success and runs at 38400. A speed that does not read back is refused as
+    // SetCommState refusing it would be, and the line is put back as it was, so the
+    // user never works at a speed other than the one chosen without being told.
+    DCB now = {};
+    now.DCBlength = sizeof now;
+    if (!GetCommState(e->device, &now) || now.BaudRate != dcb.BaudRate) {
+        DCB restore = before;
+        SetCommState(e->device, &restore);  // best effort: the refusal is what counts
+        return 0;
+    }
     e->dtr_control = line.dtr_control;
     e->rts_control = line.rts_control;
     // No time-outs: a read ends when its count has arrived. The thread asks only for

@@ -57,7 +57,8 @@ int serial_engine_open(int port_number, SerialEngine* engine, const SerialOpenPa
 // nothing.
 int serial_engine_write(SerialEngine* engine, const unsigned char* data, std::int32_t length);
 // 1 after the settings went to the device; 0 without engine, settings or device, or
-// when the device answers no line state or refuses the new one.
+// when the device answers no line state or refuses the new one (a speed it does not
+// read back as set counts as refused).
 int serial_engine_configure(SerialEngine* engine, const SerialSettings* settings);
 // Asks the thread to discard everything queued both ways. 1, or 0 without an engine.
 int serial_engine_purge(SerialEngine* engine);

@@ -5,6 +5,7 @@
 #include "ports/serial/serial_page.h"
 
 #include "ports/serial/serial_dcb.h"
+#include "terminal/display_page.h"
 
 
 static const char* const baud_texts[] = {"300",   "600",   "1200",  "2400",  "4800",  "9600",
@@ -66,10 +67,18 @@ static constexpr SerialSettings UNLISTED_READ_AS = [] {
     return s;
 }();
 
+static bool usable_speed(std::int32_t rate)
+{
+    return rate >= SERIAL_SPEED_MIN && rate <= SERIAL_SPEED_MAX;
+}
+
+// A speed the list lacks is kept: it was typed on the page (or written by hand) and
+// the driver decides whether the line can run at it.
 void serial_settings_make_usable(SerialSettings* s)
 {
     if (!s) return;
-    for (int i = 0; i < 5; ++i)
+    if (!usable_speed(s->baudrate)) s->baudrate = UNLISTED_READ_AS.baudrate;
+    for (int i = 1; i < 5; ++i)
         if (!listed(serial_page_lists[i], s->*list_fields[i]))
             s->*list_fields[i] = UNLISTED_READ_AS.*list_fields[i];
     if (s->parity_check != 0 && s->parity_check != 1) s->parity_check = UNLISTED_READ_AS.parity_check;
@@ -108,6 +117,9 @@ void serial_page_view(const SerialPage* page, SerialPageView* view)
     *view = SerialPageView{};
     if (!has_selection(page)) return;
     const SerialSettings* s = &page->rows[page->selection].settings;
+    // A typed speed has no line: the field shows its number.
+    view->lines[0] = -1;
+    view->baudrate = s->baudrate;
     for (int l = 0; l < 5; ++l) {
         const SerialPageList& list = serial_page_lists[l];
         for (int i = 0; i < list.count; ++i) {
@@ -162,6 +174,16 @@ void serial_page_set_field(SerialPage* page, int control, std::int32_t item_data
             return;
         }
     }
+}
+
+std::int32_t serial_page_leave_speed(SerialPage* page, const char* text)
+{
+    SerialSettings* s = shown(page);
+    if (!s) return 0;
+    std::int32_t rate = display_page_number(text, s->baudrate, SERIAL_SPEED_MIN, SERIAL_SPEED_MAX);
+    // What was there before may be out of range only before the page is first left.
+    if (usable_speed(rate)) s->baudrate = rate;
+    return s->baudrate;
 }
 
 void serial_page_select_row(SerialPage* page, int row)

@@ -23,9 +23,11 @@ struct SerialPage {
 };
 
 // What the page shows for the selected row: the line to select in each of the lists
-// 1002 to 1006 (a value without a line shows line 0) and the check box.
+// 1002 to 1006 (a value without a line shows line 0, but a speed without a line shows
+// no line, -1, and its number in the field) and the check box.
 struct SerialPageView {
     int lines[5];
+    std::int32_t baudrate;
     int parity_check;
     int auto_reopen;
     int dtr, rts;
@@ -33,9 +35,10 @@ struct SerialPageView {
 };
 
 // Values read from the settings file: each one the page's lists or check boxes cannot
-// show (a speed of -1 or 110, parity 7, a check of 2) is read as its default, and a
-// flow control of 4 as none, so the line runs with what the page shows instead of
-// what a driver makes of the value.
+// show (parity 7, a check of 2) is read as its default, and a flow control of 4 as
+// none, so the line runs with what the page shows instead of what a driver makes of
+// the value. A speed may be any number the field takes (SERIAL_SPEED_MIN to
+// SERIAL_SPEED_MAX); only one outside that is read as the default.
 void serial_settings_make_usable(SerialSettings* settings);
 
 // Copies the live rows, clearing changed in the copy; selection -1.
@@ -55,6 +58,10 @@ void serial_page_restore_defaults(SerialPage* page);
 // A new selection in list 1002 to 1006 with the item data of its line (0 when the
 // list has no selection).
 void serial_page_set_field(SerialPage* page, int control, std::int32_t item_data);
+// The speed field (1002 takes a typed number too) left with text: a whole number
+// within SERIAL_SPEED_MIN to SERIAL_SPEED_MAX becomes the shown row's speed, any other
+// text leaves the speed as it was. Returns the speed the field shows from now on.
+std::int32_t serial_page_leave_speed(SerialPage* page, const char* text);
 // A new selection in list 1001.
 void serial_page_select_row(SerialPage* page, int row);
 // OK: copies every available row whose settings differ into the live table and marks

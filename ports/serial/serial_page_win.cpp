@@ -4,6 +4,7 @@
 // decides every edit. UI thread only, while the sheet is open;
 // serial_page is the working copy, made when the sheet asks for the page.
 #include <cstdio>
+#include <cstring>
 
 #include "ports/serial/serial_port_win.h"
 #include "terminal/pacing_win.h"
@@ -19,6 +20,19 @@ static void take_pacing(HWND page)
     if (row >= 0 && row < SERIAL_PORT_COUNT) working_pacing[row] = pacing_fields_take(page, working_pacing[row]);
 }
 
+// The speed field's text into the row shown (the field is then rewritten with the
+// speed it stands for), on leaving it and before the page applies: a number typed
+// and confirmed with Enter never left the field.
+static void take_speed(HWND page)
+{
+    char text[32] = {};
+    GetDlgItemTextA(page, IDC_SERIAL_BAUD, text, sizeof text);
+    std::int32_t rate = serial_page_leave_speed(&serial_page, text);
+    char shown[32] = {};
+    std::snprintf(shown, sizeof shown, "%ld", static_cast<long>(rate));
+    if (std::strcmp(text, shown) != 0) SetDlgItemInt(page, IDC_SERIAL_BAUD, static_cast<UINT>(rate), FALSE);
+}
+
 static void show_row(HWND page)
 {
     combo_select_data(GetDlgItem(page, IDC_SERIAL_PORT), serial_page.selection);
@@ -26,6 +40,7 @@ static void show_row(HWND page)
     serial_page_view(&serial_page, &view);
     for (int i = 0; i < 5; ++i)
         SendDlgItemMessageA(page, serial_page_lists[i].control, CB_SETCURSEL, static_cast<WPARAM>(view.lines[i]), 0);
+    if (view.lines[0] < 0) SetDlgItemInt(page, IDC_SERIAL_BAUD, static_cast<UINT>(view.baudrate), FALSE);
     CheckDlgButton(page, IDC_SERIAL_PARITY_CHECK, view.parity_check ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(page, IDC_SERIAL_AUTO_REOPEN, view.auto_reopen ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(page, IDC_SERIAL_DTR, view.dtr ? BST_CHECKED : BST_UNCHECKED);
@@ -75,6 +90,8 @@ static void page_command(HWND page, void*, int id, int code)
         take_pacing(page);
         serial_page_select_row(&serial_page, combo_selected_data(GetDlgItem(page, id)));
         show_row(page);
+    } else if (id == IDC_SERIAL_BAUD && code == CBN_KILLFOCUS) {
+        take_speed(page);
     } else if (id >= IDC_SERIAL_BAUD && id <= IDC_SERIAL_FLOW && code == CBN_SELCHANGE) {
         serial_page_set_field(&serial_page, id, combo_selected_data(GetDlgItem(page, id)));
         if (id == IDC_SERIAL_FLOW) show_row(page);  // the line boxes it grays
@@ -84,6 +101,7 @@ static void page_command(HWND page, void*, int id, int code)
 static void apply_page(HWND page, void*)
 {
     take_pacing(page);
+    take_speed(page);
     bool paced = pacing_rows_apply(working_pacing, serial_pacing, SERIAL_PORT_COUNT);
     if (serial_page_apply(&serial_page, serial_port_table) || paced) serial_save_settings();
 }

@@ -148,7 +148,11 @@ void serial_apply_settings(Port* port)
     row->changed = 0;
     InterlockedExchange(&port->auto_reopen, row->settings.auto_reopen);
     serial->own_line = 0;
-    serial_engine_configure(&serial->engine, &row->settings);
+    // A line the driver refuses (a typed speed it cannot run) is told as an open
+    // is; the port goes on with what the driver kept. A device that is gone cannot
+    // be configured at all: the reopen that waits for it applies the row.
+    if (!serial_engine_configure(&serial->engine, &row->settings) && port->status.state == PORT_CONNECTED)
+        serial_refuse(app.frame_window, &serial->com_number);
 }
 
 static const PortSlots SERIAL_SLOTS = {serial_close_slot, serial_write_slot, serial_long_name, serial_short_name,

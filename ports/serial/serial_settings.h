@@ -18,6 +18,10 @@ struct SerialSettings {
 // What a port without a settings section runs with.
 constexpr SerialSettings SERIAL_DEFAULT_SETTINGS = {9600, 8, 0, 0, 1, 1, 0, 1, 1};
 
+// The speeds a port may be given, whether picked from the page's list or typed: the
+// driver is the judge of any speed in this range, and one outside it is no speed.
+constexpr std::int32_t SERIAL_SPEED_MIN = 1, SERIAL_SPEED_MAX = 4000000;
+
 constexpr int SERIAL_PORT_COUNT = 16;
 
 struct SerialPortEntry {

@@ -1,16 +1,19 @@
 // Velkaro on a serial port at the bench, beyond typing and reading: a device
 // unplugged and plugged in again while the user types, with "auto reopen" on; DTR
-// held off from the open, as for a board that resets on it. The
+// held off from the open, as for a board that resets on it; a speed typed on the
+// settings sheet. The
 // program runs in a scratch folder with the bench's pty as COM5; the bench takes
 // the pty pair away and makes a new one at the same path, as a USB adapter pulled
 // and put back.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "tests/e2e/program_e2e.h"
+#include "tests/support/dialog_driver_win.h"
 #include "tests/support/fixture_win.h"
 
 namespace {
@@ -80,6 +83,64 @@ TEST_F(SerialLinesEndToEnd, DtrHeldOffFromTheOpenOnIsSeenAtTheFarEnd)
     EXPECT_EQ(output_lines().find("DTR"), std::string::npos) << output_lines();
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.wait_exit(10000), 0u);
+}
+
+const char SHEET_CAPTION[] = "\x92\xca\x90\x4d\x8f\xf0\x8c\x8f\x82\xcc\x90\xdd\x92\xe8";  // 通信条件の設定
+const char OPEN_CAPTION[] = "\xbc\xd8\xb1\xd9\xce\xdf\xb0\xc4\xa5\xb5\xb0\xcc\xdf\xdd";  // ｼﾘｱﾙﾎﾟｰﾄ･ｵｰﾌﾟﾝ
+
+// Command 106, a speed typed into the serial page's speed field (its first page), OK.
+void type_speed(HWND frame, const char* speed)
+{
+    PostMessageA(frame, WM_COMMAND, 106, 0);
+    HWND sheet = nullptr;
+    HWND field = nullptr;
+    ASSERT_TRUE(wait_until(
+        [&] {
+            sheet = FindWindowA("#32770", SHEET_CAPTION);
+            HWND page = sheet ? FindWindowExA(sheet, nullptr, "#32770", nullptr) : nullptr;
+            field = page ? GetDlgItem(page, 1002) : nullptr;
+            return field && IsWindowVisible(field);
+        },
+        5000));
+    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(speed));
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    ASSERT_TRUE(wait_until([&] { return !IsWindow(sheet); }, 5000));
+}
+
+// The speed as the pty's own settings hold it: the bench's shim reads it back after
+// every change and writes it beside the lines ("SPEED=n").
+bool far_end_speed_is(const std::string& speed)
+{
+    return wait_until([&] { return output_lines().find("SPEED=" + speed) != std::string::npos; }, 3000);
+}
+
+// Under Wine a speed reaches a pty only when the system has a constant for it
+// (1000000 does); asked for another (250000) Wine reports success and sets 38400,
+// which the program finds on reading the line back and tells as a refusal.
+TEST_F(SerialLinesEndToEnd, ATypedSpeedReachesTheLineOrIsRefusedAloud)
+{
+    Started program;
+    HWND frame = nullptr;
+    HWND terminal = open_com5(program, scratch.path(), &frame);
+    ASSERT_NE(terminal, nullptr);
+    EXPECT_TRUE(far_end_speed_is("9600")) << output_lines();
+
+    type_speed(frame, "1000000");
+    EXPECT_TRUE(far_end_speed_is("1000000")) << output_lines();
+    type(terminal, "a");
+    EXPECT_EQ(peer->read(1, 5000), "a");
+
+    type_speed(frame, "250000");
+    HWND box = wait_for_dialog(OPEN_CAPTION, IDOK);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(dismiss_message_box(box), "COM5 \x82\xcd\xb5\xb0\xcc\xdf\xdd\x8f\x6f\x97\x88\x82\xdc\x82\xb9\x82\xf1");
+    EXPECT_TRUE(far_end_speed_is("1000000")) << output_lines();  // put back, and the port goes on
+    type(terminal, "b");
+    EXPECT_EQ(peer->read(1, 5000), "b");
+
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.wait_exit(10000), 0u);
+    EXPECT_NE(read_file(scratch.file("tavex.ini")).find("baudrate=250000"), std::string::npos);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // device only when the driver can take it, and the flow-control modes' flags.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -55,14 +56,19 @@ TEST(SerialMapSpeed, ListedSpeedsNeedTheirOwnBitOrBaudUser)
     }
 }
 
-TEST(SerialMapSpeed, UnlistedSpeedsOnlyWithBaudUserAndTooLowBecomes9600)
+// A speed without a bit of its own goes to the driver whatever it reports (it then
+// takes or refuses it); no speed at all is 9600, and that only with BAUD_USER.
+TEST(SerialMapSpeed, OtherSpeedsGoToTheDriverAndNoSpeedIs9600WithBaudUserOnly)
 {
-    const std::pair<std::int32_t, std::uint32_t> speeds[] = {
-        {0, 9600}, {110, 9600}, {299, 9600}, {76800, 76800}};
-    for (auto [rate, sent] : speeds) {
+    const std::tuple<std::int32_t, std::uint32_t, std::uint32_t> speeds[] = {
+        {110, 110, 110},        {76800, 76800, 76800}, {250000, 250000, 250000},
+        {4000000, 4000000, 4000000}, {1, 1, 1},         {0, 9600, DEVICE.baud_rate},
+        {-1, 9600, DEVICE.baud_rate}, {4000001, 9600, DEVICE.baud_rate}};
+    for (auto [rate, with_user, without] : speeds) {
         SCOPED_TRACE(rate);
-        EXPECT_EQ(baud(rate, SERIAL_BAUD_USER), sent);
-        EXPECT_EQ(baud(rate, ALL_BAUD & ~SERIAL_BAUD_USER), DEVICE.baud_rate);
+        EXPECT_EQ(baud(rate, SERIAL_BAUD_USER), with_user);
+        EXPECT_EQ(baud(rate, ALL_BAUD & ~SERIAL_BAUD_USER), without);
+        EXPECT_EQ(baud(rate, 0), without);
     }
 }
 

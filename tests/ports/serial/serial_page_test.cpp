@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ports/serial/serial_page.h"
@@ -54,13 +55,15 @@ TEST_F(SerialPageModel, InitSelectsFirstAvailableRowOrRowZero)
     EXPECT_EQ(page.selection, 0);
 }
 
-TEST_F(SerialPageModel, ViewShowsTheMatchingLinesAndLine0ForUnknownValues)
+TEST_F(SerialPageModel, ViewShowsTheMatchingLinesAndATypedSpeedAsItsNumber)
 {
     serial_page_select_row(&page, 3);
     EXPECT_EQ(view(), (std::vector<int>{6, 2, 2, 1, 3, 0}));
     serial_page_select_row(&page, 5);
-    EXPECT_EQ(view(), (std::vector<int>{0, 3, 4, 2, 0, 1}));
-    EXPECT_EQ(page.rows[5].settings.baudrate, 110);
+    EXPECT_EQ(view(), (std::vector<int>{-1, 3, 4, 2, 0, 1}));
+    SerialPageView v;
+    serial_page_view(&page, &v);
+    EXPECT_EQ(v.baudrate, 110);
     serial_page_set_field(&page, IDC_SERIAL_BAUD, 76800);
     EXPECT_EQ(view()[0], 9);
     serial_page_set_field(&page, IDC_SERIAL_BAUD, 115200);
@@ -97,6 +100,25 @@ TEST_F(SerialPageModel, ControlsEditOnlyTheShownRow)
     serial_page_restore_defaults(&page);
     EXPECT_TRUE(serial_settings_equal(page.rows[3].settings, SERIAL_DEFAULT_SETTINGS));
     EXPECT_TRUE(serial_settings_equal(page.rows[5].settings, edited));
+}
+
+// The speed field left with text: a whole number in range is the speed; anything
+// else leaves the speed that was there, and the field shows it again.
+TEST_F(SerialPageModel, ATypedSpeedIsTakenWhenItIsANumberInRange)
+{
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"250000", 250000}, {"1000000", 1000000}, {"4000000", 4000000}, {"1", 1},
+        {"4000001", 1}, {"0", 1}, {"-9600", 1}, {"", 1}, {"abc", 1}, {"99999999999999999999", 1},
+        {"57600", 57600}, {"31250 bps", 31250},  // as the other number fields: digits up to the first other byte
+    };
+    serial_page_select_row(&page, 5);
+    for (auto [text, shown] : cases) {
+        EXPECT_EQ(serial_page_leave_speed(&page, text), shown) << text;
+        EXPECT_EQ(page.rows[5].settings.baudrate, shown) << text;
+    }
+    EXPECT_TRUE(same_as_live(3));
+    page.selection = -1;
+    EXPECT_EQ(serial_page_leave_speed(&page, "9600"), 0);
 }
 
 TEST(SerialSettingsEqual, EveryFieldCounts)

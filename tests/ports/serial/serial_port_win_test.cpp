@@ -90,7 +90,7 @@ TEST_F(SerialPortTest, ValidOffersAnAbsentPortAndNeverHidesAPresentOne)
 {
     enumerate("[com7]\r\nvalid=1\r\nbaudrate=110\r\n[com5]\r\nvalid=0\r\nflow control=3\r\nbaudrate=-1\r\n");
     ASSERT_NE(serial_find_port(7), nullptr);
-    EXPECT_EQ(serial_find_port(7)->settings.baudrate, 9600);  // no line of the page: the default
+    EXPECT_EQ(serial_find_port(7)->settings.baudrate, 110);  // no line of the page, but a speed
     ASSERT_NE(serial_find_port(5), nullptr);
     EXPECT_EQ(serial_find_port(5)->settings.flow_control, 3);
     EXPECT_EQ(serial_find_port(5)->settings.baudrate, 9600);
@@ -292,7 +292,12 @@ void choose_38400_untick_and_ok(HWND sheet)
     HWND speeds = GetDlgItem(page, 1002);
     char shown[16] = {};
     SendMessageA(speeds, WM_GETTEXT, sizeof shown, reinterpret_cast<LPARAM>(shown));
-    box_text = shown;  // what the speed list shows before the change
+    box_text = shown;  // what the speed field shows before the change
+    // Text that is no speed is refused on leaving the field: it shows the speed again.
+    SendMessageA(speeds, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("4000001"));
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(1002, CBN_KILLFOCUS), reinterpret_cast<LPARAM>(speeds));
+    SendMessageA(speeds, WM_GETTEXT, sizeof shown, reinterpret_cast<LPARAM>(shown));
+    box_text += std::string("/") + shown;
     SendMessageA(speeds, CB_SETCURSEL, 7, 0);  // "38400"
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(1002, CBN_SELCHANGE), reinterpret_cast<LPARAM>(speeds));
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(1007, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, 1007)));
@@ -338,7 +343,7 @@ TEST_F(SerialPortTest, TheSheetsOkCommitsWritesAndTellsTheOpenPorts)
     drive_dialog(SHEET_CAPTION, choose_38400_untick_and_ok);
     comm_settings_sheet(frame);
     ASSERT_TRUE(dialog_was_driven());
-    EXPECT_EQ(box_text, "9600");  // 110 has no line: read as the default, which shows
+    EXPECT_EQ(box_text, "110/110");  // a speed without a line shows as its number
     const SerialPortEntry* row = serial_find_port(number);
     EXPECT_EQ(row->settings.baudrate, 38400);
     EXPECT_EQ(row->settings.parity_check, 0);
