@@ -13,6 +13,7 @@
 #include "app/find_window_win.h"
 #include "app/help_win.h"
 #include "app/last_session_win.h"
+#include "app/send_bytes_window_win.h"
 #include "base/app_record_win.h"
 #include "base/command_state_win.h"
 #include "console/console_clipboard_win.h"
@@ -107,6 +108,7 @@ static void line_command(HWND, Port* port, int command)
     command_state_refresh();  // the check mark
 }
 static void reopen_ports(HWND, Port*, int) { last_session_toggle(); }
+static void send_bytes(HWND frame, Port*, int) { send_bytes_window_open(frame); }
 
 // {id, count, handler, needs a port, enable, check, argument, accelerator key and
 //  flags, toolbar slot (group and order), image, tooltip}
@@ -160,6 +162,7 @@ static const CommandRow COMMAND_TABLE[] = {
     {CMD_RTS, 1, line_command, true, RULE_LINE_FREE, RULE_LINE_ON, PORT_LINE_TOGGLE_RTS, 0, 0, 0, 0, nullptr},
     {CMD_SEND_BREAK, 1, line_command, true, RULE_LINE_FREE, RULE_NONE, PORT_LINE_SEND_BREAK, 0, 0, 0, 0, nullptr},
     {CMD_REOPEN_PORTS, 1, reopen_ports, false, RULE_ALWAYS, RULE_REOPEN_PORTS, 0, 0, 0, 0, 0, nullptr},
+    {CMD_SEND_BYTES, 1, send_bytes, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
 };
 
 static bool shown(HWND bar)

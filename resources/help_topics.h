@@ -35,6 +35,7 @@
 #include "resources/terminal_ids.h"
 #include "resources/transfer_ids.h"
 #include "resources/usb_ids.h"
+#include "resources/send_bytes_ids.h"
 
 TOPIC_COMMAND(CMD_CONNECT_SERIAL, "serial.htm#connect")
 TOPIC_COMMAND(CMD_CONNECT_PARALLEL, "parallel.htm#connect")
@@ -89,6 +90,7 @@ TOPIC_COMMAND(CMD_SEQUENCE_STOP, "sequences.htm#stop")
 TOPIC_COMMAND(CMD_DTR, "serial.htm#lines")
 TOPIC_COMMAND(CMD_RTS, "serial.htm#lines")
 TOPIC_COMMAND(CMD_SEND_BREAK, "serial.htm#lines")
+TOPIC_COMMAND(CMD_SEND_BYTES, "sending.htm#send_bytes")
 
 TOPIC_DIALOG(IDD_SERIAL_CONNECT, "serial.htm#connect")
 TOPIC_DIALOG(IDD_PARALLEL_CONNECT, "parallel.htm#connect")
@@ -108,4 +110,5 @@ TOPIC_DIALOG(IDD_RECEIVE_LOG, "receive_log.htm")
 TOPIC_DIALOG(IDD_ABOUT, "about.htm")
 TOPIC_DIALOG(IDD_FIND, "reading.htm#find")
 TOPIC_DIALOG(IDD_SAVE_SHOWN, "reading.htm#save")
+TOPIC_DIALOG(IDD_SEND_BYTES, "sending.htm#send_bytes")
 #endif

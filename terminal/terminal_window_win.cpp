@@ -132,6 +132,13 @@ static KeyGate gate_of(const Port* port)
                    port->paste_text != nullptr || paced_send_running(port)};
 }
 
+bool window_send_refused(Port* port, bool keys)
+{
+    KeyGate gate = gate_of(port);
+    if (!keys) gate.key_disable = 0;
+    return key_input_refused(&gate);
+}
+
 // One typed character (one byte, or the two of a double-byte character), or Enter,
 // in the current input mode.
 static void character_typed(Port* port, const TypedCharacter& typed)

@@ -32,6 +32,9 @@ void destroy_terminal_window(Port* port);
 
 // F1 to F12 (index 0 to 11) on the active port.
 void send_function_key(int index);
+// Whether the port refuses what a window would send now: not connected, an abort
+// under way, a file send, paste or paced send running, or (keys) key input disabled.
+bool window_send_refused(Port* port, bool keys);
 // Command 202: the clipboard text to the port (LINE input mode: into the line).
 void paste_clipboard(Port* port);
 // Re-reads the display settings into the console of a terminal window: every value,

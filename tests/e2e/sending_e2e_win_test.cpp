@@ -1,17 +1,119 @@
 // Sending what a device needs, as a person does it on the bench's COM port: a paste
-// slowed down by the port's pacing arrives whole and no sooner than its pauses allow.
+// slowed down by the port's pacing arrives whole and no sooner than its pauses allow;
+// the send-bytes window's repeats arrive at their interval, and its bad input is
+// refused while a endless repeat stops at once.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "resources/send_bytes_ids.h"
 #include "tests/e2e/program_e2e.h"
 #include "tests/support/fixture_win.h"
 
 namespace {
 
 using SendingEndToEnd = ComPortProgram;
+
+const char SEND_BYTES_CAPTION[] = "\xc3\xde\xb0\xc0\x91\x97\x90\x4d";  // ﾃﾞｰﾀ送信
+
+// Command 820's window, its fields filled.
+HWND open_send_bytes(HWND frame)
+{
+    PostMessageA(frame, WM_COMMAND, 820, 0);
+    return wait_for_dialog(SEND_BYTES_CAPTION, IDC_SEND_BYTES_NOTE);
+}
+
+void fill_send_bytes(HWND window, const std::string& data, const char* repeat, const char* interval)
+{
+    SendDlgItemMessageA(window, IDC_SEND_BYTES_DATA, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(data.c_str()));
+    SendDlgItemMessageA(window, IDC_SEND_BYTES_REPEAT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(repeat));
+    SendDlgItemMessageA(window, IDC_SEND_BYTES_INTERVAL, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(interval));
+}
+
+// A button of the window pressed; false when the window did not answer within 2 s.
+bool press(HWND window, int id)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0, SMTO_NORMAL, 2000, &result) != 0;
+}
+
+std::string note_of(HWND window)
+{
+    char text[256] = "";
+    SendDlgItemMessageA(window, IDC_SEND_BYTES_NOTE, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+TEST_F(SendingEndToEnd, SendBytesRepeatsArriveAtTheirInterval)
+{
+    Started program;
+    HWND frame = nullptr;
+    ASSERT_NE(open_com5(program, scratch.path(), &frame), nullptr);
+    HWND window = open_send_bytes(frame);
+    ASSERT_NE(window, nullptr);
+    fill_send_bytes(window, "02 41 03", "3", "100");
+    ASSERT_TRUE(press(window, IDC_SEND_BYTES_SEND));
+    DWORD arrived[3];
+    std::string got;
+    for (DWORD& at : arrived) {
+        got += peer->read(3, 5000);
+        at = GetTickCount();
+    }
+    EXPECT_EQ(got, std::string("\x02\x41\x03\x02\x41\x03\x02\x41\x03"));
+    EXPECT_GE(arrived[1] - arrived[0], 90u);
+    EXPECT_GE(arrived[2] - arrived[1], 90u);
+    EXPECT_EQ(peer->read(1, 300), "");
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.wait_exit(10000), 0u);
+}
+
+// Bad input sends nothing; a million repeats with no interval keep the window
+// answering, and "中止" ends them at once: the peer hears the last byte soon after
+// (a loose bound for a loaded machine; a hung or queued send would go on for
+// seconds).
+TEST_F(SendingEndToEnd, SendBytesRefusesBadInputAndStopsAnEndlessRepeat)
+{
+    Started program;
+    HWND frame = nullptr;
+    ASSERT_NE(open_com5(program, scratch.path(), &frame), nullptr);
+    HWND window = open_send_bytes(frame);
+    ASSERT_NE(window, nullptr);
+    // A megabyte pasted into the field, as a user would put it there.
+    ASSERT_TRUE(put_clipboard(nullptr, std::string(1 << 20, 'A')));
+    HWND edit = FindWindowExA(GetDlgItem(window, IDC_SEND_BYTES_DATA), nullptr, "Edit", nullptr);
+    ASSERT_NE(edit, nullptr);
+    SendMessageA(edit, WM_PASTE, 0, 0);
+    ASSERT_TRUE(press(window, IDC_SEND_BYTES_SEND));
+    EXPECT_NE(note_of(window).find("65536"), std::string::npos) << note_of(window);  // too long
+    fill_send_bytes(window, "02 413", "1", "0");
+    ASSERT_TRUE(press(window, IDC_SEND_BYTES_SEND));
+    EXPECT_FALSE(note_of(window).empty());
+    EXPECT_EQ(peer->read(1, 300), "");
+
+    fill_send_bytes(window, "55", "1000000", "0");
+    ASSERT_TRUE(press(window, IDC_SEND_BYTES_SEND));
+    std::string got = peer->read(1 << 20, 500);
+    ASSERT_FALSE(got.empty());
+    const std::string running = note_of(window);  // the window answers meanwhile
+    EXPECT_FALSE(running.empty());
+    DWORD stopped = GetTickCount();
+    ASSERT_TRUE(press(window, IDC_SEND_BYTES_STOP));
+    DWORD last = stopped;
+    for (;;) {
+        std::string more = peer->read(1 << 16, 300);
+        if (more.empty()) break;
+        last = GetTickCount();
+        got += more;
+    }
+    EXPECT_LT(last - stopped, 1000u);
+    EXPECT_EQ(got, std::string(got.size(), '\x55'));
+    EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(GetDlgItem(window, IDC_SEND_BYTES_SEND)) != FALSE; }, 2000));
+    EXPECT_NE(note_of(window), running);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.wait_exit(10000), 0u);
+}
 
 // 1000 bytes in 20 lines with a 3 ms char delay and a 20 ms line delay: at least
 // 3.4 s. (A 10 KB paste at 1 ms a byte proves the same in 10 s; this is shorter for
