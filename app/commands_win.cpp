@@ -109,6 +109,7 @@ static void line_command(HWND, Port* port, int command)
 }
 static void reopen_ports(HWND, Port*, int) { last_session_toggle(); }
 static void send_bytes(HWND frame, Port*, int) { send_bytes_window_open(frame); }
+static void send_to_all(HWND, Port*, int) { send_to_all_toggle(); }
 
 // {id, count, handler, needs a port, enable, check, argument, accelerator key and
 //  flags, toolbar slot (group and order), image, tooltip}
@@ -163,6 +164,7 @@ static const CommandRow COMMAND_TABLE[] = {
     {CMD_SEND_BREAK, 1, line_command, true, RULE_LINE_FREE, RULE_NONE, PORT_LINE_SEND_BREAK, 0, 0, 0, 0, nullptr},
     {CMD_REOPEN_PORTS, 1, reopen_ports, false, RULE_ALWAYS, RULE_REOPEN_PORTS, 0, 0, 0, 0, 0, nullptr},
     {CMD_SEND_BYTES, 1, send_bytes, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
+    {CMD_SEND_TO_ALL, 1, send_to_all, false, RULE_PORT_OPEN, RULE_SEND_TO_ALL, 0, 0, 0, 0, 0, nullptr},
 };
 
 static bool shown(HWND bar)
@@ -195,6 +197,7 @@ static void gather_facts(CommandFacts* facts)
     facts->status_bar_shown = shown(app.status_bar);
     for (int kind = 0; kind < COMMAND_KIND_LIMIT; ++kind) facts->kind_offered[kind] = port_kind_offered(kind);
     facts->reopen_ports = last_session_reopen_on();
+    facts->send_to_all = send_to_all_on();
 }
 
 void commands_install()

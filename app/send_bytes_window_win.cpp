@@ -5,8 +5,10 @@
 // window never waits, and the send queue never holds more than the piece in flight.
 // A 50 ms timer shows the count while the send runs and notices its end: all sent,
 // stopped by "中止" or the window's close, or ended by the port's close (which stops
-// the send itself). The window remembers its port only to read the count: it asks
-// port_is_open before every look, so a port closed meanwhile is never touched.
+// the send itself). With "send to all" on, every connected port gets a send of its
+// own (window_send): the count is the active port's, "中止" stops them all. The
+// window remembers its ports only to read and stop them: it asks port_is_open before
+// every look, so a port closed meanwhile is never touched.
 #include "app/send_bytes_window_win.h"
 
 #include <cstdio>
@@ -17,7 +19,6 @@
 #include "base/command_state_win.h"
 #include "resources/send_bytes_ids.h"
 #include "terminal/paced_send_win.h"
-#include "terminal/pacing_win.h"
 #include "terminal/port_win.h"
 #include "terminal/send_bytes.h"
 #include "terminal/terminal_window_win.h"
@@ -28,8 +29,9 @@ constexpr UINT COUNT_TIMER_MS = 50;
 static HWND send_dialog; // null until first opened
 static std::vector<SendBytesEntry> history;
 
-// The send under way: its port (null when none runs) and how often it goes.
-static Port* sending_port;
+// The sends under way: their ports, the one the count is read from first (none when
+// nothing runs), and how often each goes.
+static std::vector<Port*> sending_ports;
 static std::int32_t sending_repeat;
 
 static void show_note(const char* note)
@@ -76,20 +78,25 @@ static void fill_history()
 // The count as the timer finds it, and the end of the send once it has ended.
 static void follow_send()
 {
-    if (!sending_port) return;
-    if (!port_is_open(sending_port)) {
-        // The close stopped the send; its count went with the port.
-        sending_port = nullptr;
+    if (sending_ports.empty()) return;
+    Port* counted = sending_ports.front();
+    if (!port_is_open(counted)) {
+        // The close stopped the send; its count went with the port. The others stop.
+        for (Port* port : sending_ports)
+            if (port_is_open(port)) paced_send_stop(port);
+        sending_ports.clear();
         set_running(false);
         show_note("ﾎﾟｰﾄが閉じられたため、送信を中止しました");
         return;
     }
-    std::int32_t done = paced_send_repeats_done(sending_port);
-    if (paced_send_running(sending_port)) {
+    std::int32_t done = paced_send_repeats_done(counted);
+    bool running = false;
+    for (Port* port : sending_ports) running = running || (port_is_open(port) && paced_send_running(port));
+    if (running) {
         show_count("送信中", done);
         return;
     }
-    sending_port = nullptr;
+    sending_ports.clear();
     set_running(false);
     show_count(done == sending_repeat ? "送信しました" : "送信を中止しました", done);
     command_state_refresh(); // the port takes typing again
@@ -97,7 +104,7 @@ static void follow_send()
 
 static void run_send()
 {
-    if (sending_port) return;
+    if (!sending_ports.empty()) return;
     const std::string text = item_text(IDC_SEND_BYTES_DATA);
     const std::string repeat = item_text(IDC_SEND_BYTES_REPEAT);
     const std::string interval = item_text(IDC_SEND_BYTES_INTERVAL);
@@ -118,14 +125,16 @@ static void run_send()
         show_note("ﾎﾟｰﾄが接続されていないか、ほかのﾃﾞｰﾀを送信中です");
         return;
     }
-    PacedSendRequest paced{request.bytes.data(), static_cast<std::int32_t>(request.bytes.size()),
-                           request.repeat,       request.interval_ms,
-                           port_pacing(port),    true};
-    if (!paced_send_start(port, paced)) {
+    WindowSend send{request.bytes.data(), static_cast<std::int32_t>(request.bytes.size()), SEND_REPEATED,
+                    request.repeat, request.interval_ms};
+    std::vector<Port*> taken;
+    window_send(port, send, &taken);
+    if (taken.empty() || taken.front() != port) {
+        for (Port* other : taken) paced_send_stop(other);
         show_note("ほかのﾃﾞｰﾀを送信中です");
         return;
     }
-    sending_port = port;
+    sending_ports = taken;
     sending_repeat = request.repeat;
     send_bytes_remember(&history, SendBytesEntry{text, hex});
     fill_history();
@@ -137,10 +146,10 @@ static void run_send()
 
 static void stop_send()
 {
-    if (sending_port && port_is_open(sending_port)) paced_send_stop(sending_port);
+    for (Port* port : sending_ports)
+        if (port_is_open(port)) paced_send_stop(port);
+    // Each thread ends within its pause slice; the timer shows the end.
     follow_send();
-    // The thread ends within its pause slice; the timer shows the end.
-    if (sending_port) SetTimer(send_dialog, COUNT_TIMER, COUNT_TIMER_MS, nullptr);
 }
 
 // An entry chosen in the drop-down brings back how it was read.
@@ -191,7 +200,7 @@ static INT_PTR CALLBACK send_bytes_proc(HWND dialog, UINT message, WPARAM wparam
         return FALSE;
     case WM_DESTROY:
         KillTimer(dialog, COUNT_TIMER);
-        sending_port = nullptr;
+        sending_ports.clear();
         if (send_dialog == dialog) send_dialog = nullptr;
         return FALSE;
     }

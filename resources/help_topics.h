@@ -91,6 +91,7 @@ TOPIC_COMMAND(CMD_DTR, "serial.htm#lines")
 TOPIC_COMMAND(CMD_RTS, "serial.htm#lines")
 TOPIC_COMMAND(CMD_SEND_BREAK, "serial.htm#lines")
 TOPIC_COMMAND(CMD_SEND_BYTES, "sending.htm#send_bytes")
+TOPIC_COMMAND(CMD_SEND_TO_ALL, "sending.htm#send_to_all")
 
 TOPIC_DIALOG(IDD_SERIAL_CONNECT, "serial.htm#connect")
 TOPIC_DIALOG(IDD_PARALLEL_CONNECT, "parallel.htm#connect")
