@@ -18,10 +18,11 @@ using SendingEndToEnd = ComPortProgram;
 
 const char SEND_BYTES_CAPTION[] = "\xc3\xde\xb0\xc0\x91\x97\x90\x4d";  // ﾃﾞｰﾀ送信
 
-// Command 820's window, its fields filled.
-HWND open_send_bytes(HWND frame)
+// The program on COM5 with command 820's window open; the window, or null.
+HWND open_send_bytes(Started& program, const std::string& folder, HWND* frame)
 {
-    PostMessageA(frame, WM_COMMAND, 820, 0);
+    if (!open_com5(program, folder, frame)) return nullptr;
+    PostMessageA(*frame, WM_COMMAND, 820, 0);
     return wait_for_dialog(SEND_BYTES_CAPTION, IDC_SEND_BYTES_NOTE);
 }
 
@@ -50,8 +51,7 @@ TEST_F(SendingEndToEnd, SendBytesRepeatsArriveAtTheirInterval)
 {
     Started program;
     HWND frame = nullptr;
-    ASSERT_NE(open_com5(program, scratch.path(), &frame), nullptr);
-    HWND window = open_send_bytes(frame);
+    HWND window = open_send_bytes(program, scratch.path(), &frame);
     ASSERT_NE(window, nullptr);
     fill_send_bytes(window, "02 41 03", "3", "100");
     ASSERT_TRUE(press(window, IDC_SEND_BYTES_SEND));
@@ -82,8 +82,7 @@ TEST_F(SendingEndToEnd, SendBytesRefusesBadInputAndStopsAnEndlessRepeat)
 {
     Started program;
     HWND frame = nullptr;
-    ASSERT_NE(open_com5(program, scratch.path(), &frame), nullptr);
-    HWND window = open_send_bytes(frame);
+    HWND window = open_send_bytes(program, scratch.path(), &frame);
     ASSERT_NE(window, nullptr);
     // A megabyte pasted into the field, as a user would put it there.
     ASSERT_TRUE(put_clipboard(nullptr, std::string(1 << 20, 'A')));
