@@ -13,6 +13,7 @@
 #include "app/find_window_win.h"
 #include "app/help_win.h"
 #include "app/last_session_win.h"
+#include "app/send_bytes_window_win.h"
 #include "base/app_record_win.h"
 #include "base/command_state_win.h"
 #include "console/console_clipboard_win.h"
@@ -107,6 +108,8 @@ static void line_command(HWND, Port* port, int command)
     command_state_refresh();  // the check mark
 }
 static void reopen_ports(HWND, Port*, int) { last_session_toggle(); }
+static void send_bytes(HWND frame, Port*, int) { send_bytes_window_open(frame); }
+static void send_to_all(HWND, Port*, int) { send_to_all_toggle(); }
 
 // {id, count, handler, needs a port, enable, check, argument, accelerator key and
 //  flags, toolbar slot (group and order), image, tooltip}
@@ -163,6 +166,8 @@ static const CommandRow COMMAND_TABLE[] = {
     // Shift+F1 to Shift+F12: the same action on the keys of the second bank.
     {CMD_SHIFT_FUNCTION_KEY_1, 12, function_key, true, RULE_ALWAYS, RULE_NONE, FUNCTION_KEY_BANK, VK_F1,
      FVIRTKEY | FSHIFT, 0, 0, nullptr},
+    {CMD_SEND_BYTES, 1, send_bytes, true, RULE_ACTIVE_PORT, RULE_NONE, 0, 0, 0, 0, 0, nullptr},
+    {CMD_SEND_TO_ALL, 1, send_to_all, false, RULE_PORT_OPEN, RULE_SEND_TO_ALL, 0, 0, 0, 0, 0, nullptr},
 };
 
 static bool shown(HWND bar)
@@ -195,6 +200,7 @@ static void gather_facts(CommandFacts* facts)
     facts->status_bar_shown = shown(app.status_bar);
     for (int kind = 0; kind < COMMAND_KIND_LIMIT; ++kind) facts->kind_offered[kind] = port_kind_offered(kind);
     facts->reopen_ports = last_session_reopen_on();
+    facts->send_to_all = send_to_all_on();
 }
 
 void commands_install()

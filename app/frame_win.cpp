@@ -9,6 +9,7 @@
 #include "app/find_window_win.h"
 #include "app/help_win.h"
 #include "app/last_session_win.h"
+#include "app/send_bytes_window_win.h"
 #include "base/command_state_win.h"
 #include "terminal/port_kind_registry_win.h"
 #include "resources/commands.h"
@@ -175,6 +176,7 @@ int frame_message_loop()
         // The find window's own keys come before the frame's (F3 is a function key
         // everywhere else).
         if (find_window_pretranslate(&msg)) continue;
+        if (send_bytes_window_pretranslate(&msg)) continue;
         if (app.mdi_client && TranslateMDISysAccel(app.mdi_client, &msg)) continue;
         if (accelerators && app.frame_window &&
             TranslateAcceleratorA(app.frame_window, accelerators, &msg))

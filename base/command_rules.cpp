@@ -42,6 +42,8 @@ bool command_rule_holds(int rule, int argument, const CommandFacts& facts)
         return facts.active_port && argument >= 0 && argument < 2 && facts.line_on[argument];
     case RULE_REOPEN_PORTS:
         return facts.reopen_ports;
+    case RULE_SEND_TO_ALL:
+        return facts.send_to_all;
     }
     return false;
 }

@@ -24,6 +24,7 @@ enum CommandRule {
     RULE_LINE_FREE,        // the active port's modem line (the argument: 0 DTR, 1 RTS, 2 Break) is the user's
     RULE_LINE_ON,          // ... and that output line (0 DTR, 1 RTS) is on
     RULE_REOPEN_PORTS,     // the last session's ports open at start
+    RULE_SEND_TO_ALL,      // what a window sends goes to every connected port
 };
 
 constexpr int COMMAND_KIND_LIMIT = 8;  // kinds 0 to 7
@@ -45,6 +46,7 @@ struct CommandFacts {
     bool line_free[3];     // the active port's DTR, RTS and Break may be used
     bool line_on[2];       // its DTR and RTS are on
     bool reopen_ports;
+    bool send_to_all;
 };
 
 // Whether the rule holds; RULE_NONE never does, an argument outside the kinds neither.

@@ -55,6 +55,9 @@
 #define CMD_SEND_BREAK 803
 // Sessions
 #define CMD_REOPEN_PORTS 804       // "ﾌｧｲﾙ(&F)"
+// Sending, in "ﾂｰﾙ(&T)"
+#define CMD_SEND_BYTES 820
+#define CMD_SEND_TO_ALL 821
 // F1 to F12
 #define CMD_FUNCTION_KEY_1 700
 #define CMD_FUNCTION_KEY_12 711

@@ -35,6 +35,7 @@
 #include "resources/terminal_ids.h"
 #include "resources/transfer_ids.h"
 #include "resources/usb_ids.h"
+#include "resources/send_bytes_ids.h"
 
 TOPIC_COMMAND(CMD_CONNECT_SERIAL, "serial.htm#connect")
 TOPIC_COMMAND(CMD_CONNECT_PARALLEL, "parallel.htm#connect")
@@ -101,6 +102,8 @@ TOPIC_COMMAND(CMD_SHIFT_FUNCTION_KEY_1 + 8, "keyboard.htm#function_keys")
 TOPIC_COMMAND(CMD_SHIFT_FUNCTION_KEY_1 + 9, "keyboard.htm#function_keys")
 TOPIC_COMMAND(CMD_SHIFT_FUNCTION_KEY_1 + 10, "keyboard.htm#function_keys")
 TOPIC_COMMAND(CMD_SHIFT_FUNCTION_KEY_12, "keyboard.htm#function_keys")
+TOPIC_COMMAND(CMD_SEND_BYTES, "sending.htm#send_bytes")
+TOPIC_COMMAND(CMD_SEND_TO_ALL, "sending.htm#send_to_all")
 
 TOPIC_DIALOG(IDD_SERIAL_CONNECT, "serial.htm#connect")
 TOPIC_DIALOG(IDD_PARALLEL_CONNECT, "parallel.htm#connect")
@@ -120,4 +123,5 @@ TOPIC_DIALOG(IDD_RECEIVE_LOG, "receive_log.htm")
 TOPIC_DIALOG(IDD_ABOUT, "about.htm")
 TOPIC_DIALOG(IDD_FIND, "reading.htm#find")
 TOPIC_DIALOG(IDD_SAVE_SHOWN, "reading.htm#save")
+TOPIC_DIALOG(IDD_SEND_BYTES, "sending.htm#send_bytes")
 #endif

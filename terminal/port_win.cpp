@@ -73,6 +73,11 @@ static std::vector<Port*> open_ports()
     return ports;
 }
 
+std::vector<Port*> open_port_list()
+{
+    return open_ports();
+}
+
 bool port_is_open(Port* port)
 {
     if (!port) return false;

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstddef>
+#include <vector>
 
 #include "console/console.h"
 #include "console/console_stamped.h"
@@ -198,6 +199,8 @@ void handle_sent_messages(DWORD timeout_ms);
 // The open ports are the MDI client's children that hold a Port.
 Port* find_active_port();
 void for_each_port(void (*routine)(Port* port));
+// The open ports, the active one's window first.
+std::vector<Port*> open_port_list();
 
 // A port as a dialog or a question holds it across a modal loop, in which the port
 // may be closed (its window's close box, a close posted to the frame) and another

@@ -6,11 +6,18 @@
 // until all is written. When it cannot start or go on because another write is in
 // flight, a 10 ms timer on the window tries again, for at most five seconds; then
 // the paste is given up and its text freed, so input is never blocked for good.
+//
+// Everything a window sends (typing, a line, a paste, a function key, the send-bytes
+// window's repeats) goes through window_send, the one place that knows "send to
+// all": with it on, the same bytes go to every open, connected port, each through
+// its own queue, paste or paced send and its own pacing; a port that refuses them
+// now is skipped. The active port has been checked by the caller, which beeps.
 #include "terminal/terminal_window_win.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
 #include "base/command_state_win.h"
 #include "base/status_bar_win.h"
@@ -35,6 +42,11 @@ constexpr UINT_PTR COUNTER_TIMER = 2;  // once a second: the receive rate
 constexpr DWORD PASTE_RETRY_MS = 10;
 constexpr DWORD PASTE_GIVE_UP_MS = 5000;
 static const char PASTE_SINCE[] = "paste since";  // window property: when the retries began
+static const char MARKED[] = "send all mark";     // window property: the caption carries the mark
+// What the caption of a port that "send to all" includes ends with.
+static const char SEND_ALL_MARK[] = " [全]";
+
+static bool send_to_all;  // command 821; off at every start, never stored
 
 static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) noexcept;
 
@@ -132,13 +144,19 @@ static KeyGate gate_of(const Port* port)
                    port->paste_text != nullptr || paced_send_running(port)};
 }
 
+bool window_send_refused(Port* port, bool keys)
+{
+    KeyGate gate = gate_of(port);
+    if (!keys) gate.key_disable = 0;
+    return key_input_refused(&gate);
+}
+
 // One typed character (one byte, or the two of a double-byte character), or Enter,
 // in the current input mode.
 static void character_typed(Port* port, const TypedCharacter& typed)
 {
     if (!display_settings.input_mode) {
-        console_show(port, typed.bytes, typed.count, SHOW_TYPED);
-        port_send(port, typed.bytes, typed.count, nullptr);
+        window_send(port, WindowSend{typed.bytes, typed.count, SEND_TYPED, 1, 0}, nullptr);
         return;
     }
     Console* console = &port->console;
@@ -150,8 +168,7 @@ static void character_typed(Port* port, const TypedCharacter& typed)
     int length = key_line_to_send(console_input_text(console), console_input_length(console),
                                   display_settings.line_mode_cr, display_settings.send_crlf, line);
     if (length == 0) return;
-    console_show(port, line, length, SHOW_TYPED);
-    port_send(port, line, length, nullptr);
+    window_send(port, WindowSend{line, length, SEND_TYPED, 1, 0}, nullptr);
     line_history_add(&port->history, console_input_text(console), console_input_length(console));
     console_input_reset(console);
 }
@@ -199,15 +216,7 @@ void send_function_key(int index)
     }
     unsigned char bytes[KEY_FUNCTION_BUFFER];
     int length = key_function_bytes(display_settings.function_keys[index], bytes);
-    if (length <= 0) return;
-    Pacing pacing = port_pacing(port);
-    if (pacing_active(pacing)) {
-        // Shown piece by piece as the paced send writes it.
-        paced_send_start(port, PacedSendRequest{bytes, length, 1, 0, pacing, true});
-        return;
-    }
-    std::int32_t accepted = port_send(port, bytes, length, nullptr);
-    if (accepted > 0) console_show(port, bytes, accepted, SHOW_TYPED);
+    if (length > 0) window_send(port, WindowSend{bytes, length, SEND_FUNCTION_KEY, 1, 0}, nullptr);
 }
 
 // The paste's completion hook, on the engine thread.
@@ -273,24 +282,110 @@ void paste_clipboard(Port* port)
     char* text = console_paste(console, display_settings.send_crlf, display_settings.echo_back);
     if (text) {
         if (!had_text && console_text_length(console) != 0) command_state_refresh();
-        Pacing pacing = port_pacing(port);
-        if (pacing_active(pacing)) {
-            // The paste is shown already; its bytes go out at the port's pace.
-            std::int32_t length = static_cast<std::int32_t>(std::strlen(text));
-            if (length > 0) paced_send_start(port, PacedSendRequest{reinterpret_cast<unsigned char*>(text), length, 1, 0, pacing, false});
-            std::free(text);
-            command_state_refresh();
-            return;
-        }
-        port->paste_sent = 0;
-        port->paste_length = static_cast<std::int32_t>(std::strlen(text));
-        InterlockedExchange(&port->paste_ending, 0);
-        port->paste_text = text;
-        if (port_send(port, reinterpret_cast<const unsigned char*>(text), port->paste_length, paste_written) == 0 &&
-            console->window)
-            start_paste_retries(static_cast<HWND>(console->window));
+        // The paste is shown in this console already.
+        std::int32_t length = static_cast<std::int32_t>(std::strlen(text));
+        if (length > 0)
+            window_send(port, WindowSend{reinterpret_cast<unsigned char*>(text), length, SEND_PASTED, 1, 0},
+                        nullptr);
+        std::free(text);
     }
     command_state_refresh();
+}
+
+// A paste of its own for the port, from a copy of the text: one direct send,
+// continued by its hook or, while another write is in flight, by the window's retries.
+static void start_paste(Port* port, const unsigned char* bytes, std::int32_t length)
+{
+    char* text = static_cast<char*>(std::malloc(static_cast<std::size_t>(length) + 1));
+    if (!text) return;
+    std::memcpy(text, bytes, static_cast<std::size_t>(length));
+    text[length] = '\0';
+    port->paste_sent = 0;
+    port->paste_length = length;
+    InterlockedExchange(&port->paste_ending, 0);
+    port->paste_text = text;
+    if (port_send(port, reinterpret_cast<const unsigned char*>(text), length, paste_written) == 0 &&
+        port->console.window)
+        start_paste_retries(static_cast<HWND>(port->console.window));
+}
+
+// The bytes to one port, shown in its console as typed unless shown there already.
+static bool send_to_port(Port* port, const WindowSend& send, bool shown)
+{
+    const Pacing pacing = port_pacing(port);
+    if (send.how == SEND_REPEATED || (send.how != SEND_TYPED && pacing_active(pacing))) {
+        // Shown piece by piece as the paced send writes it.
+        return paced_send_start(port,
+                                PacedSendRequest{send.bytes, send.length, send.repeat, send.interval_ms, pacing, !shown});
+    }
+    if (send.how == SEND_PASTED) {
+        if (!shown) console_show(port, send.bytes, send.length, SHOW_TYPED);
+        start_paste(port, send.bytes, send.length);
+        return true;
+    }
+    if (send.how == SEND_TYPED) {
+        // Shown whole, as typed, whether or not the queue has room for it.
+        console_show(port, send.bytes, send.length, SHOW_TYPED);
+        return port_send(port, send.bytes, send.length, nullptr) > 0;
+    }
+    std::int32_t accepted = port_send(port, send.bytes, send.length, nullptr);
+    if (accepted > 0) console_show(port, send.bytes, accepted, SHOW_TYPED);
+    return accepted > 0;
+}
+
+// Whether "send to all" includes the port now: it is on and the port connected.
+static bool included(const Port* port)
+{
+    return send_to_all && connection_takes_input(port->connection_state);
+}
+
+int window_send(Port* port, const WindowSend& send, std::vector<Port*>* taken)
+{
+    if (!port || !send.bytes || send.length <= 0) return 0;
+    std::vector<Port*> targets(1, port);
+    if (send_to_all)
+        for (Port* other : open_port_list())
+            if (other != port && included(other) && !window_send_refused(other, false)) targets.push_back(other);
+    int count = 0;
+    for (Port* target : targets) {
+        if (!send_to_port(target, send, target == port && send.how == SEND_PASTED)) continue;
+        ++count;
+        if (taken) taken->push_back(target);
+    }
+    return count;
+}
+
+bool send_to_all_on()
+{
+    return send_to_all;
+}
+
+// The caption again from the port's name when it should gain or lose the mark; the
+// window procedure adds the mark to whatever caption is set while the port is
+// included, a kind's own caption changes among them.
+static void refresh_caption(Port* port)
+{
+    HWND window = static_cast<HWND>(port->console.window);
+    if (!window || (GetPropA(window, MARKED) != nullptr) == included(port)) return;
+    SetWindowTextA(window, port->long_name ? port->long_name(port) : "");
+}
+
+void send_to_all_toggle()
+{
+    send_to_all = !send_to_all;
+    for_each_port(refresh_caption);
+    command_state_refresh();
+}
+
+static LRESULT set_caption(Port* port, HWND window, const char* text)
+{
+    if (!text || !included(port)) {
+        RemovePropA(window, MARKED);
+        return DefMDIChildProcA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    }
+    std::string marked = std::string(text) + SEND_ALL_MARK;
+    SetPropA(window, MARKED, reinterpret_cast<HANDLE>(1));
+    return DefMDIChildProcA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(marked.c_str()));
 }
 
 void refresh_display_settings(HWND window)
@@ -435,6 +530,8 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
         }
         console_handle_message(&port->console, window, message, wparam, lparam);
         break;
+    case WM_SETTEXT:
+        return set_caption(port, window, reinterpret_cast<const char*>(lparam));
     case WM_LBUTTONDOWN:
         console_mouse_down(&port->console, window, static_cast<short>(LOWORD(lparam)),
                            static_cast<short>(HIWORD(lparam)));
@@ -463,6 +560,8 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
         }
         if (wparam == COUNTER_TIMER) {
             counters_tick(port);
+            // A port that connects or is lost while "send to all" is on.
+            refresh_caption(port);
             return 0;
         }
         if (wparam == AUTO_REOPEN_TIMER) {
@@ -473,6 +572,7 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
     case WM_DESTROY:
         KillTimer(window, COUNTER_TIMER);
         RemovePropA(window, PASTE_SINCE);
+        RemovePropA(window, MARKED);
         break;
     default:
         console_handle_message(&port->console, window, message, wparam, lparam);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 struct Port;
 
@@ -32,6 +33,30 @@ void destroy_terminal_window(Port* port);
 
 // F1 to F12 (index 0 to 11) on the active port.
 void send_function_key(int index);
+// Whether the port refuses what a window would send now: not connected, an abort
+// under way, a file send, paste or paced send running, or (keys) key input disabled.
+bool window_send_refused(Port* port, bool keys);
+
+// What a window sends and how it goes out: typed (at once, never paced), pasted or
+// from a function key (at the port's pace), or repeated (a paced send, from the
+// send-bytes window).
+enum WindowSendHow { SEND_TYPED, SEND_PASTED, SEND_FUNCTION_KEY, SEND_REPEATED };
+struct WindowSend {
+    const unsigned char* bytes;  // copied where kept
+    std::int32_t length;
+    int how;                     // WindowSendHow
+    std::int32_t repeat;         // SEND_REPEATED only
+    std::uint32_t interval_ms;
+};
+// Sends from the port's window: to the port, which the caller has found willing, and
+// with "send to all" on to every other open, connected port that takes input now.
+// A paste is taken to be shown in the port's console already. Returns how many ports
+// took the bytes, which taken (when given) lists.
+int window_send(Port* port, const WindowSend& send, std::vector<Port*>* taken);
+// Command 821: "send to all" on or off; each included window's caption ends with a
+// mark meanwhile. Off at start.
+bool send_to_all_on();
+void send_to_all_toggle();
 // Command 202: the clipboard text to the port (LINE input mode: into the line).
 void paste_clipboard(Port* port);
 // Re-reads the display settings into the console of a terminal window: every value,

@@ -1,7 +1,8 @@
 // Sending what a device needs, as a person does it on the bench's COM port: a paste
 // slowed down by the port's pacing arrives whole and no sooner than its pauses allow;
 // a line sent earlier comes back with Ctrl+Up and goes out again; Shift+F1 sends the
-// second bank's first key.
+// second bank's first key; the send-bytes window's repeats arrive at their interval,
+// and its bad input is refused while an endless repeat stops at once.
 //
 // Keys are posted to the terminal window. A held Ctrl or Shift is set in the key
 // state that the test's thread shares with the program's window thread once their
@@ -12,6 +13,7 @@
 
 #include <string>
 
+#include "resources/send_bytes_ids.h"
 #include "tests/e2e/program_e2e.h"
 #include "tests/support/fixture_win.h"
 
@@ -42,6 +44,108 @@ struct HeldKey {
         SetKeyboardState(keys);
     }
 };
+const char SEND_BYTES_CAPTION[] = "\xc3\xde\xb0\xc0\x91\x97\x90\x4d";  // ﾃﾞｰﾀ送信
+
+// The program on COM5 with command 820's window open; the window, or null.
+HWND open_send_bytes(Started& program, const std::string& folder, HWND* frame)
+{
+    if (!open_com5(program, folder, frame)) return nullptr;
+    PostMessageA(*frame, WM_COMMAND, 820, 0);
+    return wait_for_dialog(SEND_BYTES_CAPTION, IDC_SEND_BYTES_NOTE);
+}
+
+void fill_send_bytes(HWND window, const std::string& data, const char* repeat, const char* interval)
+{
+    SendDlgItemMessageA(window, IDC_SEND_BYTES_DATA, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(data.c_str()));
+    SendDlgItemMessageA(window, IDC_SEND_BYTES_REPEAT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(repeat));
+    SendDlgItemMessageA(window, IDC_SEND_BYTES_INTERVAL, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(interval));
+}
+
+// A button of the window pressed; false when the window did not answer within 2 s.
+bool press(HWND window, int id)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0, SMTO_NORMAL, 2000, &result) != 0;
+}
+
+std::string note_of(HWND window)
+{
+    char text[256] = "";
+    SendDlgItemMessageA(window, IDC_SEND_BYTES_NOTE, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+TEST_F(SendingEndToEnd, SendBytesRepeatsArriveAtTheirInterval)
+{
+    Started program;
+    HWND frame = nullptr;
+    HWND window = open_send_bytes(program, scratch.path(), &frame);
+    ASSERT_NE(window, nullptr);
+    fill_send_bytes(window, "02 41 03", "3", "100");
+    ASSERT_TRUE(press(window, IDC_SEND_BYTES_SEND));
+    DWORD arrived[3];
+    std::string got;
+    for (DWORD& at : arrived) {
+        got += peer->read(3, 5000);
+        at = GetTickCount();
+    }
+    EXPECT_EQ(got, std::string("\x02\x41\x03\x02\x41\x03\x02\x41\x03"));
+    // The program pauses 100 ms after each write is done. What this end sees is less
+    // exact: a read here completes some tens of milliseconds after its bytes came
+    // when the machine is busy, which shortens a gap seen here by as much (measured
+    // down to 68 ms under load). Without the interval the three would come at once.
+    EXPECT_GE(arrived[2] - arrived[0], 150u);
+    EXPECT_GE(arrived[1] - arrived[0], 50u);
+    EXPECT_GE(arrived[2] - arrived[1], 50u);
+    EXPECT_EQ(peer->read(1, 300), "");
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.wait_exit(10000), 0u);
+}
+
+// Bad input sends nothing; a million repeats with no interval keep the window
+// answering, and "中止" ends them at once: the peer hears the last byte soon after
+// (a loose bound for a loaded machine; a hung or queued send would go on for
+// seconds).
+TEST_F(SendingEndToEnd, SendBytesRefusesBadInputAndStopsAnEndlessRepeat)
+{
+    Started program;
+    HWND frame = nullptr;
+    HWND window = open_send_bytes(program, scratch.path(), &frame);
+    ASSERT_NE(window, nullptr);
+    // A megabyte pasted into the field, as a user would put it there.
+    ASSERT_TRUE(put_clipboard(nullptr, std::string(1 << 20, 'A')));
+    HWND edit = FindWindowExA(GetDlgItem(window, IDC_SEND_BYTES_DATA), nullptr, "Edit", nullptr);
+    ASSERT_NE(edit, nullptr);
+    SendMessageA(edit, WM_PASTE, 0, 0);
+    ASSERT_TRUE(press(window, IDC_SEND_BYTES_SEND));
+    EXPECT_NE(note_of(window).find("65536"), std::string::npos) << note_of(window);  // too long
+    fill_send_bytes(window, "02 413", "1", "0");
+    ASSERT_TRUE(press(window, IDC_SEND_BYTES_SEND));
+    EXPECT_FALSE(note_of(window).empty());
+    EXPECT_EQ(peer->read(1, 300), "");
+
+    fill_send_bytes(window, "55", "1000000", "0");
+    ASSERT_TRUE(press(window, IDC_SEND_BYTES_SEND));
+    std::string got = peer->read(1 << 20, 500);
+    ASSERT_FALSE(got.empty());
+    const std::string running = note_of(window);  // the window answers meanwhile
+    EXPECT_FALSE(running.empty());
+    DWORD stopped = GetTickCount();
+    ASSERT_TRUE(press(window, IDC_SEND_BYTES_STOP));
+    DWORD last = stopped;
+    for (;;) {
+        std::string more = peer->read(1 << 16, 300);
+        if (more.empty()) break;
+        last = GetTickCount();
+        got += more;
+    }
+    EXPECT_LT(last - stopped, 1000u);
+    EXPECT_EQ(got, std::string(got.size(), '\x55'));
+    EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(GetDlgItem(window, IDC_SEND_BYTES_SEND)) != FALSE; }, 2000));
+    EXPECT_NE(note_of(window), running);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.wait_exit(10000), 0u);
+}
 
 // 1000 bytes in 20 lines with a 3 ms char delay and a 20 ms line delay: at least
 // 3.4 s. (A 10 KB paste at 1 ms a byte proves the same in 10 s; this is shorter for
@@ -112,6 +216,62 @@ TEST_F(SendingEndToEnd, ShiftF1SendsTheSecondBankOfA24LineFile)
         PostMessageA(terminal, WM_KEYDOWN, VK_F1, 0x003B0001);
         EXPECT_EQ(peer->read(7, 5000), "AT+RST\r");
     }
+// Three boards at once: COM5 and LPT2 (ptys) and a TCP peer that echoes, opened from
+// the command line; with "send to all" on, what is typed in the network window
+// reaches all three, and off again only that window's peer.
+TEST_F(SendingEndToEnd, TypingWithSendToAllReachesEveryConnectedPort)
+{
+    StreamEnd lpt_peer(windows_path(fixture_env("TAVEX_TEST_LPT_PEER")));
+    ASSERT_TRUE(lpt_peer.is_open());
+    ASSERT_NE(0, tcp_peer_port());
+    Started program;
+    start(program, scratch.path(), SW_SHOWNORMAL, program_path(),
+          "COM5 LPT2 127.0.0.1:" + std::to_string(tcp_peer_port()));
+    HWND frame = wait_for_frame(20000);
+    ASSERT_NE(frame, nullptr);
+    HWND client = nullptr, network = nullptr;
+    ASSERT_TRUE(wait_until(
+        [&] {
+            client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);  // made after the frame
+            int windows = 0;
+            for (HWND w = FindWindowExA(client, nullptr, "TAVEX CHILD", nullptr); w;
+                 w = FindWindowExA(client, w, "TAVEX CHILD", nullptr), ++windows) {
+                char caption[256] = "";
+                SendMessageA(w, WM_GETTEXT, sizeof caption, reinterpret_cast<LPARAM>(caption));
+                if (std::string(caption).find("(NET") != std::string::npos) network = w;
+            }
+            return windows == 3 && network != nullptr;
+        },
+        20000));
+    SendMessageA(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(network), 0);
+    const char connected[] = "\x90\xda\x91\xb1\x92\x86";  // 接続中
+    ASSERT_TRUE(wait_until([&] { return status_text(frame, 1) == connected; }, 5000));
+
+    PostMessageA(frame, WM_COMMAND, 821, 0);
+    ASSERT_TRUE(wait_until(
+        [&] {
+            char caption[256] = "";
+            SendMessageA(network, WM_GETTEXT, sizeof caption, reinterpret_cast<LPARAM>(caption));
+            return std::string(caption).find(" [\x91\x53]") != std::string::npos;  // [全]
+        },
+        5000));
+    for (char c : std::string("all\r")) PostMessageA(network, WM_CHAR, static_cast<unsigned char>(c), 1);
+    EXPECT_EQ(peer->read(4, 5000), "all\r");
+    EXPECT_EQ(lpt_peer.read(4, 5000), "all\r");
+    // The TCP peer echoes what it gets into the network window's console.
+    EXPECT_TRUE(wait_until(
+        [&] {
+            PostMessageA(frame, WM_COMMAND, 204, 0);
+            Sleep(50);
+            return clipboard_text() == "all\r";
+        },
+        5000))
+        << clipboard_text();
+
+    PostMessageA(frame, WM_COMMAND, 821, 0);
+    for (char c : std::string("one")) PostMessageA(network, WM_CHAR, static_cast<unsigned char>(c), 1);
+    EXPECT_EQ(peer->read(1, 500), "");
+    EXPECT_EQ(lpt_peer.read(1, 100), "");
     PostMessageA(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.wait_exit(10000), 0u);
 }

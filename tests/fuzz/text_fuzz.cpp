@@ -1,9 +1,10 @@
 // Fuzzes the byte conversions that take whatever a peer or the user hands over: the
 // receive line-end conversion (chunked exactly as the port does it), the escape
 // expansion (into a buffer of exactly the promised size, so that the sanitizer sees
-// any overrun) and its reverse, the paste line-end conversion, and hexadecimal bytes
-// typed by the user. Each result is checked against a plain restatement of its rule
-// over the whole input, or against the way back.
+// any overrun) and its reverse, the paste line-end conversion, hexadecimal bytes
+// typed by the user, and the send-bytes window's fields. Each result is checked
+// against a plain restatement of its rule over the whole input, or against the way
+// back.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "terminal/escapes.h"
 #include "terminal/hex_bytes.h"
 #include "terminal/receive_convert.h"
+#include "terminal/send_bytes.h"
 
 static void check(bool ok)
 {
@@ -79,6 +81,26 @@ static void fuzz_hex(const std::string& text, size_t capacity)
           std::memcmp(again.data(), out.data(), count) == 0);
 }
 
+// The send-bytes window's fields: the data as the hex parser or the escapes read it,
+// and the repeat and interval taken only as whole numbers in their ranges.
+static void fuzz_send_bytes(const std::string& text, bool hex)
+{
+    const size_t cut = text.size() / 3;
+    const std::string data = text.substr(cut), repeat = text.substr(0, cut / 2);
+    const std::string interval = text.substr(cut / 2, cut - cut / 2);
+    SendBytesRequest request;
+    int result = send_bytes_read(SendBytesFields{data.c_str(), hex, repeat.c_str(), interval.c_str()}, &request);
+    if (result != SEND_BYTES_OK) {
+        check(request.bytes.empty() && *send_bytes_message(result) != '\0');
+        return;
+    }
+    check(!request.bytes.empty() && request.bytes.size() <= data.size());
+    check(request.repeat >= 1 && request.repeat <= SEND_BYTES_REPEAT_MAX &&
+          request.interval_ms <= static_cast<std::uint32_t>(SEND_BYTES_INTERVAL_MAX));
+    check(std::atol(repeat.c_str()) == request.repeat &&
+          std::atol(interval.c_str()) == static_cast<long>(request.interval_ms));
+}
+
 static void fuzz_paste(const std::string& text, int mode)
 {
     std::vector<char> out(2 * text.size() + 1);
@@ -114,5 +136,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     fuzz_paste(text, data[1] % 3);
     fuzz_format(bytes, n);
     fuzz_hex(std::string(reinterpret_cast<const char*>(bytes), n), data[1] % 64);
+    fuzz_send_bytes(text, (data[0] & 4) != 0);
     return 0;
 }

@@ -16,6 +16,7 @@
 #include "console/console_clipboard_win.h"
 #include "console/console_layout.h"
 #include "console/console_view_win.h"
+#include "tests/support/dialog_driver_win.h"
 #include "tests/support/fixture_win.h"
 #include "tests/terminal/port_test_support.h"
 
@@ -504,3 +505,51 @@ TEST_F(TerminalTest, ATenMegabytePasteInEitherMode)
 }
 
 }  // namespace
+
+// "Send to all": typing, a function key and a paste in the active window reach every
+// connected port and are shown in each console; a port that is not connected is
+// skipped and carries no mark; off again, only the active port hears and every
+// caption is as before.
+struct SendToAll : TestEnginePorts {
+    void TearDown() override
+    {
+        if (send_to_all_on()) send_to_all_toggle();  // never left on for the next test
+        TestEnginePorts::TearDown();
+    }
+};
+
+TEST_F(SendToAll, ReachesEveryConnectedPortAndMarksTheirCaptions)
+{
+    display_settings.echo_back = 1;
+    Port* a = create_port(PORT_SERIAL, nullptr);
+    Port* b = create_port(PORT_SERIAL, nullptr);
+    Port* lost = create_port(PORT_SERIAL, nullptr);
+    ASSERT_TRUE(a && b && lost);
+    test_engine_give_up(lost);
+    SendMessageA(app.mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window_of(a)), 0);
+    pump_messages();
+    const std::string caption = window_text(window_of(b));
+    std::strcpy(display_settings.function_keys[0], "F\\r");
+
+    send_to_all_toggle();
+    EXPECT_EQ(window_text(window_of(b)), caption + " [\x91\x53]");  // [全]
+    EXPECT_EQ(window_text(window_of(lost)).find("[\x91\x53]"), std::string::npos);
+    for (unsigned char c : std::string("ab")) SendMessageA(window_of(a), WM_CHAR, c, 1);
+    send_function_key(0);
+    ASSERT_TRUE(put_clipboard(window_of(a), "p"));
+    paste_clipboard(a);
+    for (Port* port : {a, b, lost}) ASSERT_TRUE(test_engine_settle(port));
+    pump_messages();
+    for (Port* port : {a, b}) {
+        EXPECT_EQ(test_engine_written(port), "abF\rp");
+        EXPECT_EQ(console_contents(port), "abF\rp");
+    }
+    EXPECT_EQ(test_engine_written(lost), "");
+
+    send_to_all_toggle();
+    EXPECT_EQ(window_text(window_of(b)), caption);
+    SendMessageA(window_of(a), WM_CHAR, 'c', 1);
+    for (Port* port : {a, b}) ASSERT_TRUE(test_engine_settle(port));
+    EXPECT_EQ(test_engine_written(a), "abF\rpc");
+    EXPECT_EQ(test_engine_written(b), "abF\rp");
+}
