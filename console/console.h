@@ -88,6 +88,9 @@ struct ConsoleViewHooks {
     // caret would leave the visible part of the line.
     void (*input_caret_moved)(Console* console);
     void (*font_changed)(Console* console);      // measure the font, renew the caret
+    // Bytes were appended: repaint soon. Any thread, the mutex released; null: the
+    // window is invalidated at once.
+    void (*appended)(Console* console);
 };
 
 // The stored text and its lines. Bytes 0 .. used - 1 of text are the text; the line
@@ -167,6 +170,11 @@ struct ConsoleViewState {
     // Set by an append that changed what the scroll bars show; the window's thread
     // clears it when it brings them up to date (see console_view_win.cpp).
     volatile long view_update_pending;
+    // Set by an append that asked for a repaint; cleared when a paint begins, so an
+    // append that lands after the paint has read the text asks again.
+    volatile long repaint_pending;
+    std::uint32_t last_paint_end;  // GetTickCount when the last paint ended
+    bool last_paint_for_appends;   // that paint showed appended bytes
 };
 
 struct Console {

@@ -200,6 +200,44 @@ static void hook_invalidate(Console* console)
     if (console->window) InvalidateRect(window_of(console), nullptr, FALSE);
 }
 
+// Received bytes repaint the window at most once every REPAINT_PAUSE_MS. Under a
+// flood the window's thread would otherwise paint back to back, and as a paint holds
+// the mutex, the engine thread could append only in the gaps between paints: the
+// receive rate would fall with whatever makes a paint dearer (the time-stamp gutter,
+// highlighted keywords, a large font). The pause leaves the appends the mutex for
+// most of the time, and still shows a flood at 30 or more frames a second. Only a
+// paint that follows one made for appended bytes waits: bytes after a quiet spell,
+// or after a paint for anything else, invalidate the window at once, as any other
+// change does. One request per paint at most: the flag is set by the first append
+// after a paint began and cleared by the next paint (console_paint). The paint's two
+// fields are read here without the mutex: a stale value only moves the repaint by
+// one pause.
+constexpr DWORD REPAINT_PAUSE_MS = 30;
+
+static void hook_appended(Console* console)
+{
+    HWND window = window_of(console);
+    if (!window || InterlockedExchange(&console->view.repaint_pending, 1) != 0) return;
+    const ConsoleViewState& view = console->view;
+    if (!view.last_paint_for_appends || GetTickCount() - view.last_paint_end >= REPAINT_PAUSE_MS)
+        InvalidateRect(window, nullptr, FALSE);
+    else
+        PostMessageA(window, MSG_CONSOLE_REPAINT, 0, 0);
+}
+
+// The timer's end, or at once when the pause is already over (or no timer is had).
+static bool wait_for_pause(Console* console, HWND window)
+{
+    const DWORD since = GetTickCount() - console->view.last_paint_end;
+    return since < REPAINT_PAUSE_MS && SetTimer(window, CONSOLE_REPAINT_TIMER, REPAINT_PAUSE_MS - since, nullptr);
+}
+
+static void pause_over(HWND window)
+{
+    KillTimer(window, CONSOLE_REPAINT_TIMER);
+    InvalidateRect(window, nullptr, FALSE);
+}
+
 static void hook_scroll_bars_changed(Console* console)
 {
     view_update(console);
@@ -226,7 +264,7 @@ static void hook_font_changed(Console* console)
 
 static const ConsoleViewHooks window_view = {
     hook_invalidate, hook_lines_changed, hook_scroll_to_end, hook_scroll_bars_changed, hook_input_caret_moved,
-    hook_font_changed,
+    hook_font_changed, hook_appended,
 };
 
 void console_attach_window(Console* console, HWND window)
@@ -361,6 +399,8 @@ static void paint_rows(Console* console, int right, int bottom, PaintColours* co
 void console_paint(Console* console, HDC dc, const RECT* client)
 {
     if (!console || !dc || !client) return;
+    // Before the text is read: an append that ends after this asks for a paint again.
+    console->view.last_paint_for_appends = InterlockedExchange(&console->view.repaint_pending, 0) != 0;
     console_lock(console);
     HFONT font = create_font(console);
     HGDIOBJ old_font = SelectObject(dc, font);
@@ -384,6 +424,7 @@ void console_paint(Console* console, HDC dc, const RECT* client)
     SelectObject(dc, old_font);
     DeleteObject(font);
     console_unlock(console);
+    console->view.last_paint_end = GetTickCount();
 }
 
 // Messages.
@@ -482,6 +523,13 @@ int console_handle_message(Console* console, HWND window, UINT message, WPARAM w
         return 1;
     case MSG_CONSOLE_VIEW_UPDATE:
         view_update(console);
+        return 1;
+    case MSG_CONSOLE_REPAINT:
+        if (!wait_for_pause(console, window)) pause_over(window);
+        return 1;
+    case WM_TIMER:
+        if (wparam != CONSOLE_REPAINT_TIMER) return 0;
+        pause_over(window);
         return 1;
     }
     return 0;

@@ -10,6 +10,11 @@
 // Posted to the terminal window by appends on other threads: bring the scroll bars
 // up to date.
 constexpr UINT MSG_CONSOLE_VIEW_UPDATE = WM_APP + 1;
+// Posted by appends: repaint, at once or when the pause after the last paint is over.
+constexpr UINT MSG_CONSOLE_REPAINT = WM_APP + 3;
+// The timer (on the terminal window) that ends that pause; WM_TIMER with this id is
+// the console's.
+constexpr UINT_PTR CONSOLE_REPAINT_TIMER = 0x7C01;
 
 void console_attach_window(Console* console, HWND window);
 void console_paint(Console* console, HDC dc, const RECT* client);

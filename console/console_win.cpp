@@ -14,7 +14,7 @@ static void invalidate_window(Console* console)
 }
 
 static const ConsoleViewHooks window_only_hooks = {
-    invalidate_window, nullptr, nullptr, nullptr, nullptr, nullptr,
+    invalidate_window, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
 };
 
 static HANDLE mutex_of(const Console* console)
@@ -124,7 +124,10 @@ void console_append(Console* console, const unsigned char* bytes, std::uint32_t 
         hooks->lines_changed(console);
     if (scroll_to_end && hooks && hooks->scroll_to_end) hooks->scroll_to_end(console);
     ReleaseMutex(mutex_of(console));
-    if (window) InvalidateRect(window, nullptr, FALSE);
+    if (hooks && hooks->appended)
+        hooks->appended(console);
+    else if (window)
+        InvalidateRect(window, nullptr, FALSE);
 }
 
 int console_clear_all(Console* console)

@@ -568,6 +568,7 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
             auto_reopen_try(port);
             return 0;
         }
+        if (console_handle_message(&port->console, window, message, wparam, lparam)) return 0;
         break;
     case WM_DESTROY:
         KillTimer(window, COUNTER_TIMER);

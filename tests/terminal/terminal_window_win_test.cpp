@@ -406,6 +406,26 @@ TEST_F(TerminalTest, ClosingAnotherWindowLeavesTheCaret)
     }
 }
 
+// Bytes that keep coming are painted after a pause, never forgotten: each piece
+// lands right after the paint for the one before, and the window shows it soon after.
+TEST_F(TerminalTest, BytesRightAfterAPaintAreShownAfterThePause)
+{
+    HWND window = window_of(port);
+    std::string line;
+    for (int piece = 1; piece <= 3; ++piece) {
+        line += "ab";
+        receive("ab");
+        UpdateWindow(window);
+        const DWORD start = GetTickCount();
+        while (port->console.view.row_table[0].count != static_cast<std::int32_t>(line.size()) &&
+               GetTickCount() - start < 2000) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            pump_messages();
+        }
+        ASSERT_EQ(port->console.view.row_table[0].count, static_cast<std::int32_t>(line.size())) << piece;
+    }
+}
+
 // 79 letters and 漢字 with the default column of 80: 漢 ends the first line whole,
 // on screen and in what is selected and copied.
 TEST_F(TerminalTest, JapaneseTextAtTheWrapColumnStaysWhole)
