@@ -216,6 +216,10 @@ TEST_F(SendingEndToEnd, ShiftF1SendsTheSecondBankOfA24LineFile)
         PostMessageA(terminal, WM_KEYDOWN, VK_F1, 0x003B0001);
         EXPECT_EQ(peer->read(7, 5000), "AT+RST\r");
     }
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.wait_exit(10000), 0u);
+}
+
 // Three boards at once: COM5 and LPT2 (ptys) and a TCP peer that echoes, opened from
 // the command line; with "send to all" on, what is typed in the network window
 // reaches all three, and off again only that window's peer.

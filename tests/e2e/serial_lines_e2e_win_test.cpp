@@ -127,7 +127,7 @@ TEST_F(SerialLinesEndToEnd, ATypedSpeedReachesTheLineOrIsRefusedAloud)
 
     type_speed(frame, "1000000");
     EXPECT_TRUE(far_end_speed_is("1000000")) << output_lines();
-    type(terminal, "a");
+    post_text(terminal, "a");
     EXPECT_EQ(peer->read(1, 5000), "a");
 
     type_speed(frame, "250000");
@@ -135,7 +135,7 @@ TEST_F(SerialLinesEndToEnd, ATypedSpeedReachesTheLineOrIsRefusedAloud)
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(dismiss_message_box(box), "COM5 \x82\xcd\xb5\xb0\xcc\xdf\xdd\x8f\x6f\x97\x88\x82\xdc\x82\xb9\x82\xf1");
     EXPECT_TRUE(far_end_speed_is("1000000")) << output_lines();  // put back, and the port goes on
-    type(terminal, "b");
+    post_text(terminal, "b");
     EXPECT_EQ(peer->read(1, 5000), "b");
 
     PostMessageA(frame, WM_CLOSE, 0, 0);
