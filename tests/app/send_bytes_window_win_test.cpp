@@ -67,8 +67,8 @@ TEST_F(SendBytesWindow, SendsCountsRemembersAndStops)
     click(IDC_SEND_BYTES_SEND);
     ASSERT_TRUE(ended());
     EXPECT_EQ(test_engine_written(port), "A\rA\rA\r\x02\x03");
+    // The older entry chosen in the drop-down brings its mode back.
     HWND combo = GetDlgItem(window, IDC_SEND_BYTES_DATA);
-    ASSERT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 2);
     SendMessageA(combo, CB_SETCURSEL, 1, 0);
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_SEND_BYTES_DATA, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
     EXPECT_EQ(IsDlgButtonChecked(window, IDC_SEND_BYTES_TEXT), BST_CHECKED);

@@ -123,8 +123,6 @@ TEST(TfkRead, BothBanksWithDamagedLines)
         {"a line too long: cut, its rest a line of its own", "15," + std::string(200, 'y') + "\n16,z\n",
          with({{15, std::string(128, 'y')}, {16, "z"}})},
         {"a damaged index stops or is skipped", "12,ok\n1x,skipped\n30,stop\n13,lost\n", with({{12, "ok"}})},
-        {"cut before a split character", "17," + std::string(127, 'a') + "\x95\x5c\n",
-         with({{17, std::string(127, 'a')}})},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(read_tfk(first_bank + c.second_bank), c.expected) << c.name;
