@@ -49,7 +49,7 @@ struct SendBytesWindow : TestEnginePorts {
     }
 };
 
-// Said and sent: a bad field sends nothing, a repeat goes out whole and counts, the
+// Said and sent: a bad or too long field sends nothing, a repeat goes out whole and counts, the
 // drop-down brings the older entry back with its mode; with the device holding its
 // write one piece is in flight and nothing more, "中止" ends the repeat there, and a
 // port closed under a running repeat ends it too.
@@ -58,6 +58,12 @@ TEST_F(SendBytesWindow, SendsCountsRemembersAndStops)
     fill("02 4", true, "1", "0");
     click(IDC_SEND_BYTES_SEND);
     EXPECT_EQ(note(), send_bytes_message(SEND_BYTES_ODD_DIGITS));
+    // A megabyte pasted into the field, as a user would put it there: cut at the
+    // field's limit, one past the longest sent, and refused.
+    ASSERT_TRUE(put_clipboard(window, std::string(1 << 20, 'A')));
+    SendMessageA(FindWindowExA(GetDlgItem(window, IDC_SEND_BYTES_DATA), nullptr, "Edit", nullptr), WM_PASTE, 0, 0);
+    click(IDC_SEND_BYTES_SEND);
+    EXPECT_EQ(note(), send_bytes_message(SEND_BYTES_TOO_LONG));
     fill("A\\r", false, "3", "0");
     click(IDC_SEND_BYTES_SEND);
     ASSERT_TRUE(ended());
