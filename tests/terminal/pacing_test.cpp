@@ -52,16 +52,4 @@ TEST(PacingSchedule, PiecesAndPausesAsTheDelaysSay)
     EXPECT_EQ(pacing_next_piece(Pacing{5, 5}, nullptr, 3).length, 0u);
 }
 
-TEST(PacingSchedule, FieldsAndStoredValuesStayInRange)
-{
-    EXPECT_EQ(pacing_field_value("250", 7), 250);
-    EXPECT_EQ(pacing_field_value(" 10000 ", 7), 10000);
-    EXPECT_EQ(pacing_field_value("", 7), 0);
-    EXPECT_EQ(pacing_field_value("10001", 7), 7);
-    EXPECT_EQ(pacing_field_value("-1", 7), 7);
-    EXPECT_EQ(pacing_field_value("1 2", 7), 7);
-    EXPECT_EQ(pacing_usable(-3), 0);
-    EXPECT_EQ(pacing_usable(PACING_DELAY_MAX + 1), 0);
-}
-
 }  // namespace
