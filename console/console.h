@@ -167,8 +167,8 @@ struct ConsoleViewState {
     // a partly shown one too); the scroll to the end keeps the last line in them.
     std::int32_t full_rows;
     std::int32_t full_columns;
-    // Set by an append that changed what the scroll bars show; the window's thread
-    // clears it when it brings them up to date (see console_view_win.cpp).
+    // Set by an append that changed what the scroll bars show; cleared by the next
+    // paint, which brings them up to date (see console_view_win.cpp).
     volatile long view_update_pending;
     // Set by an append that asked for a repaint; cleared when a paint begins, so an
     // append that lands after the paint has read the text asks again.

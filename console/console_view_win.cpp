@@ -5,6 +5,8 @@
 // in the record and post one MSG_CONSOLE_VIEW_UPDATE (coalesced), and the window's
 // thread then sets the scroll bars. Scroll bar calls on another thread's window can
 // send it messages, and that thread may be waiting for the mutex to paint.
+// The scroll bars are brought up to date at most once between two paints: see
+// request_view_update.
 #include "console/console_view_win.h"
 
 #include <imm.h>
@@ -126,6 +128,12 @@ void console_set_vscroll(Console* console, int position, bool repaint)
 }
 
 // The append hooks: console_mutex held, possibly on an engine thread.
+// The flag set here is cleared by the next paint, not by the message: under a flood
+// an append follows every message at once, and a message posted again each time
+// would keep the window's queue from ever running dry. Posted messages come before
+// WM_TIMER and WM_PAINT, so the window would then not repaint (nor end the pause of
+// hook_appended) until the flood ended. Every append that posts also asks for a
+// paint, and the paint sets the scroll bars for whatever came after the message.
 static void request_view_update(Console* console)
 {
     HWND window = window_of(console);
@@ -148,7 +156,6 @@ static void hook_scroll_to_end(Console* console)
 
 static void view_update(Console* console)
 {
-    InterlockedExchange(&console->view.view_update_pending, 0);
     console_setup_scroll_bar(console, true);
     console_setup_scroll_bar(console, false);
 }
@@ -401,6 +408,8 @@ void console_paint(Console* console, HDC dc, const RECT* client)
     if (!console || !dc || !client) return;
     // Before the text is read: an append that ends after this asks for a paint again.
     console->view.last_paint_for_appends = InterlockedExchange(&console->view.repaint_pending, 0) != 0;
+    // Likewise: an append after this posts the scroll bars' update again.
+    if (InterlockedExchange(&console->view.view_update_pending, 0) != 0) view_update(console);
     console_lock(console);
     HFONT font = create_font(console);
     HGDIOBJ old_font = SelectObject(dc, font);

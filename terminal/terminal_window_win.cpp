@@ -506,8 +506,12 @@ static LRESULT CALLBACK terminal_window_proc(HWND window, UINT message, WPARAM w
     if (!port) return DefMDIChildProcA(window, message, wparam, lparam);
     switch (message) {
     case WM_PAINT:
+        // Not on to the default procedure: its BeginPaint would validate the window
+        // again, and so drop a repaint that an append on the engine thread asked for
+        // while this paint ran (the append then waits for that paint, which never
+        // comes, and the window stands still until the data stop).
         paint(port, window);
-        break;
+        return 0;
     case WM_CLOSE:
         // The frame closes the port, and close_port destroys the window: the window
         // stays until then (not destroyed by the default processing), so every open
