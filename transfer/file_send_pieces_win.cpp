@@ -34,8 +34,11 @@
 constexpr DWORD POLL_MS = 10;
 constexpr DWORD PIECE_WAIT_SLICE_MS = 100;
 // The progress is shown at most this often (and always at a file's start and end):
-// every piece would keep the UI thread repainting the status bar.
-constexpr DWORD PROGRESS_MS = 100;
+// every piece would keep the UI thread repainting the status bar. Under Wine a new
+// status-bar text repaints the bar at once (4-9 ms of the UI thread, and the X
+// server's share of the same cores), so four times a second is what a fast send can
+// afford while the text still moves visibly.
+constexpr DWORD PROGRESS_MS = 250;
 // After an abort the engine reports the cancelled piece within abort_send's 500 ms;
 // one that has not reported by then is not going to.
 constexpr DWORD UNREPORTED_PIECE_MS = 3000;

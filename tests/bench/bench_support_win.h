@@ -18,6 +18,7 @@ struct BenchPeer {
     bool writing;  // else reading
     size_t total;
     HANDLE thread;
+    double ended;  // bench_seconds() when the whole total had passed; 0 before, or when it never did
 };
 HANDLE bench_start_peer(BenchPeer* peer);
 

@@ -71,7 +71,7 @@ double engine_rate(int number, const std::string& peer_path, bool receive)
     params.callbacks = EngineCallbacks{ENGINE_RECEIVE_BUFFER_SIZE, engine_receive, engine_sent, engine_status, run};
     double rate = 0;
     if (serial_engine_open(number, &run->engine, &params) == 0) {
-        BenchPeer peer{peer_path, receive, TOTAL, nullptr};
+        BenchPeer peer{peer_path, receive, TOTAL, nullptr, 0};
         double start = bench_seconds();
         bench_start_peer(&peer);
         if (!receive) serial_engine_write(&run->engine, send_buffer, static_cast<std::int32_t>(PIECE));
@@ -120,11 +120,13 @@ static DWORD WINAPI bench_peer_thread(void* parameter) noexcept
         for (size_t sent = 0; sent < peer->total; sent += block.size())
             if (!end.write(block, 10000)) break;
     } else {
-        for (size_t got = 0; got < peer->total;) {
+        size_t got = 0;
+        while (got < peer->total) {
             size_t n = end.read(std::min<size_t>(65536, peer->total - got), 10000).size();
             if (n == 0) break;
             got += n;
         }
+        if (got >= peer->total) peer->ended = bench_seconds();
     }
     return 0;
 }
@@ -138,7 +140,7 @@ double serial_raw_rate(int number, const std::string& peer_path, bool receive, D
 {
     HANDLE port = open_raw(number);
     if (port == INVALID_HANDLE_VALUE) return 0;
-    BenchPeer peer{peer_path, receive, total, nullptr};
+    BenchPeer peer{peer_path, receive, total, nullptr, 0};
     HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::vector<unsigned char> buffer(piece);
     double start = bench_seconds();

@@ -54,13 +54,13 @@ bool thread_ended(HANDLE thread)
     return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
 }
 
-void send_file(Port* port, const std::string& path)
+bool send_file(Port* port, const std::string& path)
 {
     auto* list = static_cast<char(*)[260]>(std::calloc(1, 260));
     std::strncpy(list[0], path.c_str(), 259);
     transfer_port(port)->send_list = list;
     transfer_port(port)->send_list_count = 1;
-    file_send_start(port);
+    return file_send_start(port);
 }
 
 std::string make_file(const std::string& folder)
@@ -84,16 +84,19 @@ double file_send_serial_rate(int number, const std::string& peer_path, const std
     Port* port = create_port(PORT_SERIAL, &number);
     if (!port) return 0;
     pump_messages();
-    BenchPeer peer{peer_path, false, TOTAL, nullptr};
+    BenchPeer peer{peer_path, false, TOTAL, nullptr, 0};
     double start = bench_seconds();
     bench_start_peer(&peer);
     send_file(port, file);
-    bool done = serve_until([&] { return thread_ended(peer.thread); });
-    double elapsed = bench_seconds() - start;
+    // The end is when the peer has read the last byte, by its own clock: the UI
+    // thread may be painting the summary line just then, and it sees the peer's
+    // end only once it is done.
+    serve_until([&] { return thread_ended(peer.thread); });
+    double elapsed = peer.ended - start;
     serve_until([&] { return transfer_port(port)->send_state == 0; });
     CloseHandle(peer.thread);
     close_port(port);
-    return done ? TOTAL / elapsed / 1e6 : 0;
+    return peer.ended > 0 ? TOTAL / elapsed / 1e6 : 0;
 }
 
 volatile LONG64 counted;
@@ -121,7 +124,7 @@ double receive_rate(int number, const std::string& peer_path, const std::string&
         start_receive_log(port, app.frame_window);
     }
     auto received = [&] { return log_path.empty() ? counted : transfer_port(port)->log_bytes; };
-    BenchPeer peer{peer_path, true, TOTAL, nullptr};
+    BenchPeer peer{peer_path, true, TOTAL, nullptr, 0};
     double start = bench_seconds();
     bench_start_peer(&peer);
     bool done = serve_until([&] { return received() >= static_cast<LONG64>(TOTAL); });
@@ -197,8 +200,28 @@ double raw_network_rate(int tcp_port, int piece)
     return done >= TOTAL ? TOTAL / elapsed / 1e6 : 0;
 }
 
-// MB/s of the file send through a network port to the echo peer: until every piece
-// has been reported written.
+// Waits for a file send to end and takes the time it ended: a thread of its own looks
+// at the send state, so the time is not that of the UI thread, which may be painting
+// the summary line just then.
+struct SendWatch {
+    Port* port;
+    double ended;
+};
+
+DWORD WINAPI watch_send(void* parameter) noexcept
+{
+    SendWatch* watch = static_cast<SendWatch*>(parameter);
+    double start = bench_seconds();
+    while (transfer_port(watch->port)->send_state != 0) {
+        if (bench_seconds() - start > 60) return 0;
+        Sleep(1);
+    }
+    watch->ended = bench_seconds();
+    return 0;
+}
+
+// MB/s of the file send through a network port to the sink peer: until the send has
+// ended, every piece reported written (as the plain loop's last send returned).
 double file_send_network_rate(int tcp_port, const std::string& file)
 {
     NetworkTarget target = {"127.0.0.1", tcp_port, 0};
@@ -206,9 +229,15 @@ double file_send_network_rate(int tcp_port, const std::string& file)
     if (!port) return 0;
     double rate = 0;
     if (serve_until([&] { return port->connection_state == 1; }, 10000)) {
+        SendWatch watch{port, 0};
         double start = bench_seconds();
-        send_file(port, file);
-        if (serve_until([&] { return transfer_port(port)->send_state == 0; })) rate = TOTAL / (bench_seconds() - start) / 1e6;
+        HANDLE watcher = send_file(port, file) ? CreateThread(nullptr, 0, watch_send, &watch, 0, nullptr) : nullptr;
+        if (watcher) {
+            serve_until([&] { return thread_ended(watcher); });
+            CloseHandle(watcher);
+        }
+        if (watch.ended > 0) rate = TOTAL / (watch.ended - start) / 1e6;
+        serve_until([&] { return transfer_port(port)->send_state == 0; });
     }
     close_port(port);
     return rate;
