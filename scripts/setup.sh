@@ -55,23 +55,39 @@ if [ ${#missing[@]} -gt 0 ]; then
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
     # A mirror being synced fails an index now and then; the update is tried again,
     # and the install goes on with the indexes that did come (it fails by itself
-    # when a package cannot be found).
+    # when a package cannot be found). A sync takes longer than a retry waits, so only
+    # a failed index of the machine's own architecture is worth a second update: with
+    # only i386 ones failed, Wine's 32-bit half cannot match the amd64 libraries, and
+    # asking apt to install it would only cost the resolver's time before it fails.
+    i386_stale=
     for attempt in 1 2; do
-        apt-get update -qq && break
+        update_log=$(apt-get update -qq 2>&1) && break
+        echo "$update_log" >&2
         echo "setup: the package lists did not all update (attempt $attempt)" >&2
+        failed_lists=$(grep -E '^(E|W): Failed to fetch' <<<"$update_log" || true)
+        if grep -q 'binary-i386/' <<<"$failed_lists" && ! grep -v 'binary-i386/' <<<"$failed_lists" >/dev/null; then
+            i386_stale=1
+            break
+        fi
         sleep 5
     done
-    if ! apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+    rest=()
+    for p in "${missing[@]}"; do [ "$p" = wine32:i386 ] || rest+=("$p"); done
+    if [ -n "$i386_stale" ]; then
+        missing=("${rest[@]}")
+    elif apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+        missing=()
+    else
         # Wine's 32-bit half needs the i386 lists to match the amd64 ones; while a
         # mirror is mid-sync they do not. Everything else still lets the 64-bit tiers
         # run; the installer tier says which 32-bit checks it could not run.
-        rest=()
-        for p in "${missing[@]}"; do [ "$p" = wine32:i386 ] || rest+=("$p"); done
-        [ ${#rest[@]} -eq 0 ] || apt-get install -y -qq --no-install-recommends "${rest[@]}" >/dev/null
-        if [ ${#rest[@]} -lt ${#missing[@]} ]; then
-            mkdir -p "$(dirname "$wine32_stamp")" && touch "$wine32_stamp"
-            echo "setup: Wine's 32-bit half (wine32:i386) could not be installed; the 32-bit install checks that need it are skipped" >&2
-        fi
+        missing=("${rest[@]}")
+        i386_stale=1
+    fi
+    [ ${#missing[@]} -eq 0 ] || apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    if [ -n "$i386_stale" ] && ! tavex_have_wine32; then
+        mkdir -p "$(dirname "$wine32_stamp")" && touch "$wine32_stamp"
+        echo "setup: Wine's 32-bit half (wine32:i386) could not be installed; the 32-bit install checks that need it are skipped" >&2
     fi
 fi
 tavex_have_wine32 && rm -f "$wine32_stamp"
